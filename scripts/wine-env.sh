@@ -1,0 +1,54 @@
+# Shared by scripts/run and scripts/test: the build, a Wine prefix of the project's own and
+# a virtual display when there is none. Source it; it defines functions only.
+
+MARROWIN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+MARROWIN_BUILD="$MARROWIN_ROOT/build"
+
+build_marrowin() {
+    cmake -S "$MARROWIN_ROOT" -B "$MARROWIN_BUILD" \
+        -DCMAKE_TOOLCHAIN_FILE="$MARROWIN_ROOT/cmake/mingw-w64-x86_64.cmake" \
+        -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build "$MARROWIN_BUILD" -j2
+}
+
+# Wine without offers to download Mono or Gecko, and without its debug chatter.
+use_wine_prefix() {
+    export WINEPREFIX="$1"
+    export WINEARCH=win64
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "Creating the Wine prefix $WINEPREFIX (takes a few seconds)"
+        wine wineboot -i >/dev/null 2>&1 || true
+        # Without a window manager Wine waits about two seconds whenever a window is hidden,
+        # unless its windows are unmanaged.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+        wineserver -w
+    fi
+}
+
+XVFB_PID=""
+# Starts Xvfb on a free display when no display is set; stop_virtual_display ends it.
+ensure_display() {
+    if [ -n "${DISPLAY:-}" ] && [ "${1:-}" != "--virtual" ]; then
+        return
+    fi
+    local n=90
+    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do
+        [ -e "/tmp/.X11-unix/X$n" ] && return
+        sleep 0.1
+    done
+    echo "Xvfb did not start on $DISPLAY" >&2
+    return 1
+}
+
+stop_virtual_display() {
+    if [ -n "$XVFB_PID" ]; then
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+    fi
+}
