@@ -1,0 +1,57 @@
+#include "framework/application.h"
+
+#include <mbstring.h>
+
+namespace fw {
+
+namespace {
+
+Application* currentApplication = nullptr;
+
+// From htmlhelp.h; the viewer is loaded on demand so that the program runs without it.
+const UINT kHelpContext = 0x000F;
+using HtmlHelpFunction = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
+
+} // namespace
+
+Application::Application() {
+    currentApplication = this;
+}
+
+Application::~Application() {
+    if (currentApplication == this)
+        currentApplication = nullptr;
+}
+
+Application* Application::Current() {
+    return currentApplication;
+}
+
+int Application::Run() {
+    // No message loop of the application's own: the main window's modal loop is the only one.
+    InitInstance();
+    return 0;
+}
+
+bool ShowHelpTopic(HWND owner, const std::string& helpFile, DWORD contextId) {
+    static HMODULE viewer = ::LoadLibraryA("hhctrl.ocx");
+    if (!viewer)
+        return false;
+    auto htmlHelp = reinterpret_cast<HtmlHelpFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(viewer, "HtmlHelpA")));
+    if (!htmlHelp)
+        return false;
+    return htmlHelp(owner, helpFile.c_str(), kHelpContext, contextId) != nullptr;
+}
+
+std::string ExecutableFolder() {
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH - 1);
+    // Multibyte-aware, so that a trail byte equal to a backslash does not cut the path.
+    const unsigned char* last = _mbsrchr(reinterpret_cast<unsigned char*>(path), '\\');
+    if (!last)
+        return std::string();
+    return std::string(path, reinterpret_cast<const char*>(last) - path);
+}
+
+} // namespace fw

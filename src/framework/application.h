@@ -1,0 +1,47 @@
+// The application object: one per process, constructed during static initialisation.
+// The entry point hands control to its InitInstance; when that returns, the process ends.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace fw {
+
+class Dialog;
+
+class Application {
+  public:
+    Application();
+    virtual ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    static Application* Current();
+
+    // Runs InitInstance and returns the process exit code.
+    int Run();
+
+    void SetHelpFile(const std::string& file) { helpFile_ = file; }
+    const std::string& HelpFile() const { return helpFile_; }
+    void SetMainWindow(Dialog* window) { mainWindow_ = window; }
+    Dialog* MainWindow() const { return mainWindow_; }
+
+  protected:
+    // Returns false when the process is to end without a message loop of its own.
+    virtual bool InitInstance() = 0;
+
+  private:
+    std::string helpFile_;
+    Dialog* mainWindow_ = nullptr;
+};
+
+// Opens the HTML help file at the topic with the given context id; false when the help viewer
+// is not available or refuses.
+bool ShowHelpTopic(HWND owner, const std::string& helpFile, DWORD contextId);
+
+// The folder of the running executable: its full path cut before the last backslash, or the
+// empty text when the path holds none.
+std::string ExecutableFolder();
+
+} // namespace fw

@@ -1,0 +1,61 @@
+// Thin, non-owning views of dialog controls, bound once by id when the dialog binds its
+// controls. One small method per window message the program uses.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace fw {
+
+class Control {
+  public:
+    Control() = default;
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
+    void Bind(HWND dialog, int id) { hwnd_ = ::GetDlgItem(dialog, id); }
+    HWND Handle() const { return hwnd_; }
+    operator HWND() const { return hwnd_; }
+    int Id() const { return ::GetDlgCtrlID(hwnd_); }
+
+    std::string GetText() const;
+    void SetText(const std::string& text) const { ::SetWindowTextA(hwnd_, text.c_str()); }
+    void Enable(bool enable) const { ::EnableWindow(hwnd_, enable ? TRUE : FALSE); }
+    bool IsEnabled() const { return ::IsWindowEnabled(hwnd_) != FALSE; }
+
+  protected:
+    LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return ::SendMessageA(hwnd_, message, wParam, lParam);
+    }
+
+    HWND hwnd_ = nullptr;
+};
+
+class Static : public Control {};
+class Button : public Control {};
+class Edit : public Control {};
+
+class CheckBox : public Control {
+  public:
+    bool IsChecked() const { return Send(BM_GETCHECK) == BST_CHECKED; }
+    void SetCheck(bool checked) const { Send(BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED); }
+};
+
+class ComboBox : public Control {
+  public:
+    int AddString(const std::string& text) const {
+        return static_cast<int>(Send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+    }
+    // Exact match that ignores letter case, searching after item `start` (-1: from the top).
+    int FindStringExact(int start, const std::string& text) const {
+        return static_cast<int>(
+            Send(CB_FINDSTRINGEXACT, start, reinterpret_cast<LPARAM>(text.c_str())));
+    }
+    int GetCount() const { return static_cast<int>(Send(CB_GETCOUNT)); }
+    int GetCurSel() const { return static_cast<int>(Send(CB_GETCURSEL)); }
+    void SetCurSel(int index) const { Send(CB_SETCURSEL, index); }
+    std::string GetItemText(int index) const;
+};
+
+} // namespace fw

@@ -1,0 +1,172 @@
+#include "framework/dialog.h"
+
+#include "framework/user_seam.h"
+
+namespace fw {
+
+namespace {
+
+// Posted to a modal dialog after its initialisation so that a scripted user acts from inside
+// the running modal loop.
+const UINT kUserActsMessage = WM_APP + 0x3F0;
+
+// Messages whose result a dialog procedure returns directly instead of through DWLP_MSGRESULT.
+bool ReturnsResultDirectly(UINT message) {
+    switch (message) {
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+Dialog::Dialog(UINT templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
+
+Dialog::~Dialog() {
+    if (hwnd_ && !modal_)
+        ::DestroyWindow(hwnd_);
+}
+
+INT_PTR Dialog::DoModal() {
+    modal_ = true;
+    result_ = -1;
+    INT_PTR result = ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_),
+                                       parent_, DialogProc, reinterpret_cast<LPARAM>(this));
+    modal_ = false;
+    hwnd_ = nullptr;
+    return result;
+}
+
+bool Dialog::Create() {
+    modal_ = false;
+    result_ = -1;
+    HWND hwnd = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_),
+                                     parent_, DialogProc, reinterpret_cast<LPARAM>(this));
+    if (!hwnd)
+        return false;
+    ::ShowWindow(hwnd, SW_SHOW);
+    return true;
+}
+
+void Dialog::EndDialog(INT_PTR result) {
+    result_ = result;
+    if (modal_)
+        ::EndDialog(hwnd_, result);
+    else
+        ::ShowWindow(hwnd_, SW_HIDE);
+}
+
+bool Dialog::OnInitDialog() {
+    DoDataExchange();
+    return true;
+}
+
+void Dialog::OnCommand(int id, int code, Handler handler) {
+    commands_[{id, code}] = std::move(handler);
+}
+
+void Dialog::OnNotify(int id, UINT code, NotifyHandler handler) {
+    notifications_[{id, code}] = std::move(handler);
+}
+
+void Dialog::OnTimer(UINT_PTR id, Handler handler) {
+    timers_[id] = std::move(handler);
+}
+
+void Dialog::OnMessage(UINT message, MessageHandler handler) {
+    messages_[message] = std::move(handler);
+}
+
+INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Dialog* self;
+    if (message == WM_INITDIALOG) {
+        self = reinterpret_cast<Dialog*>(lParam);
+        ::SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+        self->hwnd_ = hwnd;
+    } else {
+        self = reinterpret_cast<Dialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
+    }
+    if (!self)
+        return FALSE;
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+        self->hwnd_ = nullptr;
+        return FALSE;
+    }
+    return self->Route(message, wParam, lParam);
+}
+
+INT_PTR Dialog::Route(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        bool setDefaultFocus = OnInitDialog();
+        if (modal_ && InstalledUserSeam())
+            ::PostMessageA(hwnd_, kUserActsMessage, 0, 0);
+        return setDefaultFocus ? TRUE : FALSE;
+    }
+    case kUserActsMessage:
+        if (UserSeam* user = InstalledUserSeam())
+            user->ActInDialog(*this);
+        return TRUE;
+    case WM_COMMAND:
+        return RouteCommand(wParam) ? TRUE : FALSE;
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        auto it = notifications_.find({static_cast<int>(header->idFrom), header->code});
+        if (it == notifications_.end())
+            return FALSE;
+        ::SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, it->second(header));
+        return TRUE;
+    }
+    case WM_TIMER: {
+        auto it = timers_.find(wParam);
+        if (it == timers_.end())
+            return FALSE;
+        it->second();
+        return TRUE;
+    }
+    default:
+        break;
+    }
+    auto it = messages_.find(message);
+    if (it == messages_.end())
+        return FALSE;
+    LRESULT result = it->second(wParam, lParam);
+    if (ReturnsResultDirectly(message))
+        return static_cast<INT_PTR>(result);
+    ::SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
+bool Dialog::RouteCommand(WPARAM wParam) {
+    int id = LOWORD(wParam);
+    int code = HIWORD(wParam);
+    auto it = commands_.find({id, code});
+    if (it != commands_.end()) {
+        it->second();
+        return true;
+    }
+    if (code == BN_CLICKED && id == IDOK) {
+        OnOK();
+        return true;
+    }
+    if (code == BN_CLICKED && id == IDCANCEL) {
+        OnCancel();
+        return true;
+    }
+    return false;
+}
+
+} // namespace fw

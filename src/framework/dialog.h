@@ -1,0 +1,70 @@
+// Dialogs from resource templates: modal runs, modeless creation, and one routing function
+// that dispatches commands, notifications, timers and messages to handler tables.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <utility>
+
+namespace fw {
+
+class Dialog {
+  public:
+    Dialog(UINT templateId, HWND parent = nullptr);
+    virtual ~Dialog();
+    Dialog(const Dialog&) = delete;
+    Dialog& operator=(const Dialog&) = delete;
+
+    // Runs the real modal loop and returns the result given to EndDialog.
+    INT_PTR DoModal();
+    // Creates the dialog modeless and visible; false when the template cannot be created.
+    bool Create();
+    void EndDialog(INT_PTR result);
+
+    HWND Handle() const { return hwnd_; }
+    operator HWND() const { return hwnd_; }
+    UINT TemplateId() const { return templateId_; }
+    HWND Item(int id) const { return ::GetDlgItem(hwnd_, id); }
+    bool IsModal() const { return modal_; }
+    // The result of a modeless dialog that has been ended; -1 while it runs.
+    INT_PTR Result() const { return result_; }
+
+  protected:
+    using Handler = std::function<void()>;
+    using NotifyHandler = std::function<LRESULT(NMHDR*)>;
+    using MessageHandler = std::function<LRESULT(WPARAM, LPARAM)>;
+
+    // Binds controls, then returns true so that the default control gets the focus.
+    virtual bool OnInitDialog();
+    virtual void DoDataExchange() {}
+    virtual void OnOK() { EndDialog(IDOK); }
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
+
+    // Handler tables, filled in each dialog's constructor. Button clicks and menu commands
+    // arrive with notification code 0.
+    void OnCommand(int id, Handler handler) { OnCommand(id, 0, std::move(handler)); }
+    void OnCommand(int id, int code, Handler handler);
+    void OnNotify(int id, UINT code, NotifyHandler handler);
+    void OnTimer(UINT_PTR id, Handler handler);
+    void OnMessage(UINT message, MessageHandler handler);
+
+  private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR Route(UINT message, WPARAM wParam, LPARAM lParam);
+    bool RouteCommand(WPARAM wParam);
+
+    UINT templateId_;
+    HWND parent_;
+    HWND hwnd_ = nullptr;
+    bool modal_ = false;
+    INT_PTR result_ = -1;
+
+    std::map<std::pair<int, int>, Handler> commands_;
+    std::map<std::pair<int, UINT>, NotifyHandler> notifications_;
+    std::map<UINT_PTR, Handler> timers_;
+    std::map<UINT, MessageHandler> messages_;
+};
+
+} // namespace fw
