@@ -1,0 +1,109 @@
+#include "settings/settings_file.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <utility>
+
+namespace {
+
+const char* const kAccountKeys[] = {"port", "username", "password", "forwardings"};
+
+} // namespace
+
+CInternetOptions::CInternetOptions(std::string filePath) : filePath_(std::move(filePath)) {}
+
+std::string CInternetOptions::ReadString(const std::string& section, const std::string& key) const {
+    // The profile function cuts a value that does not fit and then reports size - 1 characters;
+    // grow the buffer until the whole value fits.
+    std::string buffer(4000, '\0');
+    for (;;) {
+        DWORD copied =
+            ::GetPrivateProfileStringA(section.c_str(), key.c_str(), "", &buffer[0],
+                                       static_cast<DWORD>(buffer.size()), filePath_.c_str());
+        if (copied + 1 < buffer.size()) {
+            buffer.resize(copied);
+            return buffer;
+        }
+        buffer.assign(buffer.size() * 2, '\0');
+    }
+}
+
+int CInternetOptions::ReadInt(const std::string& section, const std::string& key) const {
+    std::string text = ReadString(section, key);
+    size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > INT_MAX)
+            return negative ? INT_MIN : INT_MAX;
+    }
+    return static_cast<int>(negative ? -value : value);
+}
+
+bool CInternetOptions::ReadFlag(const std::string& section, const std::string& key,
+                                bool defaultValue) const {
+    std::string text = ReadString(section, key);
+    if (text.empty())
+        return defaultValue;
+    char first = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    return first == '1' || first == 'O' || first == 'Y';
+}
+
+bool CInternetOptions::WriteString(const std::string& section, const std::string& key,
+                                   const std::string& value) const {
+    return ::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
+                                        filePath_.c_str()) != FALSE;
+}
+
+bool CInternetOptions::WriteFlag(const std::string& section, const std::string& key,
+                                 bool on) const {
+    return WriteString(section, key, on ? "1" : "0");
+}
+
+bool CInternetOptions::DeleteSection(const std::string& section) const {
+    return ::WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, filePath_.c_str()) !=
+           FALSE;
+}
+
+void CInternetOptions::RenameAccountSection(const std::string& oldName,
+                                            const std::string& newName) const {
+    for (const char* key : kAccountKeys)
+        WriteString(newName, key, ReadString(oldName, key));
+    DeleteSection(oldName);
+}
+
+void CInternetOptions::LoadAccountNames() {
+    std::string servers = ReadString("tunnel", "servers");
+    if (servers.empty())
+        return;
+    accountNames_.clear();
+    // Each name ends with a comma; text after the last comma is not a complete entry.
+    size_t start = 0;
+    for (size_t comma = servers.find(','); comma != std::string::npos;
+         comma = servers.find(',', start)) {
+        accountNames_.push_back(servers.substr(start, comma - start));
+        start = comma + 1;
+    }
+}
+
+bool CInternetOptions::HasAccountName(const std::string& name) const {
+    return std::find(accountNames_.begin(), accountNames_.end(), name) != accountNames_.end();
+}
+
+void CInternetOptions::AppendAccountName(const std::string& name) {
+    accountNames_.push_back(name);
+}
+
+void CInternetOptions::RemoveAccountName(const std::string& name) {
+    auto it = std::find(accountNames_.begin(), accountNames_.end(), name);
+    if (it != accountNames_.end())
+        accountNames_.erase(it);
+}

@@ -1,0 +1,42 @@
+// CInternetOptions: the one accessor of the settings file Marrowin.ini beside the executable.
+// Every operation goes straight to the file; only the account-name list is held in memory.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class CInternetOptions {
+  public:
+    explicit CInternetOptions(std::string filePath);
+    virtual ~CInternetOptions() = default;
+
+    const std::string& FilePath() const { return filePath_; }
+
+    // The stored value, whole however long, or the empty text when key, section or file is
+    // missing. Section and key names are matched without regard to letter case.
+    std::string ReadString(const std::string& section, const std::string& key) const;
+    // Decimal conversion: leading blanks and a sign, then digits; anything else gives 0.
+    int ReadInt(const std::string& section, const std::string& key) const;
+    // The default for an empty or missing value; otherwise true when the first character is
+    // 1, O or Y in either case.
+    bool ReadFlag(const std::string& section, const std::string& key, bool defaultValue) const;
+
+    // Writes create the file, section and key as needed; false when the file refused the write.
+    bool WriteString(const std::string& section, const std::string& key,
+                     const std::string& value) const;
+    bool WriteFlag(const std::string& section, const std::string& key, bool on) const;
+    bool DeleteSection(const std::string& section) const;
+    // Moves the four account keys to the new section and deletes the old one.
+    void RenameAccountSection(const std::string& oldName, const std::string& newName) const;
+
+    // Fills the account-name list from [tunnel] "servers"; an empty value leaves it unchanged.
+    void LoadAccountNames();
+    const std::vector<std::string>& AccountNames() const { return accountNames_; }
+    bool HasAccountName(const std::string& name) const;
+    void AppendAccountName(const std::string& name);
+    void RemoveAccountName(const std::string& name);
+
+  private:
+    std::string filePath_;
+    std::vector<std::string> accountNames_;
+};
