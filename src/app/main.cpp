@@ -1,0 +1,21 @@
+// Entry point of Marrowin.exe. Static initialisation runs in this order: the client's
+// messages are registered, the single-instance check runs, the application object is made.
+#include "app/client_messages.h"
+#include "app/dravenlok_app.h"
+#include "app/single_instance.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+namespace {
+const bool clientMessagesRegistered = RegisterClientMessages();
+SingleInstanceGuard singleInstanceGuard;
+CDravenlokApp theApp;
+} // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    (void)clientMessagesRegistered;
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    return fw::Application::Current()->Run();
+}

@@ -1,0 +1,26 @@
+#include "app/single_instance.h"
+
+#include <windows.h>
+
+bool AnotherInstanceRuns(const char* mutexName) {
+    // Never closed: the mutex marks this process as the running copy for its whole life.
+    ::CreateMutexA(nullptr, FALSE, mutexName);
+    DWORD error = ::GetLastError();
+    return error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED;
+}
+
+void BringRunningInstanceToFront() {
+    HWND window = ::FindWindowA("#32770", "Marrowin");
+    if (!window)
+        return;
+    ::SetForegroundWindow(window);
+    ::ShowWindow(window, ::IsZoomed(window) ? SW_SHOWMAXIMIZED : SW_RESTORE);
+}
+
+SingleInstanceGuard::SingleInstanceGuard() {
+    if (!AnotherInstanceRuns("Marrowin-SingleInstance"))
+        return;
+    BringRunningInstanceToFront();
+    // At once, without static destructors or other exit-time clean-up.
+    ::ExitProcess(0);
+}

@@ -1,0 +1,448 @@
+#include "ui/main_window.h"
+
+#include "app/client_messages.h"
+#include "framework/application.h"
+#include "framework/user_seam.h"
+#include "resource.h"
+#include "settings/password_scrambling.h"
+#include "tunnel/client_contract.h"
+#include "ui/about_box.h"
+
+#include <shellapi.h>
+
+#include <cstdlib>
+
+namespace {
+
+const UINT_PTR kHideTimer = 500;
+const UINT_PTR kTrayRefreshTimer = 501;
+const int kTrayRefreshTicks = 10;
+
+const COLORREF kRed = RGB(255, 0, 0);
+const COLORREF kBlack = RGB(0, 0, 0);
+const COLORREF kAutostartGreen = RGB(0, 200, 0);
+const COLORREF kWindowGrey = RGB(214, 211, 206);
+
+// The window's rectangle as its placement records it.
+RECT PlacementRect(HWND window) {
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof(placement);
+    ::GetWindowPlacement(window, &placement);
+    return placement.rcNormalPosition;
+}
+
+const char kConnectionTestPage[] = "http://www.marrowin.example/test.html";
+const char kPurchasePage[] = "http://www.marrowin.example/purchase.html";
+
+} // namespace
+
+CDravenlokDlg::CDravenlokDlg()
+    : fw::Dialog(IDD_MARROWIN_DIALOG),
+      appIcon_(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))) {
+    OnCommand(IDC_SETTINGS, [this] { ToggleSettingsPanel(); });
+    OnCommand(IDC_AUTOSTART, [this] { OnAutostartOption(); });
+    OnCommand(IDC_MINIMIZE, [this] { OnMinimizeOption(); });
+    OnCommand(IDC_TEST_SETTINGS, [this] { OpenWebPage(kConnectionTestPage); });
+    OnCommand(IDC_PURCHASE, [this] { OpenWebPage(kPurchasePage); });
+    OnCommand(IDC_HELP_BUTTON, [this] { ShowHelp(); });
+    OnCommand(ID_TRAY_RESTORE, [this] { RestoreFromTray(); });
+    OnCommand(ID_TRAY_QUIT, [this] { Quit(); });
+
+    OnTimer(kHideTimer, [this] { OnHideTimer(); });
+    OnTimer(kTrayRefreshTimer, [this] { OnTrayRefreshTimer(); });
+
+    OnMessage(WM_SYSCOMMAND, [this](WPARAM w, LPARAM l) { return OnSysCommand(w, l); });
+    OnMessage(WM_HELP, [](WPARAM, LPARAM) -> LRESULT { return TRUE; });
+    OnMessage(WM_CTLCOLORSTATIC, [this](WPARAM w, LPARAM l) {
+        return OnCtlColorStatic(reinterpret_cast<HDC>(w), reinterpret_cast<HWND>(l));
+    });
+    OnMessage(WM_QV_CON_START, [](WPARAM, LPARAM) -> LRESULT { return 0; });
+    OnMessage(WM_QV_CON_ESTH, [this](WPARAM, LPARAM) -> LRESULT {
+        OnConnectionEstablished();
+        return 0;
+    });
+    OnMessage(WM_QV_STOP, [this](WPARAM, LPARAM) -> LRESULT {
+        OnConnectionLost();
+        return 0;
+    });
+}
+
+CDravenlokDlg::~CDravenlokDlg() {
+    if (clientProcess_.hProcess) {
+        ::CloseHandle(clientProcess_.hThread);
+        ::CloseHandle(clientProcess_.hProcess);
+    }
+}
+
+void CDravenlokDlg::DoDataExchange() {
+    HWND dialog = Handle();
+    startButton_.Bind(dialog, IDC_START);
+    settingsButton_.Bind(dialog, IDC_SETTINGS);
+    statusLabel_.Bind(dialog, IDC_STATUS_LABEL);
+    proxySettingsLabel_.Bind(dialog, IDC_PROXY_SETTINGS_LABEL);
+    forwardingsHeading_.Bind(dialog, IDC_FORWARDINGS_HEADING);
+    serverSettingsHeading_.Bind(dialog, IDC_SERVER_SETTINGS_HEADING);
+    versionLabel_.Bind(dialog, IDC_VERSION_LABEL);
+    leftFrame_.Bind(dialog, IDC_LEFT_FRAME);
+    settingsFrame_.Bind(dialog, IDC_SETTINGS_FRAME);
+    accountsCombo_.Bind(dialog, IDC_SERVER_NAME);
+    startupTypeCombo_.Bind(dialog, IDC_STARTUP_TYPE);
+    localPortEdit_.Bind(dialog, IDC_LOCAL_PORT);
+    targetServerEdit_.Bind(dialog, IDC_TARGET_SERVER);
+    targetPortEdit_.Bind(dialog, IDC_TARGET_PORT);
+    portDescriptionEdit_.Bind(dialog, IDC_PORT_DESCRIPTION);
+    useBrowserProxyBox_.Bind(dialog, IDC_USE_IE_PROXY);
+    noActiveXBox_.Bind(dialog, IDC_NO_ACTIVEX);
+    noJavaBox_.Bind(dialog, IDC_NO_JAVA);
+    startWithWindowsBox_.Bind(dialog, IDC_START_WITH_WINDOWS);
+    autostartBox_.Bind(dialog, IDC_AUTOSTART);
+    minimizeBox_.Bind(dialog, IDC_MINIMIZE);
+    reconnectBox_.Bind(dialog, IDC_RECONNECT);
+    torBox_.Bind(dialog, IDC_TOR);
+}
+
+bool CDravenlokDlg::OnInitDialog() {
+    fw::Dialog::OnInitDialog();
+    // The start-with-Windows choices, in this order: index 0 current user, 1 all users.
+    startupTypeCombo_.AddString("current user");
+    startupTypeCombo_.AddString("all users");
+
+    AddAboutItemToSystemMenu();
+    ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon_));
+    ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon_));
+
+    executableDirectory_ = fw::ExecutableFolder();
+    ::SetCurrentDirectoryA(executableDirectory_.c_str());
+
+    MeasureWindowSizes();
+    ::SetWindowPos(Handle(), HWND_TOP, 100, 100, collapsedWidth_, collapsedHeight_, SWP_SHOWWINDOW);
+    settingsPanelOpen_ = false;
+    tunnelRunning_ = false;
+
+    StyleLabels();
+    SetUpForwardingList();
+
+    settings_ = std::make_unique<CInternetOptions>(executableDirectory_ + "\\Marrowin.ini");
+    settings_->LoadAccountNames();
+    defaultAccountName_ = settings_->ReadString("tunnel", "default");
+    FillAccountsCombo();
+    FillForwardingList();
+    defaultAccountName_ = settings_->ReadString("tunnel", "default");
+    connectionType_ = settings_->ReadInt("IE", "connectionType");
+    SelectStartAccount();
+
+    ReadOptionBoxes();
+    ApplyStoredBrowserOptions();
+
+    if (autostartBox_.IsChecked())
+        AutostartDefaultTunnel();
+    else
+        SetTrayPrivacyState(false);
+
+    ShowStartupType();
+    ShowProxySettingsLabel();
+    ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+
+    // Only the exact text "1" minimises at start; the check box itself always writes 1 or 0.
+    if (settings_->ReadString("Main", "minimize") == "1") {
+        minimizeBox_.SetCheck(true);
+        ::SetTimer(Handle(), kHideTimer, 50, nullptr);
+    } else {
+        minimizeBox_.SetCheck(false);
+    }
+
+    helpContextId_ = 1;
+    trayRefreshTicks_ = 0;
+    ::SetTimer(Handle(), kTrayRefreshTimer, 1000, nullptr);
+    return true;
+}
+
+void CDravenlokDlg::AddAboutItemToSystemMenu() {
+    char text[256] = {};
+    ::LoadStringA(::GetModuleHandleA(nullptr), IDS_ABOUTBOX, text, sizeof(text));
+    HMENU systemMenu = ::GetSystemMenu(Handle(), FALSE);
+    if (text[0] == '\0' || !systemMenu)
+        return;
+    ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, text);
+}
+
+// Measured once, while the window still stands at its template position: the left strip's
+// frame gives the collapsed size, the settings panel's frame the expanded width.
+void CDravenlokDlg::MeasureWindowSizes() {
+    RECT window, leftFrame, panelFrame;
+    ::GetWindowRect(Handle(), &window);
+    ::GetWindowRect(leftFrame_, &leftFrame);
+    ::GetWindowRect(settingsFrame_, &panelFrame);
+
+    collapsedWidth_ = (leftFrame.right - leftFrame.left) + 5;
+    collapsedHeight_ = (leftFrame.bottom - window.top) - ::GetSystemMetrics(SM_CYFRAME) +
+                       ::GetSystemMetrics(SM_CYSIZE);
+    POINT panelRight = {panelFrame.right, panelFrame.bottom};
+    ::ScreenToClient(Handle(), &panelRight);
+    expandedWidth_ = panelRight.x - PlacementRect(Handle()).left + 5;
+}
+
+void CDravenlokDlg::StyleLabels() {
+    statusLabel_.SetFontBold(true).SetTextColor(kRed).SetFontSize(18).SetBkColor(kWindowGrey);
+    for (CLabel* heading : {&forwardingsHeading_, &serverSettingsHeading_, &versionLabel_})
+        heading->SetFontBold(true).SetTextColor(kBlack).SetBkColor(kWindowGrey);
+    proxySettingsLabel_.SetFontBold(true).SetTextColor(kBlack).SetFontSize(10).SetBkColor(
+        kWindowGrey);
+}
+
+void CDravenlokDlg::FillAccountsCombo() {
+    for (const std::string& name : settings_->AccountNames())
+        accountsCombo_.AddString(name);
+}
+
+void CDravenlokDlg::SelectStartAccount() {
+    if (!defaultAccountName_.empty()) {
+        accountsCombo_.SetCurSel(accountsCombo_.FindStringExact(-1, defaultAccountName_));
+        ShowAccount();
+        MarkDefaultForwardings();
+        currentAccountName_ = defaultAccountName_;
+    } else if (accountsCombo_.GetCount() > 0) {
+        currentAccountName_ = accountsCombo_.GetItemText(0);
+        accountsCombo_.SetCurSel(0);
+        ShowAccount();
+    }
+}
+
+void CDravenlokDlg::ReadOptionBoxes() {
+    useBrowserProxy_ = settings_->ReadFlag("IE", "setIEproxy", false);
+    useBrowserProxyBox_.SetCheck(useBrowserProxy_);
+    autostartBox_.SetCheck(settings_->ReadFlag("Main", "autostart", false));
+    reconnectBox_.SetCheck(settings_->ReadFlag("Main", "reconnect", false));
+    torBox_.SetCheck(settings_->ReadFlag("Main", "TOR", false));
+}
+
+void CDravenlokDlg::ApplyStoredBrowserOptions() {
+    if (useBrowserProxy_)
+        ApplyStoredBrowserProxy(true);
+    noActiveXBox_.SetCheck(settings_->ReadFlag("IE", "NoActiveContent", false));
+    if (noActiveXBox_.IsChecked())
+        DisableActiveX();
+    noJavaBox_.SetCheck(settings_->ReadFlag("IE", "NoJavascript", false));
+    if (noJavaBox_.IsChecked())
+        SetJavaDisabled(1);
+}
+
+// Points the browser at the local end of the tunnel, for the LAN or the named connection.
+void CDravenlokDlg::ApplyStoredBrowserProxy(bool on) {
+    std::string port = settings_->ReadString("IE", "proxyport");
+    if (port.empty())
+        return;
+    std::string connection =
+        connectionType_ == 2 ? settings_->ReadString("IE", "connectionName") : std::string();
+    SetConnectionProxy(connection, port, on);
+}
+
+void CDravenlokDlg::ShowStartupType() {
+    // Decimal conversion: empty or letters read as 0.
+    startupType_ = std::atoi(settings_->ReadString("Main", "startupType").c_str());
+    switch (startupType_) {
+    case 0:
+        startWithWindowsBox_.SetCheck(false);
+        startupTypeCombo_.Enable(false);
+        break;
+    case 1:
+    case 2:
+        startWithWindowsBox_.SetCheck(true);
+        startupTypeCombo_.Enable(true);
+        startupTypeCombo_.SetCurSel(startupType_ - 1);
+        break;
+    default:
+        break; // the template's state: unchecked, enabled, nothing selected
+    }
+}
+
+void CDravenlokDlg::ShowProxySettingsLabel() {
+    if (!settings_->ReadString("IE", "proxyServer").empty()) {
+        proxySettingsLabel_.SetText("Proxy settings: set");
+    } else {
+        proxySettingsLabel_.SetText("Proxy settings: not set");
+        proxySettingsLabel_.SetTextColor(kRed);
+    }
+}
+
+// Starts the default account's tunnel at program start, from the session saved with the
+// account. Unlike Start, it writes no log, keeps the window and opens no status window.
+void CDravenlokDlg::AutostartDefaultTunnel() {
+    std::string account = settings_->ReadString("tunnel", "default");
+    bool useBrowserProxy = settings_->ReadFlag("IE", "setIEproxy", false);
+    if (account.empty()) {
+        SetTrayPrivacyState(false);
+        return;
+    }
+    if (useBrowserProxy)
+        ApplyStoredBrowserProxy(true);
+    std::string password = UnscramblePassword(settings_->ReadString(account, "password"));
+    ::SetCurrentDirectoryA(executableDirectory_.c_str());
+
+    std::string program = ClientProgramPath(executableDirectory_);
+    DWORD error = 0;
+    if (!LaunchClient(program, AutostartClientArguments(password, account), executableDirectory_,
+                      clientProcess_, error)) {
+        // Never show the on state over a client that does not run.
+        if (useBrowserProxy)
+            ApplyStoredBrowserProxy(false);
+        SetTrayPrivacyState(false);
+        fw::ShowMessageBox(Handle(), LaunchFailureText(program, error), "Marrowin",
+                           MB_OK | MB_ICONSTOP);
+        return;
+    }
+    startButton_.SetText("Stop");
+    tunnelRunning_ = true;
+    SetTrayIcon(true);
+    SetTrayPrivacyState(true);
+    ShowPrivacyOn(kAutostartGreen);
+}
+
+void CDravenlokDlg::ShowPrivacyOn(COLORREF color) {
+    statusLabel_.SetText("Privacy ON");
+    statusLabel_.SetFontBold(true).SetTextColor(color).SetFontSize(18);
+}
+
+void CDravenlokDlg::ToggleSettingsPanel() {
+    if (settingsPanelOpen_) {
+        CloseSettingsPanel();
+        helpContextId_ = 1;
+    } else {
+        OpenSettingsPanel();
+        helpContextId_ = 2;
+    }
+}
+
+void CDravenlokDlg::OpenSettingsPanel() {
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof(mode);
+    ::EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode);
+    RECT current = PlacementRect(Handle());
+
+    int width = (current.right - current.left) + (expandedWidth_ - collapsedWidth_) + 10;
+    int height = current.bottom - current.top;
+    int left = current.left;
+    int top = current.top;
+    // Compared unsigned, so a window beyond the left or top edge is moved too.
+    if (static_cast<unsigned>(left + width) > mode.dmPelsWidth)
+        left = static_cast<int>(mode.dmPelsWidth) - width;
+    if (static_cast<unsigned>(top + height) > mode.dmPelsHeight)
+        top = static_cast<int>(mode.dmPelsHeight) - height;
+
+    ::SetWindowPos(Handle(), HWND_TOP, left, top, width, height, SWP_SHOWWINDOW);
+    settingsButton_.SetText("Close settings");
+    settingsPanelOpen_ = true;
+    ClearForwardingFields();
+}
+
+void CDravenlokDlg::CloseSettingsPanel() {
+    RECT current = PlacementRect(Handle());
+    ::SetWindowPos(Handle(), HWND_TOP, current.left, current.top, collapsedWidth_, collapsedHeight_,
+                   SWP_SHOWWINDOW);
+    settingsButton_.SetText("Open settings");
+    settingsPanelOpen_ = false;
+    ClearForwardingFields();
+}
+
+void CDravenlokDlg::ClearForwardingFields() {
+    for (fw::Edit* field :
+         {&localPortEdit_, &portDescriptionEdit_, &targetServerEdit_, &targetPortEdit_})
+        field->SetText("");
+}
+
+void CDravenlokDlg::OnAutostartOption() {
+    settings_->WriteFlag("Main", "autostart", autostartBox_.IsChecked());
+}
+
+void CDravenlokDlg::OnMinimizeOption() {
+    settings_->WriteString("main", "minimize", minimizeBox_.IsChecked() ? "1" : "0");
+}
+
+void CDravenlokDlg::OpenWebPage(const char* address) {
+    ::ShellExecuteA(Handle(), "open", "iexplore.exe", address, nullptr, SW_SHOWNORMAL);
+}
+
+void CDravenlokDlg::ShowHelp() {
+    fw::Application* app = fw::Application::Current();
+    fw::ShowHelpTopic(Handle(), app ? app->HelpFile() : "Marrowin.chm",
+                      static_cast<DWORD>(helpContextId_));
+}
+
+void CDravenlokDlg::Quit() {
+    int answer = fw::ShowMessageBox(Handle(), "Are you sure you want to quit Marrowin ?",
+                                    "Marrowin", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    if (answer != IDYES)
+        return;
+    if (tunnelRunning_) {
+        StopClientProcess(clientProcess_);
+        tunnelRunning_ = false;
+    }
+    // Whatever the option boxes say, the browser is left as it was before Marrowin.
+    ResetRegistryProxy();
+    SetJavaDisabled(0);
+    RestoreActiveX();
+    EndDialog(IDCANCEL);
+}
+
+void CDravenlokDlg::RestoreFromTray() {
+    ::ShowWindow(Handle(), SW_RESTORE);
+}
+
+// The window never closes or minimises itself: it hides in the tray instead.
+LRESULT CDravenlokDlg::OnSysCommand(WPARAM command, LPARAM position) {
+    UINT id = static_cast<UINT>(command & 0xFFF0);
+    if (id == IDM_ABOUTBOX) {
+        CAboutDlg about(Handle());
+        about.DoModal();
+        return 0;
+    }
+    if (id == SC_MINIMIZE || id == SC_CLOSE) {
+        // Chosen through a keyboard mnemonic the position is 0: only come to the front.
+        if (position != 0)
+            ::ShowWindow(Handle(), SW_HIDE);
+        else
+            ::SetForegroundWindow(Handle());
+        return 0;
+    }
+    return ::DefWindowProcA(Handle(), WM_SYSCOMMAND, command, position);
+}
+
+LRESULT CDravenlokDlg::OnCtlColorStatic(HDC dc, HWND control) {
+    for (const CLabel* label : {&statusLabel_, &proxySettingsLabel_, &forwardingsHeading_,
+                                &serverSettingsHeading_, &versionLabel_}) {
+        if (label->Handle() == control)
+            return reinterpret_cast<LRESULT>(label->OnCtlColor(dc));
+    }
+    return 0;
+}
+
+// Escape shows the window and does nothing else; Enter does nothing.
+void CDravenlokDlg::OnCancel() {
+    ::ShowWindow(Handle(), SW_SHOW);
+}
+
+void CDravenlokDlg::OnOK() {}
+
+void CDravenlokDlg::OnHideTimer() {
+    ::ShowWindow(Handle(), SW_HIDE);
+    ::KillTimer(Handle(), kHideTimer);
+}
+
+// The shell may not be ready when the program starts with Windows: the icon is set again
+// every second for the first ten seconds.
+void CDravenlokDlg::OnTrayRefreshTimer() {
+    SetTrayIcon(tunnelRunning_);
+    if (++trayRefreshTicks_ >= kTrayRefreshTicks)
+        ::KillTimer(Handle(), kTrayRefreshTimer);
+}
+
+void CDravenlokDlg::OnConnectionEstablished() {
+    ::SetWindowTextA(Handle(), "Marrowin");
+    ::ShowWindow(Handle(), SW_SHOW);
+}
+
+void CDravenlokDlg::OnConnectionLost() {
+    ::SetWindowTextA(Handle(), "Marrowin");
+    ::ShowWindow(Handle(), SW_SHOW);
+}

@@ -1,0 +1,132 @@
+// CDravenlokDlg: the main window. A left strip with the privacy state and the main buttons,
+// and a settings panel that is shown by widening the window. It lives for the whole process
+// and hides itself instead of closing.
+#pragma once
+
+#include "framework/controls.h"
+#include "framework/dialog.h"
+#include "settings/settings_file.h"
+#include "ui/label.h"
+
+#include <memory>
+#include <string>
+
+class CDravenlokDlg : public fw::Dialog {
+  public:
+    static const int kVersion = 4015;
+    static const int kProductId = 13;
+    static constexpr const char* kBuildDate = "24.11.2006";
+
+    CDravenlokDlg();
+    ~CDravenlokDlg() override;
+
+    bool IsTunnelRunning() const { return tunnelRunning_; }
+    const PROCESS_INFORMATION& ClientProcess() const { return clientProcess_; }
+    bool IsSettingsPanelOpen() const { return settingsPanelOpen_; }
+    int HelpContextId() const { return helpContextId_; }
+    const std::string& ExecutableDirectory() const { return executableDirectory_; }
+    const std::string& CurrentAccountName() const { return currentAccountName_; }
+    const std::string& DefaultAccountName() const { return defaultAccountName_; }
+    int ConnectionType() const { return connectionType_; }
+    CInternetOptions* Settings() const { return settings_.get(); }
+    const CLabel& StatusLabel() const { return statusLabel_; }
+    const CLabel& ProxySettingsLabel() const { return proxySettingsLabel_; }
+
+  protected:
+    bool OnInitDialog() override;
+    void DoDataExchange() override;
+    void OnOK() override;
+    void OnCancel() override;
+
+  private:
+    // Start-up
+    void AddAboutItemToSystemMenu();
+    void MeasureWindowSizes();
+    void StyleLabels();
+    void FillAccountsCombo();
+    void SelectStartAccount();
+    void ReadOptionBoxes();
+    void ApplyStoredBrowserOptions();
+    void ShowStartupType();
+    void ShowProxySettingsLabel();
+    void AutostartDefaultTunnel();
+    void ApplyStoredBrowserProxy(bool useBrowserProxy);
+    void ShowPrivacyOn(COLORREF color);
+
+    // Settings panel and options
+    void ToggleSettingsPanel();
+    void OpenSettingsPanel();
+    void CloseSettingsPanel();
+    void ClearForwardingFields();
+    void OnAutostartOption();
+    void OnMinimizeOption();
+
+    // Commands of the left strip and the tray
+    void OpenWebPage(const char* address);
+    void ShowHelp();
+    void Quit();
+    void RestoreFromTray();
+    LRESULT OnSysCommand(WPARAM command, LPARAM position);
+    LRESULT OnCtlColorStatic(HDC dc, HWND control);
+    void OnHideTimer();
+    void OnTrayRefreshTimer();
+
+    // Reports of the SSH client
+    void OnConnectionEstablished();
+    void OnConnectionLost();
+
+    // Steps provided by the accounts editor, the forwarding list, the browser settings and
+    // the tray icon.
+    void SetUpForwardingList();
+    void FillForwardingList();
+    void MarkDefaultForwardings();
+    void ShowAccount();
+    void SetConnectionProxy(const std::string& connectionName, const std::string& port, bool on);
+    void DisableActiveX();
+    void SetJavaDisabled(int disabled);
+    void ResetRegistryProxy();
+    void RestoreActiveX();
+    void SetTrayIcon(bool privacyOn);
+    void SetTrayPrivacyState(bool privacyOn);
+
+    HICON appIcon_;
+    std::unique_ptr<CInternetOptions> settings_;
+    std::string executableDirectory_;
+    std::string currentAccountName_;
+    std::string defaultAccountName_;
+    PROCESS_INFORMATION clientProcess_ = {};
+    bool tunnelRunning_ = false;
+    bool useBrowserProxy_ = false;
+    int connectionType_ = 0;
+    int startupType_ = 0;
+    bool settingsPanelOpen_ = false;
+    int helpContextId_ = 1;
+    int trayRefreshTicks_ = 0;
+    int collapsedWidth_ = 0;
+    int collapsedHeight_ = 0;
+    int expandedWidth_ = 0;
+
+    fw::Button startButton_;
+    fw::Button settingsButton_;
+    CLabel statusLabel_;
+    CLabel proxySettingsLabel_;
+    CLabel forwardingsHeading_;
+    CLabel serverSettingsHeading_;
+    CLabel versionLabel_;
+    fw::Static leftFrame_;
+    fw::Static settingsFrame_;
+    fw::ComboBox accountsCombo_;
+    fw::ComboBox startupTypeCombo_;
+    fw::Edit localPortEdit_;
+    fw::Edit targetServerEdit_;
+    fw::Edit targetPortEdit_;
+    fw::Edit portDescriptionEdit_;
+    fw::CheckBox useBrowserProxyBox_;
+    fw::CheckBox noActiveXBox_;
+    fw::CheckBox noJavaBox_;
+    fw::CheckBox startWithWindowsBox_;
+    fw::CheckBox autostartBox_;
+    fw::CheckBox minimizeBox_;
+    fw::CheckBox reconnectBox_;
+    fw::CheckBox torBox_;
+};
