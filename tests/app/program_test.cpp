@@ -1,0 +1,81 @@
+// Marrowin.exe as a user meets it: started from its own folder, a second copy started beside
+// it, and quit through the tray command with its confirmation.
+#include "resource.h"
+#include "support/marrowin_process.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ProgramTest : public ::testing::Test {
+  protected:
+    TempFolder folder;
+    TempFolder elsewhere;
+};
+
+// Ends the program through the tray's Quit command, answering its question with Yes.
+void QuitThroughTheTray(MarrowinProcess& program, HWND mainWindow) {
+    ::PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(ID_TRAY_QUIT, 0), 0);
+    HWND box = WaitForMessageBox(mainWindow);
+    ASSERT_NE(box, nullptr);
+    ClickMessageBoxButton(box, IDYES);
+    EXPECT_EQ(program.WaitForExit(), 0u);
+}
+
+TEST_F(ProgramTest, ASecondCopyBringsTheFirstToTheFrontAndExitsWithZero) {
+    MarrowinProcess first(folder.Path());
+    ASSERT_TRUE(first.Start());
+    HWND mainWindow = WaitForTopLevelDialog(first.ProcessId(), "Marrowin");
+    ASSERT_NE(mainWindow, nullptr);
+
+    ::ShowWindow(mainWindow, SW_HIDE);
+    ASSERT_FALSE(::IsWindowVisible(mainWindow));
+
+    // Started from another folder, as a shortcut would.
+    EXPECT_EQ(RunAndWait(first.ExePath(), elsewhere.Path()), 0u);
+    EXPECT_TRUE(::IsWindowVisible(mainWindow));
+    EXPECT_FALSE(::IsIconic(mainWindow));
+    EXPECT_TRUE(first.IsRunning());
+    // The second copy wrote nothing into the folder it was started in.
+    EXPECT_FALSE(FileExists(elsewhere.File("Marrowin.ini")));
+
+    QuitThroughTheTray(first, mainWindow);
+}
+
+TEST_F(ProgramTest, QuitAnsweredNoKeepsItRunningAndYesEndsItWithZero) {
+    WriteWholeFile(folder.File("Marrowin.ini"), "[Main]\r\nautostart=0\r\n");
+    MarrowinProcess program(folder.Path());
+    ASSERT_TRUE(program.Start());
+    HWND mainWindow = WaitForTopLevelDialog(program.ProcessId(), "Marrowin");
+    ASSERT_NE(mainWindow, nullptr);
+
+    ::PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(ID_TRAY_QUIT, 0), 0);
+    HWND box = WaitForMessageBox(mainWindow);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), "Are you sure you want to quit Marrowin ?");
+    char caption[64] = {};
+    ::GetWindowTextA(box, caption, sizeof(caption));
+    EXPECT_STREQ(caption, "Marrowin");
+    ClickMessageBoxButton(box, IDNO);
+    EXPECT_EQ(program.WaitForExit(1500), static_cast<DWORD>(STILL_ACTIVE));
+
+    QuitThroughTheTray(program, mainWindow);
+}
+
+TEST_F(ProgramTest, TheSettingsFileIsFoundBesideTheProgramWhereverItIsStartedFrom) {
+    WriteWholeFile(folder.File("Marrowin.ini"), "[tunnel]\r\nservers=alpha,\r\n");
+    MarrowinProcess program(folder.Path());
+    // Started with another working folder: the program still reads the file beside itself.
+    ASSERT_TRUE(program.Start(elsewhere.Path()));
+    HWND mainWindow = WaitForTopLevelDialog(program.ProcessId(), "Marrowin");
+    ASSERT_NE(mainWindow, nullptr);
+    HWND combo = ::GetDlgItem(mainWindow, IDC_SERVER_NAME);
+    EXPECT_EQ(::SendMessageA(combo, CB_GETCOUNT, 0, 0), 1);
+
+    ::PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDC_AUTOSTART, BN_CLICKED), 0);
+    QuitThroughTheTray(program, mainWindow);
+    EXPECT_NE(ReadWholeFile(folder.File("Marrowin.ini")).find("autostart="), std::string::npos);
+}
+
+} // namespace

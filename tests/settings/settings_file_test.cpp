@@ -1,0 +1,158 @@
+// The settings file against the real profile functions, in a temporary folder.
+#include "settings/settings_file.h"
+
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class SettingsFileTest : public ::testing::Test {
+  protected:
+    TempFolder folder;
+    std::string path = folder.File("Marrowin.ini");
+    CInternetOptions options{path};
+};
+
+TEST_F(SettingsFileTest, MissingFileReadsEmptyAndTheFirstWriteCreatesIt) {
+    EXPECT_EQ(options.ReadString("tunnel", "servers"), "");
+    EXPECT_EQ(options.ReadInt("IE", "connectionType"), 0);
+    EXPECT_TRUE(options.ReadFlag("Main", "autostart", true));
+    EXPECT_FALSE(options.ReadFlag("Main", "autostart", false));
+    EXPECT_FALSE(FileExists(path));
+
+    EXPECT_TRUE(options.WriteString("IE", "proxyPort", "50000"));
+    EXPECT_TRUE(FileExists(path));
+    EXPECT_EQ(options.ReadString("IE", "proxyPort"), "50000");
+}
+
+TEST_F(SettingsFileTest, SectionAndKeyNamesIgnoreLetterCase) {
+    options.WriteString("IE", "proxyPort", "50000");
+    options.WriteString("Tunnel", "default", "alpha");
+    options.WriteString("main", "minimize", "1");
+    EXPECT_EQ(options.ReadString("ie", "proxyport"), "50000");
+    EXPECT_EQ(options.ReadString("tunnel", "DEFAULT"), "alpha");
+    EXPECT_EQ(options.ReadString("Main", "minimize"), "1");
+    // One section, whatever the spelling that wrote it.
+    options.WriteString("tunnel", "servers", "alpha,");
+    std::string file = ReadWholeFile(path);
+    EXPECT_EQ(file.find("[tunnel]"), std::string::npos) << file;
+    EXPECT_NE(file.find("[Tunnel]"), std::string::npos) << file;
+}
+
+TEST_F(SettingsFileTest, FlagsReadTheFirstCharacter) {
+    const struct {
+        const char* text;
+        bool expected;
+    } cases[] = {{"1", true},  {"y", true},   {"Y", true},  {"yes", true},
+                 {"o", true},  {"On", true},  {"0", false}, {"no", false},
+                 {"2", false}, {"off", true}, {"x", false}, {"\"no\"", false}};
+    for (const auto& c : cases) {
+        options.WriteString("Main", "reconnect", c.text);
+        EXPECT_EQ(options.ReadFlag("Main", "reconnect", !c.expected), c.expected) << c.text;
+    }
+    options.WriteString("Main", "reconnect", "");
+    EXPECT_TRUE(options.ReadFlag("Main", "reconnect", true));
+    EXPECT_FALSE(options.ReadFlag("Main", "reconnect", false));
+
+    options.WriteFlag("Main", "TOR", true);
+    EXPECT_EQ(options.ReadString("Main", "TOR"), "1");
+    options.WriteFlag("Main", "TOR", false);
+    EXPECT_EQ(options.ReadString("Main", "TOR"), "0");
+}
+
+TEST_F(SettingsFileTest, IntegersAreDecimalAndStopAtTheFirstOtherCharacter) {
+    const struct {
+        const char* text;
+        int expected;
+    } cases[] = {{"2", 2}, {"letters", 0}, {"-12", -12}, {"+7", 7}, {"42abc", 42}, {"", 0}};
+    for (const auto& c : cases) {
+        options.WriteString("IE", "connectionType", c.text);
+        EXPECT_EQ(options.ReadInt("IE", "connectionType"), c.expected) << c.text;
+    }
+}
+
+TEST_F(SettingsFileTest, AnEmptyValueKeepsItsKey) {
+    options.WriteString("IE", "proxyServer", "alpha");
+    options.WriteString("IE", "proxyServer", "");
+    EXPECT_EQ(options.ReadString("IE", "proxyServer"), "");
+    EXPECT_NE(ReadWholeFile(path).find("proxyServer="), std::string::npos);
+}
+
+TEST_F(SettingsFileTest, LongValuesAreReadWhole) {
+    std::string forwardings;
+    while (forwardings.size() < 10000)
+        forwardings += "25:mail.example.org:25:SMTP,";
+    options.WriteString("alpha", "forwardings", forwardings);
+    EXPECT_EQ(options.ReadString("alpha", "forwardings"), forwardings);
+
+    std::string exactly(3999, 'a');
+    options.WriteString("alpha", "username", exactly);
+    EXPECT_EQ(options.ReadString("alpha", "username"), exactly);
+    exactly += 'b';
+    options.WriteString("alpha", "username", exactly);
+    EXPECT_EQ(options.ReadString("alpha", "username"), exactly);
+}
+
+TEST_F(SettingsFileTest, AccountNamesComeFromTheServersList) {
+    options.WriteString("Tunnel", "servers", "alpha,beta,");
+    options.LoadAccountNames();
+    EXPECT_EQ(options.AccountNames(), (std::vector<std::string>{"alpha", "beta"}));
+
+    // Text after the last comma is not a complete entry.
+    options.WriteString("tunnel", "servers", "gamma,delta");
+    options.LoadAccountNames();
+    EXPECT_EQ(options.AccountNames(), (std::vector<std::string>{"gamma"}));
+
+    // An empty list leaves the names in memory as they were.
+    options.WriteString("tunnel", "servers", "");
+    options.LoadAccountNames();
+    EXPECT_EQ(options.AccountNames(), (std::vector<std::string>{"gamma"}));
+}
+
+TEST_F(SettingsFileTest, TheNameListComparesExactly) {
+    options.AppendAccountName("alpha");
+    options.AppendAccountName("xalpha");
+    EXPECT_TRUE(options.HasAccountName("alpha"));
+    EXPECT_FALSE(options.HasAccountName("Alpha"));
+    EXPECT_FALSE(options.HasAccountName("alph"));
+    options.RemoveAccountName("alpha");
+    EXPECT_EQ(options.AccountNames(), (std::vector<std::string>{"xalpha"}));
+    options.RemoveAccountName("missing");
+    EXPECT_EQ(options.AccountNames(), (std::vector<std::string>{"xalpha"}));
+    options.AppendAccountName("alpha");
+    EXPECT_EQ(options.AccountNames(), (std::vector<std::string>{"xalpha", "alpha"}));
+}
+
+TEST_F(SettingsFileTest, RenamingAnAccountMovesExactlyItsFourKeys) {
+    options.WriteString("alpha", "username", "joe");
+    options.WriteString("alpha", "port", "8080");
+    options.WriteString("alpha", "forwardings", "25:alpha:25:SMTP,");
+    options.WriteString("alpha", "comment", "not an account key");
+    options.WriteString("beta", "username", "ann");
+
+    options.RenameAccountSection("alpha", "gamma");
+
+    EXPECT_EQ(options.ReadString("gamma", "username"), "joe");
+    EXPECT_EQ(options.ReadString("gamma", "port"), "8080");
+    EXPECT_EQ(options.ReadString("gamma", "forwardings"), "25:alpha:25:SMTP,");
+    EXPECT_EQ(options.ReadString("gamma", "comment"), "");
+    std::string file = ReadWholeFile(path);
+    EXPECT_EQ(file.find("[alpha]"), std::string::npos) << file;
+    // A missing key arrives as an empty one.
+    EXPECT_NE(file.find("password="), std::string::npos) << file;
+    EXPECT_EQ(options.ReadString("beta", "username"), "ann");
+}
+
+TEST_F(SettingsFileTest, DeletingASectionRemovesAllItsKeys) {
+    options.WriteString("alpha", "username", "joe");
+    options.WriteString("alpha", "port", "8080");
+    options.WriteString("beta", "port", "1");
+    EXPECT_TRUE(options.DeleteSection("alpha"));
+    EXPECT_EQ(options.ReadString("alpha", "username"), "");
+    EXPECT_EQ(options.ReadString("alpha", "port"), "");
+    EXPECT_EQ(options.ReadString("beta", "port"), "1");
+    EXPECT_EQ(ReadWholeFile(path).find("alpha"), std::string::npos);
+}
+
+} // namespace

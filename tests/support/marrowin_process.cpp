@@ -1,0 +1,132 @@
+#include "support/marrowin_process.h"
+
+#include <vector>
+
+std::string WinePath(const std::string& linuxPath) {
+    std::string path = "Z:" + linuxPath;
+    for (char& c : path) {
+        if (c == '/')
+            c = '\\';
+    }
+    return path;
+}
+
+MarrowinProcess::MarrowinProcess(const std::string& appFolder)
+    : appFolder_(appFolder), exePath_(appFolder + "\\Marrowin.exe") {
+    ::CopyFileA(WinePath(MARROWIN_EXE_PATH).c_str(), exePath_.c_str(), FALSE);
+}
+
+MarrowinProcess::~MarrowinProcess() {
+    if (!process_.hProcess)
+        return;
+    if (IsRunning()) {
+        ::TerminateProcess(process_.hProcess, 1);
+        ::WaitForSingleObject(process_.hProcess, 5000);
+    }
+    ::CloseHandle(process_.hThread);
+    ::CloseHandle(process_.hProcess);
+}
+
+bool MarrowinProcess::Start(const std::string& workingFolder) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    std::vector<char> commandLine(exePath_.begin(), exePath_.end());
+    commandLine.push_back('\0');
+    return ::CreateProcessA(exePath_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                            nullptr,
+                            workingFolder.empty() ? appFolder_.c_str() : workingFolder.c_str(),
+                            &startup, &process_) != FALSE;
+}
+
+DWORD MarrowinProcess::WaitForExit(DWORD timeoutMs) {
+    ::WaitForSingleObject(process_.hProcess, timeoutMs);
+    DWORD code = STILL_ACTIVE;
+    ::GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+}
+
+bool MarrowinProcess::IsRunning() const {
+    return process_.hProcess && ::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+namespace {
+
+struct DialogSearch {
+    DWORD processId;
+    HWND owner;
+    std::string title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<DialogSearch*>(lParam);
+    char className[64] = {};
+    ::GetClassNameA(window, className, sizeof(className));
+    if (std::string(className) != "#32770")
+        return TRUE;
+    if (search->owner) {
+        if (::GetWindow(window, GW_OWNER) != search->owner || !::IsWindowVisible(window))
+            return TRUE;
+    } else {
+        DWORD processId = 0;
+        ::GetWindowThreadProcessId(window, &processId);
+        char title[256] = {};
+        ::GetWindowTextA(window, title, sizeof(title));
+        if (processId != search->processId || search->title != title)
+            return TRUE;
+    }
+    search->found = window;
+    return FALSE;
+}
+
+HWND WaitForDialog(DialogSearch search, DWORD timeoutMs) {
+    DWORD start = ::GetTickCount();
+    for (;;) {
+        search.found = nullptr;
+        ::EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.found || ::GetTickCount() - start > timeoutMs)
+            return search.found;
+        ::Sleep(50);
+    }
+}
+
+} // namespace
+
+HWND WaitForTopLevelDialog(DWORD processId, const std::string& title, DWORD timeoutMs) {
+    return WaitForDialog({processId, nullptr, title, nullptr}, timeoutMs);
+}
+
+HWND WaitForMessageBox(HWND owner, DWORD timeoutMs) {
+    return WaitForDialog({0, owner, std::string(), nullptr}, timeoutMs);
+}
+
+std::string MessageBoxText(HWND box) {
+    // The message text is the static control with id 0xFFFF.
+    char text[512] = {};
+    ::GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
+    return text;
+}
+
+void ClickMessageBoxButton(HWND box, int button) {
+    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(box, button)));
+}
+
+DWORD RunAndWait(const std::string& program, const std::string& folder, DWORD timeoutMs) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    std::vector<char> commandLine(program.begin(), program.end());
+    commandLine.push_back('\0');
+    if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          folder.c_str(), &startup, &process))
+        return ::GetLastError();
+    DWORD code = STILL_ACTIVE;
+    if (::WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0)
+        ::GetExitCodeProcess(process.hProcess, &code);
+    else
+        ::TerminateProcess(process.hProcess, 1);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return code;
+}

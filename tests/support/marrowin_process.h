@@ -1,0 +1,45 @@
+// Marrowin.exe started as a real process from an app folder of the test's own and driven
+// from outside, as a user would: its windows are found by class and title, its message boxes
+// answered by clicking their buttons.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// A Linux path handed over by the build, as Wine sees it (drive Z: is the Linux root).
+std::string WinePath(const std::string& linuxPath);
+
+class MarrowinProcess {
+  public:
+    // Copies the built Marrowin.exe into the folder.
+    explicit MarrowinProcess(const std::string& appFolder);
+    ~MarrowinProcess();
+    MarrowinProcess(const MarrowinProcess&) = delete;
+    MarrowinProcess& operator=(const MarrowinProcess&) = delete;
+
+    // Starts the program in the given working folder (its app folder when empty).
+    bool Start(const std::string& workingFolder = std::string());
+    // Waits for the process to end; its exit code, or STILL_ACTIVE when it did not end in time.
+    DWORD WaitForExit(DWORD timeoutMs = 20000);
+    bool IsRunning() const;
+    DWORD ProcessId() const { return process_.dwProcessId; }
+    const std::string& ExePath() const { return exePath_; }
+
+  private:
+    std::string appFolder_;
+    std::string exePath_;
+    PROCESS_INFORMATION process_ = {};
+};
+
+// The top-level main window ("#32770") with the given title that belongs to the process, or
+// null once the time is out.
+HWND WaitForTopLevelDialog(DWORD processId, const std::string& title, DWORD timeoutMs = 20000);
+// The message box owned by the window, or null once the time is out.
+HWND WaitForMessageBox(HWND owner, DWORD timeoutMs = 10000);
+// The text of a message box.
+std::string MessageBoxText(HWND box);
+// Clicks a message box's button (IDYES, IDNO, IDOK ...).
+void ClickMessageBoxButton(HWND box, int button);
+// Runs a program with the given working folder and waits for its exit code.
+DWORD RunAndWait(const std::string& program, const std::string& folder, DWORD timeoutMs = 20000);

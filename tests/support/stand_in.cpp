@@ -1,0 +1,97 @@
+// Helpers around the scripted stand-in SSH client; see stand_in.h.
+#include "support/stand_in.h"
+
+#include "support/scripted_user.h"
+#include "support/temp_folder.h"
+
+#include <sstream>
+
+std::string StandInProgramPath() {
+    // CMake gives the Linux path of the built program; Wine maps the root of the Linux file
+    // system to drive Z:.
+    std::string path = "Z:" + std::string(STAND_IN_PLINK_PATH);
+    for (char& c : path) {
+        if (c == '/')
+            c = '\\';
+    }
+    return path;
+}
+
+bool CopyStandInTo(const std::string& folder) {
+    std::string target = folder + "\\plink.exe";
+    return ::CopyFileA(StandInProgramPath().c_str(), target.c_str(), FALSE) != FALSE;
+}
+
+void WriteStandInScript(const std::string& folder, const std::vector<std::string>& steps) {
+    std::string script;
+    for (const std::string& step : steps)
+        script += step + "\r\n";
+    WriteWholeFile(folder + "\\" + kStandInScriptFile, script);
+}
+
+std::vector<std::string> ReadStandInRecord(const std::string& folder) {
+    std::istringstream in(ReadWholeFile(folder + "\\" + kStandInRecordFile));
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string RecordedValue(const std::vector<std::string>& record, const std::string& name) {
+    std::string prefix = name + "=";
+    for (const std::string& line : record) {
+        if (line.compare(0, prefix.size(), prefix) == 0)
+            return line.substr(prefix.size());
+    }
+    return "<not recorded>";
+}
+
+bool RecordHasLine(const std::vector<std::string>& record, const std::string& line) {
+    for (const std::string& recorded : record) {
+        if (recorded == line)
+            return true;
+    }
+    return false;
+}
+
+bool WaitForRecordLine(const std::string& folder, const std::string& line, DWORD timeoutMs) {
+    return PumpMessagesUntil([&] { return RecordHasLine(ReadStandInRecord(folder), line); },
+                             timeoutMs);
+}
+
+std::string UniqueSessionName(const std::string& base) {
+    static unsigned counter = 0;
+    std::ostringstream name;
+    name << base << "-" << ::GetCurrentProcessId() << "-" << ++counter;
+    return name.str();
+}
+
+SessionKey::SessionKey(const std::string& name)
+    : name_(name), path_(std::string(kStandInSessionsKey) + "\\" + name) {
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          KEY_ALL_ACCESS, nullptr, &key_, nullptr) != ERROR_SUCCESS)
+        key_ = nullptr;
+}
+
+SessionKey::~SessionKey() {
+    if (!key_)
+        return;
+    ::RegCloseKey(key_);
+    ::RegDeleteKeyA(HKEY_CURRENT_USER, path_.c_str());
+}
+
+bool SessionKey::SetString(const std::string& valueName, const std::string& text) {
+    return key_ && ::RegSetValueExA(key_, valueName.c_str(), 0, REG_SZ,
+                                    reinterpret_cast<const BYTE*>(text.c_str()),
+                                    static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+}
+
+bool SessionKey::SetDword(const std::string& valueName, DWORD number) {
+    return key_ && ::RegSetValueExA(key_, valueName.c_str(), 0, REG_DWORD,
+                                    reinterpret_cast<const BYTE*>(&number),
+                                    sizeof(number)) == ERROR_SUCCESS;
+}

@@ -1,0 +1,211 @@
+// A scripted stand-in for the SSH client plink.exe, used by Marrowin's tests. It records what it
+// was started with (command line, working folder, start-up window state, the saved session it
+// was pointed at) and then follows a script from its working folder: post the client's reports to
+// Marrowin's main window, sleep, wait for WM_QUIT, exit. Each record line is written through at
+// once, so a test can read the record while the stand-in waits.
+#include "support/stand_in.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+class Record {
+  public:
+    Record() {
+        file_ = ::CreateFileA(kStandInRecordFile, GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    ~Record() {
+        if (file_ != INVALID_HANDLE_VALUE)
+            ::CloseHandle(file_);
+    }
+    Record(const Record&) = delete;
+    Record& operator=(const Record&) = delete;
+
+    // Unbuffered: the line is in the file when this returns.
+    void Line(const std::string& text) {
+        if (file_ == INVALID_HANDLE_VALUE)
+            return;
+        std::string line = text + "\r\n";
+        DWORD written = 0;
+        ::WriteFile(file_, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+        ::FlushFileBuffers(file_);
+    }
+
+  private:
+    HANDLE file_;
+};
+
+std::vector<std::string> SplitAtBlanks(const std::string& text) {
+    std::vector<std::string> words;
+    std::istringstream in(text);
+    std::string word;
+    while (in >> word)
+        words.push_back(word);
+    return words;
+}
+
+std::string CurrentFolder() {
+    char folder[MAX_PATH] = {};
+    ::GetCurrentDirectoryA(MAX_PATH, folder);
+    return folder;
+}
+
+std::string StartupShow() {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    ::GetStartupInfoA(&startup);
+    if (!(startup.dwFlags & STARTF_USESHOWWINDOW))
+        return "<not given>";
+    return std::to_string(startup.wShowWindow);
+}
+
+// A value of the wrong type reads as missing, as a client would treat it.
+std::string ReadString(HKEY key, const char* name) {
+    DWORD type = 0;
+    DWORD size = 0;
+    if (!key || ::RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return "<missing>";
+    std::vector<char> text(size + 1, '\0');
+    if (::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
+                           &size) != ERROR_SUCCESS)
+        return "<missing>";
+    return text.data();
+}
+
+std::string ReadDword(HKEY key, const char* name) {
+    DWORD type = 0;
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (!key ||
+        ::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD)
+        return "<missing>";
+    return std::to_string(value);
+}
+
+void RecordSession(Record& record, const std::string& session) {
+    HKEY key = nullptr;
+    std::string path = std::string(kStandInSessionsKey) + "\\" + session;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        key = nullptr;
+    record.Line("HostName=" + ReadString(key, "HostName"));
+    record.Line("PortNumber=" + ReadDword(key, "PortNumber"));
+    record.Line("UserName=" + ReadString(key, "UserName"));
+    record.Line("PortForwardings=" + ReadString(key, "PortForwardings"));
+    if (key)
+        ::RegCloseKey(key);
+}
+
+// Marrowin's main window carries the title "Dravenlok" while a start is in progress.
+HWND FindMainWindow() {
+    HWND window = ::FindWindowA("#32770", "Dravenlok");
+    if (!window)
+        window = ::FindWindowA("#32770", "Marrowin");
+    return window;
+}
+
+void Post(Record& record, const std::string& messageName) {
+    HWND window = FindMainWindow();
+    if (!window) {
+        record.Line("no window");
+        return;
+    }
+    UINT message = ::RegisterWindowMessageA(messageName.c_str());
+    if (::PostMessageA(window, message, 0, 0))
+        record.Line("posted " + messageName);
+    else
+        record.Line("post failed " + messageName + " error " + std::to_string(::GetLastError()));
+}
+
+void WaitForQuit(Record& record) {
+    record.Line("waiting for WM_QUIT");
+    MSG msg;
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    record.Line("got WM_QUIT");
+}
+
+std::vector<std::string> ReadScript() {
+    std::ifstream in(kStandInScriptFile);
+    std::vector<std::string> steps;
+    if (!in)
+        return steps;
+    std::string line;
+    while (std::getline(in, line)) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+            line.pop_back();
+        if (!line.empty())
+            steps.push_back(line);
+    }
+    return steps;
+}
+
+int Run() {
+    Record record;
+    record.Line(std::string("commandline=") + ::GetCommandLineA());
+    record.Line("folder=" + CurrentFolder());
+    record.Line("show=" + StartupShow());
+
+    // The form Marrowin passes: "-pw PASSWORD SESSION <in.txt", split at blanks as a
+    // command-line client sees it.
+    std::vector<std::string> words = SplitAtBlanks(::GetCommandLineA());
+    if (words.size() == 4 && words[0] == "-pw" && words[3] == "<in.txt") {
+        record.Line("password=" + words[1]);
+        record.Line("session=" + words[2]);
+        RecordSession(record, words[2]);
+    } else {
+        record.Line("arguments=unexpected");
+    }
+
+    bool haveScript = ::GetFileAttributesA(kStandInScriptFile) != INVALID_FILE_ATTRIBUTES;
+    if (!haveScript) {
+        record.Line("no script");
+        WaitForQuit(record);
+        record.Line("exit 0");
+        return 0;
+    }
+    for (const std::string& step : ReadScript()) {
+        std::istringstream in(step);
+        std::string verb;
+        std::string argument;
+        in >> verb >> argument;
+        if (verb == "post") {
+            Post(record, argument);
+        } else if (verb == "sleep") {
+            record.Line("sleep " + argument);
+            ::Sleep(std::strtoul(argument.c_str(), nullptr, 10));
+        } else if (verb == "wait-quit") {
+            WaitForQuit(record);
+        } else if (verb == "exit") {
+            int code = std::atoi(argument.c_str());
+            record.Line("exit " + std::to_string(code));
+            return code;
+        } else {
+            record.Line("unknown step: " + step);
+        }
+    }
+    record.Line("exit 0");
+    return 0;
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // The message queue exists before anything else, so that a WM_QUIT posted right after the
+    // launch waits for us instead of being lost.
+    MSG msg;
+    ::PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    return Run();
+}

@@ -1,0 +1,293 @@
+// Tests of what Marrowin gives its SSH client and how it starts and ends it, run against the
+// scripted stand-in plink.exe in real processes, and of the client's reports reaching a window
+// of the main window's class and title across processes.
+#include "tunnel/client_contract.h"
+
+#include "app/client_messages.h"
+#include "framework/dialog.h"
+#include "resource.h"
+#include "support/scripted_user.h"
+#include "support/stand_in.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// The argument strings
+
+TEST(ClientArguments, StartFormBeginsWithBlankAndEndsWithInput) {
+    EXPECT_EQ(" -pw s3cret mail.example.org <in.txt",
+              ClientArguments("s3cret", "mail.example.org"));
+}
+
+TEST(ClientArguments, AutostartFormHasNoLeadingBlank) {
+    EXPECT_EQ("-pw s3cret mail.example.org <in.txt",
+              AutostartClientArguments("s3cret", "mail.example.org"));
+}
+
+TEST(ClientArguments, NothingIsQuotedOrEscaped) {
+    EXPECT_EQ(" -pw a \"b\\c%d acct <in.txt", ClientArguments("a \"b\\c%d", "acct"));
+    EXPECT_EQ("-pw a \"b\\c%d acct <in.txt", AutostartClientArguments("a \"b\\c%d", "acct"));
+}
+
+TEST(ClientArguments, ProgramIsPlinkInTheGivenFolder) {
+    EXPECT_EQ("C:\\Program Files\\Marrowin\\plink.exe",
+              ClientProgramPath("C:\\Program Files\\Marrowin"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Launching and stopping the stand-in client for real
+
+class ClientProcess : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(CopyStandInTo(programFolder_.Path())); }
+
+    void TearDown() override {
+        if (process_.hProcess) {
+            ::TerminateProcess(process_.hProcess, 0);
+            ::WaitForSingleObject(process_.hProcess, 10000);
+            ::CloseHandle(process_.hThread);
+            ::CloseHandle(process_.hProcess);
+        }
+    }
+
+    std::string ProgramPath() const { return ClientProgramPath(programFolder_.Path()); }
+
+    // Launches the stand-in from the program folder in the given working folder.
+    void Launch(const std::string& arguments, const std::string& workingFolder) {
+        DWORD errorCode = 12345;
+        ASSERT_TRUE(LaunchClient(ProgramPath(), arguments, workingFolder, process_, errorCode))
+            << "error code " << errorCode;
+        EXPECT_EQ(0u, errorCode);
+        ASSERT_NE(nullptr, process_.hProcess);
+    }
+
+    // Waits for the stand-in to finish its script and releases its handles.
+    void WaitForExit() {
+        ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(process_.hProcess, 20000));
+        ::CloseHandle(process_.hThread);
+        ::CloseHandle(process_.hProcess);
+        process_ = PROCESS_INFORMATION{};
+    }
+
+    HANDLE DuplicateProcessHandle() const {
+        HANDLE copy = nullptr;
+        ::DuplicateHandle(::GetCurrentProcess(), process_.hProcess, ::GetCurrentProcess(), &copy, 0,
+                          FALSE, DUPLICATE_SAME_ACCESS);
+        return copy;
+    }
+
+    TempFolder programFolder_;
+    TempFolder workFolder_;
+    PROCESS_INFORMATION process_ = {};
+};
+
+TEST_F(ClientProcess, ClientReceivesTheStartFormExactlyAsItsCommandLine) {
+    WriteStandInScript(workFolder_.Path(), {"exit 0"});
+    std::string arguments = ClientArguments("s3cret", "mail.example.org");
+    Launch(arguments, workFolder_.Path());
+    WaitForExit();
+
+    std::vector<std::string> record = ReadStandInRecord(workFolder_.Path());
+    EXPECT_EQ(arguments, RecordedValue(record, "commandline"));
+    EXPECT_EQ("s3cret", RecordedValue(record, "password"));
+    EXPECT_EQ("mail.example.org", RecordedValue(record, "session"));
+}
+
+TEST_F(ClientProcess, ClientReceivesTheAutostartFormExactlyAsItsCommandLine) {
+    WriteStandInScript(workFolder_.Path(), {"exit 0"});
+    std::string arguments = AutostartClientArguments("s3cret", "mail.example.org");
+    Launch(arguments, workFolder_.Path());
+    WaitForExit();
+
+    std::vector<std::string> record = ReadStandInRecord(workFolder_.Path());
+    EXPECT_EQ(arguments, RecordedValue(record, "commandline"));
+    EXPECT_EQ("s3cret", RecordedValue(record, "password"));
+    EXPECT_EQ("mail.example.org", RecordedValue(record, "session"));
+}
+
+TEST_F(ClientProcess, ClientRunsInTheGivenWorkingFolderNotItsOwn) {
+    WriteStandInScript(workFolder_.Path(), {"exit 0"});
+    Launch(ClientArguments("pw", "acct"), workFolder_.Path());
+    WaitForExit();
+
+    // The record lands in the working folder, and the client sees it as its current folder.
+    ASSERT_TRUE(FileExists(workFolder_.File(kStandInRecordFile)));
+    EXPECT_FALSE(FileExists(programFolder_.File(kStandInRecordFile)));
+    EXPECT_EQ(workFolder_.Path(), RecordedValue(ReadStandInRecord(workFolder_.Path()), "folder"));
+}
+
+TEST_F(ClientProcess, ClientWindowIsHidden) {
+    WriteStandInScript(workFolder_.Path(), {"exit 0"});
+    Launch(ClientArguments("pw", "acct"), workFolder_.Path());
+    WaitForExit();
+
+    EXPECT_EQ(std::to_string(SW_HIDE),
+              RecordedValue(ReadStandInRecord(workFolder_.Path()), "show"));
+}
+
+TEST_F(ClientProcess, ClientInheritsNoHandles) {
+    SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    ASSERT_TRUE(::CreatePipe(&readEnd, &writeEnd, &inheritable, 0));
+    WriteStandInScript(workFolder_.Path(), {"wait-quit"});
+    Launch(ClientArguments("pw", "acct"), workFolder_.Path());
+    ASSERT_TRUE(WaitForRecordLine(workFolder_.Path(), "waiting for WM_QUIT"));
+
+    // Once our write end is closed the pipe is broken, unless the client holds a copy of it.
+    ::CloseHandle(writeEnd);
+    DWORD available = 0;
+    BOOL peeked = ::PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr);
+    DWORD error = ::GetLastError();
+    ::CloseHandle(readEnd);
+    EXPECT_FALSE(peeked) << "the client inherited the pipe's write end";
+    EXPECT_EQ(static_cast<DWORD>(ERROR_BROKEN_PIPE), error);
+}
+
+TEST_F(ClientProcess, ClientFindsTheSessionNamedInItsArguments) {
+    SessionKey session(UniqueSessionName("contract.example.org"));
+    ASSERT_TRUE(session.IsOpen());
+    ASSERT_TRUE(session.SetString("HostName", session.Name()));
+    ASSERT_TRUE(session.SetDword("PortNumber", 4022));
+    ASSERT_TRUE(session.SetString("UserName", "alice"));
+    ASSERT_TRUE(session.SetString("PortForwardings", "L50000=127.0.0.1:8080,L25=mail:25,"));
+    // Another session beside it must not be the one read.
+    SessionKey other(UniqueSessionName("other.example.org"));
+    ASSERT_TRUE(other.SetString("UserName", "bob"));
+
+    WriteStandInScript(workFolder_.Path(), {"exit 0"});
+    Launch(ClientArguments("pw", session.Name()), workFolder_.Path());
+    WaitForExit();
+
+    std::vector<std::string> record = ReadStandInRecord(workFolder_.Path());
+    EXPECT_EQ(session.Name(), RecordedValue(record, "session"));
+    EXPECT_EQ(session.Name(), RecordedValue(record, "HostName"));
+    EXPECT_EQ("4022", RecordedValue(record, "PortNumber"));
+    EXPECT_EQ("alice", RecordedValue(record, "UserName"));
+    EXPECT_EQ("L50000=127.0.0.1:8080,L25=mail:25,", RecordedValue(record, "PortForwardings"));
+}
+
+TEST_F(ClientProcess, MissingClientFailsWithFileNotFoundAndHoldsNoProcess) {
+    TempFolder emptyFolder;
+    std::string programPath = ClientProgramPath(emptyFolder.Path());
+    PROCESS_INFORMATION process;
+    process.hProcess = reinterpret_cast<HANDLE>(0x1234);
+    process.hThread = reinterpret_cast<HANDLE>(0x5678);
+    process.dwProcessId = 99;
+    process.dwThreadId = 98;
+    DWORD errorCode = 0;
+
+    EXPECT_FALSE(LaunchClient(programPath, ClientArguments("pw", "acct"), emptyFolder.Path(),
+                              process, errorCode));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), errorCode);
+    EXPECT_EQ(nullptr, process.hProcess);
+    EXPECT_EQ(nullptr, process.hThread);
+    EXPECT_EQ(0u, process.dwProcessId);
+    EXPECT_EQ(0u, process.dwThreadId);
+    EXPECT_EQ("Failed to start program '" + programPath + "', error code = 2",
+              LaunchFailureText(programPath, errorCode));
+}
+
+TEST_F(ClientProcess, StopLetsAClientThatHonoursQuitEndItself) {
+    WriteStandInScript(workFolder_.Path(), {"wait-quit", "exit 3"});
+    Launch(ClientArguments("pw", "acct"), workFolder_.Path());
+    ASSERT_TRUE(WaitForRecordLine(workFolder_.Path(), "waiting for WM_QUIT"));
+    HANDLE watched = DuplicateProcessHandle();
+    ASSERT_NE(nullptr, watched);
+    HANDLE oldProcess = process_.hProcess;
+    HANDLE oldThread = process_.hThread;
+
+    StopClientProcess(process_);
+
+    DWORD flags = 0;
+    EXPECT_FALSE(::GetHandleInformation(oldProcess, &flags)) << "process handle left open";
+    EXPECT_FALSE(::GetHandleInformation(oldThread, &flags)) << "thread handle left open";
+    EXPECT_EQ(nullptr, process_.hProcess);
+    EXPECT_EQ(nullptr, process_.hThread);
+    EXPECT_EQ(0u, process_.dwProcessId);
+    EXPECT_EQ(0u, process_.dwThreadId);
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(watched, 20000));
+    ::CloseHandle(watched);
+    EXPECT_TRUE(RecordHasLine(ReadStandInRecord(workFolder_.Path()), "got WM_QUIT"));
+}
+
+TEST_F(ClientProcess, StopTerminatesAClientThatIgnoresQuit) {
+    WriteStandInScript(workFolder_.Path(), {"sleep 60000", "exit 3"});
+    Launch(ClientArguments("pw", "acct"), workFolder_.Path());
+    ASSERT_TRUE(WaitForRecordLine(workFolder_.Path(), "sleep 60000"));
+    HANDLE watched = DuplicateProcessHandle();
+    ASSERT_NE(nullptr, watched);
+
+    StopClientProcess(process_);
+
+    EXPECT_EQ(nullptr, process_.hProcess);
+    EXPECT_EQ(nullptr, process_.hThread);
+    // Far less than the client's sleep: only a termination ends it in time.
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(watched, 20000));
+    DWORD exitCode = STILL_ACTIVE;
+    ::GetExitCodeProcess(watched, &exitCode);
+    EXPECT_EQ(0u, exitCode);
+    ::CloseHandle(watched);
+    std::vector<std::string> record = ReadStandInRecord(workFolder_.Path());
+    EXPECT_FALSE(RecordHasLine(record, "got WM_QUIT"));
+    EXPECT_FALSE(RecordHasLine(record, "exit 3"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The client's reports reaching a window like the main window, across processes
+
+// A top-level dialog of the main window's class that counts the reports it receives.
+class ReportWindow : public fw::Dialog {
+  public:
+    ReportWindow() : Dialog(IDD_ABOUTBOX) {
+        for (UINT message : {WM_QV_CON_START, WM_QV_CON_ESTH, WM_QV_STOP}) {
+            OnMessage(message, [this, message](WPARAM, LPARAM) {
+                arrived.push_back(message);
+                return 0;
+            });
+        }
+    }
+
+    std::vector<UINT> arrived;
+};
+
+TEST_F(ClientProcess, ReportsArriveInOrderAtTheStartingWindow) {
+    ReportWindow window;
+    ASSERT_TRUE(window.Create());
+    char className[64] = {};
+    ::GetClassNameA(window, className, sizeof(className));
+    ASSERT_STREQ("#32770", className);
+    ::SetWindowTextA(window, "Dravenlok");
+
+    WriteStandInScript(workFolder_.Path(),
+                       {"post WM_QV_CON_START", "post WM_QV_CON_ESTH", "post WM_QV_STOP"});
+    Launch(ClientArguments("pw", "acct"), workFolder_.Path());
+    EXPECT_TRUE(PumpMessagesUntil([&] { return window.arrived.size() >= 3; }, 20000));
+    WaitForExit();
+
+    EXPECT_EQ((std::vector<UINT>{WM_QV_CON_START, WM_QV_CON_ESTH, WM_QV_STOP}), window.arrived);
+    std::vector<std::string> record = ReadStandInRecord(workFolder_.Path());
+    EXPECT_TRUE(RecordHasLine(record, "posted WM_QV_STOP"));
+    EXPECT_FALSE(RecordHasLine(record, "no window"));
+}
+
+TEST_F(ClientProcess, ReportsReachTheWindowTitledMarrowin) {
+    ReportWindow window;
+    ASSERT_TRUE(window.Create());
+    ::SetWindowTextA(window, "Marrowin");
+
+    WriteStandInScript(workFolder_.Path(), {"post WM_QV_STOP"});
+    Launch(ClientArguments("pw", "acct"), workFolder_.Path());
+    EXPECT_TRUE(PumpMessagesUntil([&] { return !window.arrived.empty(); }, 20000));
+    WaitForExit();
+
+    EXPECT_EQ(std::vector<UINT>{WM_QV_STOP}, window.arrived);
+}
+
+} // namespace

@@ -1,0 +1,439 @@
+// The main window created for real from its template, started from settings fixtures in the
+// test program's folder and driven by control id, with the scripted user answering boxes.
+#include "ui/main_window.h"
+
+#include "app/client_messages.h"
+#include "resource.h"
+#include "support/app_folder.h"
+#include "settings/password_scrambling.h"
+#include "support/scripted_user.h"
+#include "support/stand_in.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    void Start(const std::string& settings) {
+        if (!settings.empty())
+            files.WriteSettings(settings);
+        window = std::make_unique<CDravenlokDlg>();
+        ASSERT_TRUE(window->Create());
+    }
+    void TearDown() override { window.reset(); }
+
+    HWND Item(int id) const { return window->Item(id); }
+    std::string Text(int id) const {
+        char text[512] = {};
+        ::GetDlgItemTextA(*window, id, text, sizeof(text));
+        return text;
+    }
+    bool Checked(int id) const { return ::IsDlgButtonChecked(*window, id) == BST_CHECKED; }
+    bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)) != FALSE; }
+    int Selection(int id) const {
+        return static_cast<int>(::SendMessageA(Item(id), CB_GETCURSEL, 0, 0));
+    }
+    std::string SelectedText(int id) const {
+        int index = Selection(id);
+        if (index < 0)
+            return std::string();
+        char text[256] = {};
+        ::SendMessageA(Item(id), CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    void Click(int id) const {
+        ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(Item(id)));
+    }
+    void ClickCheckBox(int id) const {
+        ::CheckDlgButton(*window, id, Checked(id) ? BST_UNCHECKED : BST_CHECKED);
+        Click(id);
+    }
+    RECT WindowRect() const {
+        RECT rect;
+        ::GetWindowRect(*window, &rect);
+        return rect;
+    }
+    bool Visible() const { return ::IsWindowVisible(*window) != FALSE; }
+
+    AppFolderFiles files;
+    ScriptedUser user;
+    std::unique_ptr<CDravenlokDlg> window;
+};
+
+const char kTwoAccounts[] = "[tunnel]\r\n"
+                            "servers=beta,alpha,\r\n"
+                            "default=ALPHA\r\n"
+                            "[alpha]\r\n"
+                            "username=joe\r\n"
+                            "[beta]\r\n"
+                            "username=ann\r\n";
+
+TEST_F(MainWindowTest, WithoutSettingsEverythingStartsOff) {
+    Start("");
+    EXPECT_EQ(::SendMessageA(Item(IDC_SERVER_NAME), CB_GETCOUNT, 0, 0), 0);
+    EXPECT_EQ(Selection(IDC_SERVER_NAME), CB_ERR);
+    for (int box : {IDC_USE_IE_PROXY, IDC_NO_ACTIVEX, IDC_NO_JAVA, IDC_START_WITH_WINDOWS,
+                    IDC_AUTOSTART, IDC_MINIMIZE, IDC_RECONNECT, IDC_TOR})
+        EXPECT_FALSE(Checked(box)) << box;
+    EXPECT_EQ(Text(IDC_PROXY_SETTINGS_LABEL), "Proxy settings: not set");
+    EXPECT_EQ(window->ProxySettingsLabel().TextColor(), RGB(255, 0, 0));
+    EXPECT_EQ(Text(IDC_STATUS_LABEL), "Privacy OFF");
+    EXPECT_EQ(Text(IDC_START), "Start");
+    EXPECT_FALSE(Enabled(IDC_STARTUP_TYPE));
+    EXPECT_EQ(window->ExecutableDirectory(), files.Folder());
+    EXPECT_FALSE(FileExists(files.File("Marrowin.ini")));
+
+    char current[MAX_PATH] = {};
+    ::GetCurrentDirectoryA(MAX_PATH, current);
+    EXPECT_STREQ(current, files.Folder().c_str());
+}
+
+TEST_F(MainWindowTest, AccountsFillTheComboAndTheDefaultIsSelectedIgnoringCase) {
+    Start(kTwoAccounts);
+    ASSERT_EQ(::SendMessageA(Item(IDC_SERVER_NAME), CB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(SelectedText(IDC_SERVER_NAME), "alpha");
+    EXPECT_EQ(window->DefaultAccountName(), "ALPHA");
+    EXPECT_EQ(window->CurrentAccountName(), "ALPHA");
+    EXPECT_EQ(window->Settings()->AccountNames(), (std::vector<std::string>{"beta", "alpha"}));
+}
+
+TEST_F(MainWindowTest, WithoutADefaultTheFirstItemOfTheSortedComboIsTaken) {
+    Start("[tunnel]\r\nservers=zeta,beta,\r\n");
+    EXPECT_EQ(Selection(IDC_SERVER_NAME), 0);
+    EXPECT_EQ(SelectedText(IDC_SERVER_NAME), "beta");
+    EXPECT_EQ(window->CurrentAccountName(), "beta");
+}
+
+TEST_F(MainWindowTest, ADefaultThatMatchesNoAccountLeavesTheComboUnselected) {
+    Start("[tunnel]\r\nservers=beta,\r\ndefault=gone\r\n");
+    EXPECT_EQ(Selection(IDC_SERVER_NAME), CB_ERR);
+}
+
+TEST_F(MainWindowTest, OptionBoxesFollowTheSettings) {
+    Start("[IE]\r\nsetIEproxy=1\r\nNoActiveContent=yes\r\nnoJavascript=On\r\n"
+          "proxyServer=alpha\r\nconnectionType=2\r\n"
+          "[main]\r\nreconnect=Y\r\nTOR=1\r\n");
+    EXPECT_TRUE(Checked(IDC_USE_IE_PROXY));
+    EXPECT_TRUE(Checked(IDC_NO_ACTIVEX));
+    EXPECT_TRUE(Checked(IDC_NO_JAVA));
+    EXPECT_TRUE(Checked(IDC_RECONNECT));
+    EXPECT_TRUE(Checked(IDC_TOR));
+    EXPECT_FALSE(Checked(IDC_AUTOSTART));
+    EXPECT_EQ(window->ConnectionType(), 2);
+    EXPECT_EQ(Text(IDC_PROXY_SETTINGS_LABEL), "Proxy settings: set");
+    EXPECT_EQ(window->ProxySettingsLabel().TextColor(), RGB(0, 0, 0));
+}
+
+TEST_F(MainWindowTest, FlagsThatAreNotOnLeaveTheirBoxesClear) {
+    Start("[IE]\r\nsetIEproxy=0\r\nNoActiveContent=no\r\n[Main]\r\nreconnect=2\r\nTOR=x\r\n");
+    EXPECT_FALSE(Checked(IDC_USE_IE_PROXY));
+    EXPECT_FALSE(Checked(IDC_NO_ACTIVEX));
+    EXPECT_FALSE(Checked(IDC_RECONNECT));
+    EXPECT_FALSE(Checked(IDC_TOR));
+}
+
+struct StartupTypeCase {
+    const char* value;
+    bool checked;
+    bool comboEnabled;
+    int selection;
+};
+
+class StartupTypeTest : public MainWindowTest,
+                        public ::testing::WithParamInterface<StartupTypeCase> {};
+
+TEST_P(StartupTypeTest, SetsTheBoxAndTheCombo) {
+    const StartupTypeCase& c = GetParam();
+    Start(std::string("[Main]\r\nstartupType=") + c.value + "\r\n");
+    EXPECT_EQ(Checked(IDC_START_WITH_WINDOWS), c.checked);
+    EXPECT_EQ(Enabled(IDC_STARTUP_TYPE), c.comboEnabled);
+    EXPECT_EQ(Selection(IDC_STARTUP_TYPE), c.selection);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, StartupTypeTest,
+                         ::testing::Values(StartupTypeCase{"0", false, false, CB_ERR},
+                                           StartupTypeCase{"1", true, true, 0},
+                                           StartupTypeCase{"2", true, true, 1},
+                                           StartupTypeCase{"7", false, true, CB_ERR},
+                                           StartupTypeCase{"letters", false, false, CB_ERR}));
+
+TEST_F(MainWindowTest, TheStartupTypeComboHoldsItsTwoChoicesInOrder) {
+    Start("[Main]\r\nstartupType=2\r\n");
+    EXPECT_EQ(SelectedText(IDC_STARTUP_TYPE), "all users");
+    ::SendMessageA(Item(IDC_STARTUP_TYPE), CB_SETCURSEL, 0, 0);
+    EXPECT_EQ(SelectedText(IDC_STARTUP_TYPE), "current user");
+}
+
+TEST_F(MainWindowTest, OnlyExactlyOneMinimisesAtStart) {
+    // The profile functions trim blanks around a value; quotes keep them.
+    for (const char* value : {"yes", "\"1 \"", "0"}) {
+        Start(std::string("[Main]\r\nminimize=") + value + "\r\n");
+        PumpMessagesFor(300);
+        EXPECT_FALSE(Checked(IDC_MINIMIZE)) << value;
+        EXPECT_TRUE(Visible()) << value;
+        window.reset();
+    }
+    Start("[Main]\r\nminimize=1\r\n");
+    EXPECT_TRUE(Checked(IDC_MINIMIZE));
+    EXPECT_TRUE(PumpMessagesUntil([this] { return !Visible(); }));
+}
+
+TEST_F(MainWindowTest, OptionBoxesWriteTheSettingsAtOnce) {
+    Start("");
+    ClickCheckBox(IDC_AUTOSTART);
+    ClickCheckBox(IDC_MINIMIZE);
+    CInternetOptions settings(files.File("Marrowin.ini"));
+    EXPECT_EQ(settings.ReadString("Main", "autostart"), "1");
+    EXPECT_EQ(settings.ReadString("Main", "minimize"), "1");
+    ClickCheckBox(IDC_AUTOSTART);
+    ClickCheckBox(IDC_MINIMIZE);
+    EXPECT_EQ(settings.ReadString("Main", "autostart"), "0");
+    EXPECT_EQ(settings.ReadString("Main", "minimize"), "0");
+}
+
+TEST_F(MainWindowTest, StartsCollapsedAtOneHundredOneHundred) {
+    Start("");
+    RECT rect = WindowRect();
+    EXPECT_EQ(rect.left, 100);
+    EXPECT_EQ(rect.top, 100);
+    RECT leftFrame;
+    ::GetWindowRect(Item(IDC_LEFT_FRAME), &leftFrame);
+    EXPECT_EQ(rect.right - rect.left, leftFrame.right - leftFrame.left + 5);
+    // The settings panel lies outside the collapsed window.
+    RECT panel;
+    ::GetWindowRect(Item(IDC_SETTINGS_FRAME), &panel);
+    EXPECT_GE(panel.left, rect.right - 10);
+    EXPECT_FALSE(window->IsSettingsPanelOpen());
+    EXPECT_EQ(window->HelpContextId(), 1);
+}
+
+TEST_F(MainWindowTest, TheSettingsPanelOpensAndClosesAndClearsTheForwardingFields) {
+    Start("");
+    RECT collapsed = WindowRect();
+    for (int field : {IDC_LOCAL_PORT, IDC_TARGET_SERVER, IDC_TARGET_PORT, IDC_PORT_DESCRIPTION})
+        ::SetDlgItemTextA(*window, field, "25");
+
+    Click(IDC_SETTINGS);
+    RECT open = WindowRect();
+    RECT panel;
+    ::GetWindowRect(Item(IDC_SETTINGS_FRAME), &panel);
+    EXPECT_TRUE(window->IsSettingsPanelOpen());
+    EXPECT_EQ(window->HelpContextId(), 2);
+    EXPECT_EQ(Text(IDC_SETTINGS), "Close settings");
+    EXPECT_EQ(open.left, collapsed.left);
+    EXPECT_EQ(open.top, collapsed.top);
+    EXPECT_EQ(open.bottom - open.top, collapsed.bottom - collapsed.top);
+    EXPECT_GT(open.right, panel.right);
+    for (int field : {IDC_LOCAL_PORT, IDC_TARGET_SERVER, IDC_TARGET_PORT, IDC_PORT_DESCRIPTION})
+        EXPECT_EQ(Text(field), "") << field;
+
+    ::SetDlgItemTextA(*window, IDC_TARGET_SERVER, "host");
+    Click(IDC_SETTINGS);
+    RECT closed = WindowRect();
+    EXPECT_FALSE(window->IsSettingsPanelOpen());
+    EXPECT_EQ(window->HelpContextId(), 1);
+    EXPECT_EQ(Text(IDC_SETTINGS), "Open settings");
+    EXPECT_EQ(Text(IDC_TARGET_SERVER), "");
+    EXPECT_EQ(closed.left, collapsed.left);
+    EXPECT_EQ(closed.right - closed.left, collapsed.right - collapsed.left);
+    EXPECT_EQ(closed.bottom - closed.top, collapsed.bottom - collapsed.top);
+}
+
+TEST_F(MainWindowTest, OpeningNearTheDisplayEdgesMovesTheWindowToFit) {
+    Start("");
+    int screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
+    int screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
+    RECT collapsed = WindowRect();
+    int height = collapsed.bottom - collapsed.top;
+    ::SetWindowPos(*window, nullptr, screenWidth - 50, screenHeight - height / 2, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER);
+
+    Click(IDC_SETTINGS);
+    RECT open = WindowRect();
+    EXPECT_EQ(open.right, screenWidth);
+    EXPECT_EQ(open.bottom, screenHeight);
+
+    // Closing keeps the moved top-left corner.
+    Click(IDC_SETTINGS);
+    RECT closed = WindowRect();
+    EXPECT_EQ(closed.left, open.left);
+    EXPECT_EQ(closed.top, open.top);
+}
+
+TEST_F(MainWindowTest, CloseAndMinimiseHideTheWindowUnlessChosenByMnemonic) {
+    Start("");
+    for (WPARAM command : {SC_CLOSE, SC_MINIMIZE}) {
+        ::ShowWindow(*window, SW_SHOW);
+        ::SendMessageA(*window, WM_SYSCOMMAND, command, MAKELPARAM(0, 0));
+        EXPECT_TRUE(Visible()) << command;
+        ::SendMessageA(*window, WM_SYSCOMMAND, command | 0x2, MAKELPARAM(120, 110));
+        EXPECT_FALSE(Visible()) << command;
+        EXPECT_FALSE(::IsIconic(*window)) << command;
+    }
+    // A close request reaches the dialog as a cancel, which shows the window.
+    ::SendMessageA(*window, WM_CLOSE, 0, 0);
+    PumpMessagesFor(100);
+    EXPECT_TRUE(Visible());
+    EXPECT_EQ(window->Result(), -1);
+}
+
+TEST_F(MainWindowTest, EscapeShowsTheWindowAndEnterDoesNothing) {
+    Start("");
+    ::ShowWindow(*window, SW_HIDE);
+    ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_TRUE(Visible());
+    ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_TRUE(Visible());
+    EXPECT_EQ(window->Result(), -1);
+}
+
+TEST_F(MainWindowTest, TheTrayRestoreCommandShowsAHiddenWindow) {
+    Start("");
+    ::ShowWindow(*window, SW_HIDE);
+    ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(ID_TRAY_RESTORE, 0), 0);
+    EXPECT_TRUE(Visible());
+}
+
+TEST_F(MainWindowTest, TheSystemMenuCarriesTheAboutItem) {
+    Start("");
+    HMENU menu = ::GetSystemMenu(*window, FALSE);
+    int count = ::GetMenuItemCount(menu);
+    ASSERT_GE(count, 2);
+    EXPECT_EQ(::GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_ABOUTBOX));
+    char text[64] = {};
+    ::GetMenuStringA(menu, count - 1, text, sizeof(text), MF_BYPOSITION);
+    EXPECT_STREQ(text, "&About Marrowin...");
+    MENUITEMINFOA separator = {};
+    separator.cbSize = sizeof(separator);
+    separator.fMask = MIIM_FTYPE;
+    ::GetMenuItemInfoA(menu, count - 2, TRUE, &separator);
+    EXPECT_TRUE(separator.fType & MFT_SEPARATOR);
+
+    bool aboutShown = false;
+    user.InDialog(IDD_ABOUTBOX, [&](fw::Dialog& about) {
+        char title[64] = {};
+        ::GetWindowTextA(about, title, sizeof(title));
+        aboutShown = std::string(title) == "About Marrowin";
+        about.EndDialog(IDOK);
+    });
+    ::SendMessageA(*window, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    EXPECT_TRUE(aboutShown);
+}
+
+TEST_F(MainWindowTest, TheClientsMessagesAreAnsweredZeroAndF1IsSwallowed) {
+    Start("");
+    EXPECT_EQ(::SendMessageA(*window, WM_QV_CON_START, 1, 2), 0);
+    HELPINFO help = {};
+    help.cbSize = sizeof(help);
+    EXPECT_EQ(::SendMessageA(*window, WM_HELP, 0, reinterpret_cast<LPARAM>(&help)), TRUE);
+}
+
+TEST_F(MainWindowTest, TheEstablishedReportRestoresTheTitleAndShowsTheWindow) {
+    Start("");
+    ::SetWindowTextA(*window, "Dravenlok");
+    ::ShowWindow(*window, SW_HIDE);
+    ::SendMessageA(*window, WM_QV_CON_ESTH, 0, 0);
+    char title[64] = {};
+    ::GetWindowTextA(*window, title, sizeof(title));
+    EXPECT_STREQ(title, "Marrowin");
+    EXPECT_TRUE(Visible());
+}
+
+TEST_F(MainWindowTest, TheTrayRefreshTimerStopsAfterTenTicks) {
+    Start("");
+    for (int tick = 0; tick < 10; ++tick)
+        ::SendMessageA(*window, WM_TIMER, 501, 0);
+    // Stopped: KillTimer on a timer that no longer runs fails.
+    EXPECT_FALSE(::KillTimer(*window, 501));
+}
+
+TEST_F(MainWindowTest, QuitAnsweredNoKeepsTheProgramRunning) {
+    Start("");
+    user.AnswerNextBox(IDNO);
+    ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(ID_TRAY_QUIT, 0), 0);
+    ASSERT_EQ(user.Boxes().size(), 1u);
+    EXPECT_EQ(user.Boxes()[0].text, "Are you sure you want to quit Marrowin ?");
+    EXPECT_EQ(user.Boxes()[0].caption, "Marrowin");
+    EXPECT_EQ(user.Boxes()[0].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+    EXPECT_EQ(window->Result(), -1);
+    EXPECT_TRUE(Visible());
+}
+
+TEST_F(MainWindowTest, QuitAnsweredYesEndsTheModalRun) {
+    files.WriteSettings("");
+    CDravenlokDlg modal;
+    user.InDialog(IDD_MARROWIN_DIALOG, [](fw::Dialog& dialog) {
+        ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(ID_TRAY_QUIT, 0), 0);
+        ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(ID_TRAY_QUIT, 0), 0);
+    });
+    user.AnswerNextBox(IDNO);
+    user.AnswerNextBox(IDYES);
+    EXPECT_EQ(modal.DoModal(), IDCANCEL);
+    EXPECT_EQ(user.Boxes().size(), 2u);
+}
+
+std::string AutostartSettings(const std::string& account, const std::string& password) {
+    return "[Main]\r\nautostart=1\r\n[tunnel]\r\nservers=" + account + ",\r\ndefault=" + account +
+           "\r\n[" + account + "]\r\npassword=" + ScramblePassword(password) + "\r\n";
+}
+
+TEST_F(MainWindowTest, AutostartLaunchesTheDefaultAccountsClientAndShowsPrivacyOn) {
+    ASSERT_TRUE(CopyStandInTo(files.Folder()));
+    WriteStandInScript(files.Folder(), {"wait-quit"});
+    Start(AutostartSettings("alpha", "se cret"));
+
+    EXPECT_TRUE(window->IsTunnelRunning());
+    EXPECT_EQ(Text(IDC_START), "Stop");
+    EXPECT_EQ(Text(IDC_STATUS_LABEL), "Privacy ON");
+    EXPECT_EQ(window->StatusLabel().TextColor(), RGB(0, 200, 0));
+    EXPECT_EQ(window->StatusLabel().Font().lfWeight, FW_BOLD);
+    EXPECT_EQ(window->StatusLabel().Font().lfHeight, -18);
+    EXPECT_TRUE(user.Boxes().empty());
+
+    ASSERT_TRUE(WaitForRecordLine(files.Folder(), "folder=" + files.Folder()));
+    std::vector<std::string> record = ReadStandInRecord(files.Folder());
+    // The autostart form has no leading blank; the password arrives in clear.
+    EXPECT_EQ(RecordedValue(record, "commandline"), "-pw se cret alpha <in.txt");
+    // The autostart path writes no log and keeps the window's title.
+    EXPECT_FALSE(FileExists(files.File("log.txt")));
+    char title[64] = {};
+    ::GetWindowTextA(*window, title, sizeof(title));
+    EXPECT_STREQ(title, "Marrowin");
+
+    user.AnswerNextBox(IDYES);
+    ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(ID_TRAY_QUIT, 0), 0);
+    EXPECT_FALSE(window->IsTunnelRunning());
+    EXPECT_EQ(window->ClientProcess().hProcess, nullptr);
+    EXPECT_TRUE(RecordHasLine(ReadStandInRecord(files.Folder()), "got WM_QUIT"));
+    EXPECT_EQ(window->Result(), IDCANCEL);
+}
+
+TEST_F(MainWindowTest, AutostartWithoutAClientReportsTheFailureAndStaysOff) {
+    user.AnswerNextBox(IDOK);
+    Start(AutostartSettings("alpha", "secret"));
+
+    ASSERT_EQ(user.Boxes().size(), 1u);
+    EXPECT_EQ(user.Boxes()[0].text,
+              "Failed to start program '" + files.Folder() + "\\plink.exe', error code = 2");
+    EXPECT_EQ(user.Boxes()[0].caption, "Marrowin");
+    EXPECT_EQ(user.Boxes()[0].type, static_cast<UINT>(MB_OK | MB_ICONSTOP));
+    EXPECT_FALSE(window->IsTunnelRunning());
+    EXPECT_EQ(Text(IDC_START), "Start");
+    EXPECT_EQ(Text(IDC_STATUS_LABEL), "Privacy OFF");
+}
+
+TEST_F(MainWindowTest, AutostartWithoutADefaultAccountLaunchesNothing) {
+    ASSERT_TRUE(CopyStandInTo(files.Folder()));
+    Start("[Main]\r\nautostart=1\r\n[tunnel]\r\nservers=alpha,\r\n");
+    EXPECT_TRUE(Checked(IDC_AUTOSTART));
+    EXPECT_FALSE(window->IsTunnelRunning());
+    EXPECT_EQ(Text(IDC_START), "Start");
+    PumpMessagesFor(300);
+    EXPECT_FALSE(FileExists(files.File("stand_in_record.txt")));
+}
+
+} // namespace
