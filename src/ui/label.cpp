@@ -47,8 +47,12 @@ HBRUSH CLabel::OnCtlColor(HDC dc) const {
 }
 
 void CLabel::RecreateFont() {
-    ::DeleteObject(font_);
+    HFONT old = font_;
     font_ = ::CreateFontIndirectA(&logFont_);
+    // The static control paints with the font it was given, whatever the colour request selects.
+    if (hwnd_)
+        ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    ::DeleteObject(old);
 }
 
 void CLabel::Redraw() const {

@@ -40,6 +40,12 @@ TEST_F(ProgramTest, ASecondCopyBringsTheFirstToTheFrontAndExitsWithZero) {
     // The second copy wrote nothing into the folder it was started in.
     EXPECT_FALSE(FileExists(elsewhere.File("Marrowin.ini")));
 
+    // A maximised window stays maximised.
+    ::ShowWindow(mainWindow, SW_MAXIMIZE);
+    ASSERT_TRUE(::IsZoomed(mainWindow));
+    EXPECT_EQ(RunAndWait(first.ExePath(), elsewhere.Path()), 0u);
+    EXPECT_TRUE(::IsZoomed(mainWindow));
+
     QuitThroughTheTray(first, mainWindow);
 }
 

@@ -8,6 +8,7 @@
 #include "settings/password_scrambling.h"
 #include "support/scripted_user.h"
 #include "support/stand_in.h"
+#include "tunnel/client_contract.h"
 
 #include <gtest/gtest.h>
 
@@ -341,6 +342,28 @@ TEST_F(MainWindowTest, TheEstablishedReportRestoresTheTitleAndShowsTheWindow) {
     ::GetWindowTextA(*window, title, sizeof(title));
     EXPECT_STREQ(title, "Marrowin");
     EXPECT_TRUE(Visible());
+}
+
+TEST_F(MainWindowTest, TheClientsReportsArriveFromItsOwnProcess) {
+    Start("");
+    ASSERT_TRUE(CopyStandInTo(files.Folder()));
+    WriteStandInScript(files.Folder(), {"post WM_QV_CON_START", "post WM_QV_CON_ESTH"});
+    // As during a start: the client looks for the window under its temporary title.
+    ::SetWindowTextA(*window, "Dravenlok");
+    ::ShowWindow(*window, SW_HIDE);
+
+    PROCESS_INFORMATION client = {};
+    DWORD error = 0;
+    ASSERT_TRUE(LaunchClient(ClientProgramPath(files.Folder()), ClientArguments("pw", "alpha"),
+                             files.Folder(), client, error));
+    EXPECT_TRUE(PumpMessagesUntil([this] { return Visible(); }));
+    char title[64] = {};
+    ::GetWindowTextA(*window, title, sizeof(title));
+    EXPECT_STREQ(title, "Marrowin");
+    EXPECT_TRUE(RecordHasLine(ReadStandInRecord(files.Folder()), "posted WM_QV_CON_ESTH"));
+    ::WaitForSingleObject(client.hProcess, 10000);
+    ::CloseHandle(client.hThread);
+    ::CloseHandle(client.hProcess);
 }
 
 TEST_F(MainWindowTest, TheTrayRefreshTimerStopsAfterTenTicks) {
