@@ -5,6 +5,8 @@
 #include "framework/user_seam.h"
 #include "resource.h"
 #include "settings/password_scrambling.h"
+#include "system/browser_settings.h"
+#include "system/registry_reader.h"
 #include "tunnel/client_contract.h"
 #include "ui/about_box.h"
 
@@ -42,6 +44,9 @@ CDravenlokDlg::CDravenlokDlg()
     OnCommand(IDC_SETTINGS, [this] { ToggleSettingsPanel(); });
     OnCommand(IDC_AUTOSTART, [this] { OnAutostartOption(); });
     OnCommand(IDC_MINIMIZE, [this] { OnMinimizeOption(); });
+    OnCommand(IDC_USE_IE_PROXY, [this] { OnUseBrowserProxyOption(); });
+    OnCommand(IDC_NO_ACTIVEX, [this] { OnNoActiveXOption(); });
+    OnCommand(IDC_NO_JAVA, [this] { OnNoJavaOption(); });
     OnCommand(IDC_TEST_SETTINGS, [this] { OpenWebPage(kConnectionTestPage); });
     OnCommand(IDC_PURCHASE, [this] { OpenWebPage(kPurchasePage); });
     OnCommand(IDC_HELP_BUTTON, [this] { ShowHelp(); });
@@ -222,20 +227,17 @@ void CDravenlokDlg::ApplyStoredBrowserOptions() {
         ApplyStoredBrowserProxy(true);
     noActiveXBox_.SetCheck(settings_->ReadFlag("IE", "NoActiveContent", false));
     if (noActiveXBox_.IsChecked())
-        DisableActiveX();
+        RegistryReader().DisableActiveX();
     noJavaBox_.SetCheck(settings_->ReadFlag("IE", "NoJavascript", false));
     if (noJavaBox_.IsChecked())
-        SetJavaDisabled(1);
+        RegistryReader().SetJavaDisabled(1);
 }
 
 // Points the browser at the local end of the tunnel, for the LAN or the named connection.
 void CDravenlokDlg::ApplyStoredBrowserProxy(bool on) {
     std::string port = settings_->ReadString("IE", "proxyport");
-    if (port.empty())
-        return;
-    std::string connection =
-        connectionType_ == 2 ? settings_->ReadString("IE", "connectionName") : std::string();
-    SetConnectionProxy(connection, port, on);
+    if (!port.empty())
+        SetConnectionProxy(BrowserConnectionName(), port, on);
 }
 
 void CDravenlokDlg::ShowStartupType() {
@@ -379,9 +381,10 @@ void CDravenlokDlg::Quit() {
         tunnelRunning_ = false;
     }
     // Whatever the option boxes say, the browser is left as it was before Marrowin.
-    ResetRegistryProxy();
-    SetJavaDisabled(0);
-    RestoreActiveX();
+    RegistryReader registry;
+    registry.ResetRegistryProxy();
+    registry.SetJavaDisabled(0);
+    registry.RestoreActiveX();
     EndDialog(IDCANCEL);
 }
 

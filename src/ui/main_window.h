@@ -71,6 +71,13 @@ class CDravenlokDlg : public fw::Dialog {
     void OnHideTimer();
     void OnTrayRefreshTimer();
 
+    // Browser options
+    void OnUseBrowserProxyOption();
+    void ApplyBrowserProxyOption(bool on);
+    void OnNoActiveXOption();
+    void OnNoJavaOption();
+    std::string BrowserConnectionName() const;
+
     // Reports of the SSH client
     void OnConnectionEstablished();
     void OnConnectionLost();
@@ -81,11 +88,6 @@ class CDravenlokDlg : public fw::Dialog {
     void FillForwardingList();
     void MarkDefaultForwardings();
     void ShowAccount();
-    void SetConnectionProxy(const std::string& connectionName, const std::string& port, bool on);
-    void DisableActiveX();
-    void SetJavaDisabled(int disabled);
-    void ResetRegistryProxy();
-    void RestoreActiveX();
     void SetTrayIcon(bool privacyOn);
     void SetTrayPrivacyState(bool privacyOn);
 

@@ -1,5 +1,5 @@
 // Steps of the main window that belong to subsystems not in the program yet: the accounts
-// editor, the forwarding list, the browser settings and the tray icon. Each does nothing
+// editor, the forwarding list and the tray icon. Each does nothing
 // until its subsystem replaces it.
 #include "ui/main_window.h"
 
@@ -7,10 +7,5 @@ void CDravenlokDlg::SetUpForwardingList() {}
 void CDravenlokDlg::FillForwardingList() {}
 void CDravenlokDlg::MarkDefaultForwardings() {}
 void CDravenlokDlg::ShowAccount() {}
-void CDravenlokDlg::SetConnectionProxy(const std::string&, const std::string&, bool) {}
-void CDravenlokDlg::DisableActiveX() {}
-void CDravenlokDlg::SetJavaDisabled(int) {}
-void CDravenlokDlg::ResetRegistryProxy() {}
-void CDravenlokDlg::RestoreActiveX() {}
 void CDravenlokDlg::SetTrayIcon(bool) {}
 void CDravenlokDlg::SetTrayPrivacyState(bool) {}

@@ -1,0 +1,146 @@
+// Browser settings: the per-connection proxy through WinINet, the security-zone values that
+// switch ActiveX and Java/JavaScript off and on, the registry proxy values reset at quit, and
+// the main window's three check boxes for them.
+#include "system/browser_settings.h"
+
+#include "system/registry_reader.h"
+#include "ui/main_window.h"
+
+#include <wininet.h>
+
+#include <vector>
+
+namespace {
+
+const char kZonesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\";
+const char kInternetSettingsKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+const int kZoneCount = 5;
+
+struct ZoneValue {
+    const char* name;
+    DWORD type;
+    DWORD number; // REG_DWORD data, or the four bytes of REG_BINARY data in memory order
+};
+
+const BYTE kJavaPermissionsOff[4] = {0x00, 0x00, 0x00, 0x00};
+const BYTE kJavaPermissionsRestored[4] = {0x00, 0x00, 0x02, 0x00};
+
+void SetDword(HKEY key, const char* name, DWORD value) {
+    ::RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+}
+
+// Writes the values into every zone key that exists; a zone whose key does not open is skipped
+// and no key is ever created.
+template <typename WriteValues> void ForEachZone(WriteValues writeValues) {
+    for (int zone = 0; zone < kZoneCount; ++zone) {
+        std::string path = kZonesKey + std::to_string(zone);
+        HKEY key;
+        if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_WRITE, &key) != ERROR_SUCCESS)
+            continue;
+        writeValues(key);
+        ::RegCloseKey(key);
+    }
+}
+
+void WriteActiveX(DWORD run, DWORD script) {
+    ForEachZone([&](HKEY key) {
+        SetDword(key, "1200", run);
+        SetDword(key, "1201", script);
+    });
+}
+
+} // namespace
+
+bool SetConnectionProxy(const std::string& connectionName, const std::string& localPort, bool on) {
+    std::string proxy = "127.0.0.1:" + localPort;
+    std::vector<char> server(proxy.begin(), proxy.end());
+    server.push_back('\0');
+    char bypass[] = "local";
+    char empty[] = "";
+
+    INTERNET_PER_CONN_OPTIONA options[3] = {};
+    options[0].dwOption = INTERNET_PER_CONN_FLAGS;
+    options[0].Value.dwValue = on ? PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY : PROXY_TYPE_DIRECT;
+    options[1].dwOption = INTERNET_PER_CONN_PROXY_SERVER;
+    options[1].Value.pszValue = on ? server.data() : empty;
+    options[2].dwOption = INTERNET_PER_CONN_PROXY_BYPASS;
+    options[2].Value.pszValue = on ? bypass : empty;
+
+    std::vector<char> connection(connectionName.begin(), connectionName.end());
+    connection.push_back('\0');
+    INTERNET_PER_CONN_OPTION_LISTA list = {};
+    list.dwSize = sizeof(list);
+    list.pszConnection = connectionName.empty() ? nullptr : connection.data();
+    list.dwOptionCount = 3;
+    list.pOptions = options;
+
+    BOOL applied =
+        ::InternetSetOptionA(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, sizeof(list));
+    ::InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
+    ::InternetSetOptionA(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
+    ::InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
+    return applied != FALSE;
+}
+
+// The fixed values are written whatever was configured before: nothing of the user's own
+// browser configuration is saved.
+void RegistryReader::DisableActiveX() const {
+    WriteActiveX(3, 3);
+}
+
+void RegistryReader::RestoreActiveX() const {
+    WriteActiveX(0, 1);
+}
+
+void RegistryReader::SetJavaDisabled(int disabled) const {
+    DWORD scripting = disabled ? 3 : 0;
+    const BYTE* permissions = disabled ? kJavaPermissionsOff : kJavaPermissionsRestored;
+    ForEachZone([&](HKEY key) {
+        SetDword(key, "1400", scripting);
+        SetDword(key, "1605", scripting);
+        SetDword(key, "1402", scripting);
+        ::RegSetValueExA(key, "1C00", 0, REG_BINARY, permissions, 4);
+    });
+}
+
+void RegistryReader::ResetRegistryProxy() const {
+    HKEY key;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kInternetSettingsKey, 0, KEY_WRITE, &key) !=
+        ERROR_SUCCESS)
+        return;
+    SetDword(key, "ProxyEnable", 0);
+    ::RegSetValueExA(key, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
+    ::RegCloseKey(key);
+}
+
+void CDravenlokDlg::OnUseBrowserProxyOption() {
+    useBrowserProxy_ = useBrowserProxyBox_.IsChecked();
+    ApplyBrowserProxyOption(useBrowserProxy_);
+}
+
+void CDravenlokDlg::ApplyBrowserProxyOption(bool on) {
+    settings_->WriteFlag("IE", "setIEproxy", on);
+    // The port is not checked: with none stored the proxy becomes "127.0.0.1:".
+    SetConnectionProxy(BrowserConnectionName(), settings_->ReadString("IE", "proxyport"), on);
+}
+
+// The named connection when the connection type is 2, otherwise the LAN settings.
+std::string CDravenlokDlg::BrowserConnectionName() const {
+    return connectionType_ == 2 ? settings_->ReadString("IE", "connectionName") : std::string();
+}
+
+void CDravenlokDlg::OnNoActiveXOption() {
+    bool off = noActiveXBox_.IsChecked();
+    settings_->WriteFlag("IE", "noactivecontent", off);
+    if (off)
+        RegistryReader().DisableActiveX();
+    else
+        RegistryReader().RestoreActiveX();
+}
+
+void CDravenlokDlg::OnNoJavaOption() {
+    bool off = noJavaBox_.IsChecked();
+    RegistryReader().SetJavaDisabled(off ? 1 : 0);
+    settings_->WriteString("IE", "noJavascript", off ? "1" : "0");
+}

@@ -1,0 +1,33 @@
+// RegistryReader: the program's registry operations. It holds no state: every operation opens
+// the keys it needs and closes them before it returns, so callers make one where needed.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The SSH server host name built into the program; a session of that name connects on port 4022.
+inline constexpr char kDefaultSshHost[] = "ssh.marrowin.example";
+
+class RegistryReader {
+  public:
+    RegistryReader() = default;
+    virtual ~RegistryReader() = default;
+
+    // Saved sessions of the SSH client, one per account, under HKEY_CURRENT_USER.
+    void WriteSessionProfile(const std::string& sessionName, const std::string& host,
+                             const std::string& userName) const;
+    std::string ReadPortForwardings(const std::string& sessionName) const;
+    void WritePortForwardings(const std::string& sessionName, const std::string& forwardings) const;
+    void WriteRegistryString(HKEY root, const std::string& subkey, const std::string& valueName,
+                             const std::string& text) const;
+    void DeleteSessionProfile(const std::string& sessionName) const;
+    void RecreateSessionProfile(const std::string& oldName, const std::string& newName,
+                                const std::string& userName) const;
+
+    // The browser's security zones and proxy values.
+    void DisableActiveX() const;
+    void RestoreActiveX() const;
+    void SetJavaDisabled(int disabled) const;
+    void ResetRegistryProxy() const;
+};
