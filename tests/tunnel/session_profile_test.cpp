@@ -1,0 +1,492 @@
+// Saved sessions of the SSH client, written, read, renamed and deleted in the real registry
+// under HKEY_CURRENT_USER, each test with session names of its own.
+#include "system/registry_reader.h"
+
+#include "support/scripted_user.h"
+#include "support/stand_in.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A registry value as stored: its type and its exact bytes.
+struct StoredValue {
+    DWORD type;
+    std::string bytes;
+    bool operator==(const StoredValue& other) const {
+        return type == other.type && bytes == other.bytes;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const StoredValue& value) {
+    out << "type " << value.type << ", " << value.bytes.size() << " bytes \"";
+    for (char c : value.bytes)
+        out << (c == '\0' ? std::string("\\0") : std::string(1, c));
+    return out << "\"";
+}
+
+StoredValue Text(const std::string& text) {
+    return {REG_SZ, text + '\0'};
+}
+
+StoredValue Number(DWORD number) {
+    return {REG_DWORD, std::string(reinterpret_cast<const char*>(&number), sizeof(number))};
+}
+
+using Values = std::map<std::string, StoredValue>;
+
+// The record every session gets, grouped by data, with the caller's three values.
+Values ExpectedRecord(const std::string& host, const std::string& userName, DWORD port) {
+    Values record;
+    auto numbers = [&](DWORD number, std::initializer_list<const char*> names) {
+        for (const char* name : names)
+            record[name] = Number(number);
+    };
+    auto texts = [&](const char* text, std::initializer_list<const char*> names) {
+        for (const char* name : names)
+            record[name] = Text(text);
+    };
+    numbers(0, {"LogFileClash",
+                "SSHLogOmitPasswords",
+                "SSHLogOmitData",
+                "PingInterval",
+                "PingIntervalSecs",
+                "TCPKeepalives",
+                "AddressFamily",
+                "ProxyLocalhost",
+                "ProxyMethod",
+                "NoPTY",
+                "Compression",
+                "AgentFwd",
+                "ChangeUsername",
+                "AuthTIS",
+                "SSH2DES",
+                "RFCEnviron",
+                "PassiveTelnet",
+                "RXVTHomeEnd",
+                "LinuxFunctionKeys",
+                "NoApplicationKeys",
+                "NoApplicationCursors",
+                "NoMouseReporting",
+                "NoRemoteResize",
+                "NoAltScreen",
+                "NoRemoteWinTitle",
+                "NoDBackspace",
+                "NoRemoteCharset",
+                "ApplicationCursorKeys",
+                "ApplicationKeypad",
+                "NetHackKeypad",
+                "AltSpace",
+                "AltOnly",
+                "ComposeKey",
+                "TelnetKey",
+                "AlwaysOnTop",
+                "FullScreenOnAltEnter",
+                "HideMousePtr",
+                "SunkenEdge",
+                "CurType",
+                "BlinkCur",
+                "BeepInd",
+                "DECOriginMode",
+                "LFImpliesCR",
+                "DisableArabicShaping",
+                "DisableBidi",
+                "FontIsBold",
+                "FontCharSet",
+                "UseSystemColours",
+                "TryPalette",
+                "RawCNP",
+                "PasteRTF",
+                "MouseIsXterm",
+                "RectSelect",
+                "CapsLockCyr",
+                "ScrollBarFullScreen",
+                "ScrollOnKey",
+                "LockSize",
+                "BlinkText",
+                "X11Forward",
+                "LocalPortAcceptAll",
+                "RemotePortAcceptAll",
+                "BugIgnore1",
+                "BugPlainPW1",
+                "BugRSA1",
+                "BugHMAC2",
+                "BugDeriveKey2",
+                "BugRSAPad2",
+                "BugPKSessID2",
+                "ScrollbarOnLeft",
+                "WideBoldFontIsBold",
+                "ShadowBold"});
+    numbers(1, {"Present",
+                "LogFlush",
+                "CloseOnExit",
+                "WarnOnClose",
+                "TCPNoDelay",
+                "ProxyDNS",
+                "AuthKI",
+                "SshNoShell",
+                "BackspaceIsDelete",
+                "NoRemoteQTitle",
+                "AltF4",
+                "CtrlAltKeys",
+                "TelnetRet",
+                "WindowBorder",
+                "Beep",
+                "BellOverload",
+                "AutoWrapMode",
+                "WinNameAlways",
+                "ANSIColour",
+                "Xterm256Colour",
+                "BoldAsColour",
+                "MouseOverride",
+                "UTF8Override",
+                "ScrollBar",
+                "ScrollOnDisp",
+                "EraseToScrollback",
+                "BCE",
+                "X11AuthType",
+                "StampUtmp",
+                "LoginShell",
+                "ShadowBoldOffset",
+                "CJKAmbigWide"});
+    numbers(2, {"LogType", "LocalEcho", "LocalEdit"});
+    numbers(3, {"SshProt"});
+    numbers(4, {"FontVTMode"});
+    numbers(5, {"BellOverloadN"});
+    numbers(10, {"FontHeight", "WideBoldFontHeight"});
+    numbers(24, {"TermHeight"});
+    numbers(60, {"RekeyTime"});
+    numbers(80, {"ProxyPort", "TermWidth"});
+    numbers(200, {"ScrollbackLines"});
+    numbers(2000, {"BellOverloadT"});
+    numbers(5000, {"BellOverloadS"});
+    numbers(0x0012EA24, {"WideFontHeight"});
+    numbers(0x0012FFB0, {"BoldFontHeight"});
+    numbers(0x0040BCAD, {"BoldFontIsBold", "WideFontCharSet"});
+    numbers(0x00444608, {"BoldFontCharSet"});
+    numbers(0xAEC3C38C, {"WideFontIsBold", "WideBoldFontCharSet"});
+    texts("c:\\putty.log", {"LogFileName"});
+    texts("ssh", {"Protocol"});
+    texts("xterm", {"TerminalType"});
+    texts("38400,38400", {"TerminalSpeed"});
+    texts("", {"ProxyExcludeList", "ProxyUsername", "ProxyPassword", "Environment", "LocalUserName",
+               "PublicKeyFile", "RemoteCommand", "BellWaveFile", "WinTitle", "LineCodePage",
+               "Printer", "X11Display", "PortForwardings", "BoldFont", "WideFont", "WideBoldFont"});
+    texts("proxy", {"ProxyHost"});
+    texts("connect %host %port\\n", {"ProxyTelnetCommand"});
+    texts("aes,blowfish,3des,WARN,des", {"Cipher"});
+    texts("dh-gex-sha1,dh-group14-sha1,dh-group1-sha1,WARN", {"KEX"});
+    texts("1G", {"RekeyBytes"});
+    texts("PuTTY", {"Answerback"});
+    texts("Courier New", {"Font"});
+    texts("187,187,187", {"Colour0", "Colour20"});
+    texts("255,255,255", {"Colour1", "Colour21"});
+    texts("0,0,0", {"Colour2", "Colour4", "Colour6"});
+    texts("85,85,85", {"Colour3", "Colour7"});
+    texts("0,255,0", {"Colour5"});
+    texts("187,0,0", {"Colour8"});
+    texts("255,85,85", {"Colour9"});
+    texts("0,187,0", {"Colour10"});
+    texts("85,255,85", {"Colour11"});
+    texts("187,187,0", {"Colour12"});
+    texts("255,255,85", {"Colour13"});
+    texts("0,0,187", {"Colour14"});
+    texts("85,85,255", {"Colour15"});
+    texts("187,0,187", {"Colour16"});
+    texts("255,85,255", {"Colour17"});
+    texts("0,187,187", {"Colour18"});
+    texts("85,255,255", {"Colour19"});
+    texts("0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0", {"Wordness0"});
+    texts("0,1,2,1,1,1,1,1,1,1,1,1,1,2,2,2,2,2,2,2,2,2,2,2,2,2,1,1,1,1,1,1", {"Wordness32"});
+    texts("1,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,1,1,1,1,2", {"Wordness64"});
+    texts("1,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,1,1,1,1,1", {"Wordness96"});
+    texts("1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1",
+          {"Wordness128", "Wordness160"});
+    texts("2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,1,2,2,2,2,2,2,2,2",
+          {"Wordness192", "Wordness224"});
+    record["HostName"] = Text(host);
+    record["UserName"] = Text(userName);
+    record["PortNumber"] = Number(port);
+    return record;
+}
+
+std::string SessionPath(const std::string& name) {
+    return std::string(kStandInSessionsKey) + "\\" + name;
+}
+
+bool SessionExists(const std::string& name) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, SessionPath(name).c_str(), 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+// Every value of the session as stored; empty when the session is missing.
+Values ReadSession(const std::string& name) {
+    Values values;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, SessionPath(name).c_str(), 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
+        return values;
+    for (DWORD index = 0;; ++index) {
+        char valueName[256];
+        DWORD nameSize = sizeof(valueName);
+        DWORD type = 0;
+        std::string data(16384, '\0');
+        DWORD dataSize = static_cast<DWORD>(data.size());
+        if (::RegEnumValueA(key, index, valueName, &nameSize, nullptr, &type,
+                            reinterpret_cast<BYTE*>(&data[0]), &dataSize) != ERROR_SUCCESS)
+            break;
+        data.resize(dataSize);
+        values[valueName] = {type, data};
+    }
+    ::RegCloseKey(key);
+    return values;
+}
+
+// The session's key name as the registry keeps it, letter case included.
+std::string StoredKeyName(const std::string& name) {
+    HKEY sessions = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kStandInSessionsKey, 0, KEY_READ, &sessions) !=
+        ERROR_SUCCESS)
+        return "";
+    std::string found;
+    char keyName[256];
+    for (DWORD index = 0; ::RegEnumKeyA(sessions, index, keyName, sizeof(keyName)) == ERROR_SUCCESS;
+         ++index) {
+        if (::lstrcmpiA(keyName, name.c_str()) == 0)
+            found = keyName;
+    }
+    ::RegCloseKey(sessions);
+    return found;
+}
+
+// Stores exactly these bytes. The registry counts a text's terminating zero that the caller left
+// out when one follows the data, so a byte other than zero follows them here.
+bool StoreRaw(const std::string& name, const char* valueName, DWORD type,
+              const std::string& bytes) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, SessionPath(name).c_str(), 0, KEY_SET_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return false;
+    std::string buffer = bytes + '#';
+    LONG result =
+        ::RegSetValueExA(key, valueName, 0, type, reinterpret_cast<const BYTE*>(buffer.data()),
+                         static_cast<DWORD>(bytes.size()));
+    ::RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+// Each expected value is stored exactly so; other values are not looked at.
+void ExpectHolds(const Values& stored, const Values& expected) {
+    for (const auto& [name, value] : expected) {
+        auto it = stored.find(name);
+        if (it == stored.end())
+            ADD_FAILURE() << name << " is missing";
+        else
+            EXPECT_EQ(it->second, value) << name;
+    }
+}
+
+class SessionProfileTest : public ::testing::Test {
+  protected:
+    ~SessionProfileTest() override {
+        for (const std::string& name : names_)
+            ::RegDeleteKeyA(HKEY_CURRENT_USER, SessionPath(name).c_str());
+    }
+
+    // A session name of this test; its key goes with the test.
+    std::string Session(const std::string& name) {
+        names_.push_back(name);
+        return name;
+    }
+    std::string NewSession() { return Session(UniqueSessionName("session-profile")); }
+
+    RegistryReader reader;
+    ScriptedUser user; // a message box nobody expects fails the test
+
+  private:
+    std::vector<std::string> names_;
+};
+
+TEST_F(SessionProfileTest, WritesTheWholeRecordWithTheCallersValues) {
+    std::string name = NewSession();
+    reader.WriteSessionProfile(name, "host.example", "alice");
+
+    Values stored = ReadSession(name);
+    EXPECT_EQ(stored.size(), 185u);
+    ExpectHolds(stored, ExpectedRecord("host.example", "alice", 22));
+    EXPECT_TRUE(user.Boxes().empty());
+}
+
+TEST_F(SessionProfileTest, OnlyTheDefaultHostInAnyLetterCaseConnectsOnPort4022) {
+    const std::string host = kDefaultSshHost;
+    const struct {
+        std::string name;
+        DWORD port;
+    } cases[] = {{host, 4022},
+                 {"SSH.Marrowin.EXAMPLE", 4022},
+                 {host + ".org", 22},
+                 {host + "-1", 22},
+                 {"my" + host, 22},
+                 {host.substr(0, host.size() - 1), 22},
+                 {"ssh.marrowin.example ", 22},
+                 {"other.example", 22}};
+    for (const auto& c : cases) {
+        std::string name = Session(c.name);
+        reader.WriteSessionProfile(name, name, "alice");
+        Values stored = ReadSession(name);
+        EXPECT_EQ(stored["PortNumber"], Number(c.port)) << c.name;
+        // The name goes into the registry as typed, never lower-cased.
+        EXPECT_EQ(stored["HostName"], Text(c.name));
+        EXPECT_EQ(StoredKeyName(name), c.name);
+        ::RegDeleteKeyA(HKEY_CURRENT_USER, SessionPath(name).c_str());
+    }
+}
+
+TEST_F(SessionProfileTest, WritingAgainResetsTheRecordAndKeepsForeignValues) {
+    std::string name = NewSession();
+    reader.WriteSessionProfile(name, name, "alice");
+    reader.WritePortForwardings(name, "L25=mail:25");
+    ASSERT_TRUE(StoreRaw(name, "HostName", REG_SZ, std::string("elsewhere") + '\0'));
+    ASSERT_TRUE(StoreRaw(name, "Cipher", REG_DWORD, Number(7).bytes));
+    ASSERT_TRUE(StoreRaw(name, "BoldFontIsBold", REG_DWORD, Number(0).bytes));
+    ASSERT_TRUE(StoreRaw(name, "Extra", REG_SZ, std::string("kept") + '\0'));
+    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, SessionPath(name).c_str(), "Font");
+
+    reader.WriteSessionProfile(name, name, "bob");
+
+    Values stored = ReadSession(name);
+    EXPECT_EQ(stored.size(), 186u);
+    ExpectHolds(stored, ExpectedRecord(name, "bob", 22));
+    EXPECT_EQ(stored["Extra"], Text("kept"));
+    EXPECT_EQ(reader.ReadPortForwardings(name), "");
+}
+
+TEST_F(SessionProfileTest, RenamingKeepsTheForwardingsAndResetsEverythingElse) {
+    std::string oldName = NewSession();
+    std::string newName = NewSession();
+    std::string forwardings;
+    for (int port = 50000; forwardings.size() < 1500; ++port)
+        forwardings += "L" + std::to_string(port) + "=proxy.example:8080,";
+    reader.WriteSessionProfile(oldName, oldName, "alice");
+    reader.WritePortForwardings(oldName, forwardings);
+    ASSERT_TRUE(StoreRaw(oldName, "Cipher", REG_SZ, std::string("des") + '\0'));
+    ASSERT_TRUE(StoreRaw(oldName, "Extra", REG_SZ, std::string("left behind") + '\0'));
+
+    reader.RecreateSessionProfile(oldName, newName, "bob");
+
+    EXPECT_FALSE(SessionExists(oldName));
+    Values stored = ReadSession(newName);
+    EXPECT_EQ(stored.size(), 185u);
+    Values expected = ExpectedRecord(newName, "bob", 22);
+    expected["PortForwardings"] = Text(forwardings);
+    ExpectHolds(stored, expected);
+    EXPECT_TRUE(user.Boxes().empty());
+}
+
+TEST_F(SessionProfileTest, RenamingOntoTheSameNameKeepsTheForwardings) {
+    std::string name = NewSession();
+    reader.WriteSessionProfile(name, name, "alice");
+    reader.WritePortForwardings(name, "L110=pop.example:110,L25=smtp.example:25");
+    ASSERT_TRUE(StoreRaw(name, "Cipher", REG_SZ, std::string("des") + '\0'));
+
+    reader.RecreateSessionProfile(name, name, "carol");
+
+    Values expected = ExpectedRecord(name, "carol", 22);
+    expected["PortForwardings"] = Text("L110=pop.example:110,L25=smtp.example:25");
+    ExpectHolds(ReadSession(name), expected);
+    EXPECT_TRUE(user.Boxes().empty());
+}
+
+TEST_F(SessionProfileTest, RenamingAMissingSessionComplainsAndStillWritesTheNewOne) {
+    std::string oldName = NewSession();
+    std::string newName = NewSession();
+    user.AnswerNextBox(IDOK);
+
+    reader.RecreateSessionProfile(oldName, newName, "bob");
+
+    EXPECT_EQ(user.Boxes().size(), 1u);
+    EXPECT_FALSE(SessionExists(oldName));
+    ExpectHolds(ReadSession(newName), ExpectedRecord(newName, "bob", 22));
+}
+
+TEST_F(SessionProfileTest, DeletingRemovesTheSessionAndAMissingOneIsReportedOnce) {
+    std::string name = NewSession();
+    reader.WriteSessionProfile(name, name, "alice");
+    ASSERT_TRUE(StoreRaw(name, "Extra", REG_SZ, std::string("x") + '\0'));
+    reader.DeleteSessionProfile(name);
+    EXPECT_FALSE(SessionExists(name));
+    EXPECT_TRUE(user.Boxes().empty());
+
+    // The sessions key exists (another session is in it); only the session itself is missing.
+    std::string other = NewSession();
+    reader.WriteSessionProfile(other, other, "alice");
+    user.AnswerNextBox(IDOK);
+    reader.DeleteSessionProfile(name);
+    ASSERT_EQ(user.Boxes().size(), 1u);
+    EXPECT_EQ(user.Boxes()[0].text, "Can't delete the registry key!");
+    EXPECT_EQ(user.Boxes()[0].caption, "Marrowin");
+    EXPECT_EQ(user.Boxes()[0].type, static_cast<UINT>(MB_OK));
+    EXPECT_TRUE(SessionExists(other));
+}
+
+TEST_F(SessionProfileTest, WritesIntoExistingKeysOnly) {
+    std::string missing = NewSession();
+    reader.WritePortForwardings(missing, "L25=smtp.example:25");
+    reader.WriteRegistryString(HKEY_CURRENT_USER, SessionPath(missing), "UserName", "dave");
+    EXPECT_FALSE(SessionExists(missing));
+
+    SessionKey session(UniqueSessionName("session-profile"));
+    ASSERT_TRUE(session.IsOpen());
+    ASSERT_TRUE(session.SetDword("UserName", 3));
+    reader.WritePortForwardings(session.Name(), "L25=smtp.example:25");
+    reader.WriteRegistryString(HKEY_CURRENT_USER, SessionPath(session.Name()), "UserName", "dave");
+    Values stored = ReadSession(session.Name());
+    EXPECT_EQ(stored.size(), 2u);
+    EXPECT_EQ(stored["PortForwardings"], Text("L25=smtp.example:25"));
+    EXPECT_EQ(stored["UserName"], Text("dave"));
+}
+
+TEST_F(SessionProfileTest, ForwardingsReadWholeFromTerminatedTextOnly) {
+    const std::string long999(999, 'a');
+    std::string long5000;
+    while (long5000.size() < 5000)
+        long5000 += "L" + std::to_string(40000 + long5000.size()) + "=far.example:80,";
+    long5000.resize(5000);
+    const struct {
+        const char* what;
+        DWORD type;
+        std::string bytes;
+        std::string expected;
+    } cases[] = {
+        {"999 characters", REG_SZ, long999 + '\0', long999},
+        {"5000 characters", REG_SZ, long5000 + '\0', long5000},
+        {"no terminating zero", REG_SZ, "L25=smtp.example:25", ""},
+        {"zero length", REG_SZ, "", ""},
+        {"expandable text, not expanded", REG_EXPAND_SZ, std::string("%SystemRoot%\\x") + '\0',
+         "%SystemRoot%\\x"},
+        {"list of texts", REG_MULTI_SZ, std::string("first\0second\0\0", 14), "first"},
+        {"list without its closing zero", REG_MULTI_SZ, std::string("first\0", 6), ""},
+        {"number", REG_DWORD, Number(25).bytes, ""},
+        {"binary", REG_BINARY, std::string("L25\0", 4), ""},
+    };
+    SessionKey session(UniqueSessionName("session-profile"));
+    ASSERT_TRUE(session.IsOpen());
+    EXPECT_EQ(reader.ReadPortForwardings(session.Name()), "") << "no value";
+    for (const auto& c : cases) {
+        ASSERT_TRUE(StoreRaw(session.Name(), "PortForwardings", c.type, c.bytes)) << c.what;
+        EXPECT_EQ(reader.ReadPortForwardings(session.Name()), c.expected) << c.what;
+    }
+    EXPECT_EQ(reader.ReadPortForwardings(UniqueSessionName("session-profile")), "") << "no key";
+}
+
+} // namespace
