@@ -1,6 +1,20 @@
+// Start-up of the application object: working directory, tray icon, main window.
 #include "app/dravenlok_app.h"
 
+#include "resource.h"
 #include "ui/main_window.h"
+
+CDravenlokApp* CDravenlokApp::Instance() {
+    return dynamic_cast<CDravenlokApp*>(fw::Application::Current());
+}
+
+void CDravenlokApp::CreateTrayIcon() {
+    // The old icon goes first, so that at no time are two shown.
+    trayIcon_.reset();
+    HICON privacyOff = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PRIVACY_OFF));
+    trayIcon_ = std::make_unique<CMenuTrayIcon>("Marrowin", privacyOff, IDR_TRAY_MENU,
+                                                ID_TRAY_RESTORE, false);
+}
 
 bool CDravenlokApp::InitInstance() {
     CDravenlokDlg mainWindow;
@@ -14,8 +28,9 @@ bool CDravenlokApp::InitInstance() {
     SetHelpFile("Marrowin.chm");
     SetMainWindow(&mainWindow);
 
-    // The tray icon is created here, before the main window runs, and removed after it ends.
+    CreateTrayIcon();
     mainWindow.DoModal();
+    DestroyTrayIcon();
 
     SetMainWindow(nullptr);
     return false;

@@ -1,10 +1,28 @@
-// The application object: fixes the working directory and runs the main window modally for
-// the whole life of the process.
+// The application object: fixes the working directory, shows the tray icon and runs the main
+// window modally for the whole life of the process. The tray icon is reached through it.
 #pragma once
 
 #include "framework/application.h"
+#include "ui/tray_icon.h"
+
+#include <memory>
 
 class CDravenlokApp : public fw::Application {
+  public:
+    // The application object of this process; null when there is none, or another kind.
+    static CDravenlokApp* Instance();
+
+    // The icon with the privacy-off picture, the tip "Marrowin", the tray menu and the restore
+    // command for a left click. Replaces any icon made before.
+    void CreateTrayIcon();
+    // Removes the icon from the notification area.
+    void DestroyTrayIcon() { trayIcon_.reset(); }
+    // Null while there is no icon.
+    CMenuTrayIcon* TrayIcon() const { return trayIcon_.get(); }
+
   protected:
     bool InitInstance() override;
+
+  private:
+    std::unique_ptr<CMenuTrayIcon> trayIcon_;
 };

@@ -1,8 +1,10 @@
 // Marrowin.exe as a user meets it: started from its own folder, a second copy started beside
 // it, and quit through the tray command with its confirmation.
+#include "framework/window.h"
 #include "resource.h"
 #include "support/marrowin_process.h"
 #include "support/temp_folder.h"
+#include "support/tray_menu.h"
 
 #include <gtest/gtest.h>
 
@@ -82,6 +84,50 @@ TEST_F(ProgramTest, TheSettingsFileIsFoundBesideTheProgramWhereverItIsStartedFro
     ::PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDC_AUTOSTART, BN_CLICKED), 0);
     QuitThroughTheTray(program, mainWindow);
     EXPECT_NE(ReadWholeFile(folder.File("Marrowin.ini")).find("autostart="), std::string::npos);
+}
+
+// The hidden window of the process that the shell reports the tray icon's clicks to.
+HWND FindTrayWindow(DWORD processId) {
+    struct Search {
+        DWORD processId;
+        HWND found;
+    } search = {processId, nullptr};
+    ::EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* search = reinterpret_cast<Search*>(param);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            char name[64] = {};
+            ::GetClassNameA(window, name, sizeof(name));
+            if (owner != search->processId || std::string(name) != fw::kWindowClassName)
+                return TRUE;
+            search->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+TEST_F(ProgramTest, TheTrayIconLivesAsLongAsTheProgramAndAClickOnItShowsTheWindow) {
+    MarrowinProcess program(folder.Path());
+    ASSERT_TRUE(program.Start());
+    HWND mainWindow = WaitForTopLevelDialog(program.ProcessId(), "Marrowin");
+    ASSERT_NE(mainWindow, nullptr);
+    HWND trayWindow = FindTrayWindow(program.ProcessId());
+    ASSERT_NE(trayWindow, nullptr);
+    EXPECT_TRUE(ShellHoldsIcon(trayWindow, IDR_TRAY_MENU));
+
+    ::ShowWindow(mainWindow, SW_HIDE);
+    const UINT callback = ::RegisterWindowMessageA("CTrayIcon");
+    ::SendMessageA(trayWindow, callback, IDR_TRAY_MENU, WM_LBUTTONDOWN);
+    ::SendMessageA(trayWindow, callback, IDR_TRAY_MENU, WM_LBUTTONUP);
+    DWORD start = ::GetTickCount();
+    while (!::IsWindowVisible(mainWindow) && ::GetTickCount() - start < 10000)
+        ::Sleep(50);
+    EXPECT_TRUE(::IsWindowVisible(mainWindow));
+
+    QuitThroughTheTray(program, mainWindow);
+    EXPECT_FALSE(ShellHoldsIcon(trayWindow, IDR_TRAY_MENU));
 }
 
 } // namespace

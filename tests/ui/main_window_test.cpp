@@ -3,11 +3,13 @@
 #include "ui/main_window.h"
 
 #include "app/client_messages.h"
+#include "app/dravenlok_app.h"
 #include "resource.h"
 #include "support/app_folder.h"
 #include "settings/password_scrambling.h"
 #include "support/scripted_user.h"
 #include "support/stand_in.h"
+#include "support/tray_menu.h"
 #include "tunnel/client_contract.h"
 
 #include <gtest/gtest.h>
@@ -457,6 +459,100 @@ TEST_F(MainWindowTest, AutostartWithoutADefaultAccountLaunchesNothing) {
     EXPECT_EQ(Text(IDC_START), "Start");
     PumpMessagesFor(300);
     EXPECT_FALSE(FileExists(files.File("stand_in_record.txt")));
+}
+
+// The window as the program runs it: with the program's application object and its tray icon.
+class MainWindowTrayTest : public MainWindowTest {
+  protected:
+    void StartWithTray(const std::string& settings) {
+        app.CreateTrayIcon();
+        ASSERT_NE(app.TrayIcon(), nullptr);
+        Start(settings);
+        app.SetMainWindow(window.get());
+    }
+    void TearDown() override {
+        app.SetMainWindow(nullptr);
+        MainWindowTest::TearDown();
+    }
+
+    CMenuTrayIcon& Tray() const { return *app.TrayIcon(); }
+    static HICON Picture(int id) {
+        return ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
+    }
+    // The positions checked in the tray menu, read while it is open.
+    std::vector<int> CheckedInTrayMenu() const {
+        std::vector<int> checked;
+        ShownTrayMenu menu = RightClickTrayIcon(Tray());
+        for (size_t i = 0; i < menu.items.size(); ++i)
+            if (menu.items[i].checked)
+                checked.push_back(static_cast<int>(i));
+        return checked;
+    }
+
+    CDravenlokApp app;
+};
+
+TEST_F(MainWindowTrayTest, WithoutAutostartTheTrayShowsPrivacyOff) {
+    StartWithTray("");
+    ASSERT_TRUE(Tray().IsEnabled());
+    EXPECT_STREQ(Tray().Record().szTip, "Marrowin");
+    EXPECT_EQ(Tray().IconId(), static_cast<UINT>(IDR_TRAY_MENU));
+    EXPECT_EQ(Tray().Record().hIcon, Picture(IDI_PRIVACY_OFF));
+    EXPECT_EQ(CheckedInTrayMenu(), std::vector<int>{3});
+
+    // The refresh timer puts back the picture of the tunnel's state.
+    Tray().SetIcon(Picture(IDI_PRIVACY_ON));
+    ::SendMessageA(*window, WM_TIMER, 501, 0);
+    EXPECT_EQ(Tray().Record().hIcon, Picture(IDI_PRIVACY_OFF));
+}
+
+TEST_F(MainWindowTrayTest, AutostartShowsPrivacyOnInTheTrayAndTheTrayMenuQuits) {
+    ASSERT_TRUE(CopyStandInTo(files.Folder()));
+    WriteStandInScript(files.Folder(), {"wait-quit"});
+    StartWithTray(AutostartSettings("alpha", "secret"));
+    ASSERT_TRUE(window->IsTunnelRunning());
+    EXPECT_EQ(Tray().Record().hIcon, Picture(IDI_PRIVACY_ON));
+    EXPECT_EQ(CheckedInTrayMenu(), std::vector<int>{2});
+
+    Tray().SetIcon(Picture(IDI_PRIVACY_OFF));
+    ::SendMessageA(*window, WM_TIMER, 501, 0);
+    EXPECT_EQ(Tray().Record().hIcon, Picture(IDI_PRIVACY_ON));
+
+    // "Quit Marrowin" is the fourth item down, past the separators. The client is asked to
+    // end only once it runs.
+    ASSERT_TRUE(WaitForRecordLine(files.Folder(), "folder=" + files.Folder()));
+    user.AnswerNextBox(IDYES);
+    RightClickTrayIcon(Tray(), {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+    EXPECT_TRUE(PumpMessagesUntil([this] { return window->Result() == IDCANCEL; }));
+    ASSERT_EQ(user.Boxes().size(), 1u);
+    EXPECT_EQ(user.Boxes()[0].text, "Are you sure you want to quit Marrowin ?");
+    EXPECT_TRUE(WaitForRecordLine(files.Folder(), "got WM_QUIT"));
+}
+
+TEST_F(MainWindowTrayTest, AFailedAutostartLeavesTheTrayOff) {
+    user.AnswerNextBox(IDOK);
+    StartWithTray(AutostartSettings("alpha", "secret"));
+    ASSERT_EQ(user.Boxes().size(), 1u);
+    EXPECT_EQ(Tray().Record().hIcon, Picture(IDI_PRIVACY_OFF));
+    EXPECT_EQ(CheckedInTrayMenu(), std::vector<int>{3});
+}
+
+TEST_F(MainWindowTrayTest, TheTrayBringsBackTheHiddenWindow) {
+    StartWithTray("");
+    // Wine hears of a hidden window's lost focus a moment later, and that change of focus
+    // would close a menu or take the foreground from a window just brought there.
+    ::ShowWindow(*window, SW_HIDE);
+    PumpMessagesFor(300);
+    ClickTrayIcon(Tray(), WM_LBUTTONDOWN);
+    ClickTrayIcon(Tray(), WM_LBUTTONUP);
+    EXPECT_TRUE(PumpMessagesUntil(
+        [this] { return Visible() && ::GetForegroundWindow() == window->Handle(); }));
+
+    // Chosen from the menu, "Marrowin" does the same.
+    ::ShowWindow(*window, SW_HIDE);
+    PumpMessagesFor(300);
+    ASSERT_TRUE(RightClickTrayIcon(Tray(), {VK_DOWN, VK_RETURN}).shown);
+    EXPECT_TRUE(PumpMessagesUntil([this] { return Visible(); }));
 }
 
 } // namespace

@@ -1,0 +1,78 @@
+// The program's icon in the notification area. CTrayIcon owns one icon and the hidden window
+// that receives its mouse messages; CMenuTrayIcon adds the tray menu, the command of a left
+// click and the check mark that follows the privacy state. The main window that the icon
+// brings forward and that receives the menu's commands is the application's main window.
+#pragma once
+
+#include "framework/window.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+class CTrayIcon : public fw::Window {
+  public:
+    CTrayIcon() = default;
+    ~CTrayIcon() override;
+
+    // Creates the hidden window and adds the icon with the tip (cut to 127 characters).
+    // Returns whether the icon is shown; without it the object still works, but no mouse
+    // messages arrive and the shell is left alone.
+    bool Create(const std::string& tip, HICON icon, UINT id);
+    // Changes the picture; nothing happens while no icon is shown.
+    void SetIcon(HICON icon);
+
+    bool IsEnabled() const { return enabled_; }
+    UINT IconId() const { return id_; }
+    // What the shell was last given.
+    const NOTIFYICONDATAA& Record() const { return record_; }
+
+    // The registered message by which the shell reports mouse messages on the icon.
+    static UINT CallbackMessage();
+
+  protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // A mouse message (WM_LBUTTONDOWN ...) on this icon. Returns false for the normal
+    // processing of the callback message, or true with the result to return.
+    virtual bool OnIconMessage(UINT mouseMessage, LRESULT& result);
+    // The application's main window; null when there is none.
+    static HWND MainWindow();
+
+  private:
+    void AddAgain();
+
+    bool enabled_ = false;
+    UINT id_ = 0;
+    NOTIFYICONDATAA record_ = {};
+};
+
+class CMenuTrayIcon : public CTrayIcon {
+  public:
+    // Positions of the check mark in the tray menu.
+    static constexpr int kPrivacyOnPosition = 2;  // "Start privacy"
+    static constexpr int kPrivacyOffPosition = 3; // "Stop privacy"
+
+    // The menu is the resource with the icon's id; a left click sends the default command,
+    // which is a command id or, with `defaultByPosition`, a position in the menu.
+    CMenuTrayIcon(const std::string& tip, HICON icon, UINT id, UINT defaultCommand,
+                  bool defaultByPosition);
+
+    // False when the menu cannot be loaded.
+    bool SetDefaultCommand(UINT commandOrPosition, bool byPosition);
+    // Moves the menu's check mark; the caller changes the picture to match.
+    void SetPrivacyState(bool on);
+
+  protected:
+    bool OnIconMessage(UINT mouseMessage, LRESULT& result) override;
+
+  private:
+    LRESULT OnLeftButtonUp();
+    LRESULT ShowMenu();
+
+    UINT defaultCommand_ = 0;
+    int privacyCheckPosition_ = kPrivacyOffPosition;
+    int previousCheckPosition_ = -1; // none: nothing to uncheck
+    bool defaultByPosition_ = false;
+    bool leftButtonDown_ = false;
+};
