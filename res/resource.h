@@ -73,3 +73,8 @@
 #define IDC_NOTICE 1056
 #define IDC_TARGET_PORT 1057
 #define IDC_TOR 1067
+
+// Server removal confirmation
+#define IDD_SERVER_REMOVE 136
+#define IDC_REMOVE_CONFIRMATION 1034
+#define IDC_REMOVE_MESSAGE 1036

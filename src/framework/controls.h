@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 
@@ -56,6 +57,22 @@ class ComboBox : public Control {
     int GetCurSel() const { return static_cast<int>(Send(CB_GETCURSEL)); }
     void SetCurSel(int index) const { Send(CB_SETCURSEL, index); }
     std::string GetItemText(int index) const;
+};
+
+// A report-view list control: rows of text cells addressed by row index and column.
+class ListView : public Control {
+  public:
+    void AddExtendedStyle(DWORD style) const;
+    void InsertColumn(int index, const std::string& heading, int width) const;
+    void SetColumnOrder(const int* order, int count) const;
+    // Appends a row with the text of column 0 and returns its index.
+    int AppendRow(const std::string& firstColumn) const;
+    void SetCell(int row, int column, const std::string& text) const;
+    std::string Cell(int row, int column) const;
+    int RowCount() const { return static_cast<int>(Send(LVM_GETITEMCOUNT)); }
+    void DeleteRow(int row) const { Send(LVM_DELETEITEM, row); }
+    // The row most recently selected, or -1.
+    int SelectionMark() const { return static_cast<int>(Send(LVM_GETSELECTIONMARK)); }
 };
 
 } // namespace fw

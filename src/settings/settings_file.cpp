@@ -75,9 +75,14 @@ bool CInternetOptions::DeleteSection(const std::string& section) const {
 
 void CInternetOptions::RenameAccountSection(const std::string& oldName,
                                             const std::string& newName) const {
-    for (const char* key : kAccountKeys)
-        WriteString(newName, key, ReadString(oldName, key));
+    // Everything is read before the old section goes: section names ignore letter case, so
+    // for a rename that only changes case the old and the new section are the same one.
+    std::string values[4];
+    for (int i = 0; i < 4; ++i)
+        values[i] = ReadString(oldName, kAccountKeys[i]);
     DeleteSection(oldName);
+    for (int i = 0; i < 4; ++i)
+        WriteString(newName, kAccountKeys[i], values[i]);
 }
 
 void CInternetOptions::LoadAccountNames() {

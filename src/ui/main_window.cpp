@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include "app/client_messages.h"
+#include "app/dravenlok_app.h"
 #include "framework/application.h"
 #include "framework/user_seam.h"
 #include "resource.h"
@@ -47,6 +48,15 @@ CDravenlokDlg::CDravenlokDlg()
     OnCommand(IDC_USE_IE_PROXY, [this] { OnUseBrowserProxyOption(); });
     OnCommand(IDC_NO_ACTIVEX, [this] { OnNoActiveXOption(); });
     OnCommand(IDC_NO_JAVA, [this] { OnNoJavaOption(); });
+    OnCommand(IDC_SERVER_NAME, CBN_SELCHANGE, [this] { ShowAccount(); });
+    OnCommand(IDC_NEW_ACCOUNT, [this] { BeginNewAccount(); });
+    OnCommand(IDC_EDIT_SAVE, [this] { EditOrSave(); });
+    OnCommand(IDC_CANCEL_EDIT, [this] { CancelEdit(); });
+    OnCommand(IDC_DELETE_ACCOUNT, [this] { DeleteAccount(); });
+    OnCommand(IDC_SET_DEFAULT, [this] { SetDefaultAccount(); });
+    OnCommand(IDC_ADD_FORWARDING, [this] { AddForwarding(); });
+    OnCommand(IDC_DELETE_FORWARDING, [this] { DeleteForwarding(); });
+    OnNotify(IDC_FORWARDING_LIST, NM_CLICK, [this](NMHDR*) { return SelectForwarding(); });
     OnCommand(IDC_TEST_SETTINGS, [this] { OpenWebPage(kConnectionTestPage); });
     OnCommand(IDC_PURCHASE, [this] { OpenWebPage(kPurchasePage); });
     OnCommand(IDC_HELP_BUTTON, [this] { ShowHelp(); });
@@ -91,6 +101,17 @@ void CDravenlokDlg::DoDataExchange() {
     leftFrame_.Bind(dialog, IDC_LEFT_FRAME);
     settingsFrame_.Bind(dialog, IDC_SETTINGS_FRAME);
     accountsCombo_.Bind(dialog, IDC_SERVER_NAME);
+    userNameEdit_.Bind(dialog, IDC_USER_NAME);
+    passwordEdit_.Bind(dialog, IDC_PASSWORD);
+    serverPortEdit_.Bind(dialog, IDC_SERVER_PORT);
+    newAccountButton_.Bind(dialog, IDC_NEW_ACCOUNT);
+    deleteAccountButton_.Bind(dialog, IDC_DELETE_ACCOUNT);
+    setDefaultButton_.Bind(dialog, IDC_SET_DEFAULT);
+    editSaveButton_.Bind(dialog, IDC_EDIT_SAVE);
+    cancelEditButton_.Bind(dialog, IDC_CANCEL_EDIT);
+    addForwardingButton_.Bind(dialog, IDC_ADD_FORWARDING);
+    deleteForwardingButton_.Bind(dialog, IDC_DELETE_FORWARDING);
+    forwardingList_.Bind(dialog, IDC_FORWARDING_LIST);
     startupTypeCombo_.Bind(dialog, IDC_STARTUP_TYPE);
     localPortEdit_.Bind(dialog, IDC_LOCAL_PORT);
     targetServerEdit_.Bind(dialog, IDC_TARGET_SERVER);
@@ -145,7 +166,7 @@ bool CDravenlokDlg::OnInitDialog() {
         SetTrayPrivacyState(false);
 
     ShowStartupType();
-    ShowProxySettingsLabel();
+    ShowProxySettingsSet(!settings_->ReadString("IE", "proxyServer").empty());
     ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 
     // Only the exact text "1" minimises at start; the check box itself always writes 1 or 0.
@@ -205,7 +226,7 @@ void CDravenlokDlg::SelectStartAccount() {
     if (!defaultAccountName_.empty()) {
         accountsCombo_.SetCurSel(accountsCombo_.FindStringExact(-1, defaultAccountName_));
         ShowAccount();
-        MarkDefaultForwardings();
+        MarkDefaultForwardings(defaultAccountName_);
         currentAccountName_ = defaultAccountName_;
     } else if (accountsCombo_.GetCount() > 0) {
         currentAccountName_ = accountsCombo_.GetItemText(0);
@@ -259,13 +280,10 @@ void CDravenlokDlg::ShowStartupType() {
     }
 }
 
-void CDravenlokDlg::ShowProxySettingsLabel() {
-    if (!settings_->ReadString("IE", "proxyServer").empty()) {
-        proxySettingsLabel_.SetText("Proxy settings: set");
-    } else {
-        proxySettingsLabel_.SetText("Proxy settings: not set");
-        proxySettingsLabel_.SetTextColor(kRed);
-    }
+// "Proxy settings: set" in black when a browser proxy account is set, else "not set" in red.
+void CDravenlokDlg::ShowProxySettingsSet(bool set) {
+    proxySettingsLabel_.SetText(set ? "Proxy settings: set" : "Proxy settings: not set");
+    proxySettingsLabel_.SetTextColor(set ? kBlack : kRed);
 }
 
 // Starts the default account's tunnel at program start, from the session saved with the
@@ -438,6 +456,21 @@ void CDravenlokDlg::OnTrayRefreshTimer() {
     SetTrayIcon(tunnelRunning_);
     if (++trayRefreshTicks_ >= kTrayRefreshTicks)
         ::KillTimer(Handle(), kTrayRefreshTimer);
+}
+
+// The tray icon belongs to the application; a window made without one has none to change.
+void CDravenlokDlg::SetTrayIcon(bool privacyOn) {
+    CDravenlokApp* app = CDravenlokApp::Instance();
+    if (!app || !app->TrayIcon())
+        return;
+    int picture = privacyOn ? IDI_PRIVACY_ON : IDI_PRIVACY_OFF;
+    app->TrayIcon()->SetIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(picture)));
+}
+
+void CDravenlokDlg::SetTrayPrivacyState(bool privacyOn) {
+    CDravenlokApp* app = CDravenlokApp::Instance();
+    if (app && app->TrayIcon())
+        app->TrayIcon()->SetPrivacyState(privacyOn);
 }
 
 void CDravenlokDlg::OnConnectionEstablished() {

@@ -48,7 +48,6 @@ class CDravenlokDlg : public fw::Dialog {
     void ReadOptionBoxes();
     void ApplyStoredBrowserOptions();
     void ShowStartupType();
-    void ShowProxySettingsLabel();
     void AutostartDefaultTunnel();
     void ApplyStoredBrowserProxy(bool useBrowserProxy);
     void ShowPrivacyOn(COLORREF color);
@@ -82,12 +81,42 @@ class CDravenlokDlg : public fw::Dialog {
     void OnConnectionEstablished();
     void OnConnectionLost();
 
-    // Steps provided by the accounts editor, the forwarding list, the browser settings and
-    // the tray icon.
+    // Accounts editor
+    enum class EditorMode { Idle, NewAccount, EditAccount };
+    void ShowAccount();
+    void BeginNewAccount();
+    void EditOrSave();
+    int SaveNewAccount();
+    int SaveEditedAccount();
+    bool CheckAccountFields();
+    bool CheckNewServerName(const std::string& name, const std::string& oldName);
+    bool CheckPasswordCanBeStored(const std::string& password);
+    void SaveFieldValues();
+    void EnableAccountEditing(EditorMode mode);
+    void CancelEdit();
+    void DeleteAccount();
+    void RemoveAccount(const std::string& name);
+    void SetDefaultAccount();
+    void ShowProxySettingsSet(bool set);
+
+    // Port forwardings: the list of all accounts' forwardings and its two stored forms
     void SetUpForwardingList();
     void FillForwardingList();
-    void MarkDefaultForwardings();
-    void ShowAccount();
+    void MarkDefaultForwardings(const std::string& name);
+    void AddDefaultForwardings(const std::string& account, const std::string& serverPort);
+    void AddForwarding();
+    void DeleteForwarding();
+    LRESULT SelectForwarding();
+    // The rows of an account: renamed, removed, or their target port changed with the
+    // account's server port (the settings form and the list; the session form is the
+    // editor's).
+    void RenameForwardingAccount(const std::string& oldName, const std::string& newName);
+    void RemoveAccountForwardings(const std::string& name);
+    void ChangeForwardingTargetPort(const std::string& account, const std::string& oldPort,
+                                    const std::string& newPort);
+    void EnableForwardingButtons(bool enable);
+
+    // Steps provided by the tray icon.
     void SetTrayIcon(bool privacyOn);
     void SetTrayPrivacyState(bool privacyOn);
 
@@ -117,7 +146,24 @@ class CDravenlokDlg : public fw::Dialog {
     CLabel versionLabel_;
     fw::Static leftFrame_;
     fw::Static settingsFrame_;
+    EditorMode editorMode_ = EditorMode::Idle;
+    std::string savedServerName_;
+    std::string savedUserName_;
+    std::string savedPassword_;
+    std::string savedServerPort_;
+
     fw::ComboBox accountsCombo_;
+    fw::Edit userNameEdit_;
+    fw::Edit passwordEdit_;
+    fw::Edit serverPortEdit_;
+    fw::Button newAccountButton_;
+    fw::Button deleteAccountButton_;
+    fw::Button setDefaultButton_;
+    fw::Button editSaveButton_;
+    fw::Button cancelEditButton_;
+    fw::Button addForwardingButton_;
+    fw::Button deleteForwardingButton_;
+    fw::ListView forwardingList_;
     fw::ComboBox startupTypeCombo_;
     fw::Edit localPortEdit_;
     fw::Edit targetServerEdit_;

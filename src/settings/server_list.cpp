@@ -1,0 +1,37 @@
+#include "settings/server_list.h"
+
+namespace {
+
+// Rebuilds the list entry by entry; `edit` gives the new text of an entry, or false to drop
+// it. Text after the last comma is not an entry and is kept as it is.
+template <typename Edit> std::string EditEntries(const std::string& servers, Edit edit) {
+    std::string result;
+    size_t start = 0;
+    for (size_t comma = servers.find(','); comma != std::string::npos;
+         comma = servers.find(',', start)) {
+        std::string entry = servers.substr(start, comma - start);
+        if (edit(entry))
+            result += entry + ",";
+        start = comma + 1;
+    }
+    return result + servers.substr(start);
+}
+
+} // namespace
+
+std::string AppendServerEntry(const std::string& servers, const std::string& name) {
+    return servers + name + ",";
+}
+
+std::string RemoveServerEntry(const std::string& servers, const std::string& name) {
+    return EditEntries(servers, [&](std::string& entry) { return entry != name; });
+}
+
+std::string ReplaceServerEntry(const std::string& servers, const std::string& oldName,
+                               const std::string& newName) {
+    return EditEntries(servers, [&](std::string& entry) {
+        if (entry == oldName)
+            entry = newName;
+        return true;
+    });
+}

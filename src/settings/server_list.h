@@ -1,0 +1,12 @@
+// The name list "servers" of the settings file: every account name followed by a comma, in
+// order of creation. Edits work on whole entries, so that removing "alpha" never touches
+// "xalpha".
+#pragma once
+
+#include <string>
+
+std::string AppendServerEntry(const std::string& servers, const std::string& name);
+std::string RemoveServerEntry(const std::string& servers, const std::string& name);
+// The entry keeps its place.
+std::string ReplaceServerEntry(const std::string& servers, const std::string& oldName,
+                               const std::string& newName);

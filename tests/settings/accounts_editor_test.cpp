@@ -1,0 +1,499 @@
+// The accounts editor in the real main window: fields typed by control id, buttons clicked,
+// boxes answered by the scripted user; the settings file and the saved sessions are read back
+// after every step.
+#include "resource.h"
+#include "settings/password_scrambling.h"
+#include "settings/settings_file.h"
+#include "support/app_folder.h"
+#include "support/scripted_user.h"
+#include "ui/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+const char kSessions[] = "Software\\Larkspindle\\PuTTY\\Sessions\\";
+const char* const kNames[] = {"alpha", "beta", "gamma", "xalpha", "Alpha", "BETA"};
+
+std::string SessionString(const std::string& session, const char* name) {
+    char value[2048] = {};
+    DWORD size = sizeof(value);
+    if (::RegGetValueA(HKEY_CURRENT_USER, (kSessions + session).c_str(), name, RRF_RT_REG_SZ,
+                       nullptr, value, &size) != ERROR_SUCCESS)
+        return "<missing>";
+    return value;
+}
+
+bool SessionExists(const std::string& session) {
+    HKEY key;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, (kSessions + session).c_str(), 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+void DeleteSessions() {
+    for (const char* name : kNames)
+        ::RegDeleteKeyA(HKEY_CURRENT_USER, (kSessions + std::string(name)).c_str());
+}
+
+class AccountsEditorTest : public ::testing::Test {
+  protected:
+    void SetUp() override { DeleteSessions(); }
+    void TearDown() override {
+        window.reset();
+        DeleteSessions();
+    }
+
+    void Start(const std::string& settings = "") {
+        if (!settings.empty())
+            files.WriteSettings(settings);
+        window = std::make_unique<CDravenlokDlg>();
+        ASSERT_TRUE(window->Create());
+    }
+    HWND Item(int id) const { return window->Item(id); }
+    std::string Text(int id) const {
+        char text[1024] = {};
+        ::GetDlgItemTextA(*window, id, text, sizeof(text));
+        return text;
+    }
+    void Type(int id, const std::string& text) const {
+        ::SetDlgItemTextA(*window, id, text.c_str());
+    }
+    void Click(int id) const {
+        ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(Item(id)));
+    }
+    bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)) != FALSE; }
+    void Select(const std::string& name) const {
+        HWND combo = Item(IDC_SERVER_NAME);
+        LRESULT index =
+            ::SendMessageA(combo, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(name.c_str()));
+        ::SendMessageA(combo, CB_SETCURSEL, index, 0);
+        ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(IDC_SERVER_NAME, CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(combo));
+    }
+    std::vector<std::string> ComboItems() const {
+        std::vector<std::string> items;
+        HWND combo = Item(IDC_SERVER_NAME);
+        for (int i = 0; i < ::SendMessageA(combo, CB_GETCOUNT, 0, 0); ++i) {
+            char text[256] = {};
+            ::SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+            items.push_back(text);
+        }
+        return items;
+    }
+    // Rows of the forwarding list as "account port description mark".
+    std::vector<std::string> Rows() const {
+        std::vector<std::string> rows;
+        HWND list = Item(IDC_FORWARDING_LIST);
+        int count = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+        for (int row = 0; row < count; ++row) {
+            std::string line;
+            for (int column : {1, 0, 2, 3}) {
+                char text[256] = {};
+                LVITEMA item = {};
+                item.iSubItem = column;
+                item.pszText = text;
+                item.cchTextMax = sizeof(text);
+                ::SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+                line += (line.empty() ? "" : " ") + std::string(text);
+            }
+            rows.push_back(line);
+        }
+        return rows;
+    }
+    std::string Setting(const std::string& section, const std::string& key) const {
+        return CInternetOptions(files.File("Marrowin.ini")).ReadString(section, key);
+    }
+    bool FocusIsOn(int id) const {
+        HWND focus = ::GetFocus();
+        return focus == Item(id) || ::GetParent(focus) == Item(id);
+    }
+    // New, the four fields, Save.
+    void CreateAccount(const std::string& name, const std::string& user,
+                       const std::string& password, const std::string& port) {
+        Click(IDC_NEW_ACCOUNT);
+        Type(IDC_SERVER_NAME, name);
+        Type(IDC_USER_NAME, user);
+        Type(IDC_PASSWORD, password);
+        Type(IDC_SERVER_PORT, port);
+        Click(IDC_EDIT_SAVE);
+    }
+
+    AppFolderFiles files;
+    ScriptedUser user;
+    std::unique_ptr<CDravenlokDlg> window;
+};
+
+TEST_F(AccountsEditorTest, TheModesEnableTheirControls) {
+    Start();
+    EXPECT_FALSE(Enabled(IDC_USER_NAME));
+    EXPECT_FALSE(Enabled(IDC_CANCEL_EDIT));
+    EXPECT_EQ(Text(IDC_EDIT_SAVE), "Edit");
+
+    Click(IDC_NEW_ACCOUNT);
+    EXPECT_TRUE(Enabled(IDC_USER_NAME) && Enabled(IDC_PASSWORD) && Enabled(IDC_SERVER_PORT));
+    EXPECT_TRUE(Enabled(IDC_NEW_ACCOUNT));
+    for (int locked :
+         {IDC_DELETE_ACCOUNT, IDC_SET_DEFAULT, IDC_ADD_FORWARDING, IDC_DELETE_FORWARDING})
+        EXPECT_FALSE(Enabled(locked)) << locked;
+    EXPECT_TRUE(Enabled(IDC_CANCEL_EDIT));
+    EXPECT_EQ(Text(IDC_EDIT_SAVE), "Save");
+
+    Click(IDC_CANCEL_EDIT);
+    Click(IDC_EDIT_SAVE);
+    EXPECT_FALSE(Enabled(IDC_NEW_ACCOUNT));
+    EXPECT_TRUE(Enabled(IDC_USER_NAME));
+    EXPECT_EQ(Text(IDC_EDIT_SAVE), "Save");
+    Click(IDC_CANCEL_EDIT);
+    EXPECT_TRUE(Enabled(IDC_NEW_ACCOUNT) && Enabled(IDC_DELETE_ACCOUNT) &&
+                Enabled(IDC_ADD_FORWARDING));
+    EXPECT_FALSE(Enabled(IDC_USER_NAME));
+}
+
+TEST_F(AccountsEditorTest, AnEmptySaveAsksOnlyForTheServerName) {
+    Start();
+    Click(IDC_NEW_ACCOUNT);
+    user.AnswerNextBox(IDOK);
+    Click(IDC_EDIT_SAVE);
+    ASSERT_EQ(user.Boxes().size(), 1u);
+    EXPECT_EQ(user.Boxes()[0].text, "Please provide the server name!");
+    EXPECT_EQ(user.Boxes()[0].caption, "Marrowin");
+    EXPECT_EQ(user.Boxes()[0].type, static_cast<UINT>(MB_OK | MB_ICONSTOP));
+    EXPECT_TRUE(FocusIsOn(IDC_SERVER_NAME));
+    EXPECT_EQ(Text(IDC_EDIT_SAVE), "Save");
+    EXPECT_FALSE(FileExists(files.File("Marrowin.ini")));
+}
+
+TEST_F(AccountsEditorTest, FieldsAreCheckedInOrder) {
+    Start();
+    Click(IDC_NEW_ACCOUNT);
+    Type(IDC_SERVER_NAME, "alpha");
+    const struct {
+        int field;
+        const char* text;
+        const char* message;
+    } steps[] = {{IDC_USER_NAME, "joe", "Please provide the user name!"},
+                 {IDC_PASSWORD, "pw", "Please provide the password!"},
+                 {IDC_SERVER_PORT, "65536", "Please provide the server port!"}};
+    for (const auto& step : steps) {
+        user.AnswerNextBox(IDOK);
+        Click(IDC_EDIT_SAVE);
+        EXPECT_EQ(user.Boxes().back().text, step.message);
+        EXPECT_TRUE(FocusIsOn(step.field)) << step.message;
+        Type(step.field, step.text);
+    }
+    user.AnswerNextBox(IDOK);
+    Click(IDC_EDIT_SAVE);
+    EXPECT_EQ(user.Boxes().back().text, "The server port number must be between 0 and 65535 !");
+    EXPECT_EQ(Text(IDC_SERVER_PORT), "");
+    EXPECT_TRUE(FocusIsOn(IDC_SERVER_PORT));
+    EXPECT_FALSE(FileExists(files.File("Marrowin.ini")));
+    EXPECT_FALSE(SessionExists("alpha"));
+
+    Type(IDC_SERVER_PORT, "65535");
+    Click(IDC_EDIT_SAVE);
+    EXPECT_EQ(user.Boxes().size(), 4u);
+    EXPECT_EQ(Setting("alpha", "port"), "65535");
+    CreateAccount("beta", "ann", "pw", "0");
+    EXPECT_EQ(Setting("beta", "port"), "0");
+}
+
+TEST_F(AccountsEditorTest, TheFirstAccountBecomesDefaultAndProxyAccountTheSecondChangesNeither) {
+    Start();
+    CreateAccount("alpha", "joe", "secret", "3128");
+    EXPECT_EQ(Text(IDC_EDIT_SAVE), "Edit");
+    EXPECT_EQ(Setting("tunnel", "servers"), "alpha,");
+    EXPECT_EQ(Setting("alpha", "username"), "joe");
+    EXPECT_EQ(Setting("alpha", "password"), ScramblePassword("secret"));
+    EXPECT_EQ(Setting("alpha", "port"), "3128");
+    EXPECT_EQ(Setting("tunnel", "default"), "alpha");
+    EXPECT_EQ(Setting("IE", "proxyServer"), "alpha");
+    EXPECT_EQ(Setting("IE", "proxyPort"), "50000");
+    EXPECT_EQ(Text(IDC_PROXY_SETTINGS_LABEL), "Proxy settings: set");
+    EXPECT_EQ(window->ProxySettingsLabel().TextColor(), RGB(0, 0, 0));
+    EXPECT_EQ(SessionString("alpha", "HostName"), "alpha");
+    EXPECT_EQ(SessionString("alpha", "UserName"), "joe");
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"alpha 25 SMTP [*]", "alpha 110 POP3 [*]",
+                                                "alpha 50000 IE Proxy [*]"}));
+
+    CreateAccount("beta", "ann", "pw", "8080");
+    EXPECT_EQ(Setting("tunnel", "servers"), "alpha,beta,");
+    EXPECT_EQ(Setting("tunnel", "default"), "alpha");
+    EXPECT_EQ(Setting("IE", "proxyServer"), "alpha");
+    EXPECT_EQ(Rows().size(), 6u);
+    EXPECT_EQ(Rows()[3], "beta 25 SMTP ");
+    EXPECT_EQ(ComboItems(), (std::vector<std::string>{"alpha", "beta"}));
+    EXPECT_EQ(window->Settings()->AccountNames(), (std::vector<std::string>{"alpha", "beta"}));
+}
+
+TEST_F(AccountsEditorTest, RefusedNamesAndPasswordsWriteNothing) {
+    Start();
+    CreateAccount("alpha", "joe", "secret", "22");
+    std::string before = files.ReadSettings();
+
+    for (const char* name : {"bad name", "comma,name", "[x]", "ALPHA", "alpha"}) {
+        user.AnswerNextBox(IDOK);
+        CreateAccount(name, "ann", "pw", "22");
+        Click(IDC_CANCEL_EDIT);
+    }
+    ASSERT_EQ(user.Boxes().size(), 5u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(user.Boxes()[i].text,
+                  "The server name may contain only letters, digits, dots, hyphens and "
+                  "underscores!");
+        EXPECT_EQ(user.Boxes()[i].type, static_cast<UINT>(MB_OK | MB_ICONSTOP));
+    }
+    for (int i = 3; i < 5; ++i) {
+        EXPECT_EQ(user.Boxes()[i].text, "The specified server allready exists in the list!");
+        EXPECT_EQ(user.Boxes()[i].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    }
+
+    user.AnswerNextBox(IDOK);
+    CreateAccount("beta", "ann\r\n[alpha]", "pw", "22");
+    EXPECT_EQ(user.Boxes().back().text, "The user name may not contain line breaks!");
+    EXPECT_TRUE(FocusIsOn(IDC_USER_NAME));
+    Click(IDC_CANCEL_EDIT);
+
+    user.AnswerNextBox(IDOK);
+    CreateAccount("beta", "ann", std::string("\x93") + "pw", "22");
+    EXPECT_EQ(user.Boxes().back().text, "The password contains characters that cannot be stored!");
+    EXPECT_TRUE(FocusIsOn(IDC_PASSWORD));
+    Click(IDC_CANCEL_EDIT);
+
+    EXPECT_EQ(files.ReadSettings(), before);
+    EXPECT_FALSE(SessionExists("beta"));
+    EXPECT_EQ(ComboItems(), (std::vector<std::string>{"alpha"}));
+}
+
+TEST_F(AccountsEditorTest, RenamingMovesEverythingOfTheAccount) {
+    Start();
+    CreateAccount("beta", "ann", "pw", "22");
+    CreateAccount("alpha", "joe", "secret", "3128");
+    CreateAccount("xalpha", "max", "pw", "22");
+    std::string forwardings = SessionString("beta", "PortForwardings");
+
+    Select("beta");
+    Click(IDC_EDIT_SAVE);
+    Type(IDC_SERVER_NAME, "gamma");
+    Click(IDC_EDIT_SAVE);
+
+    EXPECT_EQ(Text(IDC_EDIT_SAVE), "Edit");
+    EXPECT_EQ(Setting("tunnel", "servers"), "gamma,alpha,xalpha,");
+    EXPECT_EQ(Setting("gamma", "username"), "ann");
+    EXPECT_EQ(Setting("gamma", "password"), ScramblePassword("pw"));
+    EXPECT_EQ(Setting("beta", "username"), "");
+    EXPECT_EQ(files.ReadSettings().find("[beta]"), std::string::npos);
+    EXPECT_EQ(Setting("tunnel", "default"), "gamma");
+    EXPECT_EQ(Setting("IE", "proxyServer"), "gamma");
+    EXPECT_FALSE(SessionExists("beta"));
+    EXPECT_EQ(SessionString("gamma", "PortForwardings"), forwardings);
+    EXPECT_EQ(SessionString("gamma", "HostName"), "gamma");
+    EXPECT_EQ(ComboItems(), (std::vector<std::string>{"alpha", "gamma", "xalpha"}));
+    EXPECT_EQ(window->Settings()->AccountNames(),
+              (std::vector<std::string>{"alpha", "xalpha", "gamma"}));
+    EXPECT_EQ(Rows()[0], "gamma 25 SMTP [*]");
+    EXPECT_EQ(Rows()[3], "alpha 25 SMTP ");
+
+    // Onto another account's name, in any letter case: refused, nothing changes.
+    std::string before = files.ReadSettings();
+    Select("gamma");
+    Click(IDC_EDIT_SAVE);
+    Type(IDC_SERVER_NAME, "XALPHA");
+    user.AnswerNextBox(IDOK);
+    Click(IDC_EDIT_SAVE);
+    EXPECT_EQ(user.Boxes().back().text, "The specified server allready exists in the list!");
+    EXPECT_EQ(Text(IDC_EDIT_SAVE), "Save");
+    Click(IDC_CANCEL_EDIT);
+    EXPECT_EQ(files.ReadSettings(), before);
+    EXPECT_TRUE(SessionExists("gamma"));
+}
+
+TEST_F(AccountsEditorTest, ARenameThatOnlyChangesLetterCaseKeepsTheAccountsSettings) {
+    Start();
+    CreateAccount("alpha", "joe", "secret", "3128");
+    Click(IDC_EDIT_SAVE);
+    Type(IDC_SERVER_NAME, "Alpha");
+    Click(IDC_EDIT_SAVE);
+    EXPECT_TRUE(user.Boxes().empty());
+    EXPECT_EQ(Setting("Alpha", "username"), "joe");
+    EXPECT_EQ(Setting("Alpha", "port"), "3128");
+    EXPECT_EQ(Setting("tunnel", "servers"), "Alpha,");
+    EXPECT_NE(SessionString("Alpha", "PortForwardings"), "<missing>");
+}
+
+TEST_F(AccountsEditorTest, EditingKeepsAnUntouchedPasswordAndFollowsChangedFields) {
+    Start();
+    CreateAccount("alpha", "joe", "secret", "3128");
+    Select("alpha");
+    EXPECT_EQ(Text(IDC_PASSWORD), ScramblePassword("secret"));
+
+    Click(IDC_EDIT_SAVE);
+    Type(IDC_USER_NAME, "joseph");
+    Click(IDC_EDIT_SAVE);
+    EXPECT_EQ(Setting("alpha", "password"), ScramblePassword("secret"));
+    EXPECT_EQ(Setting("alpha", "username"), "joseph");
+    EXPECT_EQ(SessionString("alpha", "UserName"), "joseph");
+
+    Click(IDC_EDIT_SAVE);
+    Type(IDC_PASSWORD, "new one");
+    Click(IDC_EDIT_SAVE);
+    EXPECT_EQ(Setting("alpha", "password"), ScramblePassword("new one"));
+
+    // A new server port follows in the proxy forwarding of both stored forms and the list.
+    Click(IDC_EDIT_SAVE);
+    Type(IDC_SERVER_PORT, "8080");
+    Click(IDC_EDIT_SAVE);
+    EXPECT_EQ(Setting("alpha", "port"), "8080");
+    EXPECT_EQ(SessionString("alpha", "PortForwardings"),
+              "L25=localhost:25,L110=localhost:110,L50000=localhost:8080,");
+    EXPECT_EQ(Setting("alpha", "forwardings"),
+              "25:localhost:25:SMTP,110:localhost:110:POP3,50000:localhost:8080:IE Proxy,");
+}
+
+TEST_F(AccountsEditorTest, CancelPutsTheFourFieldsBackExactly) {
+    Start();
+    CreateAccount("alpha", "joe", "secret", "3128");
+    Select("alpha");
+    std::string password = Text(IDC_PASSWORD);
+    Click(IDC_EDIT_SAVE);
+    Type(IDC_SERVER_NAME, "other");
+    Type(IDC_USER_NAME, "x");
+    Type(IDC_PASSWORD, "y");
+    Type(IDC_SERVER_PORT, "1");
+    Click(IDC_CANCEL_EDIT);
+    EXPECT_EQ(Text(IDC_SERVER_NAME), "alpha");
+    EXPECT_EQ(Text(IDC_USER_NAME), "joe");
+    EXPECT_EQ(Text(IDC_PASSWORD), password);
+    EXPECT_EQ(Text(IDC_SERVER_PORT), "3128");
+    EXPECT_EQ(Setting("alpha", "username"), "joe");
+}
+
+TEST_F(AccountsEditorTest, EditWithNoAccountsCreatesOne) {
+    Start();
+    Click(IDC_EDIT_SAVE);
+    Type(IDC_SERVER_NAME, "alpha");
+    Type(IDC_USER_NAME, "joe");
+    Type(IDC_PASSWORD, "pw");
+    Type(IDC_SERVER_PORT, "22");
+    Click(IDC_EDIT_SAVE);
+    EXPECT_TRUE(user.Boxes().empty());
+    EXPECT_EQ(Setting("tunnel", "servers"), "alpha,");
+    EXPECT_EQ(Setting("tunnel", "default"), "alpha");
+    EXPECT_EQ(Text(IDC_EDIT_SAVE), "Edit");
+    EXPECT_TRUE(Enabled(IDC_NEW_ACCOUNT));
+}
+
+TEST_F(AccountsEditorTest, RemovalNeedsTheTypedOk) {
+    Start();
+    CreateAccount("alpha", "joe", "pw", "22");
+    Select("alpha");
+
+    std::string message;
+    user.InDialog(IDD_SERVER_REMOVE, [&](fw::Dialog& dialog) {
+        char text[256] = {};
+        ::GetDlgItemTextA(dialog, IDC_REMOVE_MESSAGE, text, sizeof(text));
+        message = text;
+        for (const char* typed : {"", "O K", "no"}) {
+            ::SetDlgItemTextA(dialog, IDC_REMOVE_CONFIRMATION, typed);
+            ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        }
+        char left[16] = "x";
+        ::GetDlgItemTextA(dialog, IDC_REMOVE_CONFIRMATION, left, sizeof(left));
+        EXPECT_STREQ(left, "");
+        // Enter presses the default button, Cancel.
+        EXPECT_EQ(::SendMessageA(dialog, DM_GETDEFID, 0, 0), MAKELRESULT(IDCANCEL, DC_HASDEFID));
+        ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    });
+    for (int i = 0; i < 3; ++i)
+        user.AnswerNextBox(IDOK);
+    Click(IDC_DELETE_ACCOUNT);
+    EXPECT_EQ(message, "By removing the server alpha all settings related to this server will be "
+                       "erased !");
+    ASSERT_EQ(user.Boxes().size(), 3u);
+    EXPECT_EQ(user.Boxes()[0].text, "Please type OK for removal !");
+    EXPECT_EQ(user.Boxes()[0].type, static_cast<UINT>(MB_OK | MB_ICONSTOP));
+    EXPECT_EQ(Setting("tunnel", "servers"), "alpha,");
+    EXPECT_TRUE(SessionExists("alpha"));
+
+    // Typed in lower case, the edit makes it OK.
+    user.InDialog(IDD_SERVER_REMOVE, [](fw::Dialog& dialog) {
+        HWND edit = ::GetDlgItem(dialog, IDC_REMOVE_CONFIRMATION);
+        ::SendMessageA(edit, WM_CHAR, 'o', 0);
+        ::SendMessageA(edit, WM_CHAR, 'k', 0);
+        ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+    Click(IDC_DELETE_ACCOUNT);
+    EXPECT_EQ(Setting("tunnel", "servers"), "");
+    EXPECT_FALSE(SessionExists("alpha"));
+}
+
+TEST_F(AccountsEditorTest, RemovingTheDefaultAndProxyAccountClearsItsRoles) {
+    Start();
+    CreateAccount("alpha", "joe", "pw", "22");
+    CreateAccount("xalpha", "max", "pw", "22");
+    Select("alpha");
+    user.InDialog(IDD_SERVER_REMOVE, [](fw::Dialog& dialog) {
+        ::SetDlgItemTextA(dialog, IDC_REMOVE_CONFIRMATION, "OK");
+        ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+    Click(IDC_DELETE_ACCOUNT);
+
+    EXPECT_EQ(Setting("tunnel", "servers"), "xalpha,");
+    EXPECT_EQ(Setting("tunnel", "default"), "");
+    EXPECT_EQ(Setting("IE", "proxyserver"), "");
+    EXPECT_EQ(Setting("IE", "proxyport"), "");
+    EXPECT_EQ(Text(IDC_PROXY_SETTINGS_LABEL), "Proxy settings: not set");
+    EXPECT_EQ(window->ProxySettingsLabel().TextColor(), RGB(255, 0, 0));
+    EXPECT_EQ(files.ReadSettings().find("[alpha]"), std::string::npos);
+    EXPECT_EQ(Setting("xalpha", "username"), "max");
+    EXPECT_EQ(Rows().size(), 3u);
+    EXPECT_EQ(Rows()[0], "xalpha 25 SMTP ");
+    // The remaining account is shown.
+    EXPECT_EQ(Text(IDC_SERVER_NAME), "xalpha");
+    EXPECT_EQ(Text(IDC_USER_NAME), "max");
+
+    user.InDialog(IDD_SERVER_REMOVE, [](fw::Dialog& dialog) {
+        ::SetDlgItemTextA(dialog, IDC_REMOVE_CONFIRMATION, "OK");
+        ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+    Click(IDC_DELETE_ACCOUNT);
+    for (int field : {IDC_SERVER_NAME, IDC_USER_NAME, IDC_PASSWORD, IDC_SERVER_PORT})
+        EXPECT_EQ(Text(field), "") << field;
+    EXPECT_TRUE(Rows().empty());
+}
+
+TEST_F(AccountsEditorTest, SetDefaultMovesTheMarksAndTheProxyAccount) {
+    Start();
+    CreateAccount("alpha", "joe", "pw", "22");
+    CreateAccount("beta", "ann", "pw", "22");
+    Select("beta");
+    Click(IDC_SET_DEFAULT);
+    EXPECT_EQ(Setting("tunnel", "default"), "beta");
+    EXPECT_EQ(Setting("IE", "proxyServer"), "beta");
+    EXPECT_EQ(Setting("IE", "proxyPort"), "50000");
+    EXPECT_EQ(window->DefaultAccountName(), "beta");
+    std::vector<std::string> rows = Rows();
+    EXPECT_EQ(rows[0], "alpha 25 SMTP ");
+    EXPECT_EQ(rows[3], "beta 25 SMTP [*]");
+}
+
+TEST_F(AccountsEditorTest, AccountsAndDefaultComeBackAfterARestart) {
+    Start();
+    CreateAccount("beta", "ann", "pw", "22");
+    CreateAccount("alpha", "joe", "pw", "3128");
+    window.reset();
+    Start();
+    EXPECT_EQ(ComboItems(), (std::vector<std::string>{"alpha", "beta"}));
+    EXPECT_EQ(Text(IDC_SERVER_NAME), "beta");
+    EXPECT_EQ(Text(IDC_USER_NAME), "ann");
+    EXPECT_EQ(Rows().size(), 6u);
+    EXPECT_EQ(Rows()[0], "beta 25 SMTP [*]");
+    EXPECT_EQ(Rows()[5], "alpha 50000 IE Proxy ");
+}
+
+} // namespace

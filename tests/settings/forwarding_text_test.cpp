@@ -1,0 +1,122 @@
+// The two stored forms of a forwarding list as plain text: parsing the settings form, making
+// entries, and the edits that must touch whole entries only.
+#include "settings/forwarding_text.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace {
+
+std::string Fields(const Forwarding& f) {
+    return "[" + f.localPort + "|" + f.targetServer + "|" + f.targetPort + "|" + f.description +
+           "]";
+}
+
+std::string FieldsOf(const std::string& text) {
+    std::string all;
+    for (const Forwarding& f : ParseSettingsForwardings(text))
+        all += Fields(f);
+    return all;
+}
+
+TEST(SettingsForm, EntriesAreCutAtCommasAndFieldsAtTheFirstThreeColons) {
+    EXPECT_EQ(FieldsOf("25:localhost:25:SMTP,8080:proxy.lan:3128:Web: via proxy: fast,"),
+              "[25|localhost|25|SMTP][8080|proxy.lan|3128|Web: via proxy: fast]");
+    EXPECT_EQ(FieldsOf(":::,1:::,"), "[|||][1|||]");
+    EXPECT_EQ(FieldsOf(""), "");
+}
+
+TEST(SettingsForm, TextAfterTheLastCommaIsNoEntry) {
+    EXPECT_EQ(FieldsOf("25:localhost:25:SMTP,110:localhost:110:POP3"), "[25|localhost|25|SMTP]");
+    EXPECT_EQ(FieldsOf("110:localhost:110:POP3"), "");
+}
+
+TEST(SettingsForm, HandMadeEntriesWithTooFewColonsAndEmptyEntriesAreSkipped) {
+    EXPECT_EQ(FieldsOf(",25:localhost:25:SMTP,,garbage,1:2:3,110:localhost:110:POP3,"),
+              "[25|localhost|25|SMTP][110|localhost|110|POP3]");
+}
+
+TEST(Entries, BothFormsAndTheDefaults) {
+    Forwarding f{"8080", "web.lan", "80", "Intranet: main"};
+    EXPECT_EQ(SettingsEntry(f), "8080:web.lan:80:Intranet: main,");
+    EXPECT_EQ(SessionEntry(f), "L8080=web.lan:80,");
+    EXPECT_EQ(FieldsOf(SettingsEntry(f)), Fields(f));
+
+    EXPECT_EQ(DefaultSettingsForwardings("3128"),
+              "25:localhost:25:SMTP,110:localhost:110:POP3,50000:localhost:3128:IE Proxy,");
+    EXPECT_EQ(DefaultSessionForwardings("3128"),
+              "L25=localhost:25,L110=localhost:110,L50000=localhost:3128,");
+}
+
+TEST(AppendingAnEntry, KeepsUnclosedTextAsItWasRead) {
+    EXPECT_EQ(AppendSettingsEntry("", "1:h:1:a,"), "1:h:1:a,");
+    EXPECT_EQ(AppendSettingsEntry("25:h:25:b,", "1:h:1:a,"), "25:h:25:b,1:h:1:a,");
+    // The unclosed text stays out of the list and the new entry stays whole.
+    std::string appended = AppendSettingsEntry("25:h:25:b,9:h:9:lost", "1:h:1:a,");
+    EXPECT_EQ(appended, "25:h:25:b,1:h:1:a,9:h:9:lost");
+    EXPECT_EQ(FieldsOf(appended), "[25|h|25|b][1|h|1|a]");
+
+    EXPECT_EQ(AppendSessionEntry("", "L1=h:1,"), "L1=h:1,");
+    EXPECT_EQ(AppendSessionEntry("L25=h:25,", "L1=h:1,"), "L25=h:25,L1=h:1,");
+    EXPECT_EQ(AppendSessionEntry("L25=h:25", "L1=h:1,"), "L25=h:25,L1=h:1,");
+}
+
+TEST(RemovingASessionEntry, TakesTheWholeEntryOfThatLocalPortOnly) {
+    const std::string text = "L125=a:1,L25=b:2,L250=c:3,";
+    EXPECT_EQ(RemoveSessionEntry(text, "25"), "L125=a:1,L250=c:3,");
+    EXPECT_EQ(RemoveSessionEntry(text, "125"), "L25=b:2,L250=c:3,");
+    EXPECT_EQ(RemoveSessionEntry(text, "250"), "L125=a:1,L25=b:2,");
+    EXPECT_EQ(RemoveSessionEntry(text, "2"), text);
+    // A target that happens to read like an entry is not one.
+    EXPECT_EQ(RemoveSessionEntry("L1=xL25=:2,L25=b:2,", "25"), "L1=xL25=:2,");
+    // An unclosed last entry is still the entry of its port.
+    EXPECT_EQ(RemoveSessionEntry("L1=a:1,L25=b:2", "25"), "L1=a:1,");
+    EXPECT_EQ(RemoveSessionEntry("", "25"), "");
+}
+
+TEST(RemovingASettingsEntry, TakesOnlyAnEntryThatIsWhollyEqual) {
+    const std::string text = "125:h:25:Mail,25:h:25:Mail,25:h:25:Mail old,";
+    EXPECT_EQ(RemoveSettingsEntry(text, "25:h:25:Mail,"), "125:h:25:Mail,25:h:25:Mail old,");
+    EXPECT_EQ(RemoveSettingsEntry(text, "25:h:25:Mail old,"), "125:h:25:Mail,25:h:25:Mail,");
+    // "x:y:25:h:25:Mail," holds the entry as its tail but is another entry.
+    EXPECT_EQ(RemoveSettingsEntry("1:x:y:25:h:25:Mail,", "25:h:25:Mail,"), "1:x:y:25:h:25:Mail,");
+    EXPECT_EQ(RemoveSettingsEntry(text, "5:h:25:Mail,"), text);
+    EXPECT_EQ(RemoveSettingsEntry(text, ""), text);
+}
+
+TEST(ChangingTargetPorts, TouchesExactlyTheEntriesWithTheOldPort) {
+    // The client takes an unclosed last entry as well.
+    EXPECT_EQ(ChangeSessionTargetPort("L25=localhost:25,L50000=localhost:3128,L1=h:31280,"
+                                      "x:3128,L2=h:3128",
+                                      "3128", "8080"),
+              "L25=localhost:25,L50000=localhost:8080,L1=h:31280,x:3128,L2=h:8080");
+    EXPECT_EQ(ChangeSettingsTargetPort("25:localhost:25:SMTP,50000:localhost:3128:IE Proxy,"
+                                       "1:h:31280:x,2:3128:9:3128,3:h:3128:a:3128,3128:h:1,",
+                                       "3128", "8080"),
+              "25:localhost:25:SMTP,50000:localhost:8080:IE Proxy,"
+              "1:h:31280:x,2:3128:9:3128,3:h:8080:a:3128,3128:h:1,");
+    EXPECT_EQ(ChangeSessionTargetPort("", "1", "2"), "");
+    EXPECT_EQ(ChangeSettingsTargetPort(",,", "1", "2"), ",,");
+}
+
+TEST(Decimals, LeadingDigitsCountAndAnythingElseReadsZero) {
+    EXPECT_EQ(ReadDecimal("65535"), 65535u);
+    EXPECT_EQ(ReadDecimal("65536"), 65536u);
+    EXPECT_EQ(ReadDecimal("80abc"), 80u);
+    EXPECT_EQ(ReadDecimal("http"), 0u);
+    EXPECT_EQ(ReadDecimal(" 80"), 0u);
+    EXPECT_EQ(ReadDecimal("-1"), 0u);
+    EXPECT_EQ(ReadDecimal(""), 0u);
+    EXPECT_EQ(ReadDecimal("00000000000000000000000000000000000000000025"), 25u);
+    // 2^32 + 25 and 2^64 + 25 would wrap round to 25.
+    EXPECT_EQ(ReadDecimal("4294967321"), ULONG_MAX);
+    EXPECT_EQ(ReadDecimal("18446744073709551641"), ULONG_MAX);
+    EXPECT_EQ(ReadDecimal(std::string(40, '9')), ULONG_MAX);
+
+    EXPECT_TRUE(IsAllDigits("0"));
+    EXPECT_FALSE(IsAllDigits(""));
+    EXPECT_FALSE(IsAllDigits("25,"));
+}
+
+} // namespace

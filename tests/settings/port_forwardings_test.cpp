@@ -1,0 +1,433 @@
+// The port forwardings area of the real main window: the list filled from the settings file,
+// Add and Delete driven by control id with the scripted user answering the boxes, and both
+// stored forms (settings file and saved session) read back after every step.
+#include "resource.h"
+#include "settings/settings_file.h"
+#include "support/app_folder.h"
+#include "support/scripted_user.h"
+#include "support/stand_in.h"
+#include "ui/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+const char kSessions[] = "Software\\Larkspindle\\PuTTY\\Sessions\\";
+const UINT kStop = MB_OK | MB_ICONSTOP;
+
+std::string SessionForwardings(const std::string& session) {
+    char value[4096] = {};
+    DWORD size = sizeof(value);
+    if (::RegGetValueA(HKEY_CURRENT_USER, (kSessions + session).c_str(), "PortForwardings",
+                       RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+        return "<missing>";
+    return value;
+}
+
+class PortForwardingsTest : public ::testing::Test {
+  protected:
+    PortForwardingsTest()
+        : alpha(UniqueSessionName("fwd-alpha")), beta(UniqueSessionName("fwd-beta")),
+          alphaSession(alpha), betaSession(beta) {}
+    void TearDown() override { window.reset(); }
+
+    // Two accounts, alpha the default, each with the given forwardings in both forms.
+    void StartWith(const std::string& alphaSettings, const std::string& alphaSessionText,
+                   const std::string& betaSettings, const std::string& betaSessionText,
+                   const std::string& more = "") {
+        alphaSession.SetString("PortForwardings", alphaSessionText);
+        betaSession.SetString("PortForwardings", betaSessionText);
+        Start("[tunnel]\r\nservers=" + alpha + "," + beta + ",\r\ndefault=" + alpha + "\r\n[" +
+              alpha + "]\r\nusername=joe\r\npassword=x\r\nport=3128\r\nforwardings=" +
+              alphaSettings + "\r\n[" + beta +
+              "]\r\nusername=ann\r\npassword=y\r\nport=8080\r\nforwardings=" + betaSettings +
+              "\r\n" + more);
+    }
+    void Start(const std::string& settings) {
+        files.WriteSettings(settings);
+        window = std::make_unique<CDravenlokDlg>();
+        ASSERT_TRUE(window->Create());
+    }
+
+    HWND Item(int id) const { return window->Item(id); }
+    HWND List() const { return Item(IDC_FORWARDING_LIST); }
+    std::string Text(int id) const {
+        char text[1024] = {};
+        ::GetDlgItemTextA(*window, id, text, sizeof(text));
+        return text;
+    }
+    void Type(int id, const std::string& text) const {
+        ::SetDlgItemTextA(*window, id, text.c_str());
+    }
+    void Click(int id) const {
+        ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(Item(id)));
+    }
+    void TypeForwarding(const std::string& local, const std::string& server,
+                        const std::string& port, const std::string& description) const {
+        Type(IDC_LOCAL_PORT, local);
+        Type(IDC_TARGET_SERVER, server);
+        Type(IDC_TARGET_PORT, port);
+        Type(IDC_PORT_DESCRIPTION, description);
+    }
+    // Selects the row as a click does, then tells the window about the click.
+    void ClickRow(int row) const {
+        LVITEMA state = {};
+        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        state.state = LVIS_SELECTED | LVIS_FOCUSED;
+        ::SendMessageA(List(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+        ::SendMessageA(List(), LVM_SETSELECTIONMARK, 0, row);
+        NMITEMACTIVATE click = {};
+        click.hdr.hwndFrom = List();
+        click.hdr.idFrom = IDC_FORWARDING_LIST;
+        click.hdr.code = NM_CLICK;
+        click.iItem = row;
+        ::SendMessageA(*window, WM_NOTIFY, IDC_FORWARDING_LIST, reinterpret_cast<LPARAM>(&click));
+    }
+    int RowOf(const std::string& account, const std::string& localPort) const {
+        int count = static_cast<int>(::SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0));
+        for (int row = 0; row < count; ++row) {
+            if (Cell(row, 0) == localPort && Cell(row, 1) == account)
+                return row;
+        }
+        return -1;
+    }
+    std::string Cell(int row, int column) const {
+        char text[512] = {};
+        LVITEMA item = {};
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = sizeof(text);
+        ::SendMessageA(List(), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+        return text;
+    }
+    // Each row as "port|account|description|mark|target".
+    std::vector<std::string> Rows() const {
+        std::vector<std::string> rows;
+        int count = static_cast<int>(::SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0));
+        for (int row = 0; row < count; ++row) {
+            std::string line;
+            for (int column = 0; column < 5; ++column)
+                line += (column ? "|" : "") + Cell(row, column);
+            rows.push_back(line);
+        }
+        return rows;
+    }
+    std::string Setting(const std::string& section, const std::string& key) const {
+        return CInternetOptions(files.File("Marrowin.ini")).ReadString(section, key);
+    }
+    bool FocusIsOn(int id) const { return ::GetFocus() == Item(id); }
+    const RecordedBox& LastBox() const { return user.Boxes().back(); }
+
+    AppFolderFiles files;
+    ScriptedUser user;
+    std::string alpha;
+    std::string beta;
+    SessionKey alphaSession;
+    SessionKey betaSession;
+    std::unique_ptr<CDravenlokDlg> window;
+};
+
+TEST_F(PortForwardingsTest, TheListShowsFiveColumnsInItsOwnOrderWithWholeRowSelection) {
+    StartWith("", "", "", "");
+    const struct {
+        const char* heading;
+        int width;
+    } columns[] = {{"Port", 40},
+                   {"Account server", 100},
+                   {"Description", 65},
+                   {"D", 25},
+                   {"Target server:port", 115}};
+    for (int i = 0; i < 5; ++i) {
+        char heading[64] = {};
+        LVCOLUMNA column = {};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+        column.pszText = heading;
+        column.cchTextMax = sizeof(heading);
+        ASSERT_TRUE(::SendMessageA(List(), LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column)));
+        EXPECT_STREQ(heading, columns[i].heading);
+        EXPECT_EQ(column.cx, columns[i].width) << heading;
+        EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, LVCFMT_LEFT) << heading;
+    }
+    int order[6] = {-1, -1, -1, -1, -1, -1};
+    ASSERT_TRUE(
+        ::SendMessageA(List(), LVM_GETCOLUMNORDERARRAY, 5, reinterpret_cast<LPARAM>(order)));
+    EXPECT_EQ(std::vector<int>(order, order + 5), (std::vector<int>{3, 0, 1, 4, 2}));
+    EXPECT_TRUE(::SendMessageA(List(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT);
+}
+
+TEST_F(PortForwardingsTest, TheListIsFilledFromTheSettingsAndTheDefaultAccountIsMarked) {
+    // Beta's value is hand-edited: an empty entry, one without colons and one with two are
+    // skipped; alpha's last entry has no final comma and is lost.
+    StartWith("25:localhost:25:SMTP,8080:web.lan:80:Intranet: main: fast,9:h:9:no comma", "",
+              ",garbage,1:2:3,7:h:7:seven,", "");
+    std::string before = files.ReadSettings();
+    EXPECT_EQ(Rows(), (std::vector<std::string>{
+                          "25|" + alpha + "|SMTP|[*]|localhost:25",
+                          "8080|" + alpha + "|Intranet: main: fast|[*]|web.lan:80",
+                          "7|" + beta + "|seven||h:7",
+                      }));
+    window.reset();
+    EXPECT_EQ(files.ReadSettings(), before);
+}
+
+// Each refusal in the order the checks run, with its box and focus; nothing is stored.
+TEST_F(PortForwardingsTest, AddRefusesMissingAndUnstorableFields) {
+    StartWith("", "", "", "");
+    std::string before = files.ReadSettings();
+    const char kLocalRange[] = "The local port number must be between 0 and 65535 !";
+    const char kTargetRange[] = "The target port number must be between 0 and 65535 !";
+    const char kSeparators[] =
+        "The target server and port may not contain commas, colons, equals signs or blanks!";
+    const char kNoAccount[] = "Please choose a server from the server list !";
+    const struct {
+        const char* local;
+        const char* server;
+        const char* port;
+        const char* description;
+        const char* message;
+        int focus;
+        int emptied;
+    } cases[] = {
+        {"", "", "", "", "Please provide a local port number !", IDC_LOCAL_PORT, 0},
+        {"65536", "", "", "", kLocalRange, IDC_LOCAL_PORT, IDC_LOCAL_PORT},
+        // Pasted past the digits-only field.
+        {"2,5", "web", "80", "", kLocalRange, IDC_LOCAL_PORT, IDC_LOCAL_PORT},
+        {"65535", "", "", "", "Please provide the target server name !", IDC_TARGET_SERVER, 0},
+        // The separator check follows the field's own check, before the target port's.
+        {"1", "a b", "", "", kSeparators, IDC_TARGET_SERVER, 0},
+        {"1", "a,b", "80", "", kSeparators, IDC_TARGET_SERVER, 0},
+        {"1", "a:b", "80", "", kSeparators, IDC_TARGET_SERVER, 0},
+        {"1", "a=b", "80", "", kSeparators, IDC_TARGET_SERVER, 0},
+        {"1", "web\r\n", "80", "", kSeparators, IDC_TARGET_SERVER, 0},
+        {"65535", "web", "", "", "Please provide the target port for the target server!",
+         IDC_TARGET_PORT, 0},
+        {"1", "web", "65536", "", kTargetRange, IDC_TARGET_PORT, IDC_TARGET_PORT},
+        {"1", "web", "99999 x", "", kTargetRange, IDC_TARGET_PORT, IDC_TARGET_PORT},
+        {"1", "web", "8,0", "", kSeparators, IDC_TARGET_PORT, 0},
+        {"1", "web", "=80", "", kSeparators, IDC_TARGET_PORT, 0},
+        {"1", "web", "80\t", "", kSeparators, IDC_TARGET_PORT, 0},
+        {"1", "web", "80", "mail, web", "The port description may not contain commas!",
+         IDC_PORT_DESCRIPTION, 0},
+        {"1", "web", "80", "a\r\n[tunnel]\r\nservers=",
+         "The port description may not contain line breaks!", IDC_PORT_DESCRIPTION, 0},
+    };
+    for (const auto& c : cases) {
+        TypeForwarding(c.local, c.server, c.port, c.description);
+        ::SetFocus(Item(IDC_START));
+        user.AnswerNextBox(IDOK);
+        Click(IDC_ADD_FORWARDING);
+        ASSERT_FALSE(user.Boxes().empty());
+        EXPECT_EQ(LastBox().text, c.message) << c.local << "|" << c.server << "|" << c.port;
+        EXPECT_EQ(LastBox().caption, "Marrowin");
+        EXPECT_EQ(LastBox().type, kStop) << c.message;
+        EXPECT_TRUE(FocusIsOn(c.focus)) << c.message;
+        if (c.emptied) {
+            EXPECT_EQ(Text(c.emptied), "") << c.message;
+        }
+    }
+    // An empty server-name field, or one that names no account.
+    for (const char* account : {"", "nobody"}) {
+        TypeForwarding("1", "web", "80", "");
+        Type(IDC_SERVER_NAME, account);
+        user.AnswerNextBox(IDOK);
+        Click(IDC_ADD_FORWARDING);
+        EXPECT_EQ(LastBox().text, kNoAccount);
+        EXPECT_EQ(LastBox().type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    }
+    EXPECT_EQ(user.Boxes().size(), sizeof(cases) / sizeof(cases[0]) + 2);
+    EXPECT_TRUE(Rows().empty());
+    EXPECT_EQ(files.ReadSettings(), before);
+    EXPECT_EQ(SessionForwardings(alpha), "");
+    EXPECT_EQ(SessionForwardings("nobody"), "<missing>");
+}
+
+TEST_F(PortForwardingsTest, AddAppendsToBothFormsAndTheList) {
+    // Hand-edited: both values lack their final comma.
+    StartWith("25:localhost:25:SMTP,9:h:9:lost", "L25=localhost:25", "", "");
+    TypeForwarding("8080", "web.lan", "80", "Intranet: main");
+    Click(IDC_ADD_FORWARDING);
+    EXPECT_TRUE(user.Boxes().empty());
+    EXPECT_EQ(Setting(alpha, "forwardings"),
+              "25:localhost:25:SMTP,8080:web.lan:80:Intranet: main,9:h:9:lost");
+    EXPECT_EQ(SessionForwardings(alpha), "L25=localhost:25,L8080=web.lan:80,");
+    EXPECT_EQ(Rows().back(), "8080|" + alpha + "|Intranet: main|[*]|web.lan:80");
+    for (int field : {IDC_LOCAL_PORT, IDC_TARGET_SERVER, IDC_TARGET_PORT, IDC_PORT_DESCRIPTION})
+        EXPECT_EQ(Text(field), "") << field;
+
+    // A target port of letters reads as 0: accepted and stored as typed.
+    TypeForwarding("119", "news", "nntp", "");
+    Click(IDC_ADD_FORWARDING);
+    EXPECT_EQ(Setting(alpha, "forwardings"),
+              "25:localhost:25:SMTP,8080:web.lan:80:Intranet: main,119:news:nntp:,9:h:9:lost");
+    EXPECT_EQ(SessionForwardings(alpha), "L25=localhost:25,L8080=web.lan:80,L119=news:nntp,");
+    EXPECT_EQ(Rows().back(), "119|" + alpha + "||[*]|news:nntp");
+
+    // The same local port again for alpha: nothing at all happens.
+    std::string settings = files.ReadSettings();
+    TypeForwarding("8080", "other", "81", "again");
+    Click(IDC_ADD_FORWARDING);
+    EXPECT_TRUE(user.Boxes().empty());
+    EXPECT_EQ(Text(IDC_LOCAL_PORT), "8080");
+    EXPECT_EQ(Text(IDC_TARGET_SERVER), "other");
+    EXPECT_EQ(Rows().size(), 3u);
+    EXPECT_EQ(files.ReadSettings(), settings);
+    EXPECT_EQ(SessionForwardings(alpha), "L25=localhost:25,L8080=web.lan:80,L119=news:nntp,");
+
+    // For beta the same port is its own forwarding, without the default mark.
+    Type(IDC_SERVER_NAME, beta);
+    Click(IDC_ADD_FORWARDING);
+    EXPECT_TRUE(user.Boxes().empty());
+    EXPECT_EQ(Setting(beta, "forwardings"), "8080:other:81:again,");
+    EXPECT_EQ(SessionForwardings(beta), "L8080=other:81,");
+    EXPECT_EQ(Rows().back(), "8080|" + beta + "|again||other:81");
+}
+
+TEST_F(PortForwardingsTest, DeleteRemovesOnlyItsOwnEntryFromBothForms) {
+    // Alpha's second entry ends with the text of the port 25 entry, and local 125 starts
+    // like it in the session form.
+    StartWith("125:localhost:125:x,9:x:25:localhost:25:SMTP,25:localhost:25:SMTP,",
+              "L125=localhost:125,L9=x:25,L25=localhost:25,", "", "");
+    int row = RowOf(alpha, "25");
+    ASSERT_EQ(row, 2);
+    ClickRow(row);
+
+    user.AnswerNextBox(IDNO);
+    Click(IDC_DELETE_FORWARDING);
+    ASSERT_EQ(user.Boxes().size(), 1u);
+    EXPECT_EQ(LastBox().text, "Delete this forwarding?\nLocal port: 25\nServer account: " + alpha +
+                                  "\nTargetServer: localhost:25\nDescription: SMTP");
+    EXPECT_EQ(LastBox().caption, "Marrowin");
+    EXPECT_EQ(LastBox().type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
+    EXPECT_EQ(Rows().size(), 3u);
+    EXPECT_EQ(Setting(alpha, "forwardings"),
+              "125:localhost:125:x,9:x:25:localhost:25:SMTP,25:localhost:25:SMTP,");
+    EXPECT_EQ(SessionForwardings(alpha), "L125=localhost:125,L9=x:25,L25=localhost:25,");
+
+    user.AnswerNextBox(IDYES);
+    Click(IDC_DELETE_FORWARDING);
+    EXPECT_EQ(Setting(alpha, "forwardings"), "125:localhost:125:x,9:x:25:localhost:25:SMTP,");
+    EXPECT_EQ(SessionForwardings(alpha), "L125=localhost:125,L9=x:25,");
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"125|" + alpha + "|x|[*]|localhost:125",
+                                                "9|" + alpha + "|localhost:25:SMTP|[*]|x:25"}));
+    for (int field : {IDC_LOCAL_PORT, IDC_TARGET_SERVER, IDC_TARGET_PORT, IDC_PORT_DESCRIPTION})
+        EXPECT_EQ(Text(field), "") << field;
+}
+
+TEST_F(PortForwardingsTest, DeletingTheBrowserProxyForwardingClearsTheProxyAccount) {
+    StartWith("50000:localhost:3128:IE Proxy,3128:localhost:3128:Other,",
+              "L50000=localhost:3128,L3128=localhost:3128,", "50000:localhost:8080:IE Proxy,",
+              "L50000=localhost:8080,", "[IE]\r\nproxyServer=" + alpha + "\r\nproxyPort=50000\r\n");
+    ASSERT_EQ(Text(IDC_PROXY_SETTINGS_LABEL), "Proxy settings: set");
+
+    // Neither beta's forwarding on the same local port nor alpha's on another port is the
+    // browser's.
+    for (const auto& [account, port] :
+         {std::make_pair(beta, "50000"), std::make_pair(alpha, "3128")}) {
+        ClickRow(RowOf(account, port));
+        user.AnswerNextBox(IDYES);
+        Click(IDC_DELETE_FORWARDING);
+    }
+    EXPECT_EQ(Setting(beta, "forwardings"), "");
+    EXPECT_EQ(SessionForwardings(beta), "");
+    EXPECT_EQ(Setting(alpha, "forwardings"), "50000:localhost:3128:IE Proxy,");
+    EXPECT_EQ(Setting("IE", "proxyServer"), alpha);
+    EXPECT_EQ(Setting("IE", "proxyPort"), "50000");
+    EXPECT_EQ(Text(IDC_PROXY_SETTINGS_LABEL), "Proxy settings: set");
+    EXPECT_EQ(window->ProxySettingsLabel().TextColor(), RGB(0, 0, 0));
+
+    ClickRow(RowOf(alpha, "50000"));
+    user.AnswerNextBox(IDYES);
+    Click(IDC_DELETE_FORWARDING);
+    EXPECT_EQ(Setting("IE", "proxyServer"), "");
+    EXPECT_EQ(Setting("IE", "proxyPort"), "");
+    EXPECT_EQ(Text(IDC_PROXY_SETTINGS_LABEL), "Proxy settings: not set");
+    EXPECT_EQ(window->ProxySettingsLabel().TextColor(), RGB(255, 0, 0));
+    EXPECT_TRUE(Rows().empty());
+}
+
+TEST_F(PortForwardingsTest, AClickInTheListFillsTheFieldsOnlyWhenNoAccountIsBeingEdited) {
+    StartWith("25:localhost:25:SMTP,", "", "8080:web.lan:80:Intranet: main,", "");
+    ASSERT_EQ(Text(IDC_SERVER_NAME), alpha);
+
+    ClickRow(RowOf(beta, "8080"));
+    EXPECT_EQ(Text(IDC_LOCAL_PORT), "8080");
+    EXPECT_EQ(Text(IDC_TARGET_SERVER), "web.lan");
+    EXPECT_EQ(Text(IDC_TARGET_PORT), "80");
+    EXPECT_EQ(Text(IDC_PORT_DESCRIPTION), "Intranet: main");
+    EXPECT_EQ(Text(IDC_SERVER_NAME), beta);
+    EXPECT_EQ(Text(IDC_USER_NAME), "ann");
+    EXPECT_EQ(Text(IDC_SERVER_PORT), "8080");
+
+    std::string settings = files.ReadSettings();
+    for (int button : {IDC_NEW_ACCOUNT, IDC_EDIT_SAVE}) {
+        Click(button);
+        TypeForwarding("1", "typed", "2", "kept");
+        std::string name = Text(IDC_SERVER_NAME);
+        std::string userName = Text(IDC_USER_NAME);
+        ClickRow(RowOf(alpha, "25"));
+        EXPECT_EQ(Text(IDC_LOCAL_PORT), "1") << button;
+        EXPECT_EQ(Text(IDC_TARGET_SERVER), "typed") << button;
+        EXPECT_EQ(Text(IDC_TARGET_PORT), "2") << button;
+        EXPECT_EQ(Text(IDC_PORT_DESCRIPTION), "kept") << button;
+        EXPECT_EQ(Text(IDC_SERVER_NAME), name) << button;
+        EXPECT_EQ(Text(IDC_USER_NAME), userName) << button;
+        Click(IDC_CANCEL_EDIT);
+    }
+    EXPECT_EQ(files.ReadSettings(), settings);
+}
+
+TEST_F(PortForwardingsTest, ANewAccountGetsTheThreeDefaultForwardings) {
+    StartWith("", "", "", "");
+    // The new account's session is the one the fixture removes afterwards.
+    std::string name = UniqueSessionName("fwd-new");
+    SessionKey session(name);
+    Click(IDC_NEW_ACCOUNT);
+    Type(IDC_SERVER_NAME, name);
+    Type(IDC_USER_NAME, "max");
+    Type(IDC_PASSWORD, "pw");
+    Type(IDC_SERVER_PORT, "3128");
+    Click(IDC_EDIT_SAVE);
+    ASSERT_TRUE(user.Boxes().empty());
+
+    EXPECT_EQ(Setting(name, "forwardings"),
+              "25:localhost:25:SMTP,110:localhost:110:POP3,50000:localhost:3128:IE Proxy,");
+    EXPECT_EQ(SessionForwardings(name),
+              "L25=localhost:25,L110=localhost:110,L50000=localhost:3128,");
+    const std::vector<std::string> rows = {"25|" + name + "|SMTP||localhost:25",
+                                           "110|" + name + "|POP3||localhost:110",
+                                           "50000|" + name + "|IE Proxy||localhost:3128"};
+    EXPECT_EQ(Rows(), rows);
+
+    window.reset();
+    window = std::make_unique<CDravenlokDlg>();
+    ASSERT_TRUE(window->Create());
+    EXPECT_EQ(Rows(), rows);
+}
+
+TEST_F(PortForwardingsTest, ANewServerPortMovesTheAccountsForwardingsToIt) {
+    StartWith("50000:localhost:3128:IE Proxy,7:cache:3128:Cache,8:cache:31280:Other,",
+              "L50000=localhost:3128,L7=cache:3128,L8=cache:31280,",
+              "50000:localhost:3128:IE Proxy,", "L50000=localhost:3128,");
+    Click(IDC_EDIT_SAVE);
+    Type(IDC_SERVER_PORT, "8118");
+    Click(IDC_EDIT_SAVE);
+    ASSERT_EQ(Setting(alpha, "port"), "8118");
+
+    EXPECT_EQ(Setting(alpha, "forwardings"),
+              "50000:localhost:8118:IE Proxy,7:cache:8118:Cache,8:cache:31280:Other,");
+    EXPECT_EQ(SessionForwardings(alpha), "L50000=localhost:8118,L7=cache:8118,L8=cache:31280,");
+    EXPECT_EQ(Rows(), (std::vector<std::string>{
+                          "50000|" + alpha + "|IE Proxy|[*]|localhost:8118",
+                          "7|" + alpha + "|Cache|[*]|cache:8118",
+                          "8|" + alpha + "|Other|[*]|cache:31280",
+                          "50000|" + beta + "|IE Proxy||localhost:3128",
+                      }));
+    EXPECT_EQ(Setting(beta, "forwardings"), "50000:localhost:3128:IE Proxy,");
+    EXPECT_EQ(SessionForwardings(beta), "L50000=localhost:3128,");
+}
+
+} // namespace
