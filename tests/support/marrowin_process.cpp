@@ -93,7 +93,13 @@ HWND WaitForDialog(DialogSearch search, DWORD timeoutMs) {
 } // namespace
 
 HWND WaitForTopLevelDialog(DWORD processId, const std::string& title, DWORD timeoutMs) {
-    return WaitForDialog({processId, nullptr, title, nullptr}, timeoutMs);
+    HWND window = WaitForDialog({processId, nullptr, title, nullptr}, timeoutMs);
+    // The window exists and shows early in its start-up; a message it answers shows that the
+    // start-up is over and its message loop runs.
+    DWORD_PTR answer;
+    if (window)
+        ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &answer);
+    return window;
 }
 
 HWND WaitForMessageBox(HWND owner, DWORD timeoutMs) {
