@@ -211,7 +211,7 @@ const RecordValue kSessionRecord[] = {
 
 // Closes the key however the operation ends.
 class KeyHolder {
-  public:
+public:
     KeyHolder() = default;
     ~KeyHolder() {
         if (key_)
@@ -223,7 +223,7 @@ class KeyHolder {
     HKEY* Receive() { return &key_; }
     HKEY Get() const { return key_; }
 
-  private:
+private:
     HKEY key_ = nullptr;
 };
 

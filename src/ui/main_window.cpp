@@ -23,7 +23,6 @@ const int kTrayRefreshTicks = 10;
 
 const COLORREF kRed = RGB(255, 0, 0);
 const COLORREF kBlack = RGB(0, 0, 0);
-const COLORREF kAutostartGreen = RGB(0, 200, 0);
 const COLORREF kWindowGrey = RGB(214, 211, 206);
 
 // The window's rectangle as its placement records it.
@@ -62,6 +61,13 @@ CDravenlokDlg::CDravenlokDlg()
     OnCommand(IDC_HELP_BUTTON, [this] { ShowHelp(); });
     OnCommand(ID_TRAY_RESTORE, [this] { RestoreFromTray(); });
     OnCommand(ID_TRAY_QUIT, [this] { Quit(); });
+    OnCommand(IDC_START, [this] { StartStopTunnel(); });
+    OnCommand(ID_TRAY_START, [this] { StartStopTunnel(); });
+    OnCommand(ID_TRAY_STOP, [this] { StartStopTunnel(); });
+    OnCommand(IDC_RECONNECT, [this] { OnReconnectOption(); });
+    OnCommand(IDC_TOR, [this] { OnTorOption(); });
+    OnTimer(kReconnectTimer, [this] { OnReconnectTimer(); });
+    OnTimer(kClientWatchTimer, [this] { OnClientWatchTimer(); });
 
     OnTimer(kHideTimer, [this] { OnHideTimer(); });
     OnTimer(kTrayRefreshTimer, [this] { OnTrayRefreshTimer(); });
@@ -240,25 +246,19 @@ void CDravenlokDlg::ReadOptionBoxes() {
     useBrowserProxyBox_.SetCheck(useBrowserProxy_);
     autostartBox_.SetCheck(settings_->ReadFlag("Main", "autostart", false));
     reconnectBox_.SetCheck(settings_->ReadFlag("Main", "reconnect", false));
-    torBox_.SetCheck(settings_->ReadFlag("Main", "TOR", false));
+    torEnabled_ = settings_->ReadFlag("Main", "TOR", false);
+    torBox_.SetCheck(torEnabled_);
 }
 
 void CDravenlokDlg::ApplyStoredBrowserOptions() {
     if (useBrowserProxy_)
-        ApplyStoredBrowserProxy(true);
+        SetBrowserProxyForTunnel(true, settings_->ReadString("IE", "proxyport"));
     noActiveXBox_.SetCheck(settings_->ReadFlag("IE", "NoActiveContent", false));
     if (noActiveXBox_.IsChecked())
         RegistryReader().DisableActiveX();
     noJavaBox_.SetCheck(settings_->ReadFlag("IE", "NoJavascript", false));
     if (noJavaBox_.IsChecked())
         RegistryReader().SetJavaDisabled(1);
-}
-
-// Points the browser at the local end of the tunnel, for the LAN or the named connection.
-void CDravenlokDlg::ApplyStoredBrowserProxy(bool on) {
-    std::string port = settings_->ReadString("IE", "proxyport");
-    if (!port.empty())
-        SetConnectionProxy(BrowserConnectionName(), port, on);
 }
 
 void CDravenlokDlg::ShowStartupType() {
@@ -284,44 +284,6 @@ void CDravenlokDlg::ShowStartupType() {
 void CDravenlokDlg::ShowProxySettingsSet(bool set) {
     proxySettingsLabel_.SetText(set ? "Proxy settings: set" : "Proxy settings: not set");
     proxySettingsLabel_.SetTextColor(set ? kBlack : kRed);
-}
-
-// Starts the default account's tunnel at program start, from the session saved with the
-// account. Unlike Start, it writes no log, keeps the window and opens no status window.
-void CDravenlokDlg::AutostartDefaultTunnel() {
-    std::string account = settings_->ReadString("tunnel", "default");
-    bool useBrowserProxy = settings_->ReadFlag("IE", "setIEproxy", false);
-    if (account.empty()) {
-        SetTrayPrivacyState(false);
-        return;
-    }
-    if (useBrowserProxy)
-        ApplyStoredBrowserProxy(true);
-    std::string password = UnscramblePassword(settings_->ReadString(account, "password"));
-    ::SetCurrentDirectoryA(executableDirectory_.c_str());
-
-    std::string program = ClientProgramPath(executableDirectory_);
-    DWORD error = 0;
-    if (!LaunchClient(program, AutostartClientArguments(password, account), executableDirectory_,
-                      clientProcess_, error)) {
-        // Never show the on state over a client that does not run.
-        if (useBrowserProxy)
-            ApplyStoredBrowserProxy(false);
-        SetTrayPrivacyState(false);
-        fw::ShowMessageBox(Handle(), LaunchFailureText(program, error), "Marrowin",
-                           MB_OK | MB_ICONSTOP);
-        return;
-    }
-    startButton_.SetText("Stop");
-    tunnelRunning_ = true;
-    SetTrayIcon(true);
-    SetTrayPrivacyState(true);
-    ShowPrivacyOn(kAutostartGreen);
-}
-
-void CDravenlokDlg::ShowPrivacyOn(COLORREF color) {
-    statusLabel_.SetText("Privacy ON");
-    statusLabel_.SetFontBold(true).SetTextColor(color).SetFontSize(18);
 }
 
 void CDravenlokDlg::ToggleSettingsPanel() {
@@ -394,10 +356,9 @@ void CDravenlokDlg::Quit() {
                                     "Marrowin", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     if (answer != IDYES)
         return;
-    if (tunnelRunning_) {
-        StopClientProcess(clientProcess_);
-        tunnelRunning_ = false;
-    }
+    // The whole Stop, so that the browser's connection is set back to direct too.
+    if (tunnelRunning_)
+        StopTunnel();
     // Whatever the option boxes say, the browser is left as it was before Marrowin.
     RegistryReader registry;
     registry.ResetRegistryProxy();
@@ -471,14 +432,4 @@ void CDravenlokDlg::SetTrayPrivacyState(bool privacyOn) {
     CDravenlokApp* app = CDravenlokApp::Instance();
     if (app && app->TrayIcon())
         app->TrayIcon()->SetPrivacyState(privacyOn);
-}
-
-void CDravenlokDlg::OnConnectionEstablished() {
-    ::SetWindowTextA(Handle(), "Marrowin");
-    ::ShowWindow(Handle(), SW_SHOW);
-}
-
-void CDravenlokDlg::OnConnectionLost() {
-    ::SetWindowTextA(Handle(), "Marrowin");
-    ::ShowWindow(Handle(), SW_SHOW);
 }

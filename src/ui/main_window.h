@@ -11,8 +11,16 @@
 #include <memory>
 #include <string>
 
+class CConnDlg;
+
+// Timers of the main window beside those of its start-up.
+const UINT_PTR kReconnectTimer = 10000;
+// Watches the client process while privacy is on, so that a client that ends without
+// reporting is noticed.
+const UINT_PTR kClientWatchTimer = 502;
+
 class CDravenlokDlg : public fw::Dialog {
-  public:
+public:
     static const int kVersion = 4015;
     static const int kProductId = 13;
     static constexpr const char* kBuildDate = "24.11.2006";
@@ -21,6 +29,9 @@ class CDravenlokDlg : public fw::Dialog {
     ~CDravenlokDlg() override;
 
     bool IsTunnelRunning() const { return tunnelRunning_; }
+    bool IsReconnectSequenceActive() const { return reconnectSequenceActive_; }
+    int RetryCounter() const { return retryCounter_; }
+    CConnDlg* StatusWindow() const { return statusWindow_; }
     const PROCESS_INFORMATION& ClientProcess() const { return clientProcess_; }
     bool IsSettingsPanelOpen() const { return settingsPanelOpen_; }
     int HelpContextId() const { return helpContextId_; }
@@ -32,13 +43,13 @@ class CDravenlokDlg : public fw::Dialog {
     const CLabel& StatusLabel() const { return statusLabel_; }
     const CLabel& ProxySettingsLabel() const { return proxySettingsLabel_; }
 
-  protected:
+protected:
     bool OnInitDialog() override;
     void DoDataExchange() override;
     void OnOK() override;
     void OnCancel() override;
 
-  private:
+private:
     // Start-up
     void AddAboutItemToSystemMenu();
     void MeasureWindowSizes();
@@ -48,9 +59,6 @@ class CDravenlokDlg : public fw::Dialog {
     void ReadOptionBoxes();
     void ApplyStoredBrowserOptions();
     void ShowStartupType();
-    void AutostartDefaultTunnel();
-    void ApplyStoredBrowserProxy(bool useBrowserProxy);
-    void ShowPrivacyOn(COLORREF color);
 
     // Settings panel and options
     void ToggleSettingsPanel();
@@ -77,9 +85,29 @@ class CDravenlokDlg : public fw::Dialog {
     void OnNoJavaOption();
     std::string BrowserConnectionName() const;
 
-    // Reports of the SSH client
+    // Tunnel: the SSH client started and stopped, and the state shown in four places
+    void StartStopTunnel();
+    void StartTunnel();
+    void StopTunnel();
+    void AutostartDefaultTunnel();
+    void RelaunchTunnel();
+    void AbortReconnect();
+    std::string LaunchClient(const std::string& arguments);
+    void StopClient();
+    void SetBrowserProxyForTunnel(bool on, const std::string& port);
+    void ShowPrivacyState(bool on, COLORREF onColor);
+
+    // Reports of the SSH client and the reconnect sequence
     void OnConnectionEstablished();
     void OnConnectionLost();
+    void OnReconnectTimer();
+    void OnClientWatchTimer();
+    void OnReconnectOption();
+    void EndReconnectSequence();
+
+    // TOR relay
+    void OnTorOption();
+    int ApplyTorRelay(bool on);
 
     // Accounts editor
     enum class EditorMode { Idle, NewAccount, EditAccount };
@@ -127,6 +155,10 @@ class CDravenlokDlg : public fw::Dialog {
     std::string defaultAccountName_;
     PROCESS_INFORMATION clientProcess_ = {};
     bool tunnelRunning_ = false;
+    CConnDlg* statusWindow_ = nullptr;
+    bool reconnectSequenceActive_ = false;
+    int retryCounter_ = 0;
+    bool torEnabled_ = false;
     bool useBrowserProxy_ = false;
     int connectionType_ = 0;
     int startupType_ = 0;

@@ -1,0 +1,39 @@
+// NoticeDialog: the look shared by the tunnel's notices, the connection-broken dialog and the
+// TOR relay warning: the program's grey behind everything, a red bold heading and black text.
+#pragma once
+
+#include "framework/dialog.h"
+#include "ui/label.h"
+
+#include <vector>
+
+class NoticeDialog : public fw::Dialog {
+public:
+    static constexpr COLORREF kBackground = RGB(214, 211, 206);
+
+    // The label with this control id, or nullptr.
+    const CLabel* Label(int id) const;
+
+protected:
+    NoticeDialog(UINT templateId, HWND parent);
+    ~NoticeDialog() override;
+
+    // Called from the constructor: the label is bound and styled when the dialog binds its
+    // controls.
+    void AddHeading(CLabel& label, int id) { labels_.push_back({&label, id, true}); }
+    void AddText(CLabel& label, int id) { labels_.push_back({&label, id, false}); }
+
+    void DoDataExchange() override;
+
+private:
+    struct LabelEntry {
+        CLabel* label;
+        int id;
+        bool heading;
+    };
+
+    LRESULT OnCtlColor(HDC dc, HWND control) const;
+
+    HBRUSH background_;
+    std::vector<LabelEntry> labels_;
+};

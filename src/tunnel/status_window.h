@@ -1,0 +1,76 @@
+// CConnDlg: the status window of a tunnel start. It tells the user what the connection is
+// doing, refreshes itself every second, and once the connection is established closes itself
+// after a ten-second countdown.
+#pragma once
+
+#include "framework/controls.h"
+#include "framework/dialog.h"
+
+#include <string>
+
+// Everything the status text is made from.
+struct StatusState {
+    std::string accountName;
+    bool reconnect = false;
+    bool proxy = false;
+    bool tor = false;
+    bool established = false;
+    bool dropped = false;
+    int retryNumber = 0;
+    bool maximumReached = false;
+    int countdown = 0;
+};
+
+// A composed status text and what it asks of the window's timers.
+struct StatusComposition {
+    std::string text;
+    // Nothing will change any more: the refresh timer stops.
+    bool stopRefresh = false;
+    // Established: the countdown timer is to run.
+    bool runCountdown = false;
+};
+
+StatusComposition ComposeStatusText(const StatusState& state);
+
+class CConnDlg : public fw::Dialog {
+public:
+    static const UINT_PTR kRefreshTimer = 100;
+    static const UINT_PTR kCountdownTimer = 1000;
+    static const int kCountdownSeconds = 10;
+
+    explicit CConnDlg(HWND parent = nullptr);
+
+    // Set by the starter before the run.
+    void SetAccountName(const std::string& name) { state_.accountName = name; }
+    void SetReconnect(bool on) { state_.reconnect = on; }
+    void SetProxy(bool used) { state_.proxy = used; }
+    void SetTor(bool on) { state_.tor = on; }
+
+    // Reports of the connection while the window is open; each shows at the next refresh.
+    void SetEstablished() { state_.established = true; }
+    void SetDropped() { state_.dropped = true; }
+    void SetRetryNumber(int number) { state_.retryNumber = number; }
+    void SetMaximumReached() { state_.maximumReached = true; }
+
+    // Rebuilds the status text from the state and starts or stops the timers as it asks.
+    void BuildStatusText();
+
+    const std::string& StatusText() const { return statusText_; }
+    int Countdown() const { return state_.countdown; }
+
+protected:
+    bool OnInitDialog() override;
+    void DoDataExchange() override;
+    void OnOK() override { Finish(IDOK); }
+    void OnCancel() override { Finish(IDCANCEL); }
+
+private:
+    void OnTick(UINT_PTR timer);
+    void ShowStatusText();
+    void Finish(INT_PTR result);
+
+    StatusState state_;
+    std::string statusText_;
+    bool countdownRunning_ = false;
+    fw::Edit statusEdit_;
+};

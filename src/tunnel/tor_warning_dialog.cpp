@@ -1,0 +1,18 @@
+// The TOR relay warning, with a note to restart when a tunnel is already running.
+#include "tunnel/tor_warning_dialog.h"
+
+#include "resource.h"
+
+CTorWarning::CTorWarning(HWND parent) : NoticeDialog(IDD_TOR_WARNING, parent) {
+    AddHeading(title_, IDC_WARNING_TITLE);
+    AddText(text_, IDC_WARNING_TEXT);
+}
+
+bool CTorWarning::OnInitDialog() {
+    NoticeDialog::OnInitDialog();
+    if (connectionOpen_)
+        text_.SetText(text_.GetText() + "\r\nThe connection is allready open. In order for this "
+                                        "setting to take effect you will need to restart the "
+                                        "connection");
+    return true;
+}

@@ -1,0 +1,405 @@
+// Privacy on and off in the real main window with the stand-in SSH client as a real process:
+// what the client receives, the log, the four signs of the state, the browser proxy, the
+// client's reports, the reconnect sequence, the connection-broken dialog and the TOR relay.
+#include "app/client_messages.h"
+#include "resource.h"
+#include "settings/password_scrambling.h"
+#include "support/app_folder.h"
+#include "support/scripted_user.h"
+#include "support/stand_in.h"
+#include "system/browser_settings.h"
+#include "tunnel/status_window.h"
+#include "ui/main_window.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+const char kSessions[] = "Software\\Larkspindle\\PuTTY\\Sessions\\";
+
+std::string LanProxyServer() {
+    INTERNET_PER_CONN_OPTIONA options[2] = {};
+    options[0].dwOption = INTERNET_PER_CONN_FLAGS;
+    options[1].dwOption = INTERNET_PER_CONN_PROXY_SERVER;
+    INTERNET_PER_CONN_OPTION_LISTA list = {};
+    list.dwSize = sizeof(list);
+    list.dwOptionCount = 2;
+    list.pOptions = options;
+    DWORD size = sizeof(list);
+    ::InternetQueryOptionA(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, &size);
+    std::string server = options[1].Value.pszValue ? options[1].Value.pszValue : "";
+    if (options[1].Value.pszValue)
+        ::GlobalFree(options[1].Value.pszValue);
+    return (options[0].Value.dwValue & PROXY_TYPE_PROXY) ? server : "direct";
+}
+
+std::string SessionForwardings(const std::string& session) {
+    char value[1024] = {};
+    DWORD size = sizeof(value);
+    if (::RegGetValueA(HKEY_CURRENT_USER, (kSessions + session).c_str(), "PortForwardings",
+                       RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+        return "<missing>";
+    return value;
+}
+
+class TunnelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        session.SetString("HostName", "alpha");
+        session.SetDword("PortNumber", 22);
+        session.SetString("UserName", "joe");
+        session.SetString("PortForwardings", "L25=localhost:25,L50000=localhost:3128,");
+        SetConnectionProxy("", "", false);
+    }
+    void TearDown() override {
+        // A client left running would keep plink.exe locked for the next test.
+        if (window && window->IsTunnelRunning())
+            Command(IDC_START);
+        window.reset();
+        SetConnectionProxy("", "", false);
+    }
+
+    // Settings with the account of the session, its proxy forwarding for the browser, and
+    // the given extra lines.
+    void Start(const std::string& extra = "", bool withClient = true) {
+        if (withClient) {
+            EXPECT_TRUE(CopyStandInTo(files.Folder()));
+        }
+        files.WriteSettings(
+            "[tunnel]\r\nservers=" + account + ",\r\ndefault=" + account + "\r\n[" + account +
+            "]\r\nusername=joe\r\npassword=" + ScramblePassword("se-cret!") +
+            "\r\nport=3128\r\n[IE]\r\nproxyServer=" + account + "\r\nproxyPort=50000\r\n" + extra);
+        window = std::make_unique<CDravenlokDlg>();
+        ASSERT_TRUE(window->Create());
+    }
+    void Command(int id) const {
+        ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(window->Item(id)));
+    }
+    std::string Text(int id) const {
+        char text[256] = {};
+        ::GetDlgItemTextA(*window, id, text, sizeof(text));
+        return text;
+    }
+    std::string Title() const {
+        char title[64] = {};
+        ::GetWindowTextA(*window, title, sizeof(title));
+        return title;
+    }
+    bool Visible() const { return ::IsWindowVisible(*window) != FALSE; }
+    // Start, with the status window closed by the scripted user once `inside` has run.
+    void StartPrivacy(const std::function<void()>& inside = [] {}) {
+        user.InDialog(IDD_CONNECTION_STATUS, [inside](fw::Dialog& status) {
+            inside();
+            status.EndDialog(IDOK);
+        });
+        Command(IDC_START);
+    }
+    bool ClientRecorded(const std::string& line) const {
+        return WaitForRecordLine(files.Folder(), line);
+    }
+    void ExpectOff() const {
+        EXPECT_FALSE(window->IsTunnelRunning());
+        EXPECT_EQ(Text(IDC_START), "Start");
+        EXPECT_EQ(Text(IDC_STATUS_LABEL), "Privacy OFF");
+        EXPECT_EQ(window->StatusLabel().TextColor(), RGB(255, 0, 0));
+    }
+    void ExpectOn() const {
+        EXPECT_TRUE(window->IsTunnelRunning());
+        EXPECT_EQ(Text(IDC_START), "Stop");
+        EXPECT_EQ(Text(IDC_STATUS_LABEL), "Privacy ON");
+        EXPECT_EQ(window->StatusLabel().TextColor(), RGB(0, 120, 0));
+    }
+
+    std::string account = UniqueSessionName("tunnel");
+    SessionKey session{account};
+    AppFolderFiles files;
+    ScriptedUser user;
+    std::unique_ptr<CDravenlokDlg> window;
+};
+
+TEST_F(TunnelTest, StartAndStopRunTheClientAndShowTheState) {
+    WriteStandInScript(files.Folder(), {"wait-quit"});
+    Start("setIEproxy=1\r\n");
+    bool hiddenAsDravenlok = false;
+    StartPrivacy([&] {
+        ASSERT_TRUE(ClientRecorded("waiting for WM_QUIT"));
+        hiddenAsDravenlok = Title() == "Dravenlok" && !Visible();
+        ExpectOn();
+        EXPECT_EQ(LanProxyServer(), "127.0.0.1:50000");
+    });
+    EXPECT_TRUE(hiddenAsDravenlok);
+
+    std::vector<std::string> record = ReadStandInRecord(files.Folder());
+    EXPECT_EQ(RecordedValue(record, "commandline"), " -pw se-cret! " + account + " <in.txt");
+    EXPECT_EQ(RecordedValue(record, "folder"), files.Folder());
+    EXPECT_EQ(RecordedValue(record, "UserName"), "joe");
+    EXPECT_EQ(RecordedValue(record, "PortForwardings"), "L25=localhost:25,L50000=localhost:3128,");
+    // One line, no line end, the password masked.
+    EXPECT_EQ(ReadWholeFile(files.File("log.txt")),
+              files.Folder() + "\\plink.exe -pw ******** " + account + " <in.txt");
+
+    Command(IDC_START);
+    ExpectOff();
+    EXPECT_TRUE(RecordHasLine(ReadStandInRecord(files.Folder()), "got WM_QUIT"));
+    EXPECT_EQ(window->ClientProcess().hProcess, nullptr);
+    EXPECT_EQ(LanProxyServer(), "direct");
+}
+
+TEST_F(TunnelTest, StopSetsTheBrowserDirectEvenWithTheProxyOptionOff) {
+    WriteStandInScript(files.Folder(), {"wait-quit"});
+    Start();
+    StartPrivacy([&] { EXPECT_EQ(LanProxyServer(), "direct"); });
+    SetConnectionProxy("", "9999", true);
+    Command(IDC_START);
+    EXPECT_EQ(LanProxyServer(), "direct");
+}
+
+TEST_F(TunnelTest, TheTrayItemsToggleWhateverTheirLabel) {
+    WriteStandInScript(files.Folder(), {"wait-quit"});
+    Start();
+    user.InDialog(IDD_CONNECTION_STATUS, [](fw::Dialog& status) { status.EndDialog(IDOK); });
+    ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(ID_TRAY_STOP, 0), 0);
+    ExpectOn();
+    ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(ID_TRAY_START, 0), 0);
+    ExpectOff();
+}
+
+TEST_F(TunnelTest, AStartWithoutAClientReportsTheFailureAndStaysOff) {
+    Start("", false);
+    user.AnswerNextBox(IDOK);
+    Command(IDC_START);
+    ASSERT_EQ(user.Boxes().size(), 1u);
+    EXPECT_EQ(user.Boxes()[0].text,
+              "Failed to start program '" + files.Folder() + "\\plink.exe', error code = 2");
+    EXPECT_EQ(user.Boxes()[0].type, static_cast<UINT>(MB_OK | MB_ICONSTOP));
+    ExpectOff();
+    EXPECT_EQ(Title(), "Marrowin");
+    EXPECT_TRUE(Visible());
+}
+
+TEST_F(TunnelTest, TheEstablishedReportShowsTheWindowAndStartsTheCountdown) {
+    WriteStandInScript(files.Folder(),
+                       {"post WM_QV_CON_START", "post WM_QV_CON_ESTH", "wait-quit"});
+    Start();
+    bool established = false;
+    StartPrivacy([&] {
+        established = PumpMessagesUntil([&] { return Title() == "Marrowin" && Visible(); });
+        EXPECT_TRUE(PumpMessagesUntil([&] {
+            return window->StatusWindow()->StatusText().find("Connection esthablished ") !=
+                   std::string::npos;
+        }));
+    });
+    EXPECT_TRUE(established);
+    ExpectOn();
+    Command(IDC_START);
+}
+
+TEST_F(TunnelTest, ADropWithReconnectOffAsksTheUser) {
+    WriteStandInScript(files.Folder(), {"wait-quit"});
+    Start("setIEproxy=1\r\n");
+    ::CheckDlgButton(*window, IDC_USE_IE_PROXY, BST_CHECKED);
+    StartPrivacy();
+    // Reset: the browser goes direct and the box is cleared, as if the user had unchecked it.
+    user.InDialog(IDD_CONNECTION_BROKEN, [](fw::Dialog& broken) {
+        ::SendMessageA(broken, WM_COMMAND, MAKEWPARAM(IDC_RESET_BROWSER_BUTTON, BN_CLICKED), 0);
+    });
+    ::SendMessageA(*window, WM_QV_STOP, 0, 0);
+    ExpectOff();
+    EXPECT_EQ(::IsDlgButtonChecked(*window, IDC_USE_IE_PROXY), static_cast<UINT>(BST_UNCHECKED));
+    EXPECT_EQ(LanProxyServer(), "direct");
+    EXPECT_EQ(CInternetOptions(files.File("Marrowin.ini")).ReadString("IE", "setIEproxy"), "0");
+
+    // Reconnect starts again.
+    user.InDialog(IDD_CONNECTION_BROKEN, [](fw::Dialog& broken) {
+        ::SendMessageA(broken, WM_COMMAND, MAKEWPARAM(IDC_RECONNECT_BUTTON, BN_CLICKED), 0);
+    });
+    user.InDialog(IDD_CONNECTION_STATUS, [](fw::Dialog& status) { status.EndDialog(IDOK); });
+    ::SendMessageA(*window, WM_QV_STOP, 0, 0);
+    ExpectOn();
+    Command(IDC_START);
+
+    // Cancel behaves like the reset button; with the box clear nothing changes.
+    user.InDialog(IDD_CONNECTION_BROKEN, [](fw::Dialog& broken) {
+        ::SendMessageA(broken, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    });
+    ::SendMessageA(*window, WM_QV_STOP, 0, 0);
+    ExpectOff();
+}
+
+TEST_F(TunnelTest, AClientThatEndsWithoutReportingCountsAsADrop) {
+    WriteStandInScript(files.Folder(), {"sleep 300", "exit 3"});
+    Start();
+    StartPrivacy();
+    ExpectOn();
+    bool asked = false;
+    user.InDialog(IDD_CONNECTION_BROKEN, [&](fw::Dialog& broken) {
+        asked = true;
+        broken.EndDialog(2);
+    });
+    EXPECT_TRUE(PumpMessagesUntil([&] { return asked; }));
+    ExpectOff();
+}
+
+TEST_F(TunnelTest, AClientThatReportsAndEndsIsHandledOnce) {
+    WriteStandInScript(files.Folder(), {"sleep 300", "post WM_QV_STOP", "exit 0"});
+    Start();
+    StartPrivacy();
+    int asked = 0;
+    user.InDialog(IDD_CONNECTION_BROKEN, [&](fw::Dialog& broken) {
+        ++asked;
+        broken.EndDialog(2);
+    });
+    EXPECT_TRUE(PumpMessagesUntil([&] { return asked > 0; }));
+    PumpMessagesFor(2500);
+    EXPECT_EQ(asked, 1);
+    ExpectOff();
+}
+
+TEST_F(TunnelTest, TheReconnectSequenceMakesTenAttemptsAndThenGivesUp) {
+    WriteStandInScript(files.Folder(), {"wait-quit"});
+    Start("[Main]\r\nreconnect=1\r\n");
+    StartPrivacy();
+    ::SendMessageA(*window, WM_QV_STOP, 0, 0);
+    ExpectOff();
+    EXPECT_FALSE(window->IsReconnectSequenceActive());
+    EXPECT_TRUE(::KillTimer(*window, kReconnectTimer) != FALSE);
+    ::SetTimer(*window, kReconnectTimer, 10000, nullptr);
+
+    for (int attempt = 1; attempt <= 10; ++attempt) {
+        ::SendMessageA(*window, WM_TIMER, kReconnectTimer, 0);
+        EXPECT_EQ(window->RetryCounter(), attempt);
+        EXPECT_TRUE(window->IsReconnectSequenceActive());
+        ExpectOn();
+    }
+    // A drop during the sequence asks the user and the sequence goes on.
+    user.InDialog(IDD_CONNECTION_BROKEN, [](fw::Dialog& broken) { broken.EndDialog(2); });
+    ::SendMessageA(*window, WM_QV_STOP, 0, 0);
+    EXPECT_TRUE(window->IsReconnectSequenceActive());
+    EXPECT_EQ(window->RetryCounter(), 10);
+
+    // The eleventh tick gives up.
+    ::SendMessageA(*window, WM_TIMER, kReconnectTimer, 0);
+    EXPECT_EQ(window->RetryCounter(), 0);
+    EXPECT_FALSE(window->IsReconnectSequenceActive());
+    EXPECT_FALSE(::KillTimer(*window, kReconnectTimer));
+    ExpectOff();
+}
+
+TEST_F(TunnelTest, GivingUpLeavesTheBrowserAloneWhenNoClientIsRecorded) {
+    Start("[Main]\r\nreconnect=1\r\n", false);
+    ::SendMessageA(*window, WM_QV_STOP, 0, 0);
+    // Without plink.exe every attempt fails: no box, privacy stays off, the attempt counts.
+    for (int attempt = 1; attempt <= 10; ++attempt)
+        ::SendMessageA(*window, WM_TIMER, kReconnectTimer, 0);
+    EXPECT_EQ(window->RetryCounter(), 10);
+    EXPECT_TRUE(user.Boxes().empty());
+    ExpectOff();
+    SetConnectionProxy("", "8080", true);
+    ::SendMessageA(*window, WM_TIMER, kReconnectTimer, 0);
+    EXPECT_EQ(window->RetryCounter(), 0);
+    EXPECT_EQ(LanProxyServer(), "127.0.0.1:8080");
+}
+
+TEST_F(TunnelTest, AnEstablishedConnectionEndsTheReconnectSequence) {
+    WriteStandInScript(files.Folder(), {"wait-quit"});
+    Start("[Main]\r\nreconnect=1\r\n");
+    ::SendMessageA(*window, WM_QV_STOP, 0, 0);
+    ::SendMessageA(*window, WM_TIMER, kReconnectTimer, 0);
+    ::SendMessageA(*window, WM_TIMER, kReconnectTimer, 0);
+    EXPECT_EQ(window->RetryCounter(), 2);
+    ::SendMessageA(*window, WM_QV_CON_ESTH, 0, 0);
+    EXPECT_FALSE(window->IsReconnectSequenceActive());
+    EXPECT_EQ(window->RetryCounter(), 0);
+    EXPECT_FALSE(::KillTimer(*window, kReconnectTimer));
+    ExpectOn();
+    Command(IDC_START);
+}
+
+TEST_F(TunnelTest, TheReconnectBoxWritesTheSetting) {
+    Start("", false);
+    ::CheckDlgButton(*window, IDC_RECONNECT, BST_CHECKED);
+    Command(IDC_RECONNECT);
+    CInternetOptions settings(files.File("Marrowin.ini"));
+    EXPECT_EQ(settings.ReadString("Main", "reconnect"), "1");
+    ::CheckDlgButton(*window, IDC_RECONNECT, BST_UNCHECKED);
+    Command(IDC_RECONNECT);
+    EXPECT_EQ(settings.ReadString("Main", "reconnect"), "0");
+}
+
+TEST_F(TunnelTest, QuitWhilePrivacyIsOnStopsEverything) {
+    WriteStandInScript(files.Folder(), {"wait-quit"});
+    Start("setIEproxy=1\r\n");
+    StartPrivacy();
+    EXPECT_EQ(LanProxyServer(), "127.0.0.1:50000");
+    ASSERT_TRUE(ClientRecorded("waiting for WM_QUIT"));
+    user.AnswerNextBox(IDYES);
+    ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(ID_TRAY_QUIT, 0), 0);
+    EXPECT_EQ(window->Result(), IDCANCEL);
+    EXPECT_FALSE(window->IsTunnelRunning());
+    EXPECT_EQ(LanProxyServer(), "direct");
+    EXPECT_TRUE(RecordHasLine(ReadStandInRecord(files.Folder()), "got WM_QUIT"));
+}
+
+TEST_F(TunnelTest, TheTorRelayRewritesOnlyTheProxyTargetPort) {
+    session.SetString("PortForwardings",
+                      "L3128=localhost:3128,L50000=localhost:3128,L13128=host3128:23128,");
+    Start("", false);
+    std::string extra;
+    user.InDialog(IDD_TOR_WARNING, [&](fw::Dialog& warning) {
+        char text[512] = {};
+        ::GetDlgItemTextA(warning, IDC_WARNING_TEXT, text, sizeof(text));
+        extra = text;
+        warning.EndDialog(IDOK);
+    });
+    ::CheckDlgButton(*window, IDC_TOR, BST_CHECKED);
+    Command(IDC_TOR);
+    EXPECT_EQ(extra, "Relaying the Marrowin traffic to the TOR network will slowdown the speed of "
+                     "the connection");
+    EXPECT_EQ(SessionForwardings(account),
+              "L3128=localhost:8119,L50000=localhost:8119,L13128=host3128:23128,");
+    EXPECT_EQ(CInternetOptions(files.File("Marrowin.ini")).ReadString("Main", "TOR"), "1");
+
+    ::CheckDlgButton(*window, IDC_TOR, BST_UNCHECKED);
+    Command(IDC_TOR);
+    EXPECT_EQ(SessionForwardings(account),
+              "L3128=localhost:3128,L50000=localhost:3128,L13128=host3128:23128,");
+    EXPECT_EQ(CInternetOptions(files.File("Marrowin.ini")).ReadString("Main", "TOR"), "0");
+}
+
+TEST_F(TunnelTest, TheTorWarningSaysWhenTheConnectionIsAlreadyOpen) {
+    WriteStandInScript(files.Folder(), {"wait-quit"});
+    Start();
+    StartPrivacy();
+    std::string text;
+    user.InDialog(IDD_TOR_WARNING, [&](fw::Dialog& warning) {
+        char buffer[512] = {};
+        ::GetDlgItemTextA(warning, IDC_WARNING_TEXT, buffer, sizeof(buffer));
+        text = buffer;
+        warning.EndDialog(IDOK);
+    });
+    ::CheckDlgButton(*window, IDC_TOR, BST_CHECKED);
+    Command(IDC_TOR);
+    EXPECT_NE(text.find("\r\nThe connection is allready open. In order for this setting to take "
+                        "effect you will need to restart the connection"),
+              std::string::npos);
+    Command(IDC_START);
+}
+
+TEST_F(TunnelTest, WithoutAProxyAccountTheTorRelayChangesNothing) {
+    Start("", false);
+    files.WriteSettings("[" + account + "]\r\nport=3128\r\n");
+    window = std::make_unique<CDravenlokDlg>();
+    ASSERT_TRUE(window->Create());
+    user.InDialog(IDD_TOR_WARNING, [](fw::Dialog& warning) { warning.EndDialog(IDOK); });
+    ::CheckDlgButton(*window, IDC_TOR, BST_CHECKED);
+    Command(IDC_TOR);
+    EXPECT_EQ(SessionForwardings(account), "L25=localhost:25,L50000=localhost:3128,");
+}
+
+} // namespace
