@@ -8,7 +8,7 @@
 #include <memory>
 
 class CDravenlokApp : public fw::Application {
-  public:
+public:
     // The application object of this process; null when there is none, or another kind.
     static CDravenlokApp* Instance();
 
@@ -20,9 +20,9 @@ class CDravenlokApp : public fw::Application {
     // Null while there is no icon.
     CMenuTrayIcon* TrayIcon() const { return trayIcon_.get(); }
 
-  protected:
+protected:
     bool InitInstance() override;
 
-  private:
+private:
     std::unique_ptr<CMenuTrayIcon> trayIcon_;
 };

@@ -3,7 +3,7 @@
 #pragma once
 
 class SingleInstanceGuard {
-  public:
+public:
     SingleInstanceGuard();
 };
 

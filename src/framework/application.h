@@ -11,7 +11,7 @@ namespace fw {
 class Dialog;
 
 class Application {
-  public:
+public:
     Application();
     virtual ~Application();
     Application(const Application&) = delete;
@@ -27,11 +27,11 @@ class Application {
     void SetMainWindow(Dialog* window) { mainWindow_ = window; }
     Dialog* MainWindow() const { return mainWindow_; }
 
-  protected:
+protected:
     // Returns false when the process is to end without a message loop of its own.
     virtual bool InitInstance() = 0;
 
-  private:
+private:
     std::string helpFile_;
     Dialog* mainWindow_ = nullptr;
 };

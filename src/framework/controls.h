@@ -10,7 +10,7 @@
 namespace fw {
 
 class Control {
-  public:
+public:
     Control() = default;
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
@@ -25,7 +25,7 @@ class Control {
     void Enable(bool enable) const { ::EnableWindow(hwnd_, enable ? TRUE : FALSE); }
     bool IsEnabled() const { return ::IsWindowEnabled(hwnd_) != FALSE; }
 
-  protected:
+protected:
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return ::SendMessageA(hwnd_, message, wParam, lParam);
     }
@@ -38,13 +38,13 @@ class Button : public Control {};
 class Edit : public Control {};
 
 class CheckBox : public Control {
-  public:
+public:
     bool IsChecked() const { return Send(BM_GETCHECK) == BST_CHECKED; }
     void SetCheck(bool checked) const { Send(BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED); }
 };
 
 class ComboBox : public Control {
-  public:
+public:
     int AddString(const std::string& text) const {
         return static_cast<int>(Send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
     }
@@ -61,7 +61,7 @@ class ComboBox : public Control {
 
 // A report-view list control: rows of text cells addressed by row index and column.
 class ListView : public Control {
-  public:
+public:
     void AddExtendedStyle(DWORD style) const;
     void InsertColumn(int index, const std::string& heading, int width) const;
     void SetColumnOrder(const int* order, int count) const;

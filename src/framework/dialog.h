@@ -11,7 +11,7 @@
 namespace fw {
 
 class Dialog {
-  public:
+public:
     Dialog(UINT templateId, HWND parent = nullptr);
     virtual ~Dialog();
     Dialog(const Dialog&) = delete;
@@ -31,7 +31,7 @@ class Dialog {
     // The result of a modeless dialog that has been ended; -1 while it runs.
     INT_PTR Result() const { return result_; }
 
-  protected:
+protected:
     using Handler = std::function<void()>;
     using NotifyHandler = std::function<LRESULT(NMHDR*)>;
     using MessageHandler = std::function<LRESULT(WPARAM, LPARAM)>;
@@ -50,7 +50,7 @@ class Dialog {
     void OnTimer(UINT_PTR id, Handler handler);
     void OnMessage(UINT message, MessageHandler handler);
 
-  private:
+private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR Route(UINT message, WPARAM wParam, LPARAM lParam);
     bool RouteCommand(WPARAM wParam);

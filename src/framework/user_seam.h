@@ -11,7 +11,7 @@ namespace fw {
 class Dialog;
 
 class UserSeam {
-  public:
+public:
     virtual ~UserSeam() = default;
     // Answers a message box instead of the user; returns the button id (IDYES, IDOK, ...).
     virtual int AnswerMessageBox(HWND owner, const std::string& text, const std::string& caption,

@@ -10,7 +10,7 @@ namespace fw {
 inline constexpr char kWindowClassName[] = "MarrowinWindow";
 
 class Window {
-  public:
+public:
     Window() = default;
     virtual ~Window();
     Window(const Window&) = delete;
@@ -24,11 +24,11 @@ class Window {
     HWND Handle() const { return hwnd_; }
     operator HWND() const { return hwnd_; }
 
-  protected:
+protected:
     // The normal processing of a message.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
-  private:
+private:
     static LRESULT CALLBACK StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND hwnd_ = nullptr;

@@ -7,15 +7,15 @@
 #include <string>
 
 class CServerRemove : public fw::Dialog {
-  public:
+public:
     CServerRemove(HWND parent, std::string serverName);
 
-  protected:
+protected:
     bool OnInitDialog() override;
     void DoDataExchange() override;
     void OnOK() override;
 
-  private:
+private:
     std::string serverName_;
     fw::Static message_;
     fw::Edit confirmation_;

@@ -6,7 +6,7 @@
 #include <vector>
 
 class CInternetOptions {
-  public:
+public:
     explicit CInternetOptions(std::string filePath);
     virtual ~CInternetOptions() = default;
 
@@ -36,7 +36,7 @@ class CInternetOptions {
     void AppendAccountName(const std::string& name);
     void RemoveAccountName(const std::string& name);
 
-  private:
+private:
     std::string filePath_;
     std::vector<std::string> accountNames_;
 };

@@ -10,7 +10,7 @@
 inline constexpr char kDefaultSshHost[] = "ssh.marrowin.example";
 
 class RegistryReader {
-  public:
+public:
     RegistryReader() = default;
     virtual ~RegistryReader() = default;
 

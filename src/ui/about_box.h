@@ -5,6 +5,6 @@
 #include "resource.h"
 
 class CAboutDlg : public fw::Dialog {
-  public:
+public:
     explicit CAboutDlg(HWND parent) : fw::Dialog(IDD_ABOUTBOX, parent) {}
 };

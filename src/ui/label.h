@@ -5,7 +5,7 @@
 #include "framework/controls.h"
 
 class CLabel : public fw::Static {
-  public:
+public:
     CLabel();
     ~CLabel();
 
@@ -22,7 +22,7 @@ class CLabel : public fw::Static {
     // a transparent background mode and the background brush.
     HBRUSH OnCtlColor(HDC dc) const;
 
-  private:
+private:
     void RecreateFont();
     void Redraw() const;
 

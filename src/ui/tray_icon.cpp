@@ -21,7 +21,7 @@ UINT TaskbarCreatedMessage() {
 
 // The tray menu resource, loaded for one use and destroyed with this owner.
 class TrayMenu {
-  public:
+public:
     explicit TrayMenu(UINT id)
         : menu_(::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id))) {}
     ~TrayMenu() {
@@ -34,7 +34,7 @@ class TrayMenu {
     // The menu's first popup; null when the menu or its popup cannot be loaded.
     HMENU Popup() const { return menu_ ? ::GetSubMenu(menu_, 0) : nullptr; }
 
-  private:
+private:
     HMENU menu_;
 };
 

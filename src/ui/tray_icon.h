@@ -12,7 +12,7 @@
 #include <string>
 
 class CTrayIcon : public fw::Window {
-  public:
+public:
     CTrayIcon() = default;
     ~CTrayIcon() override;
 
@@ -31,7 +31,7 @@ class CTrayIcon : public fw::Window {
     // The registered message by which the shell reports mouse messages on the icon.
     static UINT CallbackMessage();
 
-  protected:
+protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     // A mouse message (WM_LBUTTONDOWN ...) on this icon. Returns false for the normal
     // processing of the callback message, or true with the result to return.
@@ -39,7 +39,7 @@ class CTrayIcon : public fw::Window {
     // The application's main window; null when there is none.
     static HWND MainWindow();
 
-  private:
+private:
     void AddAgain();
 
     bool enabled_ = false;
@@ -48,7 +48,7 @@ class CTrayIcon : public fw::Window {
 };
 
 class CMenuTrayIcon : public CTrayIcon {
-  public:
+public:
     // Positions of the check mark in the tray menu.
     static constexpr int kPrivacyOnPosition = 2;  // "Start privacy"
     static constexpr int kPrivacyOffPosition = 3; // "Stop privacy"
@@ -63,10 +63,10 @@ class CMenuTrayIcon : public CTrayIcon {
     // Moves the menu's check mark; the caller changes the picture to match.
     void SetPrivacyState(bool on);
 
-  protected:
+protected:
     bool OnIconMessage(UINT mouseMessage, LRESULT& result) override;
 
-  private:
+private:
     LRESULT OnLeftButtonUp();
     LRESULT ShowMenu();
 

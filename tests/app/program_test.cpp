@@ -11,7 +11,7 @@
 namespace {
 
 class ProgramTest : public ::testing::Test {
-  protected:
+protected:
     TempFolder folder;
     TempFolder elsewhere;
 };

@@ -41,7 +41,7 @@ void DeleteSessions() {
 }
 
 class AccountsEditorTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { DeleteSessions(); }
     void TearDown() override {
         window.reset();

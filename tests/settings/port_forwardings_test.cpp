@@ -28,7 +28,7 @@ std::string SessionForwardings(const std::string& session) {
 }
 
 class PortForwardingsTest : public ::testing::Test {
-  protected:
+protected:
     PortForwardingsTest()
         : alpha(UniqueSessionName("fwd-alpha")), beta(UniqueSessionName("fwd-beta")),
           alphaSession(alpha), betaSession(beta) {}

@@ -8,7 +8,7 @@
 namespace {
 
 class SettingsFileTest : public ::testing::Test {
-  protected:
+protected:
     TempFolder folder;
     std::string path = folder.File("Marrowin.ini");
     CInternetOptions options{path};

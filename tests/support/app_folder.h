@@ -7,7 +7,7 @@
 #include <string>
 
 class AppFolderFiles {
-  public:
+public:
     AppFolderFiles();
     ~AppFolderFiles();
 
@@ -16,7 +16,7 @@ class AppFolderFiles {
     void WriteSettings(const std::string& contents) const;
     std::string ReadSettings() const;
 
-  private:
+private:
     void RemoveAll() const;
     std::string folder_;
 };

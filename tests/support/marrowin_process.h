@@ -11,7 +11,7 @@
 std::string WinePath(const std::string& linuxPath);
 
 class MarrowinProcess {
-  public:
+public:
     // Copies the built Marrowin.exe into the folder.
     explicit MarrowinProcess(const std::string& appFolder);
     ~MarrowinProcess();
@@ -26,7 +26,7 @@ class MarrowinProcess {
     DWORD ProcessId() const { return process_.dwProcessId; }
     const std::string& ExePath() const { return exePath_; }
 
-  private:
+private:
     std::string appFolder_;
     std::string exePath_;
     PROCESS_INFORMATION process_ = {};

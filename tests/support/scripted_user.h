@@ -17,7 +17,7 @@ struct RecordedBox {
 };
 
 class ScriptedUser : public fw::UserSeam {
-  public:
+public:
     using DialogAction = std::function<void(fw::Dialog&)>;
 
     ScriptedUser();
@@ -37,7 +37,7 @@ class ScriptedUser : public fw::UserSeam {
                          UINT type) override;
     void ActInDialog(fw::Dialog& dialog) override;
 
-  private:
+private:
     std::deque<int> answers_;
     std::deque<std::pair<UINT, DialogAction>> actions_;
     std::vector<RecordedBox> boxes_;

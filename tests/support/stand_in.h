@@ -36,7 +36,7 @@ std::string UniqueSessionName(const std::string& base);
 // A saved session "Software\Larkspindle\PuTTY\Sessions\<name>" under HKEY_CURRENT_USER, created
 // empty and deleted with its values when the owner goes.
 class SessionKey {
-  public:
+public:
     explicit SessionKey(const std::string& name);
     ~SessionKey();
     SessionKey(const SessionKey&) = delete;
@@ -47,7 +47,7 @@ class SessionKey {
     bool SetString(const std::string& valueName, const std::string& text);
     bool SetDword(const std::string& valueName, DWORD number);
 
-  private:
+private:
     std::string name_;
     std::string path_;
     HKEY key_ = nullptr;

@@ -16,7 +16,7 @@
 namespace {
 
 class Record {
-  public:
+public:
     Record() {
         file_ = ::CreateFileA(kStandInRecordFile, GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -39,7 +39,7 @@ class Record {
         ::FlushFileBuffers(file_);
     }
 
-  private:
+private:
     HANDLE file_;
 };
 

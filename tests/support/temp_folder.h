@@ -4,7 +4,7 @@
 #include <string>
 
 class TempFolder {
-  public:
+public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -13,7 +13,7 @@ class TempFolder {
     const std::string& Path() const { return path_; }
     std::string File(const std::string& name) const { return path_ + "\\" + name; }
 
-  private:
+private:
     std::string path_;
 };
 

@@ -99,7 +99,7 @@ void SetZoneDword(int zone, const char* name, DWORD value) {
 // Zones 1 and 3 are removed for a test and made again (empty) afterwards, so that the writes
 // are seen to skip missing zones without creating them.
 class MissingZones {
-  public:
+public:
     MissingZones() {
         for (int zone : {1, 3})
             ::RegDeleteTreeA(HKEY_CURRENT_USER, (kZones + std::to_string(zone)).c_str());
@@ -221,7 +221,7 @@ TEST(RegistryProxy, ResetWritesNoProxyAndAnEmptyServer) {
 }
 
 class BrowserOptionsTest : public ::testing::Test {
-  protected:
+protected:
     void Start(const std::string& settings) {
         files.WriteSettings(settings);
         window = std::make_unique<CDravenlokDlg>();

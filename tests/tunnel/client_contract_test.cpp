@@ -44,7 +44,7 @@ TEST(ClientArguments, ProgramIsPlinkInTheGivenFolder) {
 // Launching and stopping the stand-in client for real
 
 class ClientProcess : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { ASSERT_TRUE(CopyStandInTo(programFolder_.Path())); }
 
     void TearDown() override {
@@ -244,7 +244,7 @@ TEST_F(ClientProcess, StopTerminatesAClientThatIgnoresQuit) {
 
 // A top-level dialog of the main window's class that counts the reports it receives.
 class ReportWindow : public fw::Dialog {
-  public:
+public:
     ReportWindow() : Dialog(IDD_ABOUTBOX) {
         for (UINT message : {WM_QV_CON_START, WM_QV_CON_ESTH, WM_QV_STOP}) {
             OnMessage(message, [this, message](WPARAM, LPARAM) {

@@ -19,7 +19,7 @@
 namespace {
 
 class MainWindowTest : public ::testing::Test {
-  protected:
+protected:
     void Start(const std::string& settings) {
         if (!settings.empty())
             files.WriteSettings(settings);
@@ -463,7 +463,7 @@ TEST_F(MainWindowTest, AutostartWithoutADefaultAccountLaunchesNothing) {
 
 // The window as the program runs it: with the program's application object and its tray icon.
 class MainWindowTrayTest : public MainWindowTest {
-  protected:
+protected:
     void StartWithTray(const std::string& settings) {
         app.CreateTrayIcon();
         ASSERT_NE(app.TrayIcon(), nullptr);

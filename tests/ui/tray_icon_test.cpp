@@ -18,14 +18,14 @@
 namespace {
 
 class TestApplication : public fw::Application {
-  protected:
+protected:
     bool InitInstance() override { return false; }
 };
 
 // Stands in for the main window: records the tray commands and messages that reach it, in
 // the order they arrive.
 class MainWindowStandIn : public fw::Dialog {
-  public:
+public:
     static constexpr int kNullMessage = -1;
     static constexpr int kRestoreSystemCommand = -2;
 
@@ -51,7 +51,7 @@ HICON LoadProgramIcon(int id) {
 }
 
 class TrayIconTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         ASSERT_TRUE(mainWindow.Create());
         app.SetMainWindow(&mainWindow);
