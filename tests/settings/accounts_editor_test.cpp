@@ -4,7 +4,7 @@
 #include "resource.h"
 #include "settings/password_scrambling.h"
 #include "settings/settings_file.h"
-#include "support/app_folder.h"
+#include "support/main_window_fixture.h"
 #include "support/scripted_user.h"
 #include "ui/main_window.h"
 
@@ -40,34 +40,15 @@ void DeleteSessions() {
         ::RegDeleteKeyA(HKEY_CURRENT_USER, (kSessions + std::string(name)).c_str());
 }
 
-class AccountsEditorTest : public ::testing::Test {
+class AccountsEditorTest : public MainWindowFixture {
 protected:
     void SetUp() override { DeleteSessions(); }
     void TearDown() override {
-        window.reset();
+        MainWindowFixture::TearDown();
         DeleteSessions();
     }
 
-    void Start(const std::string& settings = "") {
-        if (!settings.empty())
-            files.WriteSettings(settings);
-        window = std::make_unique<CDravenlokDlg>();
-        ASSERT_TRUE(window->Create());
-    }
-    HWND Item(int id) const { return window->Item(id); }
-    std::string Text(int id) const {
-        char text[1024] = {};
-        ::GetDlgItemTextA(*window, id, text, sizeof(text));
-        return text;
-    }
-    void Type(int id, const std::string& text) const {
-        ::SetDlgItemTextA(*window, id, text.c_str());
-    }
-    void Click(int id) const {
-        ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                       reinterpret_cast<LPARAM>(Item(id)));
-    }
-    bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)) != FALSE; }
+    void Start(const std::string& settings = "") { StartWindow(settings); }
     void Select(const std::string& name) const {
         HWND combo = Item(IDC_SERVER_NAME);
         LRESULT index =
@@ -106,9 +87,6 @@ protected:
         }
         return rows;
     }
-    std::string Setting(const std::string& section, const std::string& key) const {
-        return CInternetOptions(files.File("Marrowin.ini")).ReadString(section, key);
-    }
     bool FocusIsOn(int id) const {
         HWND focus = ::GetFocus();
         return focus == Item(id) || ::GetParent(focus) == Item(id);
@@ -123,10 +101,6 @@ protected:
         Type(IDC_SERVER_PORT, port);
         Click(IDC_EDIT_SAVE);
     }
-
-    AppFolderFiles files;
-    ScriptedUser user;
-    std::unique_ptr<CDravenlokDlg> window;
 };
 
 TEST_F(AccountsEditorTest, TheModesEnableTheirControls) {

@@ -3,7 +3,7 @@
 // stored forms (settings file and saved session) read back after every step.
 #include "resource.h"
 #include "settings/settings_file.h"
-#include "support/app_folder.h"
+#include "support/main_window_fixture.h"
 #include "support/scripted_user.h"
 #include "support/stand_in.h"
 #include "ui/main_window.h"
@@ -27,13 +27,11 @@ std::string SessionForwardings(const std::string& session) {
     return value;
 }
 
-class PortForwardingsTest : public ::testing::Test {
+class PortForwardingsTest : public MainWindowFixture {
 protected:
     PortForwardingsTest()
         : alpha(UniqueSessionName("fwd-alpha")), beta(UniqueSessionName("fwd-beta")),
           alphaSession(alpha), betaSession(beta) {}
-    void TearDown() override { window.reset(); }
-
     // Two accounts, alpha the default, each with the given forwardings in both forms.
     void StartWith(const std::string& alphaSettings, const std::string& alphaSessionText,
                    const std::string& betaSettings, const std::string& betaSessionText,
@@ -48,24 +46,10 @@ protected:
     }
     void Start(const std::string& settings) {
         files.WriteSettings(settings);
-        window = std::make_unique<CDravenlokDlg>();
-        ASSERT_TRUE(window->Create());
+        StartWindow(settings);
     }
 
-    HWND Item(int id) const { return window->Item(id); }
     HWND List() const { return Item(IDC_FORWARDING_LIST); }
-    std::string Text(int id) const {
-        char text[1024] = {};
-        ::GetDlgItemTextA(*window, id, text, sizeof(text));
-        return text;
-    }
-    void Type(int id, const std::string& text) const {
-        ::SetDlgItemTextA(*window, id, text.c_str());
-    }
-    void Click(int id) const {
-        ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                       reinterpret_cast<LPARAM>(Item(id)));
-    }
     void TypeForwarding(const std::string& local, const std::string& server,
                         const std::string& port, const std::string& description) const {
         Type(IDC_LOCAL_PORT, local);
@@ -116,19 +100,13 @@ protected:
         }
         return rows;
     }
-    std::string Setting(const std::string& section, const std::string& key) const {
-        return CInternetOptions(files.File("Marrowin.ini")).ReadString(section, key);
-    }
     bool FocusIsOn(int id) const { return ::GetFocus() == Item(id); }
     const RecordedBox& LastBox() const { return user.Boxes().back(); }
 
-    AppFolderFiles files;
-    ScriptedUser user;
     std::string alpha;
     std::string beta;
     SessionKey alphaSession;
     SessionKey betaSession;
-    std::unique_ptr<CDravenlokDlg> window;
 };
 
 TEST_F(PortForwardingsTest, TheListShowsFiveColumnsInItsOwnOrderWithWholeRowSelection) {

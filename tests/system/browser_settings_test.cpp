@@ -4,7 +4,7 @@
 #include "system/browser_settings.h"
 
 #include "resource.h"
-#include "support/app_folder.h"
+#include "support/main_window_fixture.h"
 #include "support/scripted_user.h"
 #include "system/registry_reader.h"
 #include "ui/main_window.h"
@@ -220,26 +220,12 @@ TEST(RegistryProxy, ResetWritesNoProxyAndAnEmptyServer) {
     EXPECT_STREQ(server, "");
 }
 
-class BrowserOptionsTest : public ::testing::Test {
+class BrowserOptionsTest : public MainWindowFixture {
 protected:
     void Start(const std::string& settings) {
         files.WriteSettings(settings);
-        window = std::make_unique<CDravenlokDlg>();
-        ASSERT_TRUE(window->Create());
+        StartWindow(settings);
     }
-    void Toggle(int id) {
-        bool checked = ::IsDlgButtonChecked(*window, id) == BST_CHECKED;
-        ::CheckDlgButton(*window, id, checked ? BST_UNCHECKED : BST_CHECKED);
-        ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                       reinterpret_cast<LPARAM>(::GetDlgItem(*window, id)));
-    }
-    std::string Setting(const char* section, const char* key) {
-        return CInternetOptions(files.File("Marrowin.ini")).ReadString(section, key);
-    }
-
-    AppFolderFiles files;
-    ScriptedUser user;
-    std::unique_ptr<CDravenlokDlg> window;
 };
 
 TEST_F(BrowserOptionsTest, TheProxyBoxPointsTheLanAtTheStoredPortAndBack) {

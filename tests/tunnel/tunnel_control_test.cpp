@@ -4,7 +4,7 @@
 #include "app/client_messages.h"
 #include "resource.h"
 #include "settings/password_scrambling.h"
-#include "support/app_folder.h"
+#include "support/main_window_fixture.h"
 #include "support/scripted_user.h"
 #include "support/stand_in.h"
 #include "system/browser_settings.h"
@@ -47,7 +47,7 @@ std::string SessionForwardings(const std::string& session) {
     return value;
 }
 
-class TunnelTest : public ::testing::Test {
+class TunnelTest : public MainWindowFixture {
 protected:
     void SetUp() override {
         session.SetString("HostName", "alpha");
@@ -59,7 +59,7 @@ protected:
     void TearDown() override {
         // A client left running would keep plink.exe locked for the next test.
         if (window && window->IsTunnelRunning())
-            Command(IDC_START);
+            Click(IDC_START);
         window.reset();
         SetConnectionProxy("", "", false);
     }
@@ -74,31 +74,15 @@ protected:
             "[tunnel]\r\nservers=" + account + ",\r\ndefault=" + account + "\r\n[" + account +
             "]\r\nusername=joe\r\npassword=" + ScramblePassword("se-cret!") +
             "\r\nport=3128\r\n[IE]\r\nproxyServer=" + account + "\r\nproxyPort=50000\r\n" + extra);
-        window = std::make_unique<CDravenlokDlg>();
-        ASSERT_TRUE(window->Create());
+        StartWindow(std::string());
     }
-    void Command(int id) const {
-        ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                       reinterpret_cast<LPARAM>(window->Item(id)));
-    }
-    std::string Text(int id) const {
-        char text[256] = {};
-        ::GetDlgItemTextA(*window, id, text, sizeof(text));
-        return text;
-    }
-    std::string Title() const {
-        char title[64] = {};
-        ::GetWindowTextA(*window, title, sizeof(title));
-        return title;
-    }
-    bool Visible() const { return ::IsWindowVisible(*window) != FALSE; }
     // Start, with the status window closed by the scripted user once `inside` has run.
     void StartPrivacy(const std::function<void()>& inside = [] {}) {
         user.InDialog(IDD_CONNECTION_STATUS, [inside](fw::Dialog& status) {
             inside();
             status.EndDialog(IDOK);
         });
-        Command(IDC_START);
+        Click(IDC_START);
     }
     bool ClientRecorded(const std::string& line) const {
         return WaitForRecordLine(files.Folder(), line);
@@ -118,9 +102,6 @@ protected:
 
     std::string account = UniqueSessionName("tunnel");
     SessionKey session{account};
-    AppFolderFiles files;
-    ScriptedUser user;
-    std::unique_ptr<CDravenlokDlg> window;
 };
 
 TEST_F(TunnelTest, StartAndStopRunTheClientAndShowTheState) {
@@ -144,7 +125,7 @@ TEST_F(TunnelTest, StartAndStopRunTheClientAndShowTheState) {
     EXPECT_EQ(ReadWholeFile(files.File("log.txt")),
               files.Folder() + "\\plink.exe -pw ******** " + account + " <in.txt");
 
-    Command(IDC_START);
+    Click(IDC_START);
     ExpectOff();
     EXPECT_TRUE(RecordHasLine(ReadStandInRecord(files.Folder()), "got WM_QUIT"));
     EXPECT_EQ(window->ClientProcess().hProcess, nullptr);
@@ -156,7 +137,7 @@ TEST_F(TunnelTest, StopSetsTheBrowserDirectEvenWithTheProxyOptionOff) {
     Start();
     StartPrivacy([&] { EXPECT_EQ(LanProxyServer(), "direct"); });
     SetConnectionProxy("", "9999", true);
-    Command(IDC_START);
+    Click(IDC_START);
     EXPECT_EQ(LanProxyServer(), "direct");
 }
 
@@ -173,7 +154,7 @@ TEST_F(TunnelTest, TheTrayItemsToggleWhateverTheirLabel) {
 TEST_F(TunnelTest, AStartWithoutAClientReportsTheFailureAndStaysOff) {
     Start("", false);
     user.AnswerNextBox(IDOK);
-    Command(IDC_START);
+    Click(IDC_START);
     ASSERT_EQ(user.Boxes().size(), 1u);
     EXPECT_EQ(user.Boxes()[0].text,
               "Failed to start program '" + files.Folder() + "\\plink.exe', error code = 2");
@@ -197,7 +178,7 @@ TEST_F(TunnelTest, TheEstablishedReportShowsTheWindowAndStartsTheCountdown) {
     });
     EXPECT_TRUE(established);
     ExpectOn();
-    Command(IDC_START);
+    Click(IDC_START);
 }
 
 TEST_F(TunnelTest, ADropWithReconnectOffAsksTheUser) {
@@ -222,7 +203,7 @@ TEST_F(TunnelTest, ADropWithReconnectOffAsksTheUser) {
     user.InDialog(IDD_CONNECTION_STATUS, [](fw::Dialog& status) { status.EndDialog(IDOK); });
     ::SendMessageA(*window, WM_QV_STOP, 0, 0);
     ExpectOn();
-    Command(IDC_START);
+    Click(IDC_START);
 
     // Cancel behaves like the reset button; with the box clear nothing changes.
     user.InDialog(IDD_CONNECTION_BROKEN, [](fw::Dialog& broken) {
@@ -318,17 +299,17 @@ TEST_F(TunnelTest, AnEstablishedConnectionEndsTheReconnectSequence) {
     EXPECT_EQ(window->RetryCounter(), 0);
     EXPECT_FALSE(::KillTimer(*window, kReconnectTimer));
     ExpectOn();
-    Command(IDC_START);
+    Click(IDC_START);
 }
 
 TEST_F(TunnelTest, TheReconnectBoxWritesTheSetting) {
     Start("", false);
     ::CheckDlgButton(*window, IDC_RECONNECT, BST_CHECKED);
-    Command(IDC_RECONNECT);
+    Click(IDC_RECONNECT);
     CInternetOptions settings(files.File("Marrowin.ini"));
     EXPECT_EQ(settings.ReadString("Main", "reconnect"), "1");
     ::CheckDlgButton(*window, IDC_RECONNECT, BST_UNCHECKED);
-    Command(IDC_RECONNECT);
+    Click(IDC_RECONNECT);
     EXPECT_EQ(settings.ReadString("Main", "reconnect"), "0");
 }
 
@@ -358,7 +339,7 @@ TEST_F(TunnelTest, TheTorRelayRewritesOnlyTheProxyTargetPort) {
         warning.EndDialog(IDOK);
     });
     ::CheckDlgButton(*window, IDC_TOR, BST_CHECKED);
-    Command(IDC_TOR);
+    Click(IDC_TOR);
     EXPECT_EQ(extra, "Relaying the Marrowin traffic to the TOR network will slowdown the speed of "
                      "the connection");
     EXPECT_EQ(SessionForwardings(account),
@@ -366,7 +347,7 @@ TEST_F(TunnelTest, TheTorRelayRewritesOnlyTheProxyTargetPort) {
     EXPECT_EQ(CInternetOptions(files.File("Marrowin.ini")).ReadString("Main", "TOR"), "1");
 
     ::CheckDlgButton(*window, IDC_TOR, BST_UNCHECKED);
-    Command(IDC_TOR);
+    Click(IDC_TOR);
     EXPECT_EQ(SessionForwardings(account),
               "L3128=localhost:3128,L50000=localhost:3128,L13128=host3128:23128,");
     EXPECT_EQ(CInternetOptions(files.File("Marrowin.ini")).ReadString("Main", "TOR"), "0");
@@ -384,11 +365,11 @@ TEST_F(TunnelTest, TheTorWarningSaysWhenTheConnectionIsAlreadyOpen) {
         warning.EndDialog(IDOK);
     });
     ::CheckDlgButton(*window, IDC_TOR, BST_CHECKED);
-    Command(IDC_TOR);
+    Click(IDC_TOR);
     EXPECT_NE(text.find("\r\nThe connection is allready open. In order for this setting to take "
                         "effect you will need to restart the connection"),
               std::string::npos);
-    Command(IDC_START);
+    Click(IDC_START);
 }
 
 TEST_F(TunnelTest, WithoutAProxyAccountTheTorRelayChangesNothing) {
@@ -398,7 +379,7 @@ TEST_F(TunnelTest, WithoutAProxyAccountTheTorRelayChangesNothing) {
     ASSERT_TRUE(window->Create());
     user.InDialog(IDD_TOR_WARNING, [](fw::Dialog& warning) { warning.EndDialog(IDOK); });
     ::CheckDlgButton(*window, IDC_TOR, BST_CHECKED);
-    Command(IDC_TOR);
+    Click(IDC_TOR);
     EXPECT_EQ(SessionForwardings(account), "L25=localhost:25,L50000=localhost:3128,");
 }
 

@@ -5,7 +5,7 @@
 #include "app/client_messages.h"
 #include "app/dravenlok_app.h"
 #include "resource.h"
-#include "support/app_folder.h"
+#include "support/main_window_fixture.h"
 #include "settings/password_scrambling.h"
 #include "support/scripted_user.h"
 #include "support/stand_in.h"
@@ -18,24 +18,10 @@
 
 namespace {
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public MainWindowFixture {
 protected:
-    void Start(const std::string& settings) {
-        if (!settings.empty())
-            files.WriteSettings(settings);
-        window = std::make_unique<CDravenlokDlg>();
-        ASSERT_TRUE(window->Create());
-    }
-    void TearDown() override { window.reset(); }
+    void Start(const std::string& settings) { StartWindow(settings); }
 
-    HWND Item(int id) const { return window->Item(id); }
-    std::string Text(int id) const {
-        char text[512] = {};
-        ::GetDlgItemTextA(*window, id, text, sizeof(text));
-        return text;
-    }
-    bool Checked(int id) const { return ::IsDlgButtonChecked(*window, id) == BST_CHECKED; }
-    bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)) != FALSE; }
     int Selection(int id) const {
         return static_cast<int>(::SendMessageA(Item(id), CB_GETCURSEL, 0, 0));
     }
@@ -47,24 +33,11 @@ protected:
         ::SendMessageA(Item(id), CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
         return text;
     }
-    void Click(int id) const {
-        ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                       reinterpret_cast<LPARAM>(Item(id)));
-    }
-    void ClickCheckBox(int id) const {
-        ::CheckDlgButton(*window, id, Checked(id) ? BST_UNCHECKED : BST_CHECKED);
-        Click(id);
-    }
     RECT WindowRect() const {
         RECT rect;
         ::GetWindowRect(*window, &rect);
         return rect;
     }
-    bool Visible() const { return ::IsWindowVisible(*window) != FALSE; }
-
-    AppFolderFiles files;
-    ScriptedUser user;
-    std::unique_ptr<CDravenlokDlg> window;
 };
 
 const char kTwoAccounts[] = "[tunnel]\r\n"
@@ -187,13 +160,13 @@ TEST_F(MainWindowTest, OnlyExactlyOneMinimisesAtStart) {
 
 TEST_F(MainWindowTest, OptionBoxesWriteTheSettingsAtOnce) {
     Start("");
-    ClickCheckBox(IDC_AUTOSTART);
-    ClickCheckBox(IDC_MINIMIZE);
+    Toggle(IDC_AUTOSTART);
+    Toggle(IDC_MINIMIZE);
     CInternetOptions settings(files.File("Marrowin.ini"));
     EXPECT_EQ(settings.ReadString("Main", "autostart"), "1");
     EXPECT_EQ(settings.ReadString("Main", "minimize"), "1");
-    ClickCheckBox(IDC_AUTOSTART);
-    ClickCheckBox(IDC_MINIMIZE);
+    Toggle(IDC_AUTOSTART);
+    Toggle(IDC_MINIMIZE);
     EXPECT_EQ(settings.ReadString("Main", "autostart"), "0");
     EXPECT_EQ(settings.ReadString("Main", "minimize"), "0");
 }

@@ -1,0 +1,44 @@
+#include "support/main_window_fixture.h"
+
+#include "settings/settings_file.h"
+
+void MainWindowFixture::StartWindow(const std::string& settings) {
+    if (!settings.empty())
+        files.WriteSettings(settings);
+    window = std::make_unique<CDravenlokDlg>();
+    ASSERT_TRUE(window->Create());
+}
+
+std::string MainWindowFixture::Text(int id) const {
+    char text[1024] = {};
+    ::GetDlgItemTextA(*window, id, text, sizeof(text));
+    return text;
+}
+
+std::string MainWindowFixture::Title() const {
+    char title[256] = {};
+    ::GetWindowTextA(*window, title, sizeof(title));
+    return title;
+}
+
+void MainWindowFixture::Type(int id, const std::string& text) const {
+    ::SetDlgItemTextA(*window, id, text.c_str());
+}
+
+void MainWindowFixture::Click(int id) const {
+    ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(Item(id)));
+}
+
+void MainWindowFixture::Toggle(int id) const {
+    ::CheckDlgButton(*window, id, Checked(id) ? BST_UNCHECKED : BST_CHECKED);
+    Click(id);
+}
+
+bool MainWindowFixture::Checked(int id) const {
+    return ::IsDlgButtonChecked(*window, id) == BST_CHECKED;
+}
+
+std::string MainWindowFixture::Setting(const std::string& section, const std::string& key) const {
+    return CInternetOptions(files.File("Marrowin.ini")).ReadString(section, key);
+}

@@ -1,0 +1,38 @@
+// The real main window for tests: created modeless from a settings file written beside the
+// test program, driven by control id, with the scripted user answering its boxes.
+#pragma once
+
+#include "support/app_folder.h"
+#include "support/scripted_user.h"
+#include "ui/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+class MainWindowFixture : public ::testing::Test {
+protected:
+    void TearDown() override { window.reset(); }
+
+    // Writes the settings file (none when the text is empty) and creates the window.
+    void StartWindow(const std::string& settings);
+
+    HWND Item(int id) const { return window->Item(id); }
+    std::string Text(int id) const;
+    std::string Title() const;
+    void Type(int id, const std::string& text) const;
+    // A click as the button sends it to the window.
+    void Click(int id) const;
+    // Flips a check box, then clicks it.
+    void Toggle(int id) const;
+    bool Checked(int id) const;
+    bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)) != FALSE; }
+    bool Visible() const { return ::IsWindowVisible(*window) != FALSE; }
+    // A value of the settings file, read as the program reads it.
+    std::string Setting(const std::string& section, const std::string& key) const;
+
+    AppFolderFiles files;
+    ScriptedUser user;
+    std::unique_ptr<CDravenlokDlg> window;
+};
