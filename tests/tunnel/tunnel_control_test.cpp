@@ -2,11 +2,13 @@
 // what the client receives, the log, the four signs of the state, the browser proxy, the
 // client's reports, the reconnect sequence, the connection-broken dialog and the TOR relay.
 #include "app/client_messages.h"
+#include "app/dravenlok_app.h"
 #include "resource.h"
 #include "settings/password_scrambling.h"
 #include "support/main_window_fixture.h"
 #include "support/scripted_user.h"
 #include "support/stand_in.h"
+#include "support/tray_menu.h"
 #include "system/browser_settings.h"
 #include "tunnel/status_window.h"
 #include "ui/main_window.h"
@@ -130,6 +132,40 @@ TEST_F(TunnelTest, StartAndStopRunTheClientAndShowTheState) {
     EXPECT_TRUE(RecordHasLine(ReadStandInRecord(files.Folder()), "got WM_QUIT"));
     EXPECT_EQ(window->ClientProcess().hProcess, nullptr);
     EXPECT_EQ(LanProxyServer(), "direct");
+}
+
+// The tray shows the state with the window: its picture and its menu's check mark.
+TEST_F(TunnelTest, TheTrayFollowsStartAndStop) {
+    CDravenlokApp app;
+    app.CreateTrayIcon();
+    ASSERT_NE(app.TrayIcon(), nullptr);
+    WriteStandInScript(files.Folder(), {"wait-quit"});
+    Start();
+    app.SetMainWindow(window.get());
+    auto picture = [](int id) {
+        return ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
+    };
+    auto checked = [&] {
+        std::vector<int> positions;
+        ShownTrayMenu menu = RightClickTrayIcon(*app.TrayIcon());
+        for (size_t i = 0; i < menu.items.size(); ++i)
+            if (menu.items[i].checked)
+                positions.push_back(static_cast<int>(i));
+        return positions;
+    };
+    EXPECT_EQ(app.TrayIcon()->Record().hIcon, picture(IDI_PRIVACY_OFF));
+
+    StartPrivacy();
+    // Start hid the focused window; under Wine the lost focus arrives a moment later and
+    // would close a menu opened at once.
+    PumpMessagesFor(300);
+    EXPECT_EQ(app.TrayIcon()->Record().hIcon, picture(IDI_PRIVACY_ON));
+    EXPECT_EQ(checked(), std::vector<int>{2});
+
+    Click(IDC_START);
+    EXPECT_EQ(app.TrayIcon()->Record().hIcon, picture(IDI_PRIVACY_OFF));
+    EXPECT_EQ(checked(), std::vector<int>{3});
+    app.SetMainWindow(nullptr);
 }
 
 TEST_F(TunnelTest, StopSetsTheBrowserDirectEvenWithTheProxyOptionOff) {
