@@ -13,8 +13,6 @@
 
 namespace {
 
-const char kSessionsKey[] = "Software\\Larkspindle\\PuTTY\\Sessions\\";
-
 // Letters, digits, dots, hyphens and underscores: a name that is also a valid section of the
 // settings file, entry of the comma-separated name list and registry key name.
 bool IsValidServerName(const std::string& name) {
@@ -257,7 +255,7 @@ int CDravenlokDlg::SaveEditedAccount() {
         savedServerName_ = name;
     }
     if (userName != savedUserName_) {
-        registry.WriteRegistryString(HKEY_CURRENT_USER, kSessionsKey + savedServerName_, "UserName",
+        registry.WriteRegistryString(HKEY_CURRENT_USER, SessionPath(savedServerName_), "UserName",
                                      userName);
         settings_->WriteString(savedServerName_, "username", userName);
         savedUserName_ = userName;

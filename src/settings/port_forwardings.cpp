@@ -8,7 +8,6 @@
 
 namespace {
 
-const char kSessionsKey[] = "Software\\Larkspindle\\PuTTY\\Sessions\\";
 const unsigned long kLargestPort = 65535;
 
 enum Column { kPortColumn, kAccountColumn, kDescriptionColumn, kDefaultColumn, kTargetColumn };
@@ -176,7 +175,7 @@ void CDravenlokDlg::AddForwarding() {
                                                SettingsEntry(forwarding)));
     RegistryReader registry;
     registry.WriteRegistryString(
-        HKEY_CURRENT_USER, kSessionsKey + account, "PortForwardings",
+        HKEY_CURRENT_USER, SessionPath(account), "PortForwardings",
         AppendSessionEntry(registry.ReadPortForwardings(account), SessionEntry(forwarding)));
 }
 

@@ -9,6 +9,9 @@
 // The SSH server host name built into the program; a session of that name connects on port 4022.
 inline constexpr char kDefaultSshHost[] = "ssh.marrowin.example";
 
+// The key of a saved session under HKEY_CURRENT_USER; the name goes in unchanged.
+std::string SessionPath(const std::string& sessionName);
+
 class RegistryReader {
 public:
     RegistryReader() = default;

@@ -227,10 +227,6 @@ private:
     HKEY key_ = nullptr;
 };
 
-std::string SessionPath(const std::string& sessionName) {
-    return std::string(kSessionsKey) + "\\" + sessionName;
-}
-
 void SetString(HKEY key, const char* valueName, const std::string& text) {
     ::RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                      static_cast<DWORD>(text.size() + 1));
@@ -256,6 +252,10 @@ bool IsNamed(const RecordValue& value, const char* name) {
 }
 
 } // namespace
+
+std::string SessionPath(const std::string& sessionName) {
+    return std::string(kSessionsKey) + "\\" + sessionName;
+}
 
 void RegistryReader::WriteSessionProfile(const std::string& sessionName, const std::string& host,
                                          const std::string& userName) const {
