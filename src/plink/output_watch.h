@@ -1,0 +1,65 @@
+// Watching ssh's verbose output for the moment the tunnel is up: authentication has succeeded
+// and every local forwarding listens. OpenSSH says both on stderr with -v:
+//   Authenticated to mail.example.org ([192.0.2.7]:22) using "password".
+//   debug1: Local forwarding listening on 127.0.0.1 port 50000.
+// What it says is confirmed before it is believed: each local port must accept a connection.
+#pragma once
+
+#include "plink/pipes.h"
+
+#include <windows.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+// What the lines seen so far tell about the tunnel. Plain logic, no Win32.
+class TunnelProgress {
+public:
+    explicit TunnelProgress(std::vector<int> localPorts);
+
+    void OnLine(const std::string& line);
+    bool Authenticated() const { return authenticated_; }
+    // Every expected local port has been reported listening.
+    bool AllListening() const;
+
+private:
+    std::vector<int> expected_;
+    std::set<int> listening_;
+    bool authenticated_ = false;
+};
+
+// The message of a verbose line without its "debug1: " (or "debug2: " ...) prefix.
+std::string WithoutDebugPrefix(const std::string& line);
+// The port of a "Local forwarding listening on <address> port <n>." line; 0 for other lines.
+int ListeningPort(const std::string& message);
+
+// Reads ssh's stderr through the overlapped pipe end, line by line. Driven by the caller's wait
+// loop: wait on Event() while it is not null, then call Read().
+class OutputReader {
+public:
+    explicit OutputReader(HANDLE pipe);
+    ~OutputReader();
+    OutputReader(const OutputReader&) = delete;
+    OutputReader& operator=(const OutputReader&) = delete;
+
+    HANDLE Event() const { return finished_ ? nullptr : event_.Get(); }
+    // The whole lines that have arrived, carriage returns removed. Once the writer has closed
+    // its end, the last partial line counts as whole and Event() becomes null.
+    std::vector<std::string> Read();
+
+private:
+    void StartRead();
+    void TakeLines(std::vector<std::string>& lines, bool all);
+
+    HANDLE pipe_;
+    Handle event_;
+    OVERLAPPED overlapped_ = {};
+    char buffer_[4096];
+    std::string partial_;
+    bool finished_ = false;
+};
+
+// Whether something accepts a TCP connection on 127.0.0.1 at the port; the connection is closed
+// again at once. Needs Winsock started.
+bool PortAcceptsConnections(int port);

@@ -1,0 +1,51 @@
+// Named pipes that only this user can open, under names nobody can guess: the password goes to
+// the askpass instance through one, and ssh's verbose output comes back through another.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// "\\.\pipe\marrowin-<purpose>-<process id>-<32 random hex digits>"; empty when the system
+// gives no random numbers.
+std::string UniquePipeName(const std::string& purpose);
+
+// A security descriptor whose only entry gives the current user full access. The default one
+// of a named pipe would let everyone read.
+class OwnerOnlySecurity {
+public:
+    OwnerOnlySecurity();
+    ~OwnerOnlySecurity();
+    OwnerOnlySecurity(const OwnerOnlySecurity&) = delete;
+    OwnerOnlySecurity& operator=(const OwnerOnlySecurity&) = delete;
+
+    bool IsValid() const { return descriptor_ != nullptr; }
+    // For a handle that is not inherited.
+    SECURITY_ATTRIBUTES* Attributes() { return &attributes_; }
+
+private:
+    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+    SECURITY_ATTRIBUTES attributes_ = {};
+};
+
+// An owned handle; closes it when replaced or gone.
+class Handle {
+public:
+    Handle() = default;
+    explicit Handle(HANDLE handle) : handle_(handle) {}
+    ~Handle() { Reset(); }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+
+    void Reset(HANDLE handle = nullptr);
+    HANDLE Get() const { return handle_; }
+    // True for a handle that is neither null nor INVALID_HANDLE_VALUE.
+    bool IsValid() const { return handle_ && handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_ = nullptr;
+};
+
+// One pipe for a child's output: `reader` is ours, opened for overlapped reads; `writer` is
+// the inheritable end to hand to the child. False with the system error code on failure.
+bool CreateOutputPipe(Handle& reader, Handle& writer, DWORD& errorCode);

@@ -1,0 +1,171 @@
+// Reading the saved session and its forwardings; see session.h.
+#include "plink/session.h"
+
+#include <windows.h>
+
+#include <set>
+
+namespace {
+
+// A port field: digits only, 1 to 65535; 0 when it is not one.
+int ReadPort(const std::string& text) {
+    if (text.empty() || text.size() > 5)
+        return 0;
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return 0;
+        value = value * 10 + (c - '0');
+    }
+    return value <= 65535 ? value : 0;
+}
+
+bool IsNameCharacter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+           c == '-' || c == '_';
+}
+
+bool IsBracketedAddress(const std::string& host) {
+    if (host.size() < 3 || host.front() != '[' || host.back() != ']')
+        return false;
+    for (size_t i = 1; i + 1 < host.size(); ++i) {
+        char c = host[i];
+        bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+        if (!hex && c != ':' && c != '.')
+            return false;
+    }
+    return true;
+}
+
+std::optional<LocalForwarding> ParseEntry(const std::string& entry) {
+    size_t equals = entry.find('=');
+    size_t colon = entry.rfind(':');
+    if (entry.size() < 2 || entry[0] != 'L' || equals == std::string::npos ||
+        colon == std::string::npos || colon < equals)
+        return std::nullopt;
+    LocalForwarding forwarding;
+    forwarding.localPort = ReadPort(entry.substr(1, equals - 1));
+    forwarding.targetHost = entry.substr(equals + 1, colon - equals - 1);
+    forwarding.targetPort = ReadPort(entry.substr(colon + 1));
+    if (!forwarding.localPort || !forwarding.targetPort || !IsUsableHostName(forwarding.targetHost))
+        return std::nullopt;
+    return forwarding;
+}
+
+// A value of another type reads as missing.
+std::optional<std::string> ReadString(HKEY key, const char* name) {
+    for (;;) {
+        DWORD type = 0;
+        DWORD size = 0;
+        if (::RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+            type != REG_SZ)
+            return std::nullopt;
+        std::string text(size + 1, '\0');
+        LONG result =
+            ::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&text[0]), &size);
+        if (result == ERROR_MORE_DATA)
+            continue; // grew in between
+        if (result != ERROR_SUCCESS || type != REG_SZ)
+            return std::nullopt;
+        text.resize(size);
+        // The stored length may or may not count the terminating zero.
+        size_t end = text.find('\0');
+        if (end != std::string::npos)
+            text.resize(end);
+        return text;
+    }
+}
+
+std::optional<DWORD> ReadDword(HKEY key, const char* name) {
+    DWORD type = 0;
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD)
+        return std::nullopt;
+    return value;
+}
+
+class RegistryKey {
+public:
+    ~RegistryKey() {
+        if (key_)
+            ::RegCloseKey(key_);
+    }
+    bool Open(const std::string& path) {
+        return ::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key_) ==
+               ERROR_SUCCESS;
+    }
+    operator HKEY() const { return key_; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+} // namespace
+
+bool IsUsableHostName(const std::string& host) {
+    if (IsBracketedAddress(host))
+        return true;
+    if (host.empty() || host[0] == '-')
+        return false;
+    for (char c : host) {
+        if (!IsNameCharacter(c))
+            return false;
+    }
+    return true;
+}
+
+std::optional<std::vector<LocalForwarding>> ParseSessionForwardings(const std::string& text) {
+    std::vector<LocalForwarding> forwardings;
+    std::set<int> localPorts;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t comma = text.find(',', start);
+        size_t end = comma == std::string::npos ? text.size() : comma;
+        std::string entry = text.substr(start, end - start);
+        start = end + 1;
+        if (entry.empty())
+            continue;
+        std::optional<LocalForwarding> forwarding = ParseEntry(entry);
+        if (!forwarding || !localPorts.insert(forwarding->localPort).second)
+            return std::nullopt;
+        forwardings.push_back(*forwarding);
+    }
+    return forwardings;
+}
+
+bool ReadSession(const std::string& name, Session& session, std::string& error) {
+    RegistryKey key;
+    if (name.empty() || !key.Open(std::string(kSessionsKey) + "\\" + name)) {
+        error = "The saved session \"" + name + "\" does not exist.";
+        return false;
+    }
+
+    std::optional<std::string> host = ReadString(key, "HostName");
+    if (!host || !IsUsableHostName(*host)) {
+        error = "The saved session \"" + name + "\" has no usable HostName.";
+        return false;
+    }
+    std::optional<DWORD> port = ReadDword(key, "PortNumber");
+    if (port && (*port < 1 || *port > 65535)) {
+        error = "The saved session \"" + name + "\" has PortNumber " + std::to_string(*port) +
+                ", which is no TCP port.";
+        return false;
+    }
+    std::string forwardingText = ReadString(key, "PortForwardings").value_or(std::string());
+    std::optional<std::vector<LocalForwarding>> forwardings =
+        ParseSessionForwardings(forwardingText);
+    if (!forwardings) {
+        error = "The saved session \"" + name + "\" has PortForwardings that cannot be read: \"" +
+                forwardingText + "\".";
+        return false;
+    }
+
+    session.host = *host;
+    session.port = port ? static_cast<int>(*port) : 22;
+    session.user = ReadString(key, "UserName").value_or(std::string());
+    session.forwardings = *forwardings;
+    return true;
+}

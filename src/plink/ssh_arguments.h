@@ -1,0 +1,31 @@
+// What plink.exe asks of the system's OpenSSH client: the argument list built from a saved
+// session, the command line it becomes, and where ssh.exe is found.
+#pragma once
+
+#include "plink/session.h"
+
+#include <string>
+#include <vector>
+
+// Everything ssh needs for the tunnel and nothing else: no remote command (-N); one local
+// forwarding per session entry, bound to 127.0.0.1 only; verbose output (-v), which is how the
+// client learns that authentication succeeded and the forwardings listen; ssh ends when a
+// forwarding cannot be set up (ExitOnForwardFailure), and notices a dead link within 45
+// seconds (a keep-alive every 15 seconds, three missed answers). Authentication is by password
+// only, with one attempt (a wrong password is not retried, so an account is not locked by
+// retries); keyboard-interactive is allowed after "password" because many servers ask for the
+// password that way only. Host keys are accepted on first use and checked ever after
+// (StrictHostKeyChecking=accept-new): there is no terminal to ask the user. BatchMode stays off,
+// since it would keep ssh from asking for the password at all.
+std::vector<std::string> SshArguments(const Session& session);
+
+// One argument quoted for a Windows command line, as the C runtime of the started program
+// splits it again.
+std::string QuoteArgument(const std::string& argument);
+// The program followed by its arguments, each quoted where needed.
+std::string CommandLine(const std::string& program, const std::vector<std::string>& arguments);
+
+// ssh.exe, in this order: the environment variable MARROWIN_SSH (which tests and unusual
+// installations use), the OpenSSH client that Windows ships in %SystemRoot%\System32\OpenSSH,
+// then the folders of PATH. Empty when none is found.
+std::string FindSshProgram();

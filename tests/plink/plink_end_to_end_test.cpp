@@ -1,0 +1,112 @@
+// Marrowin.exe, our plink.exe and the stand-in ssh.exe together, as a user meets them: Start,
+// the tunnel up with "Privacy ON", Stop, and nothing left running or listening.
+#include "plink_fixture.h"
+
+#include "resource.h"
+#include "settings/password_scrambling.h"
+#include "support/marrowin_process.h"
+#include "support/stand_in.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+namespace {
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000) {
+    DWORD start = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - start > timeoutMs)
+            return false;
+        ::Sleep(50);
+    }
+    return true;
+}
+
+std::string WindowText(HWND window) {
+    char text[256] = {};
+    ::GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+
+// The status window's edit control answers another process's ANSI WM_GETTEXT with garbage under
+// Wine, so its text is read wide.
+std::string EditText(HWND edit) {
+    wchar_t wide[4096] = {};
+    ::SendMessageW(edit, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(wide));
+    char text[8192] = {};
+    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof(text), nullptr, nullptr);
+    return text;
+}
+
+TEST(PlinkEndToEnd, StartBringsPrivacyOnThroughSshAndStopEndsIt) {
+    TempFolder appFolder;
+    StandInSshFolder ssh;
+    ScopedVariable sshProgram("MARROWIN_SSH", StandInSshPath().c_str());
+    SessionKey session(UniqueSessionName("e2e.example.org"));
+    std::vector<int> ports = FreeLocalPorts(3);
+    ASSERT_EQ(3u, ports.size());
+    ASSERT_TRUE(session.SetString("HostName", "e2e.example.org"));
+    ASSERT_TRUE(session.SetDword("PortNumber", 22));
+    ASSERT_TRUE(session.SetString("UserName", "joe"));
+    ASSERT_TRUE(
+        session.SetString("PortForwardings", "L" + std::to_string(ports[0]) + "=localhost:25,L" +
+                                                 std::to_string(ports[1]) + "=localhost:110,L" +
+                                                 std::to_string(ports[2]) + "=localhost:3128,"));
+    const std::string account = session.Name();
+    WriteWholeFile(appFolder.File("Marrowin.ini"),
+                   "[tunnel]\r\nservers=" + account + ",\r\ndefault=" + account + "\r\n[" +
+                       account + "]\r\nusername=joe\r\npassword=" + ScramblePassword("se cret!") +
+                       "\r\nport=3128\r\n[Main]\r\nautostart=0\r\n");
+    ASSERT_TRUE(::CopyFileA(PlinkPath().c_str(), appFolder.File("plink.exe").c_str(), FALSE));
+    ssh.Script({"askpass", "authenticated", "listen", "stay"});
+
+    MarrowinProcess program(appFolder.Path());
+    ASSERT_TRUE(program.Start());
+    HWND mainWindow = WaitForTopLevelDialog(program.ProcessId(), "Marrowin");
+    ASSERT_NE(nullptr, mainWindow);
+    HWND label = ::GetDlgItem(mainWindow, IDC_STATUS_LABEL);
+    ASSERT_EQ("Privacy OFF", WindowText(label));
+
+    ::PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(mainWindow, IDC_START)));
+    HWND status = WaitForTopLevelDialog(program.ProcessId(), "Marrowin connection status");
+    ASSERT_NE(nullptr, status);
+
+    // Up: the client's report gives the main window back its title and shows it.
+    ASSERT_TRUE(WaitUntil([&] {
+        return WindowText(mainWindow) == "Marrowin" && ::IsWindowVisible(mainWindow);
+    })) << "title "
+        << WindowText(mainWindow);
+    EXPECT_EQ("Privacy ON", WindowText(label));
+    // Established, not ended: the status window says so within its next refresh.
+    EXPECT_TRUE(WaitUntil([&] {
+        return EditText(::GetDlgItem(status, IDC_STATUS_TEXT)).find("Connection esthablished") !=
+               std::string::npos;
+    })) << EditText(::GetDlgItem(status, IDC_STATUS_TEXT));
+    EXPECT_EQ("se cret!", ssh.Value("askpass-line"));
+    EXPECT_EQ(std::string::npos, ssh.Value("commandline").find("se cret!"));
+    for (int port : ports)
+        EXPECT_TRUE(Accepts(port)) << port;
+    DWORD sshProcess = ssh.SshProcessId();
+    ASSERT_NE(0u, sshProcess);
+
+    // The user closes the status window, then presses Stop.
+    ::PostMessageA(status, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(status); }));
+    ::PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(mainWindow, IDC_START)));
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(label) == "Privacy OFF"; }));
+    EXPECT_TRUE(ProcessEnds(sshProcess)) << "ssh outlived Stop";
+    for (int port : ports)
+        EXPECT_FALSE(Accepts(port)) << port;
+
+    ::PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(ID_TRAY_QUIT, 0), 0);
+    HWND box = WaitForMessageBox(mainWindow);
+    ASSERT_NE(nullptr, box);
+    ClickMessageBoxButton(box, IDYES);
+    EXPECT_EQ(0u, program.WaitForExit());
+}
+
+} // namespace

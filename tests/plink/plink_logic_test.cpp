@@ -1,0 +1,198 @@
+// Tests of our plink.exe's plain logic: the command line Marrowin gives it, the session's
+// forwardings, the ssh command line built from a session, and reading ssh's verbose output.
+#include "plink/command_line.h"
+#include "plink/output_watch.h"
+#include "plink/session.h"
+#include "plink/ssh_arguments.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// The command line
+
+TEST(ClientCommandLine, BothFormsMarrowinUsesGivePasswordAndSession) {
+    for (const char* line :
+         {" -pw s3cret mail.example.org <in.txt", "-pw s3cret mail.example.org <in.txt"}) {
+        SCOPED_TRACE(line);
+        std::optional<ClientRequest> request = ParseClientCommandLine(line);
+        ASSERT_TRUE(request);
+        EXPECT_EQ("s3cret", request->password);
+        EXPECT_EQ("mail.example.org", request->session);
+    }
+}
+
+TEST(ClientCommandLine, PasswordIsTakenAsItStandsWithBlanksQuotesAndBackslashes) {
+    // Marrowin quotes nothing; session names never hold blanks, passwords may.
+    std::optional<ClientRequest> request =
+        ParseClientCommandLine(" -pw  two  blanks \"q\\\" -pw x acct <in.txt");
+    ASSERT_TRUE(request);
+    EXPECT_EQ(" two  blanks \"q\\\" -pw x", request->password);
+    EXPECT_EQ("acct", request->session);
+
+    request = ParseClientCommandLine("-pw  acct <in.txt");
+    ASSERT_TRUE(request);
+    EXPECT_EQ("", request->password);
+    EXPECT_EQ("acct", request->session);
+}
+
+TEST(ClientCommandLine, AnyOtherFormIsRefused) {
+    for (const char* line :
+         {"", " ", "-pw", "-pw s3cret", "-pw s3cret acct", " -pw s3cret acct", "-pw acct <in.txt",
+          "-pw s3cret acct <in.txt ", "-pw s3cret acct <out.txt", "-pw s3cret acct  <in.txt",
+          "  -pw s3cret acct <in.txt", "-PW s3cret acct <in.txt",
+          "plink.exe -pw s3cret acct <in.txt", "-pw s3cret <in.txt"}) {
+        SCOPED_TRACE(std::string("[") + line + "]");
+        EXPECT_FALSE(ParseClientCommandLine(line));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The session's forwardings
+
+TEST(SessionForwardings, EntriesAreReadInOrderWithTheLastCommaOptional) {
+    std::optional<std::vector<LocalForwarding>> forwardings =
+        ParseSessionForwardings("L25=localhost:25,L110=mail.example.org:110,L50000=10.0.0.7:3128");
+    ASSERT_TRUE(forwardings);
+    ASSERT_EQ(3u, forwardings->size());
+    EXPECT_EQ(25, (*forwardings)[0].localPort);
+    EXPECT_EQ("localhost", (*forwardings)[0].targetHost);
+    EXPECT_EQ(25, (*forwardings)[0].targetPort);
+    EXPECT_EQ(110, (*forwardings)[1].localPort);
+    EXPECT_EQ("mail.example.org", (*forwardings)[1].targetHost);
+    EXPECT_EQ(50000, (*forwardings)[2].localPort);
+    EXPECT_EQ("10.0.0.7", (*forwardings)[2].targetHost);
+    EXPECT_EQ(3128, (*forwardings)[2].targetPort);
+
+    forwardings = ParseSessionForwardings("L8080=[::1]:80,,L1=a_b-c:65535,");
+    ASSERT_TRUE(forwardings);
+    ASSERT_EQ(2u, forwardings->size());
+    EXPECT_EQ("[::1]", (*forwardings)[0].targetHost);
+    EXPECT_EQ(65535, (*forwardings)[1].targetPort);
+
+    forwardings = ParseSessionForwardings("");
+    ASSERT_TRUE(forwardings);
+    EXPECT_TRUE(forwardings->empty());
+}
+
+TEST(SessionForwardings, OneBadEntryMakesTheWholeTextUnusable) {
+    for (const char* text :
+         {"L25=localhost:25,R80=localhost:80,", "25=localhost:25,", "L=localhost:25,",
+          "L25localhost:25,", "L25=localhost,", "L25=:25,", "L25=localhost:,", "L0=localhost:25,",
+          "L65536=localhost:25,", "L25=localhost:0,", "L25=localhost:65536,", "L25=localhost:smtp,",
+          "L2 5=localhost:25,", "L25=local host:25,", "L25=-oProxyCommand=calc:25,", "L25=a:b:25,",
+          "L25=localhost:25,L25=mail:26,", "L25=localhost:25x,"}) {
+        SCOPED_TRACE(text);
+        EXPECT_FALSE(ParseSessionForwardings(text));
+    }
+}
+
+TEST(SessionHostName, OnlyNamesThatSshCannotTakeForAnOption) {
+    for (const char* host : {"mail.example.org", "ssh_1-a", "192.0.2.7", "[2001:db8::7]"})
+        EXPECT_TRUE(IsUsableHostName(host)) << host;
+    for (const char* host : {"", "-oProxyCommand=calc", "a b", "a\"b", "a:b", "[zz::1]", "[]"})
+        EXPECT_FALSE(IsUsableHostName(host)) << host;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The ssh command line
+
+Session ThreeForwardingSession() {
+    Session session;
+    session.host = "tunnel.example.org";
+    session.port = 4022;
+    session.user = "alice";
+    session.forwardings = {
+        {25, "localhost", 25}, {110, "localhost", 110}, {50000, "10.0.0.7", 3128}};
+    return session;
+}
+
+TEST(SshArguments, EveryOptionOfTheTunnelAndTheHostLast) {
+    // clang-format off
+    std::vector<std::string> expected = {
+        "-N", "-v",
+        "-o", "ExitOnForwardFailure=yes",
+        "-o", "ServerAliveInterval=15",
+        "-o", "ServerAliveCountMax=3",
+        "-o", "PreferredAuthentications=password,keyboard-interactive",
+        "-o", "PubkeyAuthentication=no",
+        "-o", "NumberOfPasswordPrompts=1",
+        "-o", "StrictHostKeyChecking=accept-new",
+        "-p", "4022",
+        "-l", "alice",
+        "-L", "127.0.0.1:25:localhost:25",
+        "-L", "127.0.0.1:110:localhost:110",
+        "-L", "127.0.0.1:50000:10.0.0.7:3128",
+        "tunnel.example.org"};
+    // clang-format on
+    EXPECT_EQ(expected, SshArguments(ThreeForwardingSession()));
+}
+
+TEST(SshArguments, NoUserLeavesItToSshAndNoForwardingsGiveNoL) {
+    Session session = ThreeForwardingSession();
+    session.user.clear();
+    session.forwardings.clear();
+    std::vector<std::string> arguments = SshArguments(session);
+    for (const std::string& argument : arguments) {
+        EXPECT_NE("-l", argument);
+        EXPECT_NE("-L", argument);
+        EXPECT_NE("BatchMode=yes", argument); // it would keep ssh from asking for the password
+    }
+    EXPECT_EQ("tunnel.example.org", arguments.back());
+}
+
+TEST(SshCommandLine, ArgumentsAreQuotedSoThatTheCRuntimeSplitsThemBack) {
+    EXPECT_EQ("plain", QuoteArgument("plain"));
+    EXPECT_EQ("\"\"", QuoteArgument(""));
+    EXPECT_EQ("\"two words\"", QuoteArgument("two words"));
+    EXPECT_EQ("\"say \\\"hi\\\"\"", QuoteArgument("say \"hi\""));
+    EXPECT_EQ("\"C:\\Program Files\\\\\"", QuoteArgument("C:\\Program Files\\"));
+    EXPECT_EQ("a\\b\\\\c", QuoteArgument("a\\b\\\\c"));
+    EXPECT_EQ("\"C:\\Program Files\\OpenSSH\\ssh.exe\" -l \"o'brien x\" host",
+              CommandLine("C:\\Program Files\\OpenSSH\\ssh.exe", {"-l", "o'brien x", "host"}));
+}
+
+// ---------------------------------------------------------------------------------------------
+// ssh's verbose output
+
+TEST(VerboseOutput, ListeningLinesGiveTheirPort) {
+    EXPECT_EQ(50000, ListeningPort("Local forwarding listening on 127.0.0.1 port 50000."));
+    EXPECT_EQ(25, ListeningPort(WithoutDebugPrefix(
+                      "debug1: Local forwarding listening on 127.0.0.1 port 25.")));
+    EXPECT_EQ(0, ListeningPort("debug1: Local connections to 127.0.0.1:25 forwarded to remote "
+                               "address localhost:25"));
+    EXPECT_EQ(0, ListeningPort("Local forwarding listening on 127.0.0.1 port x."));
+    EXPECT_EQ(0, ListeningPort("Local forwarding listening on 127.0.0.1 port 70000."));
+    EXPECT_EQ("Authenticated to h", WithoutDebugPrefix("debug3: Authenticated to h"));
+    EXPECT_EQ("debug: x", WithoutDebugPrefix("debug: x"));
+}
+
+TEST(VerboseOutput, UpOnlyOnceAuthenticatedAndEveryExpectedPortListens) {
+    TunnelProgress progress({25, 110, 50000});
+    EXPECT_FALSE(progress.Authenticated());
+    progress.OnLine("debug1: Authentications that can continue: password");
+    progress.OnLine("debug1: Next authentication method: password");
+    EXPECT_FALSE(progress.Authenticated());
+    progress.OnLine("Authenticated to tunnel.example.org ([192.0.2.7]:4022) using \"password\".");
+    EXPECT_TRUE(progress.Authenticated());
+
+    progress.OnLine("debug1: Local forwarding listening on 127.0.0.1 port 25.");
+    progress.OnLine("debug1: Local forwarding listening on 127.0.0.1 port 110.");
+    progress.OnLine("debug1: Local forwarding listening on 127.0.0.1 port 8080."); // not ours
+    progress.OnLine("debug1: Local forwarding listening on 127.0.0.1 port 25.");   // again
+    EXPECT_FALSE(progress.AllListening());
+    progress.OnLine("debug1: Local forwarding listening on 127.0.0.1 port 50000.");
+    EXPECT_TRUE(progress.AllListening());
+
+    // Older OpenSSH says no "using ..." and no debug prefix changes that.
+    TunnelProgress older({});
+    older.OnLine("Authenticated to tunnel.example.org ([192.0.2.7]:22).");
+    EXPECT_TRUE(older.Authenticated());
+    EXPECT_TRUE(older.AllListening());
+}
+
+} // namespace

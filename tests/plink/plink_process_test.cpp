@@ -1,0 +1,389 @@
+// Tests of our plink.exe as a real process: started as Marrowin starts it, with a saved session
+// in the registry, running the stand-in ssh.exe (tests/support/stand_in_ssh.cpp) and reporting
+// to a window of Marrowin's main window class.
+#include "plink_fixture.h"
+
+#include "app/client_messages.h"
+#include "support/scripted_user.h"
+#include "support/stand_in.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<UINT> Reports(std::initializer_list<UINT> messages) {
+    return std::vector<UINT>(messages);
+}
+
+class PlinkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(nullptr, window_.Handle());
+        ports_ = FreeLocalPorts(3);
+        ASSERT_EQ(3u, ports_.size());
+        ASSERT_TRUE(session_.IsOpen());
+        ASSERT_TRUE(session_.SetString("HostName", "tunnel.example.org"));
+        ASSERT_TRUE(session_.SetDword("PortNumber", 4022));
+        ASSERT_TRUE(session_.SetString("UserName", "alice"));
+        ASSERT_TRUE(session_.SetString("PortForwardings", Forwardings()));
+    }
+
+    std::string Forwardings() const {
+        return "L" + std::to_string(ports_[0]) + "=localhost:25,L" + std::to_string(ports_[1]) +
+               "=localhost:110,L" + std::to_string(ports_[2]) + "=10.0.0.7:3128,";
+    }
+
+    std::string CommandLine(const std::string& password = "s3cret") const {
+        return " -pw " + password + " " + session_.Name() + " <in.txt";
+    }
+
+    void Start(const std::string& commandLine) { ASSERT_TRUE(plink_.Start(commandLine)); }
+
+    bool WaitForReports(size_t count, DWORD timeoutMs = 20000) {
+        return PumpMessagesUntil([&] { return window_.arrived.size() >= count; }, timeoutMs);
+    }
+
+    // Runs a stand-in whose script ends in "stay" up to the established tunnel.
+    void StartEstablished(const std::string& password = "s3cret") {
+        ssh_.Script({"askpass", "authenticated", "listen", "stay"});
+        Start(CommandLine(password));
+        ASSERT_TRUE(WaitForReports(2)) << plink_.ErrorOutput();
+        ASSERT_EQ(Reports({WM_QV_CON_START, WM_QV_CON_ESTH}), window_.arrived);
+    }
+
+    ReportWindow window_{"Marrowin"};
+    StandInSshFolder ssh_;
+    ScopedVariable sshProgram_{"MARROWIN_SSH", StandInSshPath().c_str()};
+    SessionKey session_{UniqueSessionName("tunnel.example.org")};
+    std::vector<int> ports_;
+    PlinkRun plink_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The tunnel up
+
+TEST_F(PlinkTest, SshGetsEveryArgumentOfTheSessionAndTheTunnelIsReportedUp) {
+    StartEstablished();
+
+    // clang-format off
+    std::vector<std::string> expected = {
+        "-N", "-v",
+        "-o", "ExitOnForwardFailure=yes",
+        "-o", "ServerAliveInterval=15",
+        "-o", "ServerAliveCountMax=3",
+        "-o", "PreferredAuthentications=password,keyboard-interactive",
+        "-o", "PubkeyAuthentication=no",
+        "-o", "NumberOfPasswordPrompts=1",
+        "-o", "StrictHostKeyChecking=accept-new",
+        "-p", "4022",
+        "-l", "alice",
+        "-L", "127.0.0.1:" + std::to_string(ports_[0]) + ":localhost:25",
+        "-L", "127.0.0.1:" + std::to_string(ports_[1]) + ":localhost:110",
+        "-L", "127.0.0.1:" + std::to_string(ports_[2]) + ":10.0.0.7:3128",
+        "tunnel.example.org"};
+    // clang-format on
+    EXPECT_EQ(expected, ssh_.Values("arg"));
+    for (int port : ports_)
+        EXPECT_TRUE(Accepts(port)) << port;
+    EXPECT_TRUE(plink_.IsRunning());
+    // ssh runs without a console window of its own.
+    EXPECT_EQ("no", ssh_.Value("console-window"));
+}
+
+TEST_F(PlinkTest, PasswordReachesSshOnlyThroughAskpassAndOnlyOnce) {
+    // Blanks, quotes and backslashes, as Marrowin passes them: unquoted.
+    const std::string password = "pa ss\"wo\\rd";
+    ssh_.Script({"askpass", "askpass", "authenticated", "listen", "stay"});
+    Start(CommandLine(password));
+    ASSERT_TRUE(WaitForReports(2)) << plink_.ErrorOutput();
+
+    std::vector<std::string> lines = ssh_.Values("askpass-line");
+    std::vector<std::string> exits = ssh_.Values("askpass-exit");
+    ASSERT_EQ(2u, lines.size());
+    ASSERT_EQ(2u, exits.size());
+    EXPECT_EQ(password, lines[0]) << plink_.ErrorOutput();
+    EXPECT_EQ("yes", ssh_.Value("askpass-newline"));
+    EXPECT_EQ("0", exits[0]);
+    // The pipe serves once: a second question gets nothing, so a wrong password is never
+    // tried again.
+    EXPECT_EQ("", lines[1]);
+    EXPECT_NE("0", exits[1]);
+
+    std::vector<std::string> environment = ssh_.Values("env");
+    auto variable = [&](const std::string& name) {
+        for (const std::string& entry : environment) {
+            if (_strnicmp(entry.c_str(), (name + "=").c_str(), name.size() + 1) == 0)
+                return entry.substr(name.size() + 1);
+        }
+        return std::string("<missing>");
+    };
+    EXPECT_EQ(0, _stricmp(PlinkPath().c_str(), variable("SSH_ASKPASS").c_str()))
+        << variable("SSH_ASKPASS");
+    EXPECT_EQ("force", variable("SSH_ASKPASS_REQUIRE"));
+    EXPECT_NE("<missing>", variable("DISPLAY"));
+    EXPECT_NE("", variable("DISPLAY"));
+
+    EXPECT_EQ(std::string::npos, ssh_.Value("commandline").find("wo\\rd"));
+    for (const std::string& entry : environment)
+        EXPECT_EQ(std::string::npos, entry.find("wo\\rd")) << entry;
+}
+
+TEST_F(PlinkTest, OnlyAProcessOfSshsOwnGetsThePassword) {
+    ssh_.Script({"wait-file go", "askpass", "authenticated", "listen", "stay"});
+    Start(CommandLine("s3cret"));
+    ASSERT_TRUE(ssh_.WaitForLine("step wait-file go"));
+    std::string pipeName;
+    for (const std::string& entry : ssh_.Values("env")) {
+        if (entry.compare(0, 22, "MARROWIN_ASKPASS_PIPE=") == 0)
+            pipeName = entry.substr(22);
+    }
+    ASSERT_FALSE(pipeName.empty());
+
+    // This test program is of the same user, but outside ssh's job: it is let in and sent
+    // away without a byte.
+    HANDLE pipe =
+        ::CreateFileA(pipeName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, pipe) << ::GetLastError();
+    char buffer[64];
+    DWORD read = 0;
+    BOOL gotSomething = ::ReadFile(pipe, buffer, sizeof(buffer), &read, nullptr) && read > 0;
+    ::CloseHandle(pipe);
+    EXPECT_FALSE(gotSomething);
+
+    ssh_.Touch("go");
+    ASSERT_TRUE(WaitForReports(2)) << plink_.ErrorOutput();
+    EXPECT_EQ("s3cret", ssh_.Value("askpass-line"));
+    EXPECT_EQ(Reports({WM_QV_CON_START, WM_QV_CON_ESTH}), window_.arrived);
+}
+
+TEST_F(PlinkTest, SshIsFoundOnThePathWithoutMarrowinSsh) {
+    std::string folder = StandInSshPath().substr(0, StandInSshPath().rfind('\\'));
+    char path[32768] = {};
+    ::GetEnvironmentVariableA("PATH", path, sizeof(path));
+    ScopedVariable noChoice("MARROWIN_SSH", nullptr);
+    ScopedVariable searchPath("PATH", (std::string(path) + ";" + folder).c_str());
+
+    // Windows' own OpenSSH folder does not exist here, so the PATH is all that is left.
+    StartEstablished();
+    EXPECT_TRUE(ssh_.WasStarted());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Established only once every port listens
+
+struct LateCase {
+    const char* name;
+    std::vector<std::string> script; // "wait-file go" marks the step the test holds back
+};
+
+void PrintTo(const LateCase& late, std::ostream* out) {
+    *out << late.name;
+}
+
+class PlinkLateTest : public PlinkTest, public ::testing::WithParamInterface<LateCase> {};
+
+TEST_P(PlinkLateTest, NoEstablishedUntilTheLastPieceIsThere) {
+    ssh_.Script(GetParam().script);
+    Start(CommandLine());
+    ASSERT_TRUE(ssh_.WaitForLine("step wait-file go"));
+    // Time for plink.exe to see everything said so far and try the ports a few times.
+    PumpMessagesFor(1500);
+    EXPECT_EQ(Reports({WM_QV_CON_START}), window_.arrived);
+
+    ssh_.Touch("go");
+    ASSERT_TRUE(WaitForReports(2)) << plink_.ErrorOutput();
+    EXPECT_EQ(Reports({WM_QV_CON_START, WM_QV_CON_ESTH}), window_.arrived);
+    PumpMessagesFor(500);
+    EXPECT_EQ(1u, window_.Count(WM_QV_CON_ESTH)) << "reported up more than once";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pieces, PlinkLateTest,
+    ::testing::Values(LateCase{"OnePortListensLate",
+                               {"askpass", "authenticated", "bind 2", "announce all",
+                                "wait-file go", "bind all", "stay"}},
+                      LateCase{"OnePortIsAnnouncedLate",
+                               {"askpass", "authenticated", "bind all", "announce 2",
+                                "wait-file go", "announce all", "stay"}},
+                      LateCase{"AuthenticatedLate",
+                               {"askpass", "listen", "wait-file go", "authenticated", "stay"}}),
+    [](const ::testing::TestParamInfo<LateCase>& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------------------------
+// ssh ending, and plink.exe ending ssh
+
+struct EndCase {
+    const char* name;
+    std::vector<std::string> script;
+    std::vector<const char*> reports;
+    DWORD exitCode;
+};
+
+void PrintTo(const EndCase& end, std::ostream* out) {
+    *out << end.name;
+}
+
+class PlinkEndTest : public PlinkTest, public ::testing::WithParamInterface<EndCase> {};
+
+TEST_P(PlinkEndTest, SshEndingIsReportedAndEndsPlinkWithSshsExitCode) {
+    ssh_.Script(GetParam().script);
+    Start(CommandLine());
+    EXPECT_EQ(GetParam().exitCode, plink_.WaitForExit());
+
+    std::vector<UINT> expected;
+    for (const char* name : GetParam().reports)
+        expected.push_back(::RegisterWindowMessageA(name));
+    EXPECT_EQ(expected, window_.arrived);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, PlinkEndTest,
+    ::testing::Values(
+        EndCase{"WrongPassword",
+                {"askpass", "deny", "exit 255"},
+                {"WM_QV_CON_START", "WM_QV_STOP"},
+                255},
+        EndCase{"HostUnreachable",
+                {"say ssh: connect to host tunnel.example.org port 4022: Connection timed out",
+                 "exit 255"},
+                {"WM_QV_CON_START", "WM_QV_STOP"},
+                255},
+        EndCase{"LinkDropped",
+                {"askpass", "authenticated", "listen", "sleep 1000",
+                 "say Timeout, server tunnel.example.org not responding.", "exit 255"},
+                {"WM_QV_CON_START", "WM_QV_CON_ESTH", "WM_QV_STOP"},
+                255},
+        EndCase{"EndedCleanly",
+                {"askpass", "authenticated", "listen", "sleep 500", "exit 0"},
+                {"WM_QV_CON_START", "WM_QV_CON_ESTH", "WM_QV_STOP"},
+                0}),
+    [](const ::testing::TestParamInfo<EndCase>& info) { return std::string(info.param.name); });
+
+TEST_F(PlinkTest, ALocalPortInUseEndsSshBeforeTheTunnelIsUp) {
+    // Another program holds the second port; ssh, told ExitOnForwardFailure, gives up.
+    PortHolder holder(ports_[1]);
+    ASSERT_TRUE(holder.IsListening());
+
+    ssh_.Script({"askpass", "authenticated", "listen", "stay"});
+    Start(CommandLine());
+    EXPECT_EQ(255u, plink_.WaitForExit());
+    EXPECT_EQ(Reports({WM_QV_CON_START, WM_QV_STOP}), window_.arrived);
+}
+
+TEST_F(PlinkTest, QuitEndsSshAndPlinkWithoutAReport) {
+    StartEstablished();
+    DWORD ssh = ssh_.SshProcessId();
+    ASSERT_NE(0u, ssh);
+
+    ASSERT_TRUE(::PostThreadMessageA(plink_.ThreadId(), WM_QUIT, 0, 0));
+    EXPECT_EQ(0u, plink_.WaitForExit());
+    EXPECT_TRUE(ProcessEnds(ssh));
+    // Marrowin stops the tunnel itself; a report now could land on the next one it starts.
+    EXPECT_EQ(Reports({WM_QV_CON_START, WM_QV_CON_ESTH}), window_.arrived);
+    for (int port : ports_)
+        EXPECT_FALSE(Accepts(port)) << port;
+}
+
+TEST_F(PlinkTest, QuitPostedRightAfterTheLaunchIsNotLost) {
+    ssh_.Script({"wait-file go", "stay"});
+    Start(CommandLine());
+    // As soon as plink.exe's main thread has a queue, long before it waits for anything.
+    while (!::PostThreadMessageA(plink_.ThreadId(), WM_QUIT, 0, 0) && plink_.IsRunning())
+        ::Sleep(1);
+    EXPECT_EQ(0u, plink_.WaitForExit());
+    if (ssh_.WasStarted()) {
+        EXPECT_TRUE(ProcessEnds(ssh_.SshProcessId()));
+    }
+}
+
+TEST_F(PlinkTest, TerminatingPlinkTakesSshWithIt) {
+    StartEstablished();
+    DWORD ssh = ssh_.SshProcessId();
+    ASSERT_NE(0u, ssh);
+
+    // What Marrowin's Stop ends with.
+    ASSERT_TRUE(::TerminateProcess(plink_.Process(), 0));
+    EXPECT_TRUE(ProcessEnds(ssh)) << "ssh outlived plink.exe";
+    for (int port : ports_)
+        EXPECT_FALSE(Accepts(port)) << port;
+}
+
+// ---------------------------------------------------------------------------------------------
+// What plink.exe refuses
+
+TEST_F(PlinkTest, AnyOtherCommandLineIsRefusedWithCodeTwoAndNothingPosted) {
+    for (const std::string& line :
+         {std::string(""), std::string("-pw s3cret"), " -pw s3cret " + session_.Name(),
+          " -pw s3cret " + session_.Name() + " <out.txt",
+          " /pw s3cret " + session_.Name() + " <in.txt",
+          " -pw s3cret " + session_.Name() + " <in.txt extra"}) {
+        SCOPED_TRACE("[" + line + "]");
+        PlinkRun run;
+        ASSERT_TRUE(run.Start(line));
+        EXPECT_EQ(2u, run.WaitForExit());
+        EXPECT_NE(std::string::npos,
+                  run.ErrorOutput().find("usage: plink.exe -pw PASSWORD SESSION"))
+            << run.ErrorOutput();
+    }
+    EXPECT_TRUE(window_.arrived.empty());
+    EXPECT_FALSE(ssh_.WasStarted());
+}
+
+TEST_F(PlinkTest, AMissingOrBrokenSessionIsReportedEndedWithoutRunningSsh) {
+    struct Broken {
+        const char* name;
+        std::string sessionName;
+        const char* value;
+        std::string text;
+    };
+    const std::string missing = UniqueSessionName("missing.example.org");
+    for (const Broken& broken :
+         {Broken{"missing session", missing, nullptr, ""},
+          Broken{"unparsable forwarding", session_.Name(), "PortForwardings",
+                 "L25=localhost:25,L110=localhost,"},
+          Broken{"host taken for an option", session_.Name(), "HostName", "-oProxyCommand=calc"}}) {
+        SCOPED_TRACE(broken.name);
+        ASSERT_TRUE(session_.SetString("HostName", "tunnel.example.org"));
+        ASSERT_TRUE(session_.SetString("PortForwardings", Forwardings()));
+        if (broken.value) {
+            ASSERT_TRUE(session_.SetString(broken.value, broken.text));
+        }
+        window_.arrived.clear();
+
+        PlinkRun run;
+        ASSERT_TRUE(run.Start(" -pw s3cret " + broken.sessionName + " <in.txt"));
+        EXPECT_EQ(3u, run.WaitForExit());
+        EXPECT_EQ(Reports({WM_QV_CON_START, WM_QV_STOP}), window_.arrived);
+        EXPECT_NE(std::string::npos, run.ErrorOutput().find(broken.sessionName))
+            << run.ErrorOutput();
+    }
+    EXPECT_FALSE(ssh_.WasStarted());
+}
+
+TEST_F(PlinkTest, NoSshAnywhereIsReportedEnded) {
+    ScopedVariable noChoice("MARROWIN_SSH", nullptr);
+    ScopedVariable noPath("PATH", "C:\\nowhere");
+    Start(CommandLine());
+    EXPECT_EQ(4u, plink_.WaitForExit());
+    EXPECT_EQ(Reports({WM_QV_CON_START, WM_QV_STOP}), window_.arrived);
+    EXPECT_NE(std::string::npos, plink_.ErrorOutput().find("ssh.exe was found neither"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Where the reports go
+
+TEST_F(PlinkTest, ReportsGoToTheWindowTitledDravenlokWhileThereIsOne) {
+    ReportWindow starting("Dravenlok");
+    ASSERT_NE(nullptr, starting.Handle());
+    ssh_.Script({"askpass", "authenticated", "listen", "stay"});
+    Start(CommandLine());
+    ASSERT_TRUE(PumpMessagesUntil([&] { return starting.arrived.size() >= 2; }, 20000));
+    EXPECT_EQ(Reports({WM_QV_CON_START, WM_QV_CON_ESTH}), starting.arrived);
+    EXPECT_TRUE(window_.arrived.empty());
+}
+
+} // namespace

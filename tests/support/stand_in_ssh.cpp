@@ -1,0 +1,317 @@
+// A scripted stand-in for the OpenSSH client ssh.exe, used by the tests of our plink.exe (Wine
+// has no OpenSSH). It records what it was started with (process id, command line, arguments,
+// environment) and then follows a script: fetch the password through the askpass program it
+// was given, print the verbose lines the real client prints, listen on the forwarded local
+// ports, wait, exit. Record and script live in the folder named by MARROWIN_SSH_STAND_IN_FOLDER
+// (its own folder when unset); each record line is written through at once, so that a test can
+// read the record while the stand-in runs.
+//
+// Script steps, one a line ("stand_in_ssh_script.txt"; without one: askpass, authenticated,
+// listen, stay):
+//   askpass            run SSH_ASKPASS with a password prompt, record its output and exit code
+//   authenticated      print "Authenticated to <host> ([127.0.0.1]:<port>) using "password"."
+//   deny               print "<user>@<host>: Permission denied (password,keyboard-interactive)."
+//   bind <n>|all       listen on the next n forwarded local ports (all that are left)
+//   announce <n>|all   print "debug1: Local forwarding listening on 127.0.0.1 port <p>." for
+//                      the next n forwarded ports not yet announced
+//   listen             bind all and announce all
+//   say <text>         print the text
+//   sleep <ms>
+//   wait-file <name>   wait until a file of that name exists in the folder
+//   stay               sleep until killed
+//   exit <code>
+#include <winsock2.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr char kScriptFile[] = "stand_in_ssh_script.txt";
+constexpr char kRecordFile[] = "stand_in_ssh_record.txt";
+
+std::string Folder() {
+    char folder[MAX_PATH] = {};
+    DWORD length = ::GetEnvironmentVariableA("MARROWIN_SSH_STAND_IN_FOLDER", folder, MAX_PATH);
+    if (length > 0 && length < MAX_PATH)
+        return folder;
+    ::GetModuleFileNameA(nullptr, folder, MAX_PATH);
+    std::string path = folder;
+    return path.substr(0, path.rfind('\\'));
+}
+
+class Record {
+public:
+    explicit Record(const std::string& path) {
+        file_ = ::CreateFileA(path.c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    ~Record() {
+        if (file_ != INVALID_HANDLE_VALUE)
+            ::CloseHandle(file_);
+    }
+    Record(const Record&) = delete;
+    Record& operator=(const Record&) = delete;
+
+    void Line(const std::string& text) {
+        if (file_ == INVALID_HANDLE_VALUE)
+            return;
+        std::string line = text + "\r\n";
+        DWORD written = 0;
+        ::WriteFile(file_, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+        ::FlushFileBuffers(file_);
+    }
+
+private:
+    HANDLE file_;
+};
+
+// Printed the way OpenSSH for Windows prints, lines ending in CR LF.
+void Print(const std::string& text) {
+    std::string line = text + "\r\n";
+    DWORD written = 0;
+    ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), line.data(), static_cast<DWORD>(line.size()),
+                &written, nullptr);
+}
+
+struct Forward {
+    int port = 0;
+    SOCKET listener = INVALID_SOCKET;
+    bool announced = false;
+};
+
+struct Options {
+    std::string host = "<none>";
+    std::string port = "22";
+    std::string user = "<none>";
+    std::vector<Forward> forwards;
+};
+
+// Only what the stand-in acts on: -p, -l, -L and the host, the first word that is no option.
+Options ReadOptions(int argc, char** argv) {
+    Options options;
+    bool haveHost = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string word = argv[i];
+        bool hasValue = word == "-p" || word == "-l" || word == "-L" || word == "-o";
+        if (hasValue && i + 1 < argc) {
+            std::string value = argv[++i];
+            if (word == "-p")
+                options.port = value;
+            else if (word == "-l")
+                options.user = value;
+            else if (word == "-L") {
+                // [bind_address:]port:host:hostport
+                std::vector<std::string> fields;
+                std::istringstream in(value);
+                std::string field;
+                while (std::getline(in, field, ':'))
+                    fields.push_back(field);
+                Forward forward;
+                if (fields.size() >= 3)
+                    forward.port = std::atoi(fields[fields.size() - 3].c_str());
+                options.forwards.push_back(forward);
+            }
+        } else if (word[0] != '-' && !haveHost) {
+            options.host = word;
+            haveHost = true;
+        }
+    }
+    return options;
+}
+
+void RecordStart(Record& record, int argc, char** argv) {
+    record.Line("pid=" + std::to_string(::GetCurrentProcessId()));
+    record.Line(std::string("commandline=") + ::GetCommandLineA());
+    for (int i = 1; i < argc; ++i)
+        record.Line(std::string("arg=") + argv[i]);
+    char* environment = ::GetEnvironmentStringsA();
+    for (const char* entry = environment; entry && *entry; entry += std::strlen(entry) + 1)
+        record.Line(std::string("env=") + entry);
+    ::FreeEnvironmentStringsA(environment);
+    record.Line(std::string("console-window=") + (::GetConsoleWindow() ? "yes" : "no"));
+}
+
+std::string EnvironmentValue(const char* name) {
+    char value[1024] = {};
+    DWORD length = ::GetEnvironmentVariableA(name, value, sizeof(value));
+    return length > 0 && length < sizeof(value) ? value : std::string();
+}
+
+// Runs the askpass program as ssh does: the prompt as its one argument, its standard output
+// read through a pipe.
+void Askpass(Record& record, const Options& options) {
+    std::string program = EnvironmentValue("SSH_ASKPASS");
+    if (program.empty()) {
+        record.Line("askpass-error=no SSH_ASKPASS");
+        return;
+    }
+    SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!::CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) {
+        record.Line("askpass-error=pipe");
+        return;
+    }
+    ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+    std::string commandLine =
+        "\"" + program + "\" \"" + options.user + "@" + options.host + "'s password: \"";
+    PROCESS_INFORMATION process = {};
+    if (!::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                          nullptr, &startup, &process)) {
+        record.Line("askpass-error=start " + std::to_string(::GetLastError()));
+        ::CloseHandle(readEnd);
+        ::CloseHandle(writeEnd);
+        return;
+    }
+    ::CloseHandle(writeEnd);
+    std::string output;
+    char buffer[256];
+    DWORD read = 0;
+    while (::ReadFile(readEnd, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        output.append(buffer, read);
+    ::CloseHandle(readEnd);
+    ::WaitForSingleObject(process.hProcess, 20000);
+    DWORD code = STILL_ACTIVE;
+    ::GetExitCodeProcess(process.hProcess, &code);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+
+    size_t newline = output.find('\n');
+    record.Line("askpass-line=" + output.substr(0, newline));
+    record.Line(std::string("askpass-newline=") +
+                (newline != std::string::npos && newline + 1 == output.size() ? "yes" : "no"));
+    record.Line("askpass-exit=" + std::to_string(code));
+}
+
+bool Bind(Record& record, Forward& forward) {
+    forward.listener = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<u_short>(forward.port));
+    if (forward.listener == INVALID_SOCKET ||
+        ::bind(forward.listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+        ::listen(forward.listener, SOMAXCONN) != 0) {
+        record.Line("bind-failed=" + std::to_string(forward.port));
+        Print("bind [127.0.0.1]:" + std::to_string(forward.port) + ": Address already in use");
+        return false;
+    }
+    record.Line("bound=" + std::to_string(forward.port));
+    return true;
+}
+
+// How many ports a step is about: a number, or every one ("all", and always for "listen").
+size_t Count(const std::string& argument, const std::string& verb) {
+    if (verb == "listen" || argument == "all")
+        return static_cast<size_t>(-1);
+    return std::strtoul(argument.c_str(), nullptr, 10);
+}
+
+bool BindNext(Record& record, Options& options, size_t count) {
+    for (Forward& forward : options.forwards) {
+        if (count == 0)
+            break;
+        if (forward.listener != INVALID_SOCKET)
+            continue;
+        if (!Bind(record, forward))
+            return false;
+        --count;
+    }
+    return true;
+}
+
+void AnnounceNext(Options& options, size_t count) {
+    for (Forward& forward : options.forwards) {
+        if (count == 0)
+            break;
+        if (forward.announced)
+            continue;
+        Print("debug1: Local forwarding listening on 127.0.0.1 port " +
+              std::to_string(forward.port) + ".");
+        forward.announced = true;
+        --count;
+    }
+}
+
+std::vector<std::string> ReadScript(const std::string& path) {
+    std::vector<std::string> steps;
+    std::ifstream in(path);
+    if (!in)
+        return {"askpass", "authenticated", "listen", "stay"};
+    std::string line;
+    while (std::getline(in, line)) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+            line.pop_back();
+        if (!line.empty())
+            steps.push_back(line);
+    }
+    return steps;
+}
+
+int Run(int argc, char** argv) {
+    std::string folder = Folder();
+    Record record(folder + "\\" + kRecordFile);
+    RecordStart(record, argc, argv);
+    Options options = ReadOptions(argc, argv);
+
+    for (const std::string& step : ReadScript(folder + "\\" + kScriptFile)) {
+        record.Line("step " + step);
+        std::string verb = step.substr(0, step.find(' '));
+        std::string argument =
+            step.find(' ') == std::string::npos ? "" : step.substr(step.find(' ') + 1);
+        if (verb == "askpass") {
+            Askpass(record, options);
+        } else if (verb == "authenticated") {
+            Print("Authenticated to " + options.host + " ([127.0.0.1]:" + options.port +
+                  ") using \"password\".");
+        } else if (verb == "deny") {
+            Print(options.user + "@" + options.host +
+                  ": Permission denied (password,keyboard-interactive).");
+        } else if (verb == "bind" || verb == "announce" || verb == "listen") {
+            if (verb != "announce" && !BindNext(record, options, Count(argument, verb)))
+                return 255; // as ssh does with ExitOnForwardFailure
+            if (verb != "bind")
+                AnnounceNext(options, Count(argument, verb));
+        } else if (verb == "say") {
+            Print(argument);
+        } else if (verb == "sleep") {
+            ::Sleep(std::strtoul(argument.c_str(), nullptr, 10));
+        } else if (verb == "wait-file") {
+            std::string path = folder + "\\" + argument;
+            while (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+                ::Sleep(50);
+        } else if (verb == "stay") {
+            record.Line("staying");
+            ::Sleep(INFINITE);
+        } else if (verb == "exit") {
+            int code = std::atoi(argument.c_str());
+            record.Line("exit " + std::to_string(code));
+            return code;
+        } else {
+            record.Line("unknown step: " + step);
+        }
+    }
+    record.Line("exit 0");
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    WSADATA data;
+    ::WSAStartup(MAKEWORD(2, 2), &data);
+    return Run(argc, argv);
+}
