@@ -3,6 +3,7 @@
 // was pointed at) and then follows a script from its working folder: post the client's reports to
 // Marrowin's main window, sleep, wait for WM_QUIT, exit. Each record line is written through at
 // once, so a test can read the record while the stand-in waits.
+#include "support/record_file.h"
 #include "support/stand_in.h"
 
 #include <windows.h>
@@ -14,34 +15,6 @@
 #include <vector>
 
 namespace {
-
-class Record {
-public:
-    Record() {
-        file_ = ::CreateFileA(kStandInRecordFile, GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    }
-    ~Record() {
-        if (file_ != INVALID_HANDLE_VALUE)
-            ::CloseHandle(file_);
-    }
-    Record(const Record&) = delete;
-    Record& operator=(const Record&) = delete;
-
-    // Unbuffered: the line is in the file when this returns.
-    void Line(const std::string& text) {
-        if (file_ == INVALID_HANDLE_VALUE)
-            return;
-        std::string line = text + "\r\n";
-        DWORD written = 0;
-        ::WriteFile(file_, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-        ::FlushFileBuffers(file_);
-    }
-
-private:
-    HANDLE file_;
-};
 
 std::vector<std::string> SplitAtBlanks(const std::string& text) {
     std::vector<std::string> words;
@@ -93,7 +66,7 @@ std::string ReadDword(HKEY key, const char* name) {
     return std::to_string(value);
 }
 
-void RecordSession(Record& record, const std::string& session) {
+void RecordSession(RecordFile& record, const std::string& session) {
     HKEY key = nullptr;
     std::string path = std::string(kStandInSessionsKey) + "\\" + session;
     if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
@@ -114,7 +87,7 @@ HWND FindMainWindow() {
     return window;
 }
 
-void Post(Record& record, const std::string& messageName) {
+void Post(RecordFile& record, const std::string& messageName) {
     HWND window = FindMainWindow();
     if (!window) {
         record.Line("no window");
@@ -127,7 +100,7 @@ void Post(Record& record, const std::string& messageName) {
         record.Line("post failed " + messageName + " error " + std::to_string(::GetLastError()));
 }
 
-void WaitForQuit(Record& record) {
+void WaitForQuit(RecordFile& record) {
     record.Line("waiting for WM_QUIT");
     MSG msg;
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -153,7 +126,7 @@ std::vector<std::string> ReadScript() {
 }
 
 int Run() {
-    Record record;
+    RecordFile record(kStandInRecordFile);
     record.Line(std::string("commandline=") + ::GetCommandLineA());
     record.Line("folder=" + CurrentFolder());
     record.Line("show=" + StartupShow());

@@ -20,6 +20,7 @@
 //   wait-file <name>   wait until a file of that name exists in the folder
 //   stay               sleep until killed
 //   exit <code>
+#include "support/record_file.h"
 #include <winsock2.h>
 #include <windows.h>
 
@@ -44,33 +45,6 @@ std::string Folder() {
     std::string path = folder;
     return path.substr(0, path.rfind('\\'));
 }
-
-class Record {
-public:
-    explicit Record(const std::string& path) {
-        file_ = ::CreateFileA(path.c_str(), GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    }
-    ~Record() {
-        if (file_ != INVALID_HANDLE_VALUE)
-            ::CloseHandle(file_);
-    }
-    Record(const Record&) = delete;
-    Record& operator=(const Record&) = delete;
-
-    void Line(const std::string& text) {
-        if (file_ == INVALID_HANDLE_VALUE)
-            return;
-        std::string line = text + "\r\n";
-        DWORD written = 0;
-        ::WriteFile(file_, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-        ::FlushFileBuffers(file_);
-    }
-
-private:
-    HANDLE file_;
-};
 
 // Printed the way OpenSSH for Windows prints, lines ending in CR LF.
 void Print(const std::string& text) {
@@ -126,7 +100,7 @@ Options ReadOptions(int argc, char** argv) {
     return options;
 }
 
-void RecordStart(Record& record, int argc, char** argv) {
+void RecordStart(RecordFile& record, int argc, char** argv) {
     record.Line("pid=" + std::to_string(::GetCurrentProcessId()));
     record.Line(std::string("commandline=") + ::GetCommandLineA());
     for (int i = 1; i < argc; ++i)
@@ -146,7 +120,7 @@ std::string EnvironmentValue(const char* name) {
 
 // Runs the askpass program as ssh does: the prompt as its one argument, its standard output
 // read through a pipe.
-void Askpass(Record& record, const Options& options) {
+void Askpass(RecordFile& record, const Options& options) {
     std::string program = EnvironmentValue("SSH_ASKPASS");
     if (program.empty()) {
         record.Line("askpass-error=no SSH_ASKPASS");
@@ -196,7 +170,7 @@ void Askpass(Record& record, const Options& options) {
     record.Line("askpass-exit=" + std::to_string(code));
 }
 
-bool Bind(Record& record, Forward& forward) {
+bool Bind(RecordFile& record, Forward& forward) {
     forward.listener = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     sockaddr_in address = {};
     address.sin_family = AF_INET;
@@ -220,7 +194,7 @@ size_t Count(const std::string& argument, const std::string& verb) {
     return std::strtoul(argument.c_str(), nullptr, 10);
 }
 
-bool BindNext(Record& record, Options& options, size_t count) {
+bool BindNext(RecordFile& record, Options& options, size_t count) {
     for (Forward& forward : options.forwards) {
         if (count == 0)
             break;
@@ -263,7 +237,7 @@ std::vector<std::string> ReadScript(const std::string& path) {
 
 int Run(int argc, char** argv) {
     std::string folder = Folder();
-    Record record(folder + "\\" + kRecordFile);
+    RecordFile record(folder + "\\" + kRecordFile);
     RecordStart(record, argc, argv);
     Options options = ReadOptions(argc, argv);
 
