@@ -2,6 +2,7 @@
 // removed and made the default. Every change goes at once to the settings file and to the
 // account's saved SSH session, and the forwarding list follows.
 #include "framework/user_seam.h"
+#include "resource.h"
 #include "settings/forwarding_text.h"
 #include "settings/password_scrambling.h"
 #include "settings/server_list.h"
@@ -88,6 +89,7 @@ void CDravenlokDlg::EnableAccountEditing(EditorMode mode) {
     EnableForwardingButtons(!editing);
     cancelEditButton_.Enable(editing);
     editSaveButton_.SetText(editing ? "Save" : "Edit");
+    SetTooltip(IDC_EDIT_SAVE, editing ? "Save the modifications" : "Edit the current account");
 }
 
 void CDravenlokDlg::BeginNewAccount() {

@@ -139,6 +139,7 @@ bool CDravenlokDlg::OnInitDialog() {
     startupTypeCombo_.AddString("current user");
     startupTypeCombo_.AddString("all users");
 
+    CreateTooltipControl();
     AddAboutItemToSystemMenu();
     ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon_));
     ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon_));
@@ -173,6 +174,7 @@ bool CDravenlokDlg::OnInitDialog() {
 
     ShowStartupType();
     ShowProxySettingsSet(!settings_->ReadString("IE", "proxyServer").empty());
+    RegisterTooltips();
     ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 
     // Only the exact text "1" minimises at start; the check box itself always writes 1 or 0.

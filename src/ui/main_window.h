@@ -42,6 +42,7 @@ public:
     CInternetOptions* Settings() const { return settings_.get(); }
     const CLabel& StatusLabel() const { return statusLabel_; }
     const CLabel& ProxySettingsLabel() const { return proxySettingsLabel_; }
+    HWND Tooltip() const { return tooltip_; }
 
 protected:
     bool OnInitDialog() override;
@@ -144,11 +145,17 @@ private:
                                     const std::string& newPort);
     void EnableForwardingButtons(bool enable);
 
+    // Tooltips
+    void CreateTooltipControl();
+    void RegisterTooltips();
+    void SetTooltip(int controlId, const std::string& text);
+
     // Steps provided by the tray icon.
     void SetTrayIcon(bool privacyOn);
     void SetTrayPrivacyState(bool privacyOn);
 
     HICON appIcon_;
+    HWND tooltip_ = nullptr;
     std::unique_ptr<CInternetOptions> settings_;
     std::string executableDirectory_;
     std::string currentAccountName_;

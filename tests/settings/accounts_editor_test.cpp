@@ -129,6 +129,25 @@ TEST_F(AccountsEditorTest, TheModesEnableTheirControls) {
     EXPECT_FALSE(Enabled(IDC_USER_NAME));
 }
 
+TEST_F(AccountsEditorTest, TheEditButtonsTipFollowsTheMode) {
+    Start();
+    EXPECT_EQ(TooltipText(IDC_EDIT_SAVE), "Edit the current account");
+    Click(IDC_NEW_ACCOUNT);
+    EXPECT_EQ(TooltipText(IDC_EDIT_SAVE), "Save the modifications");
+    Click(IDC_CANCEL_EDIT);
+    EXPECT_EQ(TooltipText(IDC_EDIT_SAVE), "Edit the current account");
+    Click(IDC_EDIT_SAVE);
+    EXPECT_EQ(TooltipText(IDC_EDIT_SAVE), "Save the modifications");
+    Type(IDC_SERVER_NAME, "alpha");
+    Type(IDC_USER_NAME, "joe");
+    Type(IDC_PASSWORD, "pw");
+    Type(IDC_SERVER_PORT, "22");
+    Click(IDC_EDIT_SAVE);
+    EXPECT_EQ(TooltipText(IDC_EDIT_SAVE), "Edit the current account");
+    // Changing a tip does not add a second tool for the button.
+    EXPECT_EQ(::SendMessageA(window->Tooltip(), TTM_GETTOOLCOUNT, 0, 0), 14);
+}
+
 TEST_F(AccountsEditorTest, AnEmptySaveAsksOnlyForTheServerName) {
     Start();
     Click(IDC_NEW_ACCOUNT);

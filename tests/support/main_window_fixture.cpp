@@ -2,6 +2,8 @@
 
 #include "settings/settings_file.h"
 
+#include <commctrl.h>
+
 void MainWindowFixture::StartWindow(const std::string& settings) {
     if (!settings.empty())
         files.WriteSettings(settings);
@@ -41,4 +43,17 @@ bool MainWindowFixture::Checked(int id) const {
 
 std::string MainWindowFixture::Setting(const std::string& section, const std::string& key) const {
     return CInternetOptions(files.File("Marrowin.ini")).ReadString(section, key);
+}
+
+std::string MainWindowFixture::TooltipText(int id) const {
+    char text[512] = {};
+    TOOLINFOA tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = *window;
+    tool.uId = reinterpret_cast<UINT_PTR>(Item(id));
+    if (!::SendMessageA(window->Tooltip(), TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&tool)))
+        return "<none>";
+    tool.lpszText = text;
+    ::SendMessageA(window->Tooltip(), TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&tool));
+    return text;
 }

@@ -29,6 +29,8 @@ protected:
     bool Checked(int id) const;
     bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)) != FALSE; }
     bool Visible() const { return ::IsWindowVisible(*window) != FALSE; }
+    // The text of the control's tooltip, or "<none>".
+    std::string TooltipText(int id) const;
     // A value of the settings file, read as the program reads it.
     std::string Setting(const std::string& section, const std::string& key) const;
 

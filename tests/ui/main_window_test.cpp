@@ -12,6 +12,8 @@
 #include "support/tray_menu.h"
 #include "tunnel/client_contract.h"
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -298,6 +300,25 @@ TEST_F(MainWindowTest, TheSystemMenuCarriesTheAboutItem) {
     });
     ::SendMessageA(*window, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
     EXPECT_TRUE(aboutShown);
+}
+
+TEST_F(MainWindowTest, ButtonsAndOptionsCarryTheirTips) {
+    Start("");
+    EXPECT_EQ(TooltipText(IDC_NEW_ACCOUNT), "Add a new account");
+    EXPECT_EQ(TooltipText(IDC_USE_IE_PROXY),
+              "Set the Internet Explorer to use the configured proxy [recommanded]");
+    EXPECT_EQ(TooltipText(IDC_MINIMIZE),
+              "When the proram starts the program window is minimized to icon tray");
+    EXPECT_EQ(TooltipText(IDC_CANCEL_EDIT), "Cancels the current action");
+    EXPECT_EQ(TooltipText(IDC_START), "<none>");
+    // The width set for the last tip stays: that of "Cancels the current action", so the
+    // long tips wrap.
+    LRESULT width = ::SendMessageA(window->Tooltip(), TTM_GETMAXTIPWIDTH, 0, 0);
+    HDC dc = ::GetDC(*window);
+    TEXTMETRICA metrics = {};
+    ::GetTextMetricsA(dc, &metrics);
+    ::ReleaseDC(*window, dc);
+    EXPECT_EQ(width, 26 * metrics.tmAveCharWidth);
 }
 
 TEST_F(MainWindowTest, TheClientsMessagesAreAnsweredZeroAndF1IsSwallowed) {

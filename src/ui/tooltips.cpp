@@ -1,0 +1,70 @@
+// The main window's tooltips: one tooltip control owned by the window, a tip for each button
+// and option that needs one, and the tip of Edit/Save that follows the accounts editor's mode.
+#include "resource.h"
+#include "ui/main_window.h"
+
+#include <commctrl.h>
+
+namespace {
+
+const struct {
+    int control;
+    const char* text;
+} kTooltips[] = {
+    {IDC_NEW_ACCOUNT, "Add a new account"},
+    {IDC_DELETE_ACCOUNT, "Delete current account"},
+    {IDC_SET_DEFAULT, "Set current account as the default account"},
+    {IDC_EDIT_SAVE, "Edit the current account"},
+    {IDC_ADD_FORWARDING, "Add the port forwarding to the list"},
+    {IDC_DELETE_FORWARDING, "Delete the selected forwarding"},
+    {IDC_USE_IE_PROXY, "Set the Internet Explorer to use the configured proxy [recommanded]"},
+    {IDC_CONFIGURE_PROXY, "Configure the proxy that can be set for Internet Explorer"},
+    {IDC_NO_JAVA, "Prevents Java/Javascript to run in Internet Explorer [recommanded]"},
+    {IDC_NO_ACTIVEX, "Prevents ActiveX content to run in Internet Explorer"},
+    {IDC_START_WITH_WINDOWS, "Select Marrowin's autorun mode"},
+    {IDC_AUTOSTART, "Start the default account upon Marrowin start"},
+    {IDC_MINIMIZE, "When the proram starts the program window is minimized to icon tray"},
+    {IDC_CANCEL_EDIT, "Cancels the current action"},
+};
+
+} // namespace
+
+void CDravenlokDlg::CreateTooltipControl() {
+    tooltip_ = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    if (tooltip_)
+        ::SendMessageA(tooltip_, TTM_ACTIVATE, TRUE, 0);
+}
+
+void CDravenlokDlg::RegisterTooltips() {
+    for (const auto& tip : kTooltips)
+        SetTooltip(tip.control, tip.text);
+}
+
+// Adds the control's tip, or changes its text; then, as after every tip, the tip width becomes
+// that of this text in average characters, so long tips wrap.
+void CDravenlokDlg::SetTooltip(int controlId, const std::string& text) {
+    if (!tooltip_)
+        return;
+    TOOLINFOA tool = {};
+    tool.cbSize = sizeof(tool);
+    // The tooltip subclasses the control, so it sees the mouse messages without the
+    // program relaying them.
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = Handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(Item(controlId));
+    tool.lpszText = const_cast<char*>(text.c_str());
+    TOOLINFOA existing = tool;
+    existing.lpszText = nullptr;
+    bool known = ::SendMessageA(tooltip_, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&existing));
+    ::SendMessageA(tooltip_, known ? TTM_UPDATETIPTEXTA : TTM_ADDTOOLA, 0,
+                   reinterpret_cast<LPARAM>(&tool));
+
+    HDC dc = ::GetDC(Handle());
+    TEXTMETRICA metrics = {};
+    ::GetTextMetricsA(dc, &metrics);
+    ::ReleaseDC(Handle(), dc);
+    ::SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0,
+                   static_cast<LPARAM>(text.size()) * metrics.tmAveCharWidth);
+}
