@@ -61,9 +61,12 @@ void CDravenlokDlg::FillForwardingList() {
     // Without this the visible list repaints after every row, which makes filling thousands
     // of rows take seconds.
     ::SendMessageA(forwardingList_, WM_SETREDRAW, FALSE, 0);
+    ValuesBySection forwardings = settings_->ReadKeyOfEverySection("forwardings");
     for (const std::string& account : settings_->AccountNames()) {
-        for (const Forwarding& forwarding :
-             ParseSettingsForwardings(settings_->ReadString(account, "forwardings")))
+        auto found = forwardings.find(account);
+        if (found == forwardings.end())
+            continue;
+        for (const Forwarding& forwarding : ParseSettingsForwardings(found->second))
             AppendForwardingRow(forwardingList_, account, forwarding);
     }
     ::SendMessageA(forwardingList_, WM_SETREDRAW, TRUE, 0);

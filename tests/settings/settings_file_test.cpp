@@ -144,6 +144,27 @@ TEST_F(SettingsFileTest, RenamingAnAccountMovesExactlyItsFourKeys) {
     EXPECT_EQ(options.ReadString("beta", "username"), "ann");
 }
 
+// The one-pass read of a key in every section must agree with reading it section by section.
+TEST_F(SettingsFileTest, AKeyReadInEverySectionAtOnceAgreesWithReadingEachSection) {
+    WriteWholeFile(path, "[tunnel]\r\nservers=alpha,Beta,gamma,delta,\r\n"
+                         "[alpha]\r\nforwardings=25:localhost:25:SMTP,\r\n"
+                         "[ beta ]\r\n  FORWARDINGS =  110:localhost:110:POP3,  \r\n"
+                         "[gamma]\r\nusername=joe\r\nforwardings=\"1:a:1:quoted,\"\r\n"
+                         "forwardings=2:b:2:second key,\r\n"
+                         "[ALPHA]\r\nforwardings=3:c:3:second section,\r\n"
+                         "[delta]\r\nforwardings=\r\n"
+                         "[epsilon]\r\nport=22\r\n");
+    ValuesBySection all = options.ReadKeyOfEverySection("Forwardings");
+    for (const char* section : {"alpha", "Beta", "gamma", "delta"}) {
+        ASSERT_TRUE(all.count(section)) << section;
+        EXPECT_EQ(all[section], options.ReadString(section, "forwardings")) << section;
+    }
+    EXPECT_EQ(all["ALPHA"], "25:localhost:25:SMTP,");
+    EXPECT_EQ(all.count("epsilon"), 0u);
+    EXPECT_EQ(all.count("tunnel"), 0u);
+    EXPECT_TRUE(CInternetOptions(folder.File("missing.ini")).ReadKeyOfEverySection("x").empty());
+}
+
 TEST_F(SettingsFileTest, DeletingASectionRemovesAllItsKeys) {
     options.WriteString("alpha", "username", "joe");
     options.WriteString("alpha", "port", "8080");
