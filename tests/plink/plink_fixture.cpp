@@ -9,7 +9,6 @@
 #include <winsock2.h>
 
 #include <algorithm>
-#include <sstream>
 
 namespace {
 
@@ -148,15 +147,7 @@ bool StandInSshFolder::WasStarted() const {
 }
 
 std::vector<std::string> StandInSshFolder::Record() const {
-    std::istringstream in(ReadWholeFile(folder_.File(kRecordFile)));
-    std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
+    return ReadLines(folder_.File(kRecordFile));
 }
 
 std::vector<std::string> StandInSshFolder::Values(const std::string& name) const {

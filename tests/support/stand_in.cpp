@@ -1,20 +1,14 @@
 // Helpers around the scripted stand-in SSH client; see stand_in.h.
 #include "support/stand_in.h"
 
+#include "support/marrowin_process.h"
 #include "support/scripted_user.h"
 #include "support/temp_folder.h"
 
 #include <sstream>
 
 std::string StandInProgramPath() {
-    // CMake gives the Linux path of the built program; Wine maps the root of the Linux file
-    // system to drive Z:.
-    std::string path = "Z:" + std::string(STAND_IN_PLINK_PATH);
-    for (char& c : path) {
-        if (c == '/')
-            c = '\\';
-    }
-    return path;
+    return WinePath(STAND_IN_PLINK_PATH);
 }
 
 bool CopyStandInTo(const std::string& folder) {
@@ -30,15 +24,7 @@ void WriteStandInScript(const std::string& folder, const std::vector<std::string
 }
 
 std::vector<std::string> ReadStandInRecord(const std::string& folder) {
-    std::istringstream in(ReadWholeFile(folder + "\\" + kStandInRecordFile));
-    std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
+    return ReadLines(folder + "\\" + kStandInRecordFile);
 }
 
 std::string RecordedValue(const std::vector<std::string>& record, const std::string& name) {

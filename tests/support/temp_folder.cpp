@@ -34,6 +34,18 @@ std::string ReadWholeFile(const std::string& path) {
     return contents.str();
 }
 
+std::vector<std::string> ReadLines(const std::string& path) {
+    std::istringstream in(ReadWholeFile(path));
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
 void WriteWholeFile(const std::string& path, const std::string& contents) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << contents;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class TempFolder {
 public:
@@ -19,6 +20,8 @@ private:
 
 bool FileExists(const std::string& path);
 std::string ReadWholeFile(const std::string& path);
+// The file's lines without their line ends; none when the file is missing.
+std::vector<std::string> ReadLines(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& contents);
 void DeleteFileIfPresent(const std::string& path);
 // Removes a folder and everything below it.
