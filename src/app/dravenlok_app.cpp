@@ -1,6 +1,7 @@
 // Start-up of the application object: working directory, tray icon, main window.
 #include "app/dravenlok_app.h"
 
+#include "controls/look.h"
 #include "resource.h"
 #include "ui/main_window.h"
 
@@ -12,7 +13,7 @@ void CDravenlokApp::CreateTrayIcon() {
     // The old icon goes first, so that at no time are two shown.
     trayIcon_.reset();
     HICON privacyOff = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PRIVACY_OFF));
-    trayIcon_ = std::make_unique<CMenuTrayIcon>("Marrowin", privacyOff, IDR_TRAY_MENU,
+    trayIcon_ = std::make_unique<CMenuTrayIcon>(kProgramName, privacyOff, IDR_TRAY_MENU,
                                                 ID_TRAY_RESTORE, false);
 }
 
@@ -29,6 +30,7 @@ bool CDravenlokApp::InitInstance() {
     SetMainWindow(&mainWindow);
 
     CreateTrayIcon();
+    mainWindow.SetTrayIcon(TrayIcon());
     mainWindow.DoModal();
     DestroyTrayIcon();
 

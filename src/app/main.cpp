@@ -1,6 +1,6 @@
 // Entry point of Marrowin.exe. Static initialisation runs in this order: the client's
 // messages are registered, the single-instance check runs, the application object is made.
-#include "app/client_messages.h"
+#include "tunnel/client_messages.h"
 #include "app/dravenlok_app.h"
 #include "app/single_instance.h"
 

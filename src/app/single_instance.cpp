@@ -1,5 +1,7 @@
 #include "app/single_instance.h"
 
+#include "controls/look.h"
+
 #include <windows.h>
 
 bool AnotherInstanceRuns(const char* mutexName) {
@@ -10,7 +12,7 @@ bool AnotherInstanceRuns(const char* mutexName) {
 }
 
 void BringRunningInstanceToFront() {
-    HWND window = ::FindWindowA("#32770", "Marrowin");
+    HWND window = ::FindWindowA("#32770", kProgramName);
     if (!window)
         return;
     ::SetForegroundWindow(window);

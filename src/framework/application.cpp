@@ -1,5 +1,7 @@
 #include "framework/application.h"
 
+#include "framework/user_seam.h"
+
 #include <mbstring.h>
 
 namespace fw {
@@ -34,6 +36,8 @@ int Application::Run() {
 }
 
 bool ShowHelpTopic(HWND owner, const std::string& helpFile, DWORD contextId) {
+    if (UserSeam* user = InstalledUserSeam())
+        return user->OpenHelpTopic(owner, helpFile, contextId);
     static HMODULE viewer = ::LoadLibraryA("hhctrl.ocx");
     if (!viewer)
         return false;

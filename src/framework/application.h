@@ -37,7 +37,7 @@ private:
 };
 
 // Opens the HTML help file at the topic with the given context id; false when the help viewer
-// is not available or refuses.
+// is not available or refuses. Goes through the user seam like message boxes.
 bool ShowHelpTopic(HWND owner, const std::string& helpFile, DWORD contextId);
 
 // The folder of the running executable: its full path cut before the last backslash, or the

@@ -35,7 +35,12 @@ bool ReturnsResultDirectly(UINT message) {
 Dialog::Dialog(UINT templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
 
 Dialog::~Dialog() {
-    if (hwnd_ && !modal_)
+    if (!hwnd_)
+        return;
+    // The messages sent while the window is destroyed must not reach an object that is
+    // already half gone: the window forgets the object first.
+    ::SetWindowLongPtrA(hwnd_, DWLP_USER, 0);
+    if (!modal_)
         ::DestroyWindow(hwnd_);
 }
 
@@ -105,7 +110,13 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         self->hwnd_ = nullptr;
         return FALSE;
     }
-    return self->Route(message, wParam, lParam);
+    // Nothing thrown may cross into the system's code that called this procedure: a handler
+    // that fails (out of memory, say) leaves the message unhandled instead.
+    try {
+        return self->Route(message, wParam, lParam);
+    } catch (...) {
+        return FALSE;
+    }
 }
 
 INT_PTR Dialog::Route(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -1,4 +1,4 @@
-// The one place where the program meets its user through message boxes and modal runs.
+// The one place where the program meets its user through message boxes, modal runs and help.
 // The program always goes through here; a test installs a scripted user in place of the real one.
 #pragma once
 
@@ -19,6 +19,8 @@ public:
     // Called once inside the modal loop of every dialog run with DoModal, after its
     // initialisation. The user acts there and normally ends the dialog.
     virtual void ActInDialog(Dialog& dialog) = 0;
+    // Takes the place of the help viewer opened at a topic; returns whether it was shown.
+    virtual bool OpenHelpTopic(HWND owner, const std::string& helpFile, DWORD contextId) = 0;
 };
 
 // nullptr restores the real user.

@@ -59,7 +59,12 @@ LRESULT CALLBACK Window::StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam
         self->hwnd_ = nullptr;
         return ::DefWindowProcA(hwnd, message, wParam, lParam);
     }
-    return self->WindowProc(message, wParam, lParam);
+    // Nothing thrown may cross into the system's code that called this procedure.
+    try {
+        return self->WindowProc(message, wParam, lParam);
+    } catch (...) {
+        return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    }
 }
 
 } // namespace fw

@@ -73,6 +73,12 @@ std::string SessionEntry(const Forwarding& forwarding) {
            forwarding.targetPort + ",";
 }
 
+std::vector<Forwarding> DefaultForwardings(const std::string& serverPort) {
+    return {{"25", "localhost", "25", "SMTP"},
+            {"110", "localhost", "110", "POP3"},
+            {"50000", "localhost", serverPort, "IE Proxy"}};
+}
+
 std::string DefaultSettingsForwardings(const std::string& serverPort) {
     return "25:localhost:25:SMTP,110:localhost:110:POP3,50000:localhost:" + serverPort +
            ":IE Proxy,";

@@ -25,6 +25,7 @@ std::string SessionEntry(const Forwarding& forwarding);
 
 // What a new account starts with: SMTP on 25, POP3 on 110, and local 50000 to the proxy
 // service at the account's server port.
+std::vector<Forwarding> DefaultForwardings(const std::string& serverPort);
 std::string DefaultSettingsForwardings(const std::string& serverPort);
 std::string DefaultSessionForwardings(const std::string& serverPort);
 

@@ -1,5 +1,7 @@
+// The removal confirmation: the account is removed only when the user types OK.
 #include "settings/server_remove_dialog.h"
 
+#include "controls/look.h"
 #include "framework/user_seam.h"
 #include "resource.h"
 
@@ -26,7 +28,7 @@ void CServerRemove::OnOK() {
         EndDialog(IDOK);
         return;
     }
-    fw::ShowMessageBox(Handle(), "Please type OK for removal !", "Marrowin", MB_OK | MB_ICONSTOP);
+    fw::ShowMessageBox(Handle(), "Please type OK for removal !", kProgramName, MB_OK | MB_ICONSTOP);
     confirmation_.SetText("");
     ::SetFocus(confirmation_);
 }

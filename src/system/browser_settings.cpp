@@ -1,10 +1,9 @@
 // Browser settings: the per-connection proxy through WinINet, the security-zone values that
-// switch ActiveX and Java/JavaScript off and on, the registry proxy values reset at quit, and
-// the main window's three check boxes for them.
+// switch ActiveX and Java/JavaScript off and on, and the registry proxy values reset at quit.
 #include "system/browser_settings.h"
 
+#include "framework/owners.h"
 #include "system/registry_reader.h"
-#include "ui/main_window.h"
 
 #include <wininet.h>
 
@@ -35,11 +34,11 @@ void SetDword(HKEY key, const char* name, DWORD value) {
 template <typename WriteValues> void ForEachZone(WriteValues writeValues) {
     for (int zone = 0; zone < kZoneCount; ++zone) {
         std::string path = kZonesKey + std::to_string(zone);
-        HKEY key;
-        if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_WRITE, &key) != ERROR_SUCCESS)
+        fw::RegKey key;
+        if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_WRITE, key.Receive()) !=
+            ERROR_SUCCESS)
             continue;
-        writeValues(key);
-        ::RegCloseKey(key);
+        writeValues(key.Get());
     }
 }
 
@@ -105,42 +104,10 @@ void RegistryReader::SetJavaDisabled(int disabled) const {
 }
 
 void RegistryReader::ResetRegistryProxy() const {
-    HKEY key;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kInternetSettingsKey, 0, KEY_WRITE, &key) !=
+    fw::RegKey key;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kInternetSettingsKey, 0, KEY_WRITE, key.Receive()) !=
         ERROR_SUCCESS)
         return;
     SetDword(key, "ProxyEnable", 0);
     ::RegSetValueExA(key, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
-    ::RegCloseKey(key);
-}
-
-void CDravenlokDlg::OnUseBrowserProxyOption() {
-    useBrowserProxy_ = useBrowserProxyBox_.IsChecked();
-    ApplyBrowserProxyOption(useBrowserProxy_);
-}
-
-void CDravenlokDlg::ApplyBrowserProxyOption(bool on) {
-    settings_->WriteFlag("IE", "setIEproxy", on);
-    // The port is not checked: with none stored the proxy becomes "127.0.0.1:".
-    SetConnectionProxy(BrowserConnectionName(), settings_->ReadString("IE", "proxyport"), on);
-}
-
-// The named connection when the connection type is 2, otherwise the LAN settings.
-std::string CDravenlokDlg::BrowserConnectionName() const {
-    return connectionType_ == 2 ? settings_->ReadString("IE", "connectionName") : std::string();
-}
-
-void CDravenlokDlg::OnNoActiveXOption() {
-    bool off = noActiveXBox_.IsChecked();
-    settings_->WriteFlag("IE", "noactivecontent", off);
-    if (off)
-        RegistryReader().DisableActiveX();
-    else
-        RegistryReader().RestoreActiveX();
-}
-
-void CDravenlokDlg::OnNoJavaOption() {
-    bool off = noJavaBox_.IsChecked();
-    RegistryReader().SetJavaDisabled(off ? 1 : 0);
-    settings_->WriteString("IE", "noJavascript", off ? "1" : "0");
 }

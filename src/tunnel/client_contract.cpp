@@ -1,3 +1,4 @@
+// The command line given to the SSH client, and the start and stop of its process.
 #include "tunnel/client_contract.h"
 
 #include <vector>
@@ -20,8 +21,7 @@ std::string LaunchFailureText(const std::string& programPath, DWORD errorCode) {
 }
 
 bool LaunchClient(const std::string& programPath, const std::string& arguments,
-                  const std::string& workingFolder, PROCESS_INFORMATION& process,
-                  DWORD& errorCode) {
+                  const std::string& workingFolder, fw::ProcessHandles& process, DWORD& errorCode) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -29,25 +29,24 @@ bool LaunchClient(const std::string& programPath, const std::string& arguments,
     std::vector<char> commandLine(arguments.begin(), arguments.end());
     commandLine.push_back('\0');
 
-    process = PROCESS_INFORMATION{};
+    process.Reset();
+    PROCESS_INFORMATION started = {};
     if (!::CreateProcessA(
             programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-            nullptr, workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &process)) {
+            nullptr, workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &started)) {
         errorCode = ::GetLastError();
-        process = PROCESS_INFORMATION{};
         return false;
     }
+    process = fw::ProcessHandles(started);
     errorCode = 0;
     return true;
 }
 
-void StopClientProcess(PROCESS_INFORMATION& process) {
-    if (!process.hProcess)
+void StopClientProcess(fw::ProcessHandles& process) {
+    if (!process)
         return;
-    ::PostThreadMessageA(process.dwThreadId, WM_QUIT, 0, 0);
+    ::PostThreadMessageA(process.ThreadId(), WM_QUIT, 0, 0);
     ::Sleep(500);
-    ::TerminateProcess(process.hProcess, 0);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    process = PROCESS_INFORMATION{};
+    ::TerminateProcess(process.Process(), 0);
+    process.Reset();
 }

@@ -3,6 +3,8 @@
 // registered messages.
 #pragma once
 
+#include "framework/owners.h"
+
 #include <windows.h>
 
 #include <string>
@@ -21,7 +23,7 @@ std::string LaunchFailureText(const std::string& programPath, DWORD errorCode);
 // environment and the given working folder. On failure returns false with the system error
 // code and leaves `process` empty.
 bool LaunchClient(const std::string& programPath, const std::string& arguments,
-                  const std::string& workingFolder, PROCESS_INFORMATION& process, DWORD& errorCode);
+                  const std::string& workingFolder, fw::ProcessHandles& process, DWORD& errorCode);
 // Asks the client's main thread to quit, gives it 500 ms, then terminates it with exit code 0
-// and closes both handles. Does nothing when no process handle is held.
-void StopClientProcess(PROCESS_INFORMATION& process);
+// and closes both handles. Does nothing when no process is held.
+void StopClientProcess(fw::ProcessHandles& process);

@@ -1,27 +1,23 @@
 // The grey look of the tunnel's notices and the colour requests of their controls.
 #include "tunnel/notice_dialog.h"
 
+#include "controls/look.h"
+
 namespace {
 
-const COLORREF kHeadingRed = RGB(255, 0, 0);
-const COLORREF kTextBlack = RGB(0, 0, 0);
 const int kHeadingHeight = 16;
 const int kTextHeight = 14;
 
 } // namespace
 
 NoticeDialog::NoticeDialog(UINT templateId, HWND parent)
-    : fw::Dialog(templateId, parent), background_(::CreateSolidBrush(kBackground)) {
+    : fw::Dialog(templateId, parent), background_(::CreateSolidBrush(kWindowGrey)) {
     auto colour = [this](WPARAM w, LPARAM l) {
         return OnCtlColor(reinterpret_cast<HDC>(w), reinterpret_cast<HWND>(l));
     };
     OnMessage(WM_CTLCOLORDLG, colour);
     OnMessage(WM_CTLCOLORSTATIC, colour);
     OnMessage(WM_CTLCOLORBTN, colour);
-}
-
-NoticeDialog::~NoticeDialog() {
-    ::DeleteObject(background_);
 }
 
 const CLabel* NoticeDialog::Label(int id) const {
@@ -37,8 +33,8 @@ void NoticeDialog::DoDataExchange() {
         entry.label->Bind(Handle(), entry.id);
         entry.label->SetFontBold(entry.heading)
             .SetFontSize(entry.heading ? kHeadingHeight : kTextHeight)
-            .SetTextColor(entry.heading ? kHeadingRed : kTextBlack)
-            .SetBkColor(kBackground);
+            .SetTextColor(entry.heading ? kAlertRed : kTextBlack)
+            .SetBkColor(kWindowGrey);
     }
 }
 
@@ -48,5 +44,5 @@ LRESULT NoticeDialog::OnCtlColor(HDC dc, HWND control) const {
             return reinterpret_cast<LRESULT>(entry.label->OnCtlColor(dc));
     }
     ::SetBkMode(dc, TRANSPARENT);
-    return reinterpret_cast<LRESULT>(background_);
+    return reinterpret_cast<LRESULT>(background_.Get());
 }

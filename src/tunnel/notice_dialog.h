@@ -2,21 +2,19 @@
 // TOR relay warning: the program's grey behind everything, a red bold heading and black text.
 #pragma once
 
+#include "controls/label.h"
 #include "framework/dialog.h"
-#include "ui/label.h"
+#include "framework/owners.h"
 
 #include <vector>
 
 class NoticeDialog : public fw::Dialog {
 public:
-    static constexpr COLORREF kBackground = RGB(214, 211, 206);
-
     // The label with this control id, or nullptr.
     const CLabel* Label(int id) const;
 
 protected:
     NoticeDialog(UINT templateId, HWND parent);
-    ~NoticeDialog() override;
 
     // Called from the constructor: the label is bound and styled when the dialog binds its
     // controls.
@@ -34,6 +32,6 @@ private:
 
     LRESULT OnCtlColor(HDC dc, HWND control) const;
 
-    HBRUSH background_;
+    fw::Brush background_;
     std::vector<LabelEntry> labels_;
 };

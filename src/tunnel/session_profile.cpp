@@ -2,6 +2,8 @@
 // and reading, patching, renaming and deleting those sessions under HKEY_CURRENT_USER.
 #include "system/registry_reader.h"
 
+#include "controls/look.h"
+#include "framework/owners.h"
 #include "framework/user_seam.h"
 
 #include <cstring>
@@ -209,24 +211,6 @@ const RecordValue kSessionRecord[] = {
     {"CJKAmbigWide", REG_DWORD, nullptr, 1},
 };
 
-// Closes the key however the operation ends.
-class KeyHolder {
-public:
-    KeyHolder() = default;
-    ~KeyHolder() {
-        if (key_)
-            ::RegCloseKey(key_);
-    }
-    KeyHolder(const KeyHolder&) = delete;
-    KeyHolder& operator=(const KeyHolder&) = delete;
-
-    HKEY* Receive() { return &key_; }
-    HKEY Get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
-
 void SetString(HKEY key, const char* valueName, const std::string& text) {
     ::RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                      static_cast<DWORD>(text.size() + 1));
@@ -259,7 +243,7 @@ std::string SessionPath(const std::string& sessionName) {
 
 void RegistryReader::WriteSessionProfile(const std::string& sessionName, const std::string& host,
                                          const std::string& userName) const {
-    KeyHolder key;
+    fw::RegKey key;
     if (::RegCreateKeyExA(HKEY_CURRENT_USER, SessionPath(sessionName).c_str(), 0, nullptr,
                           REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key.Receive(),
                           nullptr) != ERROR_SUCCESS)
@@ -279,7 +263,7 @@ void RegistryReader::WriteSessionProfile(const std::string& sessionName, const s
 }
 
 std::string RegistryReader::ReadPortForwardings(const std::string& sessionName) const {
-    KeyHolder key;
+    fw::RegKey key;
     if (::RegOpenKeyExA(HKEY_CURRENT_USER, SessionPath(sessionName).c_str(), 0, KEY_ALL_ACCESS,
                         key.Receive()) != ERROR_SUCCESS)
         return "";
@@ -309,7 +293,7 @@ std::string RegistryReader::ReadPortForwardings(const std::string& sessionName) 
 void RegistryReader::WritePortForwardings(const std::string& sessionName,
                                           const std::string& forwardings) const {
     // Opened, never created: a session that was not written has nothing to take forwardings.
-    KeyHolder key;
+    fw::RegKey key;
     if (::RegOpenKeyExA(HKEY_CURRENT_USER, SessionPath(sessionName).c_str(), 0, KEY_ALL_ACCESS,
                         key.Receive()) == ERROR_SUCCESS)
         SetString(key.Get(), "PortForwardings", forwardings);
@@ -318,20 +302,20 @@ void RegistryReader::WritePortForwardings(const std::string& sessionName,
 void RegistryReader::WriteRegistryString(HKEY root, const std::string& subkey,
                                          const std::string& valueName,
                                          const std::string& text) const {
-    KeyHolder key;
+    fw::RegKey key;
     if (::RegOpenKeyExA(root, subkey.c_str(), 0, KEY_SET_VALUE, key.Receive()) == ERROR_SUCCESS)
         SetString(key.Get(), valueName.c_str(), text);
 }
 
 void RegistryReader::DeleteSessionProfile(const std::string& sessionName) const {
-    KeyHolder sessions;
+    fw::RegKey sessions;
     // An empty name would address the sessions key itself, which holds every account's session.
     bool deleted = !sessionName.empty() &&
                    ::RegOpenKeyExA(HKEY_CURRENT_USER, kSessionsKey, 0, KEY_ALL_ACCESS,
                                    sessions.Receive()) == ERROR_SUCCESS &&
                    ::RegDeleteKeyA(sessions.Get(), sessionName.c_str()) == ERROR_SUCCESS;
     if (!deleted)
-        fw::ShowMessageBox(nullptr, "Can't delete the registry key!", "Marrowin", MB_OK);
+        fw::ShowMessageBox(nullptr, "Can't delete the registry key!", kProgramName, MB_OK);
 }
 
 void RegistryReader::RecreateSessionProfile(const std::string& oldName, const std::string& newName,

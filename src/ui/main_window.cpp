@@ -1,15 +1,15 @@
+// The main window's start-up, its settings panel, the options that only write the settings
+// file, Help, About, the web pages, hiding instead of closing, Quit and the tray icon.
 #include "ui/main_window.h"
 
-#include "app/client_messages.h"
-#include "app/dravenlok_app.h"
+#include "controls/look.h"
 #include "framework/application.h"
 #include "framework/user_seam.h"
 #include "resource.h"
-#include "settings/password_scrambling.h"
-#include "system/browser_settings.h"
 #include "system/registry_reader.h"
-#include "tunnel/client_contract.h"
+#include "tunnel/client_messages.h"
 #include "ui/about_box.h"
+#include "ui/tray_icon.h"
 
 #include <shellapi.h>
 
@@ -20,10 +20,6 @@ namespace {
 const UINT_PTR kHideTimer = 500;
 const UINT_PTR kTrayRefreshTimer = 501;
 const int kTrayRefreshTicks = 10;
-
-const COLORREF kRed = RGB(255, 0, 0);
-const COLORREF kBlack = RGB(0, 0, 0);
-const COLORREF kWindowGrey = RGB(214, 211, 206);
 
 // The window's rectangle as its placement records it.
 RECT PlacementRect(HWND window) {
@@ -88,12 +84,9 @@ CDravenlokDlg::CDravenlokDlg()
     });
 }
 
-CDravenlokDlg::~CDravenlokDlg() {
-    if (clientProcess_.hProcess) {
-        ::CloseHandle(clientProcess_.hThread);
-        ::CloseHandle(clientProcess_.hProcess);
-    }
-}
+// A client still held is let go, not stopped: the window of a test, say, goes before the
+// process ends.
+CDravenlokDlg::~CDravenlokDlg() = default;
 
 void CDravenlokDlg::DoDataExchange() {
     HWND dialog = Handle();
@@ -144,24 +137,24 @@ bool CDravenlokDlg::OnInitDialog() {
     ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon_));
     ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon_));
 
-    executableDirectory_ = fw::ExecutableFolder();
-    ::SetCurrentDirectoryA(executableDirectory_.c_str());
+    std::string folder = fw::ExecutableFolder();
+    tunnel_.SetFolder(folder);
+    ::SetCurrentDirectoryA(folder.c_str());
 
     MeasureWindowSizes();
     ::SetWindowPos(Handle(), HWND_TOP, 100, 100, collapsedWidth_, collapsedHeight_, SWP_SHOWWINDOW);
     settingsPanelOpen_ = false;
-    tunnelRunning_ = false;
 
     StyleLabels();
     SetUpForwardingList();
 
-    settings_ = std::make_unique<CInternetOptions>(executableDirectory_ + "\\Marrowin.ini");
-    settings_->LoadAccountNames();
-    defaultAccountName_ = settings_->ReadString("tunnel", "default");
+    accounts_.Open(folder + "\\Marrowin.ini");
+    accounts_.LoadNames();
+    defaultAccountName_ = accounts_.DefaultName();
     FillAccountsCombo();
     FillForwardingList();
-    defaultAccountName_ = settings_->ReadString("tunnel", "default");
-    connectionType_ = settings_->ReadInt("IE", "connectionType");
+    defaultAccountName_ = accounts_.DefaultName();
+    connectionType_ = accounts_.Settings().ReadInt("IE", "connectionType");
     SelectStartAccount();
 
     ReadOptionBoxes();
@@ -173,12 +166,12 @@ bool CDravenlokDlg::OnInitDialog() {
         SetTrayPrivacyState(false);
 
     ShowStartupType();
-    ShowProxySettingsSet(!settings_->ReadString("IE", "proxyServer").empty());
+    ShowProxySettingsSet(!accounts_.Settings().ReadString("IE", "proxyServer").empty());
     RegisterTooltips();
     ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 
     // Only the exact text "1" minimises at start; the check box itself always writes 1 or 0.
-    if (settings_->ReadString("Main", "minimize") == "1") {
+    if (accounts_.Settings().ReadString("Main", "minimize") == "1") {
         minimizeBox_.SetCheck(true);
         ::SetTimer(Handle(), kHideTimer, 50, nullptr);
     } else {
@@ -218,15 +211,17 @@ void CDravenlokDlg::MeasureWindowSizes() {
 }
 
 void CDravenlokDlg::StyleLabels() {
-    statusLabel_.SetFontBold(true).SetTextColor(kRed).SetFontSize(18).SetBkColor(kWindowGrey);
+    statusLabel_.SetFontBold(true).SetTextColor(kAlertRed).SetFontSize(18).SetBkColor(kWindowGrey);
     for (CLabel* heading : {&forwardingsHeading_, &serverSettingsHeading_, &versionLabel_})
-        heading->SetFontBold(true).SetTextColor(kBlack).SetBkColor(kWindowGrey);
-    proxySettingsLabel_.SetFontBold(true).SetTextColor(kBlack).SetFontSize(10).SetBkColor(
-        kWindowGrey);
+        heading->SetFontBold(true).SetTextColor(kTextBlack).SetBkColor(kWindowGrey);
+    proxySettingsLabel_.SetFontBold(true)
+        .SetTextColor(kTextBlack)
+        .SetFontSize(10)
+        .SetBkColor(kWindowGrey);
 }
 
 void CDravenlokDlg::FillAccountsCombo() {
-    for (const std::string& name : settings_->AccountNames())
+    for (const std::string& name : accounts_.Names())
         accountsCombo_.AddString(name);
 }
 
@@ -244,28 +239,30 @@ void CDravenlokDlg::SelectStartAccount() {
 }
 
 void CDravenlokDlg::ReadOptionBoxes() {
-    useBrowserProxy_ = settings_->ReadFlag("IE", "setIEproxy", false);
+    const CInternetOptions& settings = accounts_.Settings();
+    useBrowserProxy_ = settings.ReadFlag("IE", "setIEproxy", false);
     useBrowserProxyBox_.SetCheck(useBrowserProxy_);
-    autostartBox_.SetCheck(settings_->ReadFlag("Main", "autostart", false));
-    reconnectBox_.SetCheck(settings_->ReadFlag("Main", "reconnect", false));
-    torEnabled_ = settings_->ReadFlag("Main", "TOR", false);
+    autostartBox_.SetCheck(settings.ReadFlag("Main", "autostart", false));
+    reconnectBox_.SetCheck(settings.ReadFlag("Main", "reconnect", false));
+    torEnabled_ = settings.ReadFlag("Main", "TOR", false);
     torBox_.SetCheck(torEnabled_);
 }
 
 void CDravenlokDlg::ApplyStoredBrowserOptions() {
+    const CInternetOptions& settings = accounts_.Settings();
     if (useBrowserProxy_)
-        SetBrowserProxyForTunnel(true, settings_->ReadString("IE", "proxyport"));
-    noActiveXBox_.SetCheck(settings_->ReadFlag("IE", "NoActiveContent", false));
+        SetBrowserProxyForTunnel(true, settings.ReadString("IE", "proxyport"));
+    noActiveXBox_.SetCheck(settings.ReadFlag("IE", "NoActiveContent", false));
     if (noActiveXBox_.IsChecked())
         RegistryReader().DisableActiveX();
-    noJavaBox_.SetCheck(settings_->ReadFlag("IE", "NoJavascript", false));
+    noJavaBox_.SetCheck(settings.ReadFlag("IE", "NoJavascript", false));
     if (noJavaBox_.IsChecked())
         RegistryReader().SetJavaDisabled(1);
 }
 
 void CDravenlokDlg::ShowStartupType() {
     // Decimal conversion: empty or letters read as 0.
-    startupType_ = std::atoi(settings_->ReadString("Main", "startupType").c_str());
+    startupType_ = std::atoi(accounts_.Settings().ReadString("Main", "startupType").c_str());
     switch (startupType_) {
     case 0:
         startWithWindowsBox_.SetCheck(false);
@@ -285,7 +282,7 @@ void CDravenlokDlg::ShowStartupType() {
 // "Proxy settings: set" in black when a browser proxy account is set, else "not set" in red.
 void CDravenlokDlg::ShowProxySettingsSet(bool set) {
     proxySettingsLabel_.SetText(set ? "Proxy settings: set" : "Proxy settings: not set");
-    proxySettingsLabel_.SetTextColor(set ? kBlack : kRed);
+    proxySettingsLabel_.SetTextColor(set ? kTextBlack : kAlertRed);
 }
 
 void CDravenlokDlg::ToggleSettingsPanel() {
@@ -336,11 +333,11 @@ void CDravenlokDlg::ClearForwardingFields() {
 }
 
 void CDravenlokDlg::OnAutostartOption() {
-    settings_->WriteFlag("Main", "autostart", autostartBox_.IsChecked());
+    accounts_.Settings().WriteFlag("Main", "autostart", autostartBox_.IsChecked());
 }
 
 void CDravenlokDlg::OnMinimizeOption() {
-    settings_->WriteString("main", "minimize", minimizeBox_.IsChecked() ? "1" : "0");
+    accounts_.Settings().WriteString("main", "minimize", minimizeBox_.IsChecked() ? "1" : "0");
 }
 
 void CDravenlokDlg::OpenWebPage(const char* address) {
@@ -355,11 +352,11 @@ void CDravenlokDlg::ShowHelp() {
 
 void CDravenlokDlg::Quit() {
     int answer = fw::ShowMessageBox(Handle(), "Are you sure you want to quit Marrowin ?",
-                                    "Marrowin", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+                                    kProgramName, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     if (answer != IDYES)
         return;
     // The whole Stop, so that the browser's connection is set back to direct too.
-    if (tunnelRunning_)
+    if (tunnel_.IsRunning())
         StopTunnel();
     // Whatever the option boxes say, the browser is left as it was before Marrowin.
     RegistryReader registry;
@@ -416,22 +413,20 @@ void CDravenlokDlg::OnHideTimer() {
 // The shell may not be ready when the program starts with Windows: the icon is set again
 // every second for the first ten seconds.
 void CDravenlokDlg::OnTrayRefreshTimer() {
-    SetTrayIcon(tunnelRunning_);
+    ShowTrayPicture(tunnel_.IsRunning());
     if (++trayRefreshTicks_ >= kTrayRefreshTicks)
         ::KillTimer(Handle(), kTrayRefreshTimer);
 }
 
-// The tray icon belongs to the application; a window made without one has none to change.
-void CDravenlokDlg::SetTrayIcon(bool privacyOn) {
-    CDravenlokApp* app = CDravenlokApp::Instance();
-    if (!app || !app->TrayIcon())
+// The tray icon belongs to the application; a window given none has none to change.
+void CDravenlokDlg::ShowTrayPicture(bool privacyOn) {
+    if (!trayIcon_)
         return;
     int picture = privacyOn ? IDI_PRIVACY_ON : IDI_PRIVACY_OFF;
-    app->TrayIcon()->SetIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(picture)));
+    trayIcon_->SetIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(picture)));
 }
 
 void CDravenlokDlg::SetTrayPrivacyState(bool privacyOn) {
-    CDravenlokApp* app = CDravenlokApp::Instance();
-    if (app && app->TrayIcon())
-        app->TrayIcon()->SetPrivacyState(privacyOn);
+    if (trayIcon_)
+        trayIcon_->SetPrivacyState(privacyOn);
 }

@@ -1,17 +1,28 @@
 // CDravenlokDlg: the main window. A left strip with the privacy state and the main buttons,
 // and a settings panel that is shown by widening the window. It lives for the whole process
 // and hides itself instead of closing.
+//
+// The window is a view over the models it owns: the accounts (settings file and saved
+// sessions), the forwarding list, the tunnel's client process and the reconnect sequence.
+// Its handlers read the controls, ask a model and show the answer; the rules live in the
+// models. Its member bodies are in main_window.cpp (start-up, panel, options, Quit),
+// main_window_accounts.cpp (accounts editor and forwardings), main_window_tunnel.cpp (privacy
+// on and off, the client's reports, reconnect, TOR relay, browser options) and tooltips.cpp.
 #pragma once
 
+#include "controls/label.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
-#include "settings/settings_file.h"
-#include "ui/label.h"
+#include "settings/account_rules.h"
+#include "settings/account_store.h"
+#include "tunnel/reconnect_sequence.h"
+#include "tunnel/tunnel_controller.h"
+#include "ui/forwarding_list.h"
 
-#include <memory>
 #include <string>
 
 class CConnDlg;
+class CMenuTrayIcon;
 
 // Timers of the main window beside those of its start-up.
 const UINT_PTR kReconnectTimer = 10000;
@@ -28,21 +39,13 @@ public:
     CDravenlokDlg();
     ~CDravenlokDlg() override;
 
-    bool IsTunnelRunning() const { return tunnelRunning_; }
-    bool IsReconnectSequenceActive() const { return reconnectSequenceActive_; }
-    int RetryCounter() const { return retryCounter_; }
-    CConnDlg* StatusWindow() const { return statusWindow_; }
-    const PROCESS_INFORMATION& ClientProcess() const { return clientProcess_; }
-    bool IsSettingsPanelOpen() const { return settingsPanelOpen_; }
-    int HelpContextId() const { return helpContextId_; }
-    const std::string& ExecutableDirectory() const { return executableDirectory_; }
-    const std::string& CurrentAccountName() const { return currentAccountName_; }
-    const std::string& DefaultAccountName() const { return defaultAccountName_; }
-    int ConnectionType() const { return connectionType_; }
-    CInternetOptions* Settings() const { return settings_.get(); }
-    const CLabel& StatusLabel() const { return statusLabel_; }
-    const CLabel& ProxySettingsLabel() const { return proxySettingsLabel_; }
-    HWND Tooltip() const { return tooltip_; }
+    // The tray icon whose picture and check mark follow the privacy state; none by default.
+    void SetTrayIcon(CMenuTrayIcon* trayIcon) { trayIcon_ = trayIcon; }
+
+    // The models, for reading.
+    const AccountStore& Accounts() const { return accounts_; }
+    const TunnelController& Tunnel() const { return tunnel_; }
+    const ReconnectSequence& Reconnect() const { return reconnect_; }
 
 protected:
     bool OnInitDialog() override;
@@ -97,6 +100,7 @@ private:
     void StopClient();
     void SetBrowserProxyForTunnel(bool on, const std::string& port);
     void ShowPrivacyState(bool on, COLORREF onColor);
+    void ShowWindowAsMarrowin();
 
     // Reports of the SSH client and the reconnect sequence
     void OnConnectionEstablished();
@@ -104,7 +108,6 @@ private:
     void OnReconnectTimer();
     void OnClientWatchTimer();
     void OnReconnectOption();
-    void EndReconnectSequence();
 
     // TOR relay
     void OnTorOption();
@@ -117,9 +120,8 @@ private:
     void EditOrSave();
     int SaveNewAccount();
     int SaveEditedAccount();
-    bool CheckAccountFields();
-    bool CheckNewServerName(const std::string& name, const std::string& oldName);
-    bool CheckPasswordCanBeStored(const std::string& password);
+    AccountFields ReadAccountFields() const;
+    void ShowAccountFields(const Account& account);
     void SaveFieldValues();
     void EnableAccountEditing(EditorMode mode);
     void CancelEdit();
@@ -127,8 +129,13 @@ private:
     void RemoveAccount(const std::string& name);
     void SetDefaultAccount();
     void ShowProxySettingsSet(bool set);
+    // Shows the refusal's box, then empties and focuses its field; false when there was one.
+    bool Accept(const Verdict& verdict);
+    fw::Control* FieldControl(InputField field);
+    void SelectAccountItem(const std::string& name);
+    void RemoveAccountItem(const std::string& name);
 
-    // Port forwardings: the list of all accounts' forwardings and its two stored forms
+    // Port forwardings
     void SetUpForwardingList();
     void FillForwardingList();
     void MarkDefaultForwardings(const std::string& name);
@@ -136,13 +143,6 @@ private:
     void AddForwarding();
     void DeleteForwarding();
     LRESULT SelectForwarding();
-    // The rows of an account: renamed, removed, or their target port changed with the
-    // account's server port (the settings form and the list; the session form is the
-    // editor's).
-    void RenameForwardingAccount(const std::string& oldName, const std::string& newName);
-    void RemoveAccountForwardings(const std::string& name);
-    void ChangeForwardingTargetPort(const std::string& account, const std::string& oldPort,
-                                    const std::string& newPort);
     void EnableForwardingButtons(bool enable);
 
     // Tooltips
@@ -150,21 +150,22 @@ private:
     void RegisterTooltips();
     void SetTooltip(int controlId, const std::string& text);
 
-    // Steps provided by the tray icon.
-    void SetTrayIcon(bool privacyOn);
+    // The tray icon's picture and check mark.
+    void ShowTrayPicture(bool privacyOn);
     void SetTrayPrivacyState(bool privacyOn);
+
+    // The models
+    AccountStore accounts_;
+    TunnelController tunnel_;
+    ReconnectSequence reconnect_;
+    ForwardingList forwardingList_;
 
     HICON appIcon_;
     HWND tooltip_ = nullptr;
-    std::unique_ptr<CInternetOptions> settings_;
-    std::string executableDirectory_;
+    CMenuTrayIcon* trayIcon_ = nullptr;
+    CConnDlg* statusWindow_ = nullptr;
     std::string currentAccountName_;
     std::string defaultAccountName_;
-    PROCESS_INFORMATION clientProcess_ = {};
-    bool tunnelRunning_ = false;
-    CConnDlg* statusWindow_ = nullptr;
-    bool reconnectSequenceActive_ = false;
-    int retryCounter_ = 0;
     bool torEnabled_ = false;
     bool useBrowserProxy_ = false;
     int connectionType_ = 0;
@@ -175,6 +176,9 @@ private:
     int collapsedWidth_ = 0;
     int collapsedHeight_ = 0;
     int expandedWidth_ = 0;
+    EditorMode editorMode_ = EditorMode::Idle;
+    // The account's fields as they were when New or Edit began, for Cancel and Save.
+    Account savedFields_;
 
     fw::Button startButton_;
     fw::Button settingsButton_;
@@ -185,11 +189,6 @@ private:
     CLabel versionLabel_;
     fw::Static leftFrame_;
     fw::Static settingsFrame_;
-    EditorMode editorMode_ = EditorMode::Idle;
-    std::string savedServerName_;
-    std::string savedUserName_;
-    std::string savedPassword_;
-    std::string savedServerPort_;
 
     fw::ComboBox accountsCombo_;
     fw::Edit userNameEdit_;
@@ -202,7 +201,6 @@ private:
     fw::Button cancelEditButton_;
     fw::Button addForwardingButton_;
     fw::Button deleteForwardingButton_;
-    fw::ListView forwardingList_;
     fw::ComboBox startupTypeCombo_;
     fw::Edit localPortEdit_;
     fw::Edit targetServerEdit_;

@@ -1,7 +1,7 @@
 // Helpers for the tests of our plink.exe; see plink_fixture.h.
 #include "plink_fixture.h"
 
-#include "app/client_messages.h"
+#include "tunnel/client_messages.h"
 #include "resource.h"
 #include "support/marrowin_process.h"
 #include "support/scripted_user.h"

@@ -3,7 +3,7 @@
 // to a window of Marrowin's main window class.
 #include "plink_fixture.h"
 
-#include "app/client_messages.h"
+#include "tunnel/client_messages.h"
 #include "support/scripted_user.h"
 #include "support/stand_in.h"
 

@@ -17,24 +17,6 @@ namespace {
 const char kSessions[] = "Software\\Larkspindle\\PuTTY\\Sessions\\";
 const char* const kNames[] = {"alpha", "beta", "gamma", "xalpha", "Alpha", "BETA"};
 
-std::string SessionString(const std::string& session, const char* name) {
-    char value[2048] = {};
-    DWORD size = sizeof(value);
-    if (::RegGetValueA(HKEY_CURRENT_USER, (kSessions + session).c_str(), name, RRF_RT_REG_SZ,
-                       nullptr, value, &size) != ERROR_SUCCESS)
-        return "<missing>";
-    return value;
-}
-
-bool SessionExists(const std::string& session) {
-    HKEY key;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, (kSessions + session).c_str(), 0, KEY_READ, &key) !=
-        ERROR_SUCCESS)
-        return false;
-    ::RegCloseKey(key);
-    return true;
-}
-
 void DeleteSessions() {
     for (const char* name : kNames)
         ::RegDeleteKeyA(HKEY_CURRENT_USER, (kSessions + std::string(name)).c_str());
@@ -57,32 +39,16 @@ protected:
         ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(IDC_SERVER_NAME, CBN_SELCHANGE),
                        reinterpret_cast<LPARAM>(combo));
     }
-    std::vector<std::string> ComboItems() const {
-        std::vector<std::string> items;
-        HWND combo = Item(IDC_SERVER_NAME);
-        for (int i = 0; i < ::SendMessageA(combo, CB_GETCOUNT, 0, 0); ++i) {
-            char text[256] = {};
-            ::SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-            items.push_back(text);
-        }
-        return items;
-    }
+    std::vector<std::string> ComboItems() const { return ::ComboItems(Item(IDC_SERVER_NAME)); }
     // Rows of the forwarding list as "account port description mark".
     std::vector<std::string> Rows() const {
         std::vector<std::string> rows;
         HWND list = Item(IDC_FORWARDING_LIST);
-        int count = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+        int count = ListRowCount(list);
         for (int row = 0; row < count; ++row) {
             std::string line;
-            for (int column : {1, 0, 2, 3}) {
-                char text[256] = {};
-                LVITEMA item = {};
-                item.iSubItem = column;
-                item.pszText = text;
-                item.cchTextMax = sizeof(text);
-                ::SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-                line += (line.empty() ? "" : " ") + std::string(text);
-            }
+            for (int column : {1, 0, 2, 3})
+                line += (line.empty() ? "" : " ") + ListCell(list, row, column);
             rows.push_back(line);
         }
         return rows;
@@ -145,7 +111,7 @@ TEST_F(AccountsEditorTest, TheEditButtonsTipFollowsTheMode) {
     Click(IDC_EDIT_SAVE);
     EXPECT_EQ(TooltipText(IDC_EDIT_SAVE), "Edit the current account");
     // Changing a tip does not add a second tool for the button.
-    EXPECT_EQ(::SendMessageA(window->Tooltip(), TTM_GETTOOLCOUNT, 0, 0), 14);
+    EXPECT_EQ(::SendMessageA(TooltipOf(*window), TTM_GETTOOLCOUNT, 0, 0), 14);
 }
 
 TEST_F(AccountsEditorTest, AnEmptySaveAsksOnlyForTheServerName) {
@@ -208,9 +174,9 @@ TEST_F(AccountsEditorTest, TheFirstAccountBecomesDefaultAndProxyAccountTheSecond
     EXPECT_EQ(Setting("IE", "proxyServer"), "alpha");
     EXPECT_EQ(Setting("IE", "proxyPort"), "50000");
     EXPECT_EQ(Text(IDC_PROXY_SETTINGS_LABEL), "Proxy settings: set");
-    EXPECT_EQ(window->ProxySettingsLabel().TextColor(), RGB(0, 0, 0));
-    EXPECT_EQ(SessionString("alpha", "HostName"), "alpha");
-    EXPECT_EQ(SessionString("alpha", "UserName"), "joe");
+    EXPECT_EQ(LabelColor(IDC_PROXY_SETTINGS_LABEL), RGB(0, 0, 0));
+    EXPECT_EQ(SessionValue("alpha", "HostName"), "alpha");
+    EXPECT_EQ(SessionValue("alpha", "UserName"), "joe");
     EXPECT_EQ(Rows(), (std::vector<std::string>{"alpha 25 SMTP [*]", "alpha 110 POP3 [*]",
                                                 "alpha 50000 IE Proxy [*]"}));
 
@@ -221,7 +187,7 @@ TEST_F(AccountsEditorTest, TheFirstAccountBecomesDefaultAndProxyAccountTheSecond
     EXPECT_EQ(Rows().size(), 6u);
     EXPECT_EQ(Rows()[3], "beta 25 SMTP ");
     EXPECT_EQ(ComboItems(), (std::vector<std::string>{"alpha", "beta"}));
-    EXPECT_EQ(window->Settings()->AccountNames(), (std::vector<std::string>{"alpha", "beta"}));
+    EXPECT_EQ(window->Accounts().Names(), (std::vector<std::string>{"alpha", "beta"}));
 }
 
 TEST_F(AccountsEditorTest, RefusedNamesAndPasswordsWriteNothing) {
@@ -268,7 +234,7 @@ TEST_F(AccountsEditorTest, RenamingMovesEverythingOfTheAccount) {
     CreateAccount("beta", "ann", "pw", "22");
     CreateAccount("alpha", "joe", "secret", "3128");
     CreateAccount("xalpha", "max", "pw", "22");
-    std::string forwardings = SessionString("beta", "PortForwardings");
+    std::string forwardings = SessionValue("beta", "PortForwardings");
 
     Select("beta");
     Click(IDC_EDIT_SAVE);
@@ -284,11 +250,10 @@ TEST_F(AccountsEditorTest, RenamingMovesEverythingOfTheAccount) {
     EXPECT_EQ(Setting("tunnel", "default"), "gamma");
     EXPECT_EQ(Setting("IE", "proxyServer"), "gamma");
     EXPECT_FALSE(SessionExists("beta"));
-    EXPECT_EQ(SessionString("gamma", "PortForwardings"), forwardings);
-    EXPECT_EQ(SessionString("gamma", "HostName"), "gamma");
+    EXPECT_EQ(SessionValue("gamma", "PortForwardings"), forwardings);
+    EXPECT_EQ(SessionValue("gamma", "HostName"), "gamma");
     EXPECT_EQ(ComboItems(), (std::vector<std::string>{"alpha", "gamma", "xalpha"}));
-    EXPECT_EQ(window->Settings()->AccountNames(),
-              (std::vector<std::string>{"alpha", "xalpha", "gamma"}));
+    EXPECT_EQ(window->Accounts().Names(), (std::vector<std::string>{"alpha", "xalpha", "gamma"}));
     EXPECT_EQ(Rows()[0], "gamma 25 SMTP [*]");
     EXPECT_EQ(Rows()[3], "alpha 25 SMTP ");
 
@@ -316,7 +281,7 @@ TEST_F(AccountsEditorTest, ARenameThatOnlyChangesLetterCaseKeepsTheAccountsSetti
     EXPECT_EQ(Setting("Alpha", "username"), "joe");
     EXPECT_EQ(Setting("Alpha", "port"), "3128");
     EXPECT_EQ(Setting("tunnel", "servers"), "Alpha,");
-    EXPECT_NE(SessionString("Alpha", "PortForwardings"), "<missing>");
+    EXPECT_NE(SessionValue("Alpha", "PortForwardings"), "<missing>");
 }
 
 TEST_F(AccountsEditorTest, EditingKeepsAnUntouchedPasswordAndFollowsChangedFields) {
@@ -330,7 +295,7 @@ TEST_F(AccountsEditorTest, EditingKeepsAnUntouchedPasswordAndFollowsChangedField
     Click(IDC_EDIT_SAVE);
     EXPECT_EQ(Setting("alpha", "password"), ScramblePassword("secret"));
     EXPECT_EQ(Setting("alpha", "username"), "joseph");
-    EXPECT_EQ(SessionString("alpha", "UserName"), "joseph");
+    EXPECT_EQ(SessionValue("alpha", "UserName"), "joseph");
 
     Click(IDC_EDIT_SAVE);
     Type(IDC_PASSWORD, "new one");
@@ -342,7 +307,7 @@ TEST_F(AccountsEditorTest, EditingKeepsAnUntouchedPasswordAndFollowsChangedField
     Type(IDC_SERVER_PORT, "8080");
     Click(IDC_EDIT_SAVE);
     EXPECT_EQ(Setting("alpha", "port"), "8080");
-    EXPECT_EQ(SessionString("alpha", "PortForwardings"),
+    EXPECT_EQ(SessionValue("alpha", "PortForwardings"),
               "L25=localhost:25,L110=localhost:110,L50000=localhost:8080,");
     EXPECT_EQ(Setting("alpha", "forwardings"),
               "25:localhost:25:SMTP,110:localhost:110:POP3,50000:localhost:8080:IE Proxy,");
@@ -441,7 +406,7 @@ TEST_F(AccountsEditorTest, RemovingTheDefaultAndProxyAccountClearsItsRoles) {
     EXPECT_EQ(Setting("IE", "proxyserver"), "");
     EXPECT_EQ(Setting("IE", "proxyport"), "");
     EXPECT_EQ(Text(IDC_PROXY_SETTINGS_LABEL), "Proxy settings: not set");
-    EXPECT_EQ(window->ProxySettingsLabel().TextColor(), RGB(255, 0, 0));
+    EXPECT_EQ(LabelColor(IDC_PROXY_SETTINGS_LABEL), RGB(255, 0, 0));
     EXPECT_EQ(files.ReadSettings().find("[alpha]"), std::string::npos);
     EXPECT_EQ(Setting("xalpha", "username"), "max");
     EXPECT_EQ(Rows().size(), 3u);
@@ -469,7 +434,6 @@ TEST_F(AccountsEditorTest, SetDefaultMovesTheMarksAndTheProxyAccount) {
     EXPECT_EQ(Setting("tunnel", "default"), "beta");
     EXPECT_EQ(Setting("IE", "proxyServer"), "beta");
     EXPECT_EQ(Setting("IE", "proxyPort"), "50000");
-    EXPECT_EQ(window->DefaultAccountName(), "beta");
     std::vector<std::string> rows = Rows();
     EXPECT_EQ(rows[0], "alpha 25 SMTP ");
     EXPECT_EQ(rows[3], "beta 25 SMTP [*]");

@@ -15,16 +15,10 @@
 
 namespace {
 
-const char kSessions[] = "Software\\Larkspindle\\PuTTY\\Sessions\\";
 const UINT kStop = MB_OK | MB_ICONSTOP;
 
 std::string SessionForwardings(const std::string& session) {
-    char value[4096] = {};
-    DWORD size = sizeof(value);
-    if (::RegGetValueA(HKEY_CURRENT_USER, (kSessions + session).c_str(), "PortForwardings",
-                       RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
-        return "<missing>";
-    return value;
+    return SessionValue(session, "PortForwardings");
 }
 
 class PortForwardingsTest : public MainWindowFixture {
@@ -72,26 +66,18 @@ protected:
         ::SendMessageA(*window, WM_NOTIFY, IDC_FORWARDING_LIST, reinterpret_cast<LPARAM>(&click));
     }
     int RowOf(const std::string& account, const std::string& localPort) const {
-        int count = static_cast<int>(::SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0));
+        int count = ListRowCount(List());
         for (int row = 0; row < count; ++row) {
             if (Cell(row, 0) == localPort && Cell(row, 1) == account)
                 return row;
         }
         return -1;
     }
-    std::string Cell(int row, int column) const {
-        char text[512] = {};
-        LVITEMA item = {};
-        item.iSubItem = column;
-        item.pszText = text;
-        item.cchTextMax = sizeof(text);
-        ::SendMessageA(List(), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-        return text;
-    }
+    std::string Cell(int row, int column) const { return ListCell(List(), row, column); }
     // Each row as "port|account|description|mark|target".
     std::vector<std::string> Rows() const {
         std::vector<std::string> rows;
-        int count = static_cast<int>(::SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0));
+        int count = ListRowCount(List());
         for (int row = 0; row < count; ++row) {
             std::string line;
             for (int column = 0; column < 5; ++column)
@@ -315,7 +301,7 @@ TEST_F(PortForwardingsTest, DeletingTheBrowserProxyForwardingClearsTheProxyAccou
     EXPECT_EQ(Setting("IE", "proxyServer"), alpha);
     EXPECT_EQ(Setting("IE", "proxyPort"), "50000");
     EXPECT_EQ(Text(IDC_PROXY_SETTINGS_LABEL), "Proxy settings: set");
-    EXPECT_EQ(window->ProxySettingsLabel().TextColor(), RGB(0, 0, 0));
+    EXPECT_EQ(LabelColor(IDC_PROXY_SETTINGS_LABEL), RGB(0, 0, 0));
 
     ClickRow(RowOf(alpha, "50000"));
     user.AnswerNextBox(IDYES);
@@ -323,7 +309,7 @@ TEST_F(PortForwardingsTest, DeletingTheBrowserProxyForwardingClearsTheProxyAccou
     EXPECT_EQ(Setting("IE", "proxyServer"), "");
     EXPECT_EQ(Setting("IE", "proxyPort"), "");
     EXPECT_EQ(Text(IDC_PROXY_SETTINGS_LABEL), "Proxy settings: not set");
-    EXPECT_EQ(window->ProxySettingsLabel().TextColor(), RGB(255, 0, 0));
+    EXPECT_EQ(LabelColor(IDC_PROXY_SETTINGS_LABEL), RGB(255, 0, 0));
     EXPECT_TRUE(Rows().empty());
 }
 

@@ -4,10 +4,11 @@
 
 #include <commctrl.h>
 
-void MainWindowFixture::StartWindow(const std::string& settings) {
+void MainWindowFixture::StartWindow(const std::string& settings, CMenuTrayIcon* trayIcon) {
     if (!settings.empty())
         files.WriteSettings(settings);
     window = std::make_unique<CDravenlokDlg>();
+    window->SetTrayIcon(trayIcon);
     ASSERT_TRUE(window->Create());
 }
 
@@ -51,9 +52,10 @@ std::string MainWindowFixture::TooltipText(int id) const {
     tool.cbSize = sizeof(tool);
     tool.hwnd = *window;
     tool.uId = reinterpret_cast<UINT_PTR>(Item(id));
-    if (!::SendMessageA(window->Tooltip(), TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&tool)))
+    HWND tooltip = TooltipOf(*window);
+    if (!::SendMessageA(tooltip, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&tool)))
         return "<none>";
     tool.lpszText = text;
-    ::SendMessageA(window->Tooltip(), TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageA(tooltip, TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&tool));
     return text;
 }

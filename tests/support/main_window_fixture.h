@@ -4,6 +4,7 @@
 
 #include "support/app_folder.h"
 #include "support/scripted_user.h"
+#include "support/window_reading.h"
 #include "ui/main_window.h"
 
 #include <gtest/gtest.h>
@@ -15,8 +16,9 @@ class MainWindowFixture : public ::testing::Test {
 protected:
     void TearDown() override { window.reset(); }
 
-    // Writes the settings file (none when the text is empty) and creates the window.
-    void StartWindow(const std::string& settings);
+    // Writes the settings file (none when the text is empty) and creates the window, with the
+    // tray icon it is to show its state in.
+    void StartWindow(const std::string& settings, CMenuTrayIcon* trayIcon = nullptr);
 
     HWND Item(int id) const { return window->Item(id); }
     std::string Text(int id) const;
@@ -31,6 +33,7 @@ protected:
     bool Visible() const { return ::IsWindowVisible(*window) != FALSE; }
     // The text of the control's tooltip, or "<none>".
     std::string TooltipText(int id) const;
+    COLORREF LabelColor(int id) const { return LabelTextColor(*window, id); }
     // A value of the settings file, read as the program reads it.
     std::string Setting(const std::string& section, const std::string& key) const;
 

@@ -37,6 +37,11 @@ void ScriptedUser::ActInDialog(fw::Dialog& dialog) {
     action(dialog);
 }
 
+bool ScriptedUser::OpenHelpTopic(HWND, const std::string&, DWORD contextId) {
+    helpTopics_.push_back(contextId);
+    return true;
+}
+
 bool PumpMessagesUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     DWORD start = ::GetTickCount();
     while (!done()) {

@@ -31,16 +31,20 @@ public:
     void InDialog(UINT templateId, DialogAction action);
 
     const std::vector<RecordedBox>& Boxes() const { return boxes_; }
+    // The context ids of the help topics opened, in order.
+    const std::vector<DWORD>& HelpTopics() const { return helpTopics_; }
     size_t PendingAnswers() const { return answers_.size(); }
 
     int AnswerMessageBox(HWND owner, const std::string& text, const std::string& caption,
                          UINT type) override;
     void ActInDialog(fw::Dialog& dialog) override;
+    bool OpenHelpTopic(HWND owner, const std::string& helpFile, DWORD contextId) override;
 
 private:
     std::deque<int> answers_;
     std::deque<std::pair<UINT, DialogAction>> actions_;
     std::vector<RecordedBox> boxes_;
+    std::vector<DWORD> helpTopics_;
 };
 
 // Runs the calling thread's message queue until `done` holds or the time runs out; returns

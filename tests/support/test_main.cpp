@@ -1,6 +1,6 @@
 // Entry point of every test program: the common controls and the client's registered messages
 // are set up as the program does at start-up, then GoogleTest runs.
-#include "app/client_messages.h"
+#include "tunnel/client_messages.h"
 
 #include <windows.h>
 #include <commctrl.h>

@@ -3,7 +3,7 @@
 // of the main window's class and title across processes.
 #include "tunnel/client_contract.h"
 
-#include "app/client_messages.h"
+#include "tunnel/client_messages.h"
 #include "framework/dialog.h"
 #include "resource.h"
 #include "support/scripted_user.h"
@@ -48,11 +48,9 @@ protected:
     void SetUp() override { ASSERT_TRUE(CopyStandInTo(programFolder_.Path())); }
 
     void TearDown() override {
-        if (process_.hProcess) {
-            ::TerminateProcess(process_.hProcess, 0);
-            ::WaitForSingleObject(process_.hProcess, 10000);
-            ::CloseHandle(process_.hThread);
-            ::CloseHandle(process_.hProcess);
+        if (process_) {
+            ::TerminateProcess(process_.Process(), 0);
+            ::WaitForSingleObject(process_.Process(), 10000);
         }
     }
 
@@ -64,27 +62,25 @@ protected:
         ASSERT_TRUE(LaunchClient(ProgramPath(), arguments, workingFolder, process_, errorCode))
             << "error code " << errorCode;
         EXPECT_EQ(0u, errorCode);
-        ASSERT_NE(nullptr, process_.hProcess);
+        ASSERT_NE(nullptr, process_.Process());
     }
 
     // Waits for the stand-in to finish its script and releases its handles.
     void WaitForExit() {
-        ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(process_.hProcess, 20000));
-        ::CloseHandle(process_.hThread);
-        ::CloseHandle(process_.hProcess);
-        process_ = PROCESS_INFORMATION{};
+        ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(process_.Process(), 20000));
+        process_.Reset();
     }
 
     HANDLE DuplicateProcessHandle() const {
         HANDLE copy = nullptr;
-        ::DuplicateHandle(::GetCurrentProcess(), process_.hProcess, ::GetCurrentProcess(), &copy, 0,
-                          FALSE, DUPLICATE_SAME_ACCESS);
+        ::DuplicateHandle(::GetCurrentProcess(), process_.Process(), ::GetCurrentProcess(), &copy,
+                          0, FALSE, DUPLICATE_SAME_ACCESS);
         return copy;
     }
 
     TempFolder programFolder_;
     TempFolder workFolder_;
-    PROCESS_INFORMATION process_ = {};
+    fw::ProcessHandles process_;
 };
 
 TEST_F(ClientProcess, ClientReceivesTheStartFormExactlyAsItsCommandLine) {
@@ -176,20 +172,23 @@ TEST_F(ClientProcess, ClientFindsTheSessionNamedInItsArguments) {
 TEST_F(ClientProcess, MissingClientFailsWithFileNotFoundAndHoldsNoProcess) {
     TempFolder emptyFolder;
     std::string programPath = ClientProgramPath(emptyFolder.Path());
-    PROCESS_INFORMATION process;
-    process.hProcess = reinterpret_cast<HANDLE>(0x1234);
-    process.hThread = reinterpret_cast<HANDLE>(0x5678);
-    process.dwProcessId = 99;
-    process.dwThreadId = 98;
+    // A process held before is let go.
+    WriteStandInScript(workFolder_.Path(), {"sleep 60000"});
+    Launch(ClientArguments("pw", "acct"), workFolder_.Path());
+    HANDLE oldProcess = process_.Process();
     DWORD errorCode = 0;
 
+    HANDLE watched = DuplicateProcessHandle();
     EXPECT_FALSE(LaunchClient(programPath, ClientArguments("pw", "acct"), emptyFolder.Path(),
-                              process, errorCode));
+                              process_, errorCode));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), errorCode);
-    EXPECT_EQ(nullptr, process.hProcess);
-    EXPECT_EQ(nullptr, process.hThread);
-    EXPECT_EQ(0u, process.dwProcessId);
-    EXPECT_EQ(0u, process.dwThreadId);
+    EXPECT_FALSE(process_);
+    EXPECT_EQ(0u, process_.ProcessId());
+    EXPECT_EQ(0u, process_.ThreadId());
+    DWORD flags = 0;
+    EXPECT_FALSE(::GetHandleInformation(oldProcess, &flags)) << "old process handle left open";
+    ::TerminateProcess(watched, 0);
+    ::CloseHandle(watched);
     EXPECT_EQ("Failed to start program '" + programPath + "', error code = 2",
               LaunchFailureText(programPath, errorCode));
 }
@@ -200,18 +199,18 @@ TEST_F(ClientProcess, StopLetsAClientThatHonoursQuitEndItself) {
     ASSERT_TRUE(WaitForRecordLine(workFolder_.Path(), "waiting for WM_QUIT"));
     HANDLE watched = DuplicateProcessHandle();
     ASSERT_NE(nullptr, watched);
-    HANDLE oldProcess = process_.hProcess;
-    HANDLE oldThread = process_.hThread;
+    HANDLE oldProcess = process_.Process();
+    HANDLE oldThread = process_.Thread();
 
     StopClientProcess(process_);
 
     DWORD flags = 0;
     EXPECT_FALSE(::GetHandleInformation(oldProcess, &flags)) << "process handle left open";
     EXPECT_FALSE(::GetHandleInformation(oldThread, &flags)) << "thread handle left open";
-    EXPECT_EQ(nullptr, process_.hProcess);
-    EXPECT_EQ(nullptr, process_.hThread);
-    EXPECT_EQ(0u, process_.dwProcessId);
-    EXPECT_EQ(0u, process_.dwThreadId);
+    EXPECT_FALSE(process_);
+    EXPECT_EQ(nullptr, process_.Thread());
+    EXPECT_EQ(0u, process_.ProcessId());
+    EXPECT_EQ(0u, process_.ThreadId());
     EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(watched, 20000));
     ::CloseHandle(watched);
     EXPECT_TRUE(RecordHasLine(ReadStandInRecord(workFolder_.Path()), "got WM_QUIT"));
@@ -226,8 +225,8 @@ TEST_F(ClientProcess, StopTerminatesAClientThatIgnoresQuit) {
 
     StopClientProcess(process_);
 
-    EXPECT_EQ(nullptr, process_.hProcess);
-    EXPECT_EQ(nullptr, process_.hThread);
+    EXPECT_FALSE(process_);
+    EXPECT_EQ(nullptr, process_.Thread());
     // Far less than the client's sleep: only a termination ends it in time.
     EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(watched, 20000));
     DWORD exitCode = STILL_ACTIVE;

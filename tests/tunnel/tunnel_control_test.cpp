@@ -1,7 +1,7 @@
 // Privacy on and off in the real main window with the stand-in SSH client as a real process:
 // what the client receives, the log, the four signs of the state, the browser proxy, the
 // client's reports, the reconnect sequence, the connection-broken dialog and the TOR relay.
-#include "app/client_messages.h"
+#include "tunnel/client_messages.h"
 #include "app/dravenlok_app.h"
 #include "resource.h"
 #include "settings/password_scrambling.h"
@@ -22,8 +22,6 @@
 
 namespace {
 
-const char kSessions[] = "Software\\Larkspindle\\PuTTY\\Sessions\\";
-
 std::string LanProxyServer() {
     INTERNET_PER_CONN_OPTIONA options[2] = {};
     options[0].dwOption = INTERNET_PER_CONN_FLAGS;
@@ -41,12 +39,7 @@ std::string LanProxyServer() {
 }
 
 std::string SessionForwardings(const std::string& session) {
-    char value[1024] = {};
-    DWORD size = sizeof(value);
-    if (::RegGetValueA(HKEY_CURRENT_USER, (kSessions + session).c_str(), "PortForwardings",
-                       RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
-        return "<missing>";
-    return value;
+    return SessionValue(session, "PortForwardings");
 }
 
 class TunnelTest : public MainWindowFixture {
@@ -60,7 +53,7 @@ protected:
     }
     void TearDown() override {
         // A client left running would keep plink.exe locked for the next test.
-        if (window && window->IsTunnelRunning())
+        if (window && window->Tunnel().IsRunning())
             Click(IDC_START);
         window.reset();
         SetConnectionProxy("", "", false);
@@ -90,16 +83,16 @@ protected:
         return WaitForRecordLine(files.Folder(), line);
     }
     void ExpectOff() const {
-        EXPECT_FALSE(window->IsTunnelRunning());
+        EXPECT_FALSE(window->Tunnel().IsRunning());
         EXPECT_EQ(Text(IDC_START), "Start");
         EXPECT_EQ(Text(IDC_STATUS_LABEL), "Privacy OFF");
-        EXPECT_EQ(window->StatusLabel().TextColor(), RGB(255, 0, 0));
+        EXPECT_EQ(LabelColor(IDC_STATUS_LABEL), RGB(255, 0, 0));
     }
     void ExpectOn() const {
-        EXPECT_TRUE(window->IsTunnelRunning());
+        EXPECT_TRUE(window->Tunnel().IsRunning());
         EXPECT_EQ(Text(IDC_START), "Stop");
         EXPECT_EQ(Text(IDC_STATUS_LABEL), "Privacy ON");
-        EXPECT_EQ(window->StatusLabel().TextColor(), RGB(0, 120, 0));
+        EXPECT_EQ(LabelColor(IDC_STATUS_LABEL), RGB(0, 120, 0));
     }
 
     std::string account = UniqueSessionName("tunnel");
@@ -130,7 +123,6 @@ TEST_F(TunnelTest, StartAndStopRunTheClientAndShowTheState) {
     Click(IDC_START);
     ExpectOff();
     EXPECT_TRUE(RecordHasLine(ReadStandInRecord(files.Folder()), "got WM_QUIT"));
-    EXPECT_EQ(window->ClientProcess().hProcess, nullptr);
     EXPECT_EQ(LanProxyServer(), "direct");
 }
 
@@ -141,6 +133,7 @@ TEST_F(TunnelTest, TheTrayFollowsStartAndStop) {
     ASSERT_NE(app.TrayIcon(), nullptr);
     WriteStandInScript(files.Folder(), {"wait-quit"});
     Start();
+    window->SetTrayIcon(app.TrayIcon());
     app.SetMainWindow(window.get());
     auto picture = [](int id) {
         return ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
@@ -205,13 +198,16 @@ TEST_F(TunnelTest, TheEstablishedReportShowsTheWindowAndStartsTheCountdown) {
                        {"post WM_QV_CON_START", "post WM_QV_CON_ESTH", "wait-quit"});
     Start();
     bool established = false;
-    StartPrivacy([&] {
+    user.InDialog(IDD_CONNECTION_STATUS, [&](fw::Dialog& status) {
         established = PumpMessagesUntil([&] { return Title() == "Marrowin" && Visible(); });
         EXPECT_TRUE(PumpMessagesUntil([&] {
-            return window->StatusWindow()->StatusText().find("Connection esthablished ") !=
-                   std::string::npos;
+            char text[2048] = {};
+            ::GetDlgItemTextA(status, IDC_STATUS_TEXT, text, sizeof(text));
+            return std::string(text).find("Connection esthablished ") != std::string::npos;
         }));
+        status.EndDialog(IDOK);
     });
+    Click(IDC_START);
     EXPECT_TRUE(established);
     ExpectOn();
     Click(IDC_START);
@@ -284,26 +280,26 @@ TEST_F(TunnelTest, TheReconnectSequenceMakesTenAttemptsAndThenGivesUp) {
     StartPrivacy();
     ::SendMessageA(*window, WM_QV_STOP, 0, 0);
     ExpectOff();
-    EXPECT_FALSE(window->IsReconnectSequenceActive());
+    EXPECT_FALSE(window->Reconnect().IsActive());
     EXPECT_TRUE(::KillTimer(*window, kReconnectTimer) != FALSE);
     ::SetTimer(*window, kReconnectTimer, 10000, nullptr);
 
     for (int attempt = 1; attempt <= 10; ++attempt) {
         ::SendMessageA(*window, WM_TIMER, kReconnectTimer, 0);
-        EXPECT_EQ(window->RetryCounter(), attempt);
-        EXPECT_TRUE(window->IsReconnectSequenceActive());
+        EXPECT_EQ(window->Reconnect().Attempt(), attempt);
+        EXPECT_TRUE(window->Reconnect().IsActive());
         ExpectOn();
     }
     // A drop during the sequence asks the user and the sequence goes on.
     user.InDialog(IDD_CONNECTION_BROKEN, [](fw::Dialog& broken) { broken.EndDialog(2); });
     ::SendMessageA(*window, WM_QV_STOP, 0, 0);
-    EXPECT_TRUE(window->IsReconnectSequenceActive());
-    EXPECT_EQ(window->RetryCounter(), 10);
+    EXPECT_TRUE(window->Reconnect().IsActive());
+    EXPECT_EQ(window->Reconnect().Attempt(), 10);
 
     // The eleventh tick gives up.
     ::SendMessageA(*window, WM_TIMER, kReconnectTimer, 0);
-    EXPECT_EQ(window->RetryCounter(), 0);
-    EXPECT_FALSE(window->IsReconnectSequenceActive());
+    EXPECT_EQ(window->Reconnect().Attempt(), 0);
+    EXPECT_FALSE(window->Reconnect().IsActive());
     EXPECT_FALSE(::KillTimer(*window, kReconnectTimer));
     ExpectOff();
 }
@@ -314,12 +310,12 @@ TEST_F(TunnelTest, GivingUpLeavesTheBrowserAloneWhenNoClientIsRecorded) {
     // Without plink.exe every attempt fails: no box, privacy stays off, the attempt counts.
     for (int attempt = 1; attempt <= 10; ++attempt)
         ::SendMessageA(*window, WM_TIMER, kReconnectTimer, 0);
-    EXPECT_EQ(window->RetryCounter(), 10);
+    EXPECT_EQ(window->Reconnect().Attempt(), 10);
     EXPECT_TRUE(user.Boxes().empty());
     ExpectOff();
     SetConnectionProxy("", "8080", true);
     ::SendMessageA(*window, WM_TIMER, kReconnectTimer, 0);
-    EXPECT_EQ(window->RetryCounter(), 0);
+    EXPECT_EQ(window->Reconnect().Attempt(), 0);
     EXPECT_EQ(LanProxyServer(), "127.0.0.1:8080");
 }
 
@@ -329,10 +325,10 @@ TEST_F(TunnelTest, AnEstablishedConnectionEndsTheReconnectSequence) {
     ::SendMessageA(*window, WM_QV_STOP, 0, 0);
     ::SendMessageA(*window, WM_TIMER, kReconnectTimer, 0);
     ::SendMessageA(*window, WM_TIMER, kReconnectTimer, 0);
-    EXPECT_EQ(window->RetryCounter(), 2);
+    EXPECT_EQ(window->Reconnect().Attempt(), 2);
     ::SendMessageA(*window, WM_QV_CON_ESTH, 0, 0);
-    EXPECT_FALSE(window->IsReconnectSequenceActive());
-    EXPECT_EQ(window->RetryCounter(), 0);
+    EXPECT_FALSE(window->Reconnect().IsActive());
+    EXPECT_EQ(window->Reconnect().Attempt(), 0);
     EXPECT_FALSE(::KillTimer(*window, kReconnectTimer));
     ExpectOn();
     Click(IDC_START);
@@ -358,7 +354,7 @@ TEST_F(TunnelTest, QuitWhilePrivacyIsOnStopsEverything) {
     user.AnswerNextBox(IDYES);
     ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(ID_TRAY_QUIT, 0), 0);
     EXPECT_EQ(window->Result(), IDCANCEL);
-    EXPECT_FALSE(window->IsTunnelRunning());
+    EXPECT_FALSE(window->Tunnel().IsRunning());
     EXPECT_EQ(LanProxyServer(), "direct");
     EXPECT_TRUE(RecordHasLine(ReadStandInRecord(files.Folder()), "got WM_QUIT"));
 }

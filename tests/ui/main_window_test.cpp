@@ -2,7 +2,7 @@
 // test program's folder and driven by control id, with the scripted user answering boxes.
 #include "ui/main_window.h"
 
-#include "app/client_messages.h"
+#include "tunnel/client_messages.h"
 #include "app/dravenlok_app.h"
 #include "resource.h"
 #include "support/main_window_fixture.h"
@@ -29,11 +29,12 @@ protected:
     }
     std::string SelectedText(int id) const {
         int index = Selection(id);
-        if (index < 0)
-            return std::string();
-        char text[256] = {};
-        ::SendMessageA(Item(id), CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
-        return text;
+        return index < 0 ? std::string() : ComboItems(Item(id))[index];
+    }
+    // The context id of the topic that Help opens now.
+    DWORD HelpTopic() {
+        Click(IDC_HELP_BUTTON);
+        return user.HelpTopics().empty() ? 0 : user.HelpTopics().back();
     }
     RECT WindowRect() const {
         RECT rect;
@@ -58,11 +59,11 @@ TEST_F(MainWindowTest, WithoutSettingsEverythingStartsOff) {
                     IDC_AUTOSTART, IDC_MINIMIZE, IDC_RECONNECT, IDC_TOR})
         EXPECT_FALSE(Checked(box)) << box;
     EXPECT_EQ(Text(IDC_PROXY_SETTINGS_LABEL), "Proxy settings: not set");
-    EXPECT_EQ(window->ProxySettingsLabel().TextColor(), RGB(255, 0, 0));
+    EXPECT_EQ(LabelColor(IDC_PROXY_SETTINGS_LABEL), RGB(255, 0, 0));
     EXPECT_EQ(Text(IDC_STATUS_LABEL), "Privacy OFF");
     EXPECT_EQ(Text(IDC_START), "Start");
     EXPECT_FALSE(Enabled(IDC_STARTUP_TYPE));
-    EXPECT_EQ(window->ExecutableDirectory(), files.Folder());
+    EXPECT_EQ(window->Tunnel().Folder(), files.Folder());
     EXPECT_FALSE(FileExists(files.File("Marrowin.ini")));
 
     char current[MAX_PATH] = {};
@@ -74,16 +75,13 @@ TEST_F(MainWindowTest, AccountsFillTheComboAndTheDefaultIsSelectedIgnoringCase) 
     Start(kTwoAccounts);
     ASSERT_EQ(::SendMessageA(Item(IDC_SERVER_NAME), CB_GETCOUNT, 0, 0), 2);
     EXPECT_EQ(SelectedText(IDC_SERVER_NAME), "alpha");
-    EXPECT_EQ(window->DefaultAccountName(), "ALPHA");
-    EXPECT_EQ(window->CurrentAccountName(), "ALPHA");
-    EXPECT_EQ(window->Settings()->AccountNames(), (std::vector<std::string>{"beta", "alpha"}));
+    EXPECT_EQ(window->Accounts().Names(), (std::vector<std::string>{"beta", "alpha"}));
 }
 
 TEST_F(MainWindowTest, WithoutADefaultTheFirstItemOfTheSortedComboIsTaken) {
     Start("[tunnel]\r\nservers=zeta,beta,\r\n");
     EXPECT_EQ(Selection(IDC_SERVER_NAME), 0);
     EXPECT_EQ(SelectedText(IDC_SERVER_NAME), "beta");
-    EXPECT_EQ(window->CurrentAccountName(), "beta");
 }
 
 TEST_F(MainWindowTest, ADefaultThatMatchesNoAccountLeavesTheComboUnselected) {
@@ -101,9 +99,8 @@ TEST_F(MainWindowTest, OptionBoxesFollowTheSettings) {
     EXPECT_TRUE(Checked(IDC_RECONNECT));
     EXPECT_TRUE(Checked(IDC_TOR));
     EXPECT_FALSE(Checked(IDC_AUTOSTART));
-    EXPECT_EQ(window->ConnectionType(), 2);
     EXPECT_EQ(Text(IDC_PROXY_SETTINGS_LABEL), "Proxy settings: set");
-    EXPECT_EQ(window->ProxySettingsLabel().TextColor(), RGB(0, 0, 0));
+    EXPECT_EQ(LabelColor(IDC_PROXY_SETTINGS_LABEL), RGB(0, 0, 0));
 }
 
 TEST_F(MainWindowTest, FlagsThatAreNotOnLeaveTheirBoxesClear) {
@@ -185,8 +182,7 @@ TEST_F(MainWindowTest, StartsCollapsedAtOneHundredOneHundred) {
     RECT panel;
     ::GetWindowRect(Item(IDC_SETTINGS_FRAME), &panel);
     EXPECT_GE(panel.left, rect.right - 10);
-    EXPECT_FALSE(window->IsSettingsPanelOpen());
-    EXPECT_EQ(window->HelpContextId(), 1);
+    EXPECT_EQ(HelpTopic(), 1u);
 }
 
 TEST_F(MainWindowTest, TheSettingsPanelOpensAndClosesAndClearsTheForwardingFields) {
@@ -199,8 +195,7 @@ TEST_F(MainWindowTest, TheSettingsPanelOpensAndClosesAndClearsTheForwardingField
     RECT open = WindowRect();
     RECT panel;
     ::GetWindowRect(Item(IDC_SETTINGS_FRAME), &panel);
-    EXPECT_TRUE(window->IsSettingsPanelOpen());
-    EXPECT_EQ(window->HelpContextId(), 2);
+    EXPECT_EQ(HelpTopic(), 2u);
     EXPECT_EQ(Text(IDC_SETTINGS), "Close settings");
     EXPECT_EQ(open.left, collapsed.left);
     EXPECT_EQ(open.top, collapsed.top);
@@ -212,8 +207,7 @@ TEST_F(MainWindowTest, TheSettingsPanelOpensAndClosesAndClearsTheForwardingField
     ::SetDlgItemTextA(*window, IDC_TARGET_SERVER, "host");
     Click(IDC_SETTINGS);
     RECT closed = WindowRect();
-    EXPECT_FALSE(window->IsSettingsPanelOpen());
-    EXPECT_EQ(window->HelpContextId(), 1);
+    EXPECT_EQ(HelpTopic(), 1u);
     EXPECT_EQ(Text(IDC_SETTINGS), "Open settings");
     EXPECT_EQ(Text(IDC_TARGET_SERVER), "");
     EXPECT_EQ(closed.left, collapsed.left);
@@ -313,7 +307,7 @@ TEST_F(MainWindowTest, ButtonsAndOptionsCarryTheirTips) {
     EXPECT_EQ(TooltipText(IDC_START), "<none>");
     // The width set for the last tip stays: that of "Cancels the current action", so the
     // long tips wrap.
-    LRESULT width = ::SendMessageA(window->Tooltip(), TTM_GETMAXTIPWIDTH, 0, 0);
+    LRESULT width = ::SendMessageA(TooltipOf(*window), TTM_GETMAXTIPWIDTH, 0, 0);
     HDC dc = ::GetDC(*window);
     TEXTMETRICA metrics = {};
     ::GetTextMetricsA(dc, &metrics);
@@ -348,7 +342,7 @@ TEST_F(MainWindowTest, TheClientsReportsArriveFromItsOwnProcess) {
     ::SetWindowTextA(*window, "Dravenlok");
     ::ShowWindow(*window, SW_HIDE);
 
-    PROCESS_INFORMATION client = {};
+    fw::ProcessHandles client;
     DWORD error = 0;
     ASSERT_TRUE(LaunchClient(ClientProgramPath(files.Folder()), ClientArguments("pw", "alpha"),
                              files.Folder(), client, error));
@@ -357,9 +351,7 @@ TEST_F(MainWindowTest, TheClientsReportsArriveFromItsOwnProcess) {
     ::GetWindowTextA(*window, title, sizeof(title));
     EXPECT_STREQ(title, "Marrowin");
     EXPECT_TRUE(RecordHasLine(ReadStandInRecord(files.Folder()), "posted WM_QV_CON_ESTH"));
-    ::WaitForSingleObject(client.hProcess, 10000);
-    ::CloseHandle(client.hThread);
-    ::CloseHandle(client.hProcess);
+    ::WaitForSingleObject(client.Process(), 10000);
 }
 
 TEST_F(MainWindowTest, TheTrayRefreshTimerStopsAfterTenTicks) {
@@ -405,12 +397,12 @@ TEST_F(MainWindowTest, AutostartLaunchesTheDefaultAccountsClientAndShowsPrivacyO
     WriteStandInScript(files.Folder(), {"wait-quit"});
     Start(AutostartSettings("alpha", "se cret"));
 
-    EXPECT_TRUE(window->IsTunnelRunning());
+    EXPECT_TRUE(window->Tunnel().IsRunning());
     EXPECT_EQ(Text(IDC_START), "Stop");
     EXPECT_EQ(Text(IDC_STATUS_LABEL), "Privacy ON");
-    EXPECT_EQ(window->StatusLabel().TextColor(), RGB(0, 200, 0));
-    EXPECT_EQ(window->StatusLabel().Font().lfWeight, FW_BOLD);
-    EXPECT_EQ(window->StatusLabel().Font().lfHeight, -18);
+    EXPECT_EQ(LabelColor(IDC_STATUS_LABEL), RGB(0, 200, 0));
+    EXPECT_EQ(ControlFont(Item(IDC_STATUS_LABEL)).lfWeight, FW_BOLD);
+    EXPECT_EQ(ControlFont(Item(IDC_STATUS_LABEL)).lfHeight, -18);
     EXPECT_TRUE(user.Boxes().empty());
 
     ASSERT_TRUE(WaitForRecordLine(files.Folder(), "folder=" + files.Folder()));
@@ -425,8 +417,7 @@ TEST_F(MainWindowTest, AutostartLaunchesTheDefaultAccountsClientAndShowsPrivacyO
 
     user.AnswerNextBox(IDYES);
     ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(ID_TRAY_QUIT, 0), 0);
-    EXPECT_FALSE(window->IsTunnelRunning());
-    EXPECT_EQ(window->ClientProcess().hProcess, nullptr);
+    EXPECT_FALSE(window->Tunnel().IsRunning());
     EXPECT_TRUE(RecordHasLine(ReadStandInRecord(files.Folder()), "got WM_QUIT"));
     EXPECT_EQ(window->Result(), IDCANCEL);
 }
@@ -440,7 +431,7 @@ TEST_F(MainWindowTest, AutostartWithoutAClientReportsTheFailureAndStaysOff) {
               "Failed to start program '" + files.Folder() + "\\plink.exe', error code = 2");
     EXPECT_EQ(user.Boxes()[0].caption, "Marrowin");
     EXPECT_EQ(user.Boxes()[0].type, static_cast<UINT>(MB_OK | MB_ICONSTOP));
-    EXPECT_FALSE(window->IsTunnelRunning());
+    EXPECT_FALSE(window->Tunnel().IsRunning());
     EXPECT_EQ(Text(IDC_START), "Start");
     EXPECT_EQ(Text(IDC_STATUS_LABEL), "Privacy OFF");
 }
@@ -449,7 +440,7 @@ TEST_F(MainWindowTest, AutostartWithoutADefaultAccountLaunchesNothing) {
     ASSERT_TRUE(CopyStandInTo(files.Folder()));
     Start("[Main]\r\nautostart=1\r\n[tunnel]\r\nservers=alpha,\r\n");
     EXPECT_TRUE(Checked(IDC_AUTOSTART));
-    EXPECT_FALSE(window->IsTunnelRunning());
+    EXPECT_FALSE(window->Tunnel().IsRunning());
     EXPECT_EQ(Text(IDC_START), "Start");
     PumpMessagesFor(300);
     EXPECT_FALSE(FileExists(files.File("stand_in_record.txt")));
@@ -461,7 +452,7 @@ protected:
     void StartWithTray(const std::string& settings) {
         app.CreateTrayIcon();
         ASSERT_NE(app.TrayIcon(), nullptr);
-        Start(settings);
+        StartWindow(settings, app.TrayIcon());
         app.SetMainWindow(window.get());
     }
     void TearDown() override {
@@ -504,7 +495,7 @@ TEST_F(MainWindowTrayTest, AutostartShowsPrivacyOnInTheTrayAndTheTrayMenuQuits) 
     ASSERT_TRUE(CopyStandInTo(files.Folder()));
     WriteStandInScript(files.Folder(), {"wait-quit"});
     StartWithTray(AutostartSettings("alpha", "secret"));
-    ASSERT_TRUE(window->IsTunnelRunning());
+    ASSERT_TRUE(window->Tunnel().IsRunning());
     EXPECT_EQ(Tray().Record().hIcon, Picture(IDI_PRIVACY_ON));
     EXPECT_EQ(CheckedInTrayMenu(), std::vector<int>{2});
 

@@ -1,20 +1,15 @@
-#include "ui/label.h"
+// The label's font and colours, and its answer to the owner's control-colour request.
+#include "controls/label.h"
 
 CLabel::CLabel()
     : textColor_(::GetSysColor(COLOR_WINDOWTEXT)),
       background_(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE))) {
     ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof(logFont_), &logFont_);
-    font_ = ::CreateFontIndirectA(&logFont_);
-}
-
-CLabel::~CLabel() {
-    ::DeleteObject(background_);
-    ::DeleteObject(font_);
+    font_.Reset(::CreateFontIndirectA(&logFont_));
 }
 
 CLabel& CLabel::SetBkColor(COLORREF color) {
-    ::DeleteObject(background_);
-    background_ = ::CreateSolidBrush(color);
+    background_.Reset(::CreateSolidBrush(color));
     return *this;
 }
 
@@ -47,12 +42,11 @@ HBRUSH CLabel::OnCtlColor(HDC dc) const {
 }
 
 void CLabel::RecreateFont() {
-    HFONT old = font_;
-    font_ = ::CreateFontIndirectA(&logFont_);
+    fw::Font old = std::move(font_);
+    font_.Reset(::CreateFontIndirectA(&logFont_));
     // The static control paints with the font it was given, whatever the colour request selects.
     if (hwnd_)
-        ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    ::DeleteObject(old);
+        ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
 }
 
 void CLabel::Redraw() const {

@@ -3,11 +3,11 @@
 #pragma once
 
 #include "framework/controls.h"
+#include "framework/owners.h"
 
 class CLabel : public fw::Static {
 public:
     CLabel();
-    ~CLabel();
 
     // Each returns the label, so that calls can be chained.
     CLabel& SetBkColor(COLORREF color); // no redraw
@@ -27,7 +27,7 @@ private:
     void Redraw() const;
 
     COLORREF textColor_;
-    HBRUSH background_;
+    fw::Brush background_;
     LOGFONTA logFont_ = {};
-    HFONT font_ = nullptr;
+    fw::Font font_;
 };

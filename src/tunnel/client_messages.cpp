@@ -1,4 +1,5 @@
-#include "app/client_messages.h"
+// The values of the three registered messages, registered by name at program start.
+#include "tunnel/client_messages.h"
 
 UINT WM_QV_STOP = 0;
 UINT WM_QV_CON_START = 0;

@@ -1,0 +1,94 @@
+// Owners of the handles the program holds: each releases its handle when it goes out of scope,
+// so that no path through the code has to close it by hand. Not copyable; movable.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace fw {
+
+// One handle and the function that releases it.
+template <typename Handle, typename Traits> class Owner {
+public:
+    Owner() = default;
+    explicit Owner(Handle handle) : handle_(handle) {}
+    ~Owner() { Reset(); }
+    Owner(const Owner&) = delete;
+    Owner& operator=(const Owner&) = delete;
+    Owner(Owner&& other) noexcept : handle_(other.Release()) {}
+    Owner& operator=(Owner&& other) noexcept {
+        if (this != &other)
+            Reset(other.Release());
+        return *this;
+    }
+
+    Handle Get() const { return handle_; }
+    operator Handle() const { return handle_; }
+    explicit operator bool() const { return Traits::IsValid(handle_); }
+    // For functions that return the handle through a pointer; releases any held one first.
+    Handle* Receive() {
+        Reset();
+        return &handle_;
+    }
+    Handle Release() { return std::exchange(handle_, Traits::Empty()); }
+    void Reset(Handle handle = Traits::Empty()) {
+        if (Traits::IsValid(handle_))
+            Traits::Close(handle_);
+        handle_ = handle;
+    }
+
+private:
+    Handle handle_ = Traits::Empty();
+};
+
+struct RegKeyTraits {
+    static HKEY Empty() { return nullptr; }
+    static bool IsValid(HKEY key) { return key != nullptr; }
+    static void Close(HKEY key) { ::RegCloseKey(key); }
+};
+
+// Kernel handles; the empty value is null (process, thread, event, pipe ...).
+struct KernelHandleTraits {
+    static HANDLE Empty() { return nullptr; }
+    static bool IsValid(HANDLE handle) { return handle != nullptr; }
+    static void Close(HANDLE handle) { ::CloseHandle(handle); }
+};
+
+template <typename Object> struct GdiObjectTraits {
+    static Object Empty() { return nullptr; }
+    static bool IsValid(Object object) { return object != nullptr; }
+    static void Close(Object object) { ::DeleteObject(object); }
+};
+
+using RegKey = Owner<HKEY, RegKeyTraits>;
+using KernelHandle = Owner<HANDLE, KernelHandleTraits>;
+using Font = Owner<HFONT, GdiObjectTraits<HFONT>>;
+using Brush = Owner<HBRUSH, GdiObjectTraits<HBRUSH>>;
+
+// A started process: its process and main-thread handles, closed together, and its ids.
+class ProcessHandles {
+public:
+    ProcessHandles() = default;
+    // Takes over the handles that CreateProcess returned.
+    explicit ProcessHandles(const PROCESS_INFORMATION& started)
+        : process_(started.hProcess), thread_(started.hThread), processId_(started.dwProcessId),
+          threadId_(started.dwThreadId) {}
+    ProcessHandles(ProcessHandles&&) noexcept = default;
+    ProcessHandles& operator=(ProcessHandles&&) noexcept = default;
+
+    HANDLE Process() const { return process_; }
+    HANDLE Thread() const { return thread_; }
+    DWORD ProcessId() const { return processId_; }
+    DWORD ThreadId() const { return threadId_; }
+    explicit operator bool() const { return static_cast<bool>(process_); }
+    void Reset() { *this = ProcessHandles(); }
+
+private:
+    KernelHandle process_;
+    KernelHandle thread_;
+    DWORD processId_ = 0;
+    DWORD threadId_ = 0;
+};
+
+} // namespace fw

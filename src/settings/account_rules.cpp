@@ -1,0 +1,129 @@
+// The checks of account and forwarding input, with the messages the user sees.
+#include "settings/account_rules.h"
+
+#include "settings/password_scrambling.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+const unsigned long kLargestPort = 65535;
+
+Refusal Stop(const char* message, InputField field, bool clearField = false) {
+    return Refusal{message, false, field, clearField};
+}
+
+// Letters, digits, dots, hyphens and underscores: a name that is also a valid section of the
+// settings file, entry of the comma-separated name list and registry key name.
+bool IsValidServerName(const std::string& name) {
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_';
+    });
+}
+
+bool EqualIgnoringCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// Digits only, 0 to 65535.
+bool IsPortNumber(const std::string& text) {
+    return !text.empty() && text.size() <= 5 && IsAllDigits(text) &&
+           ReadDecimal(text) <= kLargestPort;
+}
+
+// Characters that would end a field or an entry in one of the two stored forms. Blanks and
+// line breaks count too: the SSH client would not find such a host or port.
+bool HasSeparator(const std::string& text) {
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        return c == ',' || c == ':' || c == '=' || static_cast<unsigned char>(c) <= ' ';
+    });
+}
+
+bool HasLineBreak(const std::string& text) {
+    return text.find_first_of("\r\n") != std::string::npos;
+}
+
+} // namespace
+
+Verdict CheckAccountFields(const AccountFields& fields) {
+    if (fields.serverName.empty())
+        return Stop("Please provide the server name!", InputField::ServerName);
+    if (fields.userName.empty())
+        return Stop("Please provide the user name!", InputField::UserName);
+    // A pasted line break would end the value's line in the settings file.
+    if (HasLineBreak(fields.userName))
+        return Stop("The user name may not contain line breaks!", InputField::UserName);
+    if (fields.password.empty())
+        return Stop("Please provide the password!", InputField::Password);
+    if (fields.serverPort.empty())
+        return Stop("Please provide the server port!", InputField::ServerPort);
+    if (!IsPortNumber(fields.serverPort))
+        return Stop("The server port number must be between 0 and 65535 !", InputField::ServerPort,
+                    true);
+    return std::nullopt;
+}
+
+Verdict CheckNewServerName(const std::string& name, const std::string& oldName,
+                           const std::vector<std::string>& existingNames) {
+    if (!IsValidServerName(name))
+        return Stop(
+            "The server name may contain only letters, digits, dots, hyphens and underscores!",
+            InputField::ServerName);
+    for (const std::string& existing : existingNames) {
+        if (existing != oldName && EqualIgnoringCase(existing, name))
+            return Refusal{"The specified server allready exists in the list!", true,
+                           InputField::None, false};
+    }
+    return std::nullopt;
+}
+
+Verdict CheckPasswordCanBeStored(const std::string& password) {
+    if (CanStorePassword(password))
+        return std::nullopt;
+    return Stop("The password contains characters that cannot be stored!", InputField::Password);
+}
+
+Verdict CheckForwarding(const Forwarding& forwarding) {
+    if (forwarding.localPort.empty())
+        return Stop("Please provide a local port number !", InputField::LocalPort);
+    // The field takes digits only when typed; anything else that reaches it (pasted text)
+    // would break both stored forms, so it counts as out of range.
+    if (!IsAllDigits(forwarding.localPort) || ReadDecimal(forwarding.localPort) > kLargestPort)
+        return Stop("The local port number must be between 0 and 65535 !", InputField::LocalPort,
+                    true);
+    const char kSeparatorMessage[] =
+        "The target server and port may not contain commas, colons, equals signs or blanks!";
+    if (forwarding.targetServer.empty())
+        return Stop("Please provide the target server name !", InputField::TargetServer);
+    if (HasSeparator(forwarding.targetServer))
+        return Stop(kSeparatorMessage, InputField::TargetServer);
+    if (forwarding.targetPort.empty())
+        return Stop("Please provide the target port for the target server!",
+                    InputField::TargetPort);
+    if (ReadDecimal(forwarding.targetPort) > kLargestPort)
+        return Stop("The target port number must be between 0 and 65535 !", InputField::TargetPort,
+                    true);
+    if (HasSeparator(forwarding.targetPort))
+        return Stop(kSeparatorMessage, InputField::TargetPort);
+    if (forwarding.description.find(',') != std::string::npos)
+        return Stop("The port description may not contain commas!", InputField::Description);
+    // Nobody types a line break into the one-line field, but text put there otherwise can
+    // hold one, and in the settings file it would start a line of its own.
+    if (HasLineBreak(forwarding.description))
+        return Stop("The port description may not contain line breaks!", InputField::Description);
+    return std::nullopt;
+}
+
+Verdict CheckForwardingAccount(const std::string& account,
+                               const std::vector<std::string>& accountNames) {
+    // Any other text would make a settings section and rows of no account.
+    if (account.empty() ||
+        std::find(accountNames.begin(), accountNames.end(), account) == accountNames.end())
+        return Refusal{"Please choose a server from the server list !", true, InputField::None,
+                       false};
+    return std::nullopt;
+}

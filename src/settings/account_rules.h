@@ -1,0 +1,56 @@
+// What the accounts editor and the forwarding fields accept. Each check returns the refusal to
+// show, or nothing when the input may be stored. Plain text work, no Win32.
+#pragma once
+
+#include "settings/forwarding_text.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The input fields a refusal can point at.
+enum class InputField {
+    None,
+    ServerName,
+    UserName,
+    Password,
+    ServerPort,
+    LocalPort,
+    TargetServer,
+    TargetPort,
+    Description,
+};
+
+struct Refusal {
+    std::string message;
+    // Information icon for a duplicate or a missing choice; stop icon for bad input.
+    bool information = false;
+    // The field that gets the focus, emptied first when `clearField` is set.
+    InputField field = InputField::None;
+    bool clearField = false;
+};
+
+using Verdict = std::optional<Refusal>;
+
+struct AccountFields {
+    std::string serverName;
+    std::string userName;
+    std::string password;
+    std::string serverPort;
+};
+
+// Every field filled in, a user name on one line and a server port from 0 to 65535.
+Verdict CheckAccountFields(const AccountFields& fields);
+// A name for a new account or a rename: letters, digits, dots, hyphens and underscores only,
+// and no other account's name in any letter case (the settings file and the registry do not
+// tell such names apart). `oldName` is the account's present name, empty for a new one.
+Verdict CheckNewServerName(const std::string& name, const std::string& oldName,
+                           const std::vector<std::string>& existingNames);
+// A password whose scrambled form the settings file could not keep.
+Verdict CheckPasswordCanBeStored(const std::string& password);
+// A forwarding's four fields: ports in range, nothing that would end a field or an entry of
+// either stored form.
+Verdict CheckForwarding(const Forwarding& forwarding);
+// The account a forwarding is added to: one of the accounts.
+Verdict CheckForwardingAccount(const std::string& account,
+                               const std::vector<std::string>& accountNames);

@@ -1,0 +1,85 @@
+// AccountStore: the accounts as they are stored, in the settings file (name list, one section
+// per account, default and browser proxy account) and in the SSH client's saved sessions.
+// Every operation writes at once and keeps the two stores in step, both forms of an account's
+// forwardings included; it returns what the window needs to show the change. No window here.
+#pragma once
+
+#include "settings/account_rules.h"
+#include "settings/forwarding_text.h"
+#include "settings/settings_file.h"
+
+#include <string>
+#include <vector>
+
+// An account's fields as the settings file holds them: the password scrambled.
+struct Account {
+    std::string name;
+    std::string userName;
+    std::string password;
+    std::string serverPort;
+};
+
+// A forwarding together with the account it belongs to.
+struct AccountForwarding {
+    std::string account;
+    Forwarding forwarding;
+};
+
+// What a save of an edited account changed, beyond the account's own values.
+struct AccountUpdate {
+    bool renamed = false;
+    bool serverPortChanged = false;
+    // The password as now stored: scrambled when it was changed, else the old stored text.
+    std::string storedPassword;
+};
+
+class AccountStore {
+public:
+    AccountStore() : settings_(std::string()) {}
+    explicit AccountStore(const std::string& settingsPath) : settings_(settingsPath) {}
+    // Works on this settings file from now on; no name is loaded yet.
+    void Open(const std::string& settingsPath) { settings_ = CInternetOptions(settingsPath); }
+
+    // The settings file, for the options that are not account data.
+    CInternetOptions& Settings() { return settings_; }
+    const CInternetOptions& Settings() const { return settings_; }
+
+    // Reads the name list of the settings file; an empty list leaves the names as they are.
+    void LoadNames() { settings_.LoadAccountNames(); }
+    // In order of creation.
+    const std::vector<std::string>& Names() const { return settings_.AccountNames(); }
+    Account Load(const std::string& name) const;
+    std::string ClearPassword(const std::string& name) const;
+    // Every account's forwardings, account by account in the order of the names, read in one
+    // pass over the settings file.
+    std::vector<AccountForwarding> AllForwardings() const;
+    std::string DefaultName() const;
+
+    // A new account with the three forwardings every account starts with. The first account
+    // becomes the default and carries the browser's traffic: true when it did.
+    bool Create(const AccountFields& fields);
+    // Saves the edited fields of an account over those it had. A password equal to the stored
+    // text is the untouched stored text and is not scrambled again.
+    AccountUpdate Update(const Account& saved, const AccountFields& edited);
+    // Removes the account, its saved session and its forwardings. True when it was the browser
+    // proxy account, which is then set to none.
+    bool Remove(const std::string& name);
+    // The account started at program start, which also carries the browser's traffic.
+    void SetDefault(const std::string& name);
+
+    // Adds the forwarding to both forms. False, with nothing written, when the account forwards
+    // that local port already.
+    bool AddForwarding(const std::string& account, const Forwarding& forwarding);
+    // Removes the forwarding from both forms. True when it was the browser's proxy forwarding,
+    // which is then set to none.
+    bool RemoveForwarding(const std::string& account, const Forwarding& forwarding);
+
+    // Points the browser proxy account's proxy forwarding at the server's TOR proxy port, or back
+    // at the account's own proxy port, in the saved session (the client reads it at its next
+    // start). Only target ports equal to the whole port text change. Without a proxy account, or
+    // with no port stored for it, nothing changes.
+    void SetTorRelay(bool on);
+
+private:
+    CInternetOptions settings_;
+};

@@ -1,0 +1,48 @@
+// ForwardingList: the main window's list of every account's port forwardings. It holds the
+// rows it shows, so the window asks it rather than reading cells back: the list view only
+// displays them, in the same order.
+#pragma once
+
+#include "framework/controls.h"
+#include "settings/account_store.h"
+
+#include <string>
+#include <vector>
+
+class ForwardingList {
+public:
+    void Bind(HWND dialog, int id) { view_.Bind(dialog, id); }
+    HWND Handle() const { return view_; }
+
+    // The columns: port, account, description, the default mark "D" and the target; shown with
+    // the mark first.
+    void SetUp();
+    // Replaces the rows, without repainting after each one.
+    void Fill(const std::vector<AccountForwarding>& rows);
+    void Append(const AccountForwarding& row, bool markedDefault);
+    // Marks the rows of this account as the default's and clears the mark of every other row.
+    void MarkDefault(const std::string& account);
+    void RenameAccount(const std::string& oldName, const std::string& newName);
+    void RemoveAccount(const std::string& name);
+    void Remove(int row);
+    // Every forwarding of the account whose target port is `oldPort` gets `newPort`.
+    void ChangeTargetPort(const std::string& account, const std::string& oldPort,
+                          const std::string& newPort);
+
+    int RowCount() const { return static_cast<int>(rows_.size()); }
+    const AccountForwarding& Row(int row) const { return rows_[row].data; }
+    // The row most recently selected, or -1 when there is none.
+    int SelectedRow() const;
+
+private:
+    struct Entry {
+        AccountForwarding data;
+        bool marked = false;
+    };
+
+    void AppendToView(const Entry& entry) const;
+    void ShowTarget(int row) const;
+
+    fw::ListView view_;
+    std::vector<Entry> rows_;
+};

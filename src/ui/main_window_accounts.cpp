@@ -1,0 +1,329 @@
+// The accounts editor and the port forwardings of the main window: accounts are shown,
+// created, edited, renamed, removed and made the default, and forwardings added, deleted and
+// selected. The account store writes every change at once to the settings file and the
+// account's saved SSH session; the window shows it in the combo box, the fields and the list.
+#include "ui/main_window.h"
+
+#include "controls/look.h"
+#include "framework/user_seam.h"
+#include "resource.h"
+#include "settings/server_remove_dialog.h"
+
+// --- Accounts editor
+
+void CDravenlokDlg::ShowAccount() {
+    int selected = accountsCombo_.GetCurSel();
+    if (selected < 0)
+        return;
+    // The password field shows the stored, scrambled text: an untouched field is recognised
+    // when the account is saved.
+    Account account = accounts_.Load(accountsCombo_.GetItemText(selected));
+    userNameEdit_.SetText(account.userName);
+    passwordEdit_.SetText(account.password);
+    serverPortEdit_.SetText(account.serverPort);
+}
+
+AccountFields CDravenlokDlg::ReadAccountFields() const {
+    return AccountFields{accountsCombo_.GetText(), userNameEdit_.GetText(), passwordEdit_.GetText(),
+                         serverPortEdit_.GetText()};
+}
+
+void CDravenlokDlg::ShowAccountFields(const Account& account) {
+    accountsCombo_.SetText(account.name);
+    userNameEdit_.SetText(account.userName);
+    passwordEdit_.SetText(account.password);
+    serverPortEdit_.SetText(account.serverPort);
+}
+
+void CDravenlokDlg::SaveFieldValues() {
+    AccountFields fields = ReadAccountFields();
+    savedFields_ = Account{fields.serverName, fields.userName, fields.password, fields.serverPort};
+}
+
+// The controls of each mode: the account fields are editable only in New and Edit, which
+// lock the buttons that would change other accounts or forwardings meanwhile.
+void CDravenlokDlg::EnableAccountEditing(EditorMode mode) {
+    editorMode_ = mode;
+    bool editing = mode != EditorMode::Idle;
+    userNameEdit_.Enable(editing);
+    passwordEdit_.Enable(editing);
+    serverPortEdit_.Enable(editing);
+    newAccountButton_.Enable(mode != EditorMode::EditAccount);
+    deleteAccountButton_.Enable(!editing);
+    setDefaultButton_.Enable(!editing);
+    EnableForwardingButtons(!editing);
+    cancelEditButton_.Enable(editing);
+    editSaveButton_.SetText(editing ? "Save" : "Edit");
+    SetTooltip(IDC_EDIT_SAVE, editing ? "Save the modifications" : "Edit the current account");
+}
+
+void CDravenlokDlg::BeginNewAccount() {
+    if (editorMode_ != EditorMode::Idle)
+        return;
+    SaveFieldValues();
+    ::SetFocus(accountsCombo_);
+    userNameEdit_.SetText("");
+    passwordEdit_.SetText("");
+    serverPortEdit_.SetText("");
+    accountsCombo_.SetCurSel(-1);
+    accountsCombo_.SetText("");
+    localPortEdit_.SetText("");
+    targetServerEdit_.SetText("");
+    portDescriptionEdit_.SetText("");
+    EnableAccountEditing(EditorMode::NewAccount);
+}
+
+void CDravenlokDlg::EditOrSave() {
+    switch (editorMode_) {
+    case EditorMode::Idle:
+        localPortEdit_.SetText("");
+        targetServerEdit_.SetText("");
+        portDescriptionEdit_.SetText("");
+        SaveFieldValues();
+        EnableAccountEditing(EditorMode::EditAccount);
+        break;
+    case EditorMode::NewAccount:
+        if (SaveNewAccount() != -1)
+            EnableAccountEditing(EditorMode::Idle);
+        break;
+    case EditorMode::EditAccount:
+        if (SaveEditedAccount() == 1)
+            EnableAccountEditing(EditorMode::Idle);
+        break;
+    }
+}
+
+fw::Control* CDravenlokDlg::FieldControl(InputField field) {
+    switch (field) {
+    case InputField::ServerName:
+        return &accountsCombo_;
+    case InputField::UserName:
+        return &userNameEdit_;
+    case InputField::Password:
+        return &passwordEdit_;
+    case InputField::ServerPort:
+        return &serverPortEdit_;
+    case InputField::LocalPort:
+        return &localPortEdit_;
+    case InputField::TargetServer:
+        return &targetServerEdit_;
+    case InputField::TargetPort:
+        return &targetPortEdit_;
+    case InputField::Description:
+        return &portDescriptionEdit_;
+    case InputField::None:
+        break;
+    }
+    return nullptr;
+}
+
+bool CDravenlokDlg::Accept(const Verdict& verdict) {
+    if (!verdict)
+        return true;
+    fw::Control* field = FieldControl(verdict->field);
+    if (field && verdict->clearField)
+        field->SetText("");
+    fw::ShowMessageBox(Handle(), verdict->message, kProgramName,
+                       MB_OK | (verdict->information ? MB_ICONINFORMATION : MB_ICONSTOP));
+    if (field)
+        ::SetFocus(*field);
+    return false;
+}
+
+int CDravenlokDlg::SaveNewAccount() {
+    AccountFields fields = ReadAccountFields();
+    if (!Accept(CheckAccountFields(fields)) ||
+        !Accept(CheckNewServerName(fields.serverName, std::string(), accounts_.Names())) ||
+        !Accept(CheckPasswordCanBeStored(fields.password)))
+        return -1;
+
+    accountsCombo_.AddString(fields.serverName);
+    bool first = accounts_.Create(fields);
+    AddDefaultForwardings(fields.serverName, fields.serverPort);
+    // The first account becomes the default and carries the browser's traffic.
+    if (first) {
+        MarkDefaultForwardings(fields.serverName);
+        ShowProxySettingsSet(true);
+    }
+    return 1;
+}
+
+int CDravenlokDlg::SaveEditedAccount() {
+    AccountFields fields = ReadAccountFields();
+    if (!Accept(CheckAccountFields(fields)))
+        return -1;
+    const Account& saved = savedFields_;
+    if (saved.name.empty() && saved.userName.empty() && saved.password.empty() &&
+        saved.serverPort.empty()) {
+        // Edit was pressed with no account shown: the fields make a new account.
+        editorMode_ = EditorMode::NewAccount;
+        EditOrSave();
+        return -1;
+    }
+    bool renamed = fields.serverName != saved.name;
+    // Every check before the first write, so that a refused save changes nothing.
+    if (renamed && !Accept(CheckNewServerName(fields.serverName, saved.name, accounts_.Names())))
+        return -1;
+    if (fields.password != saved.password && !Accept(CheckPasswordCanBeStored(fields.password)))
+        return -1;
+
+    if (renamed) {
+        RemoveAccountItem(saved.name);
+        accountsCombo_.SetCurSel(accountsCombo_.AddString(fields.serverName));
+    }
+    AccountUpdate update = accounts_.Update(saved, fields);
+    if (update.renamed)
+        forwardingList_.RenameAccount(saved.name, fields.serverName);
+    if (update.serverPortChanged)
+        forwardingList_.ChangeTargetPort(fields.serverName, saved.serverPort, fields.serverPort);
+    savedFields_.name = fields.serverName;
+    savedFields_.userName = fields.userName;
+    savedFields_.password = update.storedPassword;
+    return 1;
+}
+
+void CDravenlokDlg::CancelEdit() {
+    SelectAccountItem(savedFields_.name);
+    ShowAccountFields(savedFields_);
+    EnableAccountEditing(EditorMode::Idle);
+}
+
+// The combo's item whose text equals the name exactly, selected; none when there is none.
+void CDravenlokDlg::SelectAccountItem(const std::string& name) {
+    for (int i = 0; i < accountsCombo_.GetCount(); ++i) {
+        if (accountsCombo_.GetItemText(i) == name) {
+            accountsCombo_.SetCurSel(i);
+            return;
+        }
+    }
+}
+
+void CDravenlokDlg::RemoveAccountItem(const std::string& name) {
+    for (int i = 0; i < accountsCombo_.GetCount(); ++i) {
+        if (accountsCombo_.GetItemText(i) == name) {
+            ::SendMessageA(accountsCombo_, CB_DELETESTRING, i, 0);
+            return;
+        }
+    }
+}
+
+void CDravenlokDlg::DeleteAccount() {
+    std::string name = accountsCombo_.GetText();
+    if (name.empty())
+        return;
+    // A name typed in another letter case means the account it names.
+    int item = accountsCombo_.FindStringExact(-1, name);
+    if (item >= 0)
+        name = accountsCombo_.GetItemText(item);
+    CServerRemove confirmation(Handle(), name);
+    if (confirmation.DoModal() != IDOK)
+        return;
+    RemoveAccount(name);
+}
+
+void CDravenlokDlg::RemoveAccount(const std::string& name) {
+    bool wasProxyAccount = accounts_.Remove(name);
+    RemoveAccountItem(name);
+    if (accountsCombo_.GetCount() > 0) {
+        accountsCombo_.SetCurSel(0);
+        ShowAccount();
+    } else {
+        ShowAccountFields(Account());
+        targetServerEdit_.SetText("");
+        targetPortEdit_.SetText("");
+    }
+    if (wasProxyAccount)
+        ShowProxySettingsSet(false);
+    localPortEdit_.SetText("");
+    targetServerEdit_.SetText("");
+    portDescriptionEdit_.SetText("");
+    forwardingList_.RemoveAccount(name);
+}
+
+void CDravenlokDlg::SetDefaultAccount() {
+    std::string name = accountsCombo_.GetText();
+    if (name.empty() || name == defaultAccountName_)
+        return;
+    accounts_.SetDefault(name);
+    defaultAccountName_ = name;
+    MarkDefaultForwardings(name);
+}
+
+// --- Port forwardings: the list of all accounts' forwardings
+
+void CDravenlokDlg::SetUpForwardingList() {
+    forwardingList_.SetUp();
+}
+
+void CDravenlokDlg::FillForwardingList() {
+    forwardingList_.Fill(accounts_.AllForwardings());
+}
+
+void CDravenlokDlg::MarkDefaultForwardings(const std::string& name) {
+    forwardingList_.MarkDefault(name);
+}
+
+// The rows of the three forwardings a new account starts with; the account store has written
+// them.
+void CDravenlokDlg::AddDefaultForwardings(const std::string& account,
+                                          const std::string& serverPort) {
+    for (const Forwarding& forwarding : DefaultForwardings(serverPort))
+        forwardingList_.Append({account, forwarding}, false);
+}
+
+void CDravenlokDlg::AddForwarding() {
+    Forwarding forwarding{localPortEdit_.GetText(), targetServerEdit_.GetText(),
+                          targetPortEdit_.GetText(), portDescriptionEdit_.GetText()};
+    // The forwarding belongs to the account named in the server field.
+    std::string account = accountsCombo_.GetText();
+    if (!Accept(CheckForwarding(forwarding)) ||
+        !Accept(CheckForwardingAccount(account, accounts_.Names())))
+        return;
+    if (!accounts_.AddForwarding(account, forwarding))
+        return; // the account forwards this port already
+    ClearForwardingFields();
+    forwardingList_.Append({account, forwarding}, account == accounts_.DefaultName());
+}
+
+void CDravenlokDlg::DeleteForwarding() {
+    int row = forwardingList_.SelectedRow();
+    if (row < 0)
+        return;
+    AccountForwarding selected = forwardingList_.Row(row);
+    const Forwarding& forwarding = selected.forwarding;
+    std::string question = "Delete this forwarding?\nLocal port: " + forwarding.localPort +
+                           "\nServer account: " + selected.account +
+                           "\nTargetServer: " + forwarding.targetServer + ":" +
+                           forwarding.targetPort + "\nDescription: " + forwarding.description;
+    if (fw::ShowMessageBox(Handle(), question, kProgramName, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+
+    if (accounts_.RemoveForwarding(selected.account, forwarding))
+        ShowProxySettingsSet(false);
+    forwardingList_.Remove(row);
+    ClearForwardingFields();
+}
+
+LRESULT CDravenlokDlg::SelectForwarding() {
+    if (editorMode_ != EditorMode::Idle)
+        return 0;
+    int row = forwardingList_.SelectedRow();
+    if (row < 0)
+        return 0;
+    const AccountForwarding& selected = forwardingList_.Row(row);
+    int item = accountsCombo_.FindStringExact(-1, selected.account);
+    if (item >= 0) {
+        accountsCombo_.SetCurSel(item);
+        ShowAccount();
+    }
+    localPortEdit_.SetText(selected.forwarding.localPort);
+    portDescriptionEdit_.SetText(selected.forwarding.description);
+    targetServerEdit_.SetText(selected.forwarding.targetServer);
+    targetPortEdit_.SetText(selected.forwarding.targetPort);
+    return 0;
+}
+
+void CDravenlokDlg::EnableForwardingButtons(bool enable) {
+    addForwardingButton_.Enable(enable);
+    deleteForwardingButton_.Enable(enable);
+}

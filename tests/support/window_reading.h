@@ -1,0 +1,24 @@
+// Reading what the program shows and stores, as a user or another program would see it:
+// combo items, list cells, label colours and fonts, tooltips, and the values of saved sessions.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+std::vector<std::string> ComboItems(HWND combo);
+int ListRowCount(HWND list);
+std::string ListCell(HWND list, int row, int column);
+
+// The text colour and font a label of the dialog is painted with: what the dialog answers to
+// the label's control-colour request, and the font the label was given.
+COLORREF LabelTextColor(HWND dialog, int id);
+LOGFONTA ControlFont(HWND control);
+
+// The tooltip control of the window, or null.
+HWND TooltipOf(HWND window);
+
+// A text value of the saved session "<name>", whole; "<missing>" when there is none.
+std::string SessionValue(const std::string& session, const char* valueName);
+bool SessionExists(const std::string& session);
