@@ -321,6 +321,7 @@ TEST_F(MainWindowTest, TheClientsMessagesAreAnsweredZeroAndF1IsSwallowed) {
     HELPINFO help = {};
     help.cbSize = sizeof(help);
     EXPECT_EQ(::SendMessageA(*window, WM_HELP, 0, reinterpret_cast<LPARAM>(&help)), TRUE);
+    EXPECT_TRUE(user.HelpTopics().empty());
 }
 
 TEST_F(MainWindowTest, TheEstablishedReportRestoresTheTitleAndShowsTheWindow) {

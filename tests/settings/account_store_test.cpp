@@ -1,0 +1,122 @@
+// The account store against a real settings file in a temporary folder and real saved sessions
+// in the registry, with no window: every change keeps the name list, the account's section, its
+// saved session and both forms of its forwardings in step.
+#include "settings/account_store.h"
+
+#include "support/stand_in.h"
+#include "support/temp_folder.h"
+#include "support/window_reading.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class AccountStoreTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        for (const std::string& name : {alpha, beta, renamed})
+            ::RegDeleteKeyA(HKEY_CURRENT_USER,
+                            (std::string(kStandInSessionsKey) + "\\" + name).c_str());
+    }
+    std::string Setting(const char* section, const char* key) const {
+        return store.Settings().ReadString(section, key);
+    }
+
+    TempFolder folder;
+    AccountStore store{folder.File("Marrowin.ini")};
+    std::string alpha = UniqueSessionName("store-alpha");
+    std::string beta = UniqueSessionName("store-beta");
+    std::string renamed = UniqueSessionName("store-gamma");
+};
+
+TEST_F(AccountStoreTest, TheFirstAccountBecomesTheDefaultWithTheThreeForwardingsInBothForms) {
+    EXPECT_TRUE(store.Create({alpha, "joe", "pw", "3128"}));
+    EXPECT_FALSE(store.Create({beta, "ann", "pw", "8080"}));
+    EXPECT_EQ(store.Names(), (std::vector<std::string>{alpha, beta}));
+    EXPECT_EQ(Setting("tunnel", "servers"), alpha + "," + beta + ",");
+    EXPECT_EQ(store.DefaultName(), alpha);
+    EXPECT_EQ(Setting("IE", "proxyServer"), alpha);
+    EXPECT_EQ(Setting("IE", "proxyPort"), "50000");
+    EXPECT_EQ(store.ClearPassword(beta), "pw");
+    EXPECT_NE(store.Load(beta).password, "pw") << "stored scrambled";
+    EXPECT_EQ(SessionValue(beta, "UserName"), "ann");
+    EXPECT_EQ(SessionValue(beta, "PortForwardings"),
+              "L25=localhost:25,L110=localhost:110,L50000=localhost:8080,");
+    std::vector<AccountForwarding> rows = store.AllForwardings();
+    ASSERT_EQ(rows.size(), 6u);
+    EXPECT_EQ(rows[5].account, beta);
+    EXPECT_EQ(rows[5].forwarding.targetPort, "8080");
+    EXPECT_EQ(rows[5].forwarding.description, "IE Proxy");
+}
+
+TEST_F(AccountStoreTest, ARenameWithANewPortMovesEverythingAndChangesTheProxyTargets) {
+    store.Create({alpha, "joe", "pw", "3128"});
+    store.AddForwarding(alpha, {"8000", "web", "3128", "other"});
+    Account saved = store.Load(alpha);
+
+    AccountUpdate update = store.Update(saved, {renamed, "max", saved.password, "8080"});
+    EXPECT_TRUE(update.renamed);
+    EXPECT_TRUE(update.serverPortChanged);
+    EXPECT_EQ(update.storedPassword, saved.password) << "an untouched password is kept as stored";
+    EXPECT_EQ(store.Names(), std::vector<std::string>{renamed});
+    EXPECT_EQ(Setting("tunnel", "servers"), renamed + ",");
+    EXPECT_EQ(store.DefaultName(), renamed);
+    EXPECT_EQ(Setting("IE", "proxyServer"), renamed);
+    EXPECT_FALSE(SessionExists(alpha));
+    EXPECT_EQ(SessionValue(renamed, "UserName"), "max");
+    EXPECT_EQ(SessionValue(renamed, "PortForwardings"),
+              "L25=localhost:25,L110=localhost:110,L50000=localhost:8080,L8000=web:8080,");
+    EXPECT_EQ(Setting(renamed.c_str(), "forwardings"),
+              "25:localhost:25:SMTP,110:localhost:110:POP3,50000:localhost:8080:IE Proxy,"
+              "8000:web:8080:other,");
+    EXPECT_EQ(store.ClearPassword(renamed), "pw");
+
+    update = store.Update(store.Load(renamed), {renamed, "max", "new", "8080"});
+    EXPECT_FALSE(update.renamed || update.serverPortChanged);
+    EXPECT_EQ(store.ClearPassword(renamed), "new");
+}
+
+TEST_F(AccountStoreTest, ForwardingsAreAddedOncePerLocalPortAndRemovedFromBothForms) {
+    store.Create({alpha, "joe", "pw", "3128"});
+    EXPECT_TRUE(store.AddForwarding(alpha, {"8000", "web", "80", "site"}));
+    EXPECT_FALSE(store.AddForwarding(alpha, {"8000", "other", "81", ""}));
+    EXPECT_EQ(store.AllForwardings().size(), 4u);
+    EXPECT_NE(SessionValue(alpha, "PortForwardings").find("L8000=web:80,"), std::string::npos);
+
+    EXPECT_FALSE(store.RemoveForwarding(alpha, {"8000", "web", "80", "site"}));
+    EXPECT_EQ(SessionValue(alpha, "PortForwardings").find("L8000="), std::string::npos);
+    EXPECT_EQ(store.AllForwardings().size(), 3u);
+    // The browser's proxy forwarding: the proxy account is then none.
+    EXPECT_TRUE(store.RemoveForwarding(alpha, {"50000", "localhost", "3128", "IE Proxy"}));
+    EXPECT_EQ(Setting("IE", "proxyServer"), "");
+    EXPECT_EQ(Setting("IE", "proxyPort"), "");
+}
+
+TEST_F(AccountStoreTest, RemovingTheProxyAccountLeavesNoTraceAndNoProxyAccount) {
+    store.Create({alpha, "joe", "pw", "3128"});
+    store.Create({beta, "ann", "pw", "8080"});
+    store.SetDefault(beta);
+    EXPECT_FALSE(store.Remove(alpha));
+    EXPECT_TRUE(store.Remove(beta));
+    EXPECT_TRUE(store.Names().empty());
+    EXPECT_EQ(Setting("tunnel", "servers"), "");
+    EXPECT_EQ(store.DefaultName(), "");
+    EXPECT_EQ(Setting("IE", "proxyServer"), "");
+    EXPECT_FALSE(SessionExists(beta));
+    EXPECT_EQ(ReadWholeFile(folder.File("Marrowin.ini")).find(beta), std::string::npos);
+}
+
+TEST_F(AccountStoreTest, TheTorRelayRewritesOnlyTheProxyAccountsProxyTargets) {
+    store.Create({alpha, "joe", "pw", "3128"});
+    store.Create({beta, "ann", "pw", "3128"});
+    store.SetTorRelay(true);
+    EXPECT_EQ(SessionValue(alpha, "PortForwardings"),
+              "L25=localhost:25,L110=localhost:110,L50000=localhost:8119,");
+    EXPECT_EQ(SessionValue(beta, "PortForwardings"),
+              "L25=localhost:25,L110=localhost:110,L50000=localhost:3128,");
+    store.SetTorRelay(false);
+    EXPECT_EQ(SessionValue(alpha, "PortForwardings"),
+              "L25=localhost:25,L110=localhost:110,L50000=localhost:3128,");
+}
+
+} // namespace
