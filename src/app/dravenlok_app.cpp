@@ -5,10 +5,6 @@
 #include "resource.h"
 #include "ui/main_window.h"
 
-CDravenlokApp* CDravenlokApp::Instance() {
-    return dynamic_cast<CDravenlokApp*>(fw::Application::Current());
-}
-
 void CDravenlokApp::CreateTrayIcon() {
     // The old icon goes first, so that at no time are two shown.
     trayIcon_.reset();

@@ -1,5 +1,6 @@
 // The application object: fixes the working directory, shows the tray icon and runs the main
-// window modally for the whole life of the process. The tray icon is reached through it.
+// window modally for the whole life of the process. It owns the tray icon and hands it to the
+// main window, whose state the icon shows.
 #pragma once
 
 #include "framework/application.h"
@@ -9,9 +10,6 @@
 
 class CDravenlokApp : public fw::Application {
 public:
-    // The application object of this process; null when there is none, or another kind.
-    static CDravenlokApp* Instance();
-
     // The icon with the privacy-off picture, the tip "Marrowin", the tray menu and the restore
     // command for a left click. Replaces any icon made before.
     void CreateTrayIcon();

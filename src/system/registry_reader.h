@@ -1,5 +1,7 @@
 // RegistryReader: the program's registry operations. It holds no state: every operation opens
-// the keys it needs and closes them before it returns, so callers make one where needed.
+// the keys it needs and closes them before it returns, so callers make one where needed. The
+// saved sessions are written in tunnel/session_profile.cpp, the browser values in
+// system/browser_settings.cpp.
 #pragma once
 
 #include <windows.h>
