@@ -4,6 +4,7 @@
 
 #include "support/scripted_user.h"
 #include "support/stand_in.h"
+#include "support/window_reading.h"
 
 #include <gtest/gtest.h>
 
@@ -136,15 +137,6 @@ Values ExpectedRecord(const std::string& host, const std::string& userName, DWOR
 
 std::string SessionPath(const std::string& name) {
     return std::string(kStandInSessionsKey) + "\\" + name;
-}
-
-bool SessionExists(const std::string& name) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, SessionPath(name).c_str(), 0, KEY_READ, &key) !=
-        ERROR_SUCCESS)
-        return false;
-    ::RegCloseKey(key);
-    return true;
 }
 
 // Every value of the session as stored; empty when the session is missing.
