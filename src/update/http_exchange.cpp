@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include <mbstring.h>
+
 namespace {
 
 const char kPlaceholderHost[] = "www.marrowin.example";
@@ -32,19 +34,15 @@ std::string EnvironmentValue(const char* name) {
 // The executable's file name without its folder and extension, which the server sees as the
 // user agent, as it always has.
 std::string ApplicationName() {
-    std::vector<char> path(MAX_PATH);
-    DWORD length;
-    while ((length = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()))) ==
-           path.size())
-        path.resize(path.size() * 2);
-    std::string name(path.data(), length);
-    size_t slash = name.find_last_of("\\/");
-    if (slash != std::string::npos)
-        name.erase(0, slash + 1);
-    size_t dot = name.rfind('.');
-    if (dot != std::string::npos)
-        name.erase(dot);
-    return name;
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH - 1);
+    // Multibyte-aware, so that a trail byte equal to a backslash does not cut the name.
+    unsigned char* name = reinterpret_cast<unsigned char*>(path);
+    if (unsigned char* slash = _mbsrchr(name, '\\'))
+        name = slash + 1;
+    if (unsigned char* dot = _mbsrchr(name, '.'))
+        *dot = '\0';
+    return reinterpret_cast<const char*>(name);
 }
 
 void SetNumberOption(HINTERNET session, DWORD option, DWORD value) {

@@ -108,13 +108,21 @@ void HttpTestServer::HoldAnswers() {
 
 std::vector<std::string> HttpTestServer::RequestLines() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return requestLines_;
+    std::vector<std::string> lines;
+    for (const std::string& head : requestHeads_)
+        lines.push_back(head.substr(0, head.find("\r\n")));
+    return lines;
+}
+
+std::string HttpTestServer::LastRequestHead() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return requestHeads_.empty() ? std::string() : requestHeads_.back();
 }
 
 bool HttpTestServer::WaitForRequests(size_t count) const {
     std::unique_lock<std::mutex> lock(mutex_);
     return changed_.wait_for(lock, std::chrono::seconds(20),
-                             [&] { return requestLines_.size() >= count; });
+                             [&] { return requestHeads_.size() >= count; });
 }
 
 void HttpTestServer::Serve() {
@@ -145,7 +153,7 @@ void HttpTestServer::Handle(SOCKET client) {
         request.append(buffer, received);
     }
     std::unique_lock<std::mutex> lock(mutex_);
-    requestLines_.push_back(request.substr(0, request.find("\r\n")));
+    requestHeads_.push_back(request);
     changed_.notify_all();
     changed_.wait(lock, [&] { return answers_ || stopping_; });
     if (stopping_)

@@ -1,5 +1,5 @@
 // A small HTTP server of the tests' own on 127.0.0.1, standing in for the version server. It
-// records the first line of every request and answers each connection as scripted: with a status
+// records every request's head and answers each connection as scripted: with a status
 // and a body, or only later (the connection is held until the answer is given or the server
 // ends).
 #pragma once
@@ -30,7 +30,10 @@ public:
     // Connections from now on get no answer until the next Answer.
     void HoldAnswers();
 
+    // The request line of each request so far, and the whole head (line and headers) of the
+    // last one.
     std::vector<std::string> RequestLines() const;
+    std::string LastRequestHead() const;
     // Waits until the given number of requests has arrived; false when they do not come.
     bool WaitForRequests(size_t count) const;
 
@@ -48,7 +51,7 @@ private:
     bool answers_ = true;
     int status_ = 200;
     std::string body_;
-    std::vector<std::string> requestLines_;
+    std::vector<std::string> requestHeads_;
 };
 
 // A port on 127.0.0.1 that refuses connections: bound, never listening, held for its lifetime

@@ -53,6 +53,10 @@ TEST_F(HttpExchangeTest, SendsOneGetForThePathAsGiven) {
               std::vector<std::string>{"GET /special_retrievelastversion.php?IamProgram=yes&"
                                        "ProgramVersion=4015&ProductId=13&BuildDate=24.11.2006 "
                                        "HTTP/1.0"});
+    // The program's name stands as the user agent.
+    EXPECT_NE(server_.LastRequestHead().find("\r\nUser-Agent: http_exchange_test\r\n"),
+              std::string::npos)
+        << server_.LastRequestHead();
 }
 
 TEST_F(HttpExchangeTest, OnlyTheBodyOfA200AnswerCounts) {
@@ -112,7 +116,6 @@ TEST(VersionServerAddress, ThePlaceholderUnlessTheEnvironmentNamesAnother) {
         {nullptr, "www.marrowin.example", 80},
         {"versions.test", "versions.test", 80},
         {"127.0.0.1:8081", "127.0.0.1", 8081},
-        {"versions.test:notaport", "versions.test", 80},
     };
     for (const Case& c : cases) {
         ::SetEnvironmentVariableA(kServerVariable, c.variable);
