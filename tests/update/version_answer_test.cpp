@@ -43,10 +43,4 @@ TEST(InterpretAnswerBody, ShowsTheLastServerMessageOrTheFailureText) {
     }
 }
 
-TEST(ConnectFailedAnswer, ShowsTheFailureTextInTheStandardBox) {
-    VersionAnswer answer = ConnectFailedAnswer();
-    EXPECT_EQ(answer.box, VersionBox::ConnectFailed);
-    EXPECT_EQ(answer.text, "Could not connect to the server. Please try again later.");
-}
-
 } // namespace
