@@ -31,8 +31,8 @@ public:
     // answer, read up to 64 KiB; then closes everything, whatever happened.
     std::string Exchange(const std::string& requestPath);
 
-    // Safe from any thread: closes every handle, so that a request waiting for the server ends
-    // at once and no new one is opened.
+    // Safe from any thread: closes every handle and opens no new one. Windows then ends a
+    // request waiting for the server at once; Wine lets it wait on, but its answer is dropped.
     void Abort();
 
 private:

@@ -35,7 +35,8 @@ public:
     bool IsRunning() const { return state_ != nullptr; }
     // The answer, once kAnswerMessage has come, which ends the check; empty while none is in.
     std::optional<VersionAnswer> TakeAnswer();
-    // Ends the running check at once: its request is closed and its answer never posted.
+    // Drops the running check without waiting for the server: its request is closed and its
+    // answer never posted.
     void Abandon();
 
 private:
