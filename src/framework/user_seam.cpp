@@ -20,4 +20,10 @@ int ShowMessageBox(HWND owner, const std::string& text, const std::string& capti
     return ::MessageBoxA(owner, text.c_str(), caption.c_str(), type);
 }
 
+int ShowMessageBoxIndirect(const MSGBOXPARAMSA& params) {
+    if (installedSeam)
+        return installedSeam->AnswerMessageBoxIndirect(params);
+    return ::MessageBoxIndirectA(&params);
+}
+
 } // namespace fw

@@ -16,6 +16,8 @@ public:
     // Answers a message box instead of the user; returns the button id (IDYES, IDOK, ...).
     virtual int AnswerMessageBox(HWND owner, const std::string& text, const std::string& caption,
                                  UINT type) = 0;
+    // Answers a box shown through MessageBoxIndirect, which can carry the program's own icon.
+    virtual int AnswerMessageBoxIndirect(const MSGBOXPARAMSA& params) = 0;
     // Called once inside the modal loop of every dialog run with DoModal, after its
     // initialisation. The user acts there and normally ends the dialog.
     virtual void ActInDialog(Dialog& dialog) = 0;
@@ -29,5 +31,7 @@ UserSeam* InstalledUserSeam();
 
 // Every message box of the program goes through this function.
 int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type);
+// And every box that needs MessageBoxIndirect through this one.
+int ShowMessageBoxIndirect(const MSGBOXPARAMSA& params);
 
 } // namespace fw

@@ -1,5 +1,6 @@
 // The main window's start-up, its settings panel, the options that only write the settings
-// file, Help, About, the web pages, hiding instead of closing, Quit and the tray icon.
+// file, Help, About, the web pages, the version check, hiding instead of closing, Quit and the
+// tray icon.
 #include "ui/main_window.h"
 
 #include "controls/look.h"
@@ -55,6 +56,11 @@ CDravenlokDlg::CDravenlokDlg()
     OnCommand(IDC_TEST_SETTINGS, [this] { OpenWebPage(kConnectionTestPage); });
     OnCommand(IDC_PURCHASE, [this] { OpenWebPage(kPurchasePage); });
     OnCommand(IDC_HELP_BUTTON, [this] { ShowHelp(); });
+    OnCommand(IDC_VERSION_CHECK, [this] { CheckForNewVersion(); });
+    OnMessage(VersionCheck::kAnswerMessage, [this](WPARAM, LPARAM) -> LRESULT {
+        OnVersionAnswer();
+        return 0;
+    });
     OnCommand(ID_TRAY_RESTORE, [this] { RestoreFromTray(); });
     OnCommand(ID_TRAY_QUIT, [this] { Quit(); });
     OnCommand(IDC_START, [this] { StartStopTunnel(); });
@@ -92,6 +98,7 @@ void CDravenlokDlg::DoDataExchange() {
     HWND dialog = Handle();
     startButton_.Bind(dialog, IDC_START);
     settingsButton_.Bind(dialog, IDC_SETTINGS);
+    versionCheckButton_.Bind(dialog, IDC_VERSION_CHECK);
     statusLabel_.Bind(dialog, IDC_STATUS_LABEL);
     proxySettingsLabel_.Bind(dialog, IDC_PROXY_SETTINGS_LABEL);
     forwardingsHeading_.Bind(dialog, IDC_FORWARDINGS_HEADING);
@@ -355,6 +362,8 @@ void CDravenlokDlg::Quit() {
                                     kProgramName, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     if (answer != IDYES)
         return;
+    // A version check still waiting for the server is dropped, not waited for.
+    versionCheck_.Abandon();
     // The whole Stop, so that the browser's connection is set back to direct too.
     if (tunnel_.IsRunning())
         StopTunnel();
@@ -364,6 +373,21 @@ void CDravenlokDlg::Quit() {
     registry.SetJavaDisabled(0);
     registry.RestoreActiveX();
     EndDialog(IDCANCEL);
+}
+
+// The server is asked in the background: the window stays usable, and the button stays
+// disabled until the answer is in.
+void CDravenlokDlg::CheckForNewVersion() {
+    if (versionCheck_.Start(Handle(), VersionRequestPath(kVersion, kProductId, kBuildDate)))
+        versionCheckButton_.Enable(false);
+}
+
+void CDravenlokDlg::OnVersionAnswer() {
+    std::optional<VersionAnswer> answer = versionCheck_.TakeAnswer();
+    if (!answer)
+        return; // from a check that was dropped
+    versionCheckButton_.Enable(true);
+    ShowVersionAnswer(Handle(), *answer);
 }
 
 void CDravenlokDlg::RestoreFromTray() {

@@ -5,7 +5,8 @@
 // The window is a view over the models it owns: the accounts (settings file and saved
 // sessions), the forwarding list, the tunnel's client process and the reconnect sequence.
 // Its handlers read the controls, ask a model and show the answer; the rules live in the
-// models. Its member bodies are in main_window.cpp (start-up, panel, options, Quit),
+// models. Its member bodies are in main_window.cpp (start-up, panel, options, version check,
+// Quit),
 // main_window_accounts.cpp (accounts editor and forwardings), main_window_tunnel.cpp (privacy
 // on and off, the client's reports, reconnect, TOR relay, browser options) and tooltips.cpp.
 #pragma once
@@ -18,6 +19,7 @@
 #include "tunnel/reconnect_sequence.h"
 #include "tunnel/tunnel_controller.h"
 #include "ui/forwarding_list.h"
+#include "update/version_check.h"
 
 #include <string>
 
@@ -81,6 +83,8 @@ private:
     LRESULT OnCtlColorStatic(HDC dc, HWND control);
     void OnHideTimer();
     void OnTrayRefreshTimer();
+    void CheckForNewVersion();
+    void OnVersionAnswer();
 
     // Browser options
     void OnUseBrowserProxyOption();
@@ -159,6 +163,7 @@ private:
     TunnelController tunnel_;
     ReconnectSequence reconnect_;
     ForwardingList forwardingList_;
+    VersionCheck versionCheck_;
 
     HICON appIcon_;
     HWND tooltip_ = nullptr;
@@ -182,6 +187,7 @@ private:
 
     fw::Button startButton_;
     fw::Button settingsButton_;
+    fw::Button versionCheckButton_;
     CLabel statusLabel_;
     CLabel proxySettingsLabel_;
     CLabel forwardingsHeading_;

@@ -2,6 +2,7 @@
 // it, and quit through the tray command with its confirmation.
 #include "framework/window.h"
 #include "resource.h"
+#include "support/http_test_server.h"
 #include "support/marrowin_process.h"
 #include "support/temp_folder.h"
 #include "support/tray_menu.h"
@@ -84,6 +85,22 @@ TEST_F(ProgramTest, TheSettingsFileIsFoundBesideTheProgramWhereverItIsStartedFro
     ::PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDC_AUTOSTART, BN_CLICKED), 0);
     QuitThroughTheTray(program, mainWindow);
     EXPECT_NE(ReadWholeFile(folder.File("Marrowin.ini")).find("autostart="), std::string::npos);
+}
+
+TEST_F(ProgramTest, QuitDuringAVersionCheckEndsTheProgramWithoutWaitingForTheServer) {
+    HttpTestServer server;
+    server.HoldAnswers();
+    ::SetEnvironmentVariableA("MARROWIN_VERSION_SERVER", server.Address().c_str());
+    MarrowinProcess program(folder.Path());
+    ASSERT_TRUE(program.Start());
+    ::SetEnvironmentVariableA("MARROWIN_VERSION_SERVER", nullptr);
+    HWND mainWindow = WaitForTopLevelDialog(program.ProcessId(), "Marrowin");
+    ASSERT_NE(mainWindow, nullptr);
+
+    ::PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDC_VERSION_CHECK, BN_CLICKED), 0);
+    ASSERT_TRUE(server.WaitForRequests(1));
+    // The server never answers while the program is asked to quit.
+    QuitThroughTheTray(program, mainWindow);
 }
 
 // The hidden window of the process that the shell reports the tray icon's clicks to.

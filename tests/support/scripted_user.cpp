@@ -14,11 +14,26 @@ void ScriptedUser::InDialog(UINT templateId, DialogAction action) {
     actions_.emplace_back(templateId, std::move(action));
 }
 
-int ScriptedUser::AnswerMessageBox(HWND, const std::string& text, const std::string& caption,
+int ScriptedUser::AnswerMessageBox(HWND owner, const std::string& text, const std::string& caption,
                                    UINT type) {
-    boxes_.push_back({text, caption, type});
+    return NextAnswer({text, caption, type, owner});
+}
+
+int ScriptedUser::AnswerMessageBoxIndirect(const MSGBOXPARAMSA& params) {
+    RecordedBox box = {params.lpszText ? params.lpszText : "",
+                       params.lpszCaption ? params.lpszCaption : "", params.dwStyle,
+                       params.hwndOwner};
+    if ((params.dwStyle & MB_USERICON) && IS_INTRESOURCE(params.lpszIcon)) {
+        box.iconModule = params.hInstance;
+        box.iconId = static_cast<UINT>(reinterpret_cast<ULONG_PTR>(params.lpszIcon));
+    }
+    return NextAnswer(box);
+}
+
+int ScriptedUser::NextAnswer(const RecordedBox& box) {
+    boxes_.push_back(box);
     if (answers_.empty()) {
-        ADD_FAILURE() << "unexpected message box: \"" << text << "\"";
+        ADD_FAILURE() << "unexpected message box: \"" << box.text << "\"";
         return IDCANCEL;
     }
     int answer = answers_.front();

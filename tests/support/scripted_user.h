@@ -14,6 +14,10 @@ struct RecordedBox {
     std::string text;
     std::string caption;
     UINT type;
+    HWND owner = nullptr;
+    // A box shown through MessageBoxIndirect: the module and resource id of its own icon.
+    HINSTANCE iconModule = nullptr;
+    UINT iconId = 0;
 };
 
 class ScriptedUser : public fw::UserSeam {
@@ -37,10 +41,13 @@ public:
 
     int AnswerMessageBox(HWND owner, const std::string& text, const std::string& caption,
                          UINT type) override;
+    int AnswerMessageBoxIndirect(const MSGBOXPARAMSA& params) override;
     void ActInDialog(fw::Dialog& dialog) override;
     bool OpenHelpTopic(HWND owner, const std::string& helpFile, DWORD contextId) override;
 
 private:
+    int NextAnswer(const RecordedBox& box);
+
     std::deque<int> answers_;
     std::deque<std::pair<UINT, DialogAction>> actions_;
     std::vector<RecordedBox> boxes_;

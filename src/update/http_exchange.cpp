@@ -1,0 +1,155 @@
+// The version check's HTTP exchange over WinINet.
+#include "update/http_exchange.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include <mbstring.h>
+
+namespace {
+
+const char kPlaceholderHost[] = "www.marrowin.example";
+const char kServerVariable[] = "MARROWIN_VERSION_SERVER";
+const DWORD_PTR kContext = 1;
+// Always a fresh answer from the server itself, never one from a cache.
+const DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_DONT_CACHE;
+static_assert(kRequestFlags == 0x84000000, "the request flags the server has always seen");
+const DWORD kChunkSize = 1999;
+// A broken or hostile server cannot make the program hold more than this.
+const DWORD kBodyLimit = 64 * 1024;
+
+std::string EnvironmentValue(const char* name) {
+    std::vector<char> value(256);
+    for (;;) {
+        DWORD length =
+            ::GetEnvironmentVariableA(name, value.data(), static_cast<DWORD>(value.size()));
+        if (length < value.size())
+            return std::string(value.data(), length);
+        value.resize(length);
+    }
+}
+
+// The executable's file name without its folder and extension, which the server sees as the
+// user agent, as it always has.
+std::string ApplicationName() {
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH - 1);
+    // Multibyte-aware, so that a trail byte equal to a backslash does not cut the name.
+    unsigned char* name = reinterpret_cast<unsigned char*>(path);
+    if (unsigned char* slash = _mbsrchr(name, '\\'))
+        name = slash + 1;
+    if (unsigned char* dot = _mbsrchr(name, '.'))
+        *dot = '\0';
+    return reinterpret_cast<const char*>(name);
+}
+
+void SetNumberOption(HINTERNET session, DWORD option, DWORD value) {
+    ::InternetSetOptionA(session, option, &value, sizeof(value));
+}
+
+DWORD StatusCode(HINTERNET request) {
+    DWORD status = 0;
+    DWORD size = sizeof(status);
+    if (!::HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                          nullptr))
+        return 0;
+    return status;
+}
+
+// Each chunk is cut at its first zero byte: the server's text ends there.
+void ReadBody(HINTERNET request, std::string& body) {
+    char buffer[kChunkSize + 1];
+    DWORD total = 0;
+    while (total < kBodyLimit) {
+        DWORD read = 0;
+        if (!::InternetReadFile(request, buffer, std::min(kChunkSize, kBodyLimit - total), &read) ||
+            read == 0)
+            return;
+        total += read;
+        buffer[read] = '\0';
+        body.append(buffer, std::strlen(buffer));
+    }
+}
+
+} // namespace
+
+VersionServer VersionServerAddress() {
+    VersionServer server = {kPlaceholderHost, INTERNET_DEFAULT_HTTP_PORT};
+    std::string value = EnvironmentValue(kServerVariable);
+    if (value.empty())
+        return server;
+    size_t colon = value.find(':');
+    server.host = value.substr(0, colon);
+    if (colon != std::string::npos) {
+        char* end = nullptr;
+        unsigned long port = std::strtoul(value.c_str() + colon + 1, &end, 10);
+        if (*end == '\0' && port > 0 && port <= 65535)
+            server.port = static_cast<INTERNET_PORT>(port);
+    }
+    return server;
+}
+
+HttpComunicationCenter::HttpComunicationCenter() {
+    session_.Reset(::InternetOpenA(ApplicationName().c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr,
+                                   nullptr, 0));
+}
+
+HttpComunicationCenter::~HttpComunicationCenter() {
+    CloseAll();
+}
+
+bool HttpComunicationCenter::Connect() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!aborted_ && session_) {
+        // Only tuning: a library that lacks one of them (Wine has no connect back-off) still
+        // reaches the server, so their failure does not fail the connect.
+        SetNumberOption(session_.Get(), INTERNET_OPTION_CONNECT_TIMEOUT, 3000);
+        SetNumberOption(session_.Get(), INTERNET_OPTION_CONNECT_BACKOFF, 1000);
+        SetNumberOption(session_.Get(), INTERNET_OPTION_CONNECT_RETRIES, 1);
+        VersionServer server = VersionServerAddress();
+        connection_.Reset(::InternetConnectA(session_.Get(), server.host.c_str(), server.port,
+                                             nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, kContext));
+        if (connection_)
+            return true;
+    }
+    session_.Reset();
+    return false;
+}
+
+std::string HttpComunicationCenter::Exchange(const std::string& requestPath) {
+    std::string body;
+    // The blocking calls run outside the lock, so that Abort can close their handle meanwhile;
+    // the calls then fail and the body stays as far as it got.
+    HINTERNET request = OpenRequest(requestPath);
+    if (request && ::HttpSendRequestA(request, nullptr, 0, nullptr, 0) &&
+        StatusCode(request) == HTTP_STATUS_OK)
+        ReadBody(request, body);
+    CloseAll();
+    return body;
+}
+
+void HttpComunicationCenter::Abort() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        aborted_ = true;
+    }
+    CloseAll();
+}
+
+HINTERNET HttpComunicationCenter::OpenRequest(const std::string& requestPath) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (aborted_ || !connection_)
+        return nullptr;
+    request_.Reset(::HttpOpenRequestA(connection_.Get(), "GET", requestPath.c_str(), "HTTP/1.0",
+                                      nullptr, nullptr, kRequestFlags, kContext));
+    return request_.Get();
+}
+
+void HttpComunicationCenter::CloseAll() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    request_.Reset();
+    connection_.Reset();
+    session_.Reset();
+}

@@ -1,0 +1,129 @@
+// The HTTP exchange with the version server, run for real through WinINet against the tests'
+// own server on 127.0.0.1.
+#include "update/http_exchange.h"
+#include "update/version_answer.h"
+
+#include "support/http_test_server.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const char kServerVariable[] = "MARROWIN_VERSION_SERVER";
+
+// A body whose every position holds a different pattern, so that chunks out of order show.
+std::string NumberedBody(size_t size) {
+    std::string body;
+    for (size_t i = 0; body.size() < size; ++i)
+        body += std::to_string(i) + ",";
+    body.resize(size);
+    return body;
+}
+
+class HttpExchangeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(server_.Port(), 0);
+        PointAt(server_.Address());
+    }
+    void TearDown() override { ::SetEnvironmentVariableA(kServerVariable, nullptr); }
+
+    static void PointAt(const std::string& address) {
+        ::SetEnvironmentVariableA(kServerVariable, address.c_str());
+    }
+
+    // One whole exchange as the version check runs it.
+    static std::string Fetch(const std::string& path = "v.php") {
+        HttpComunicationCenter exchange;
+        EXPECT_TRUE(exchange.Connect());
+        return exchange.Exchange(path);
+    }
+
+    HttpTestServer server_;
+};
+
+TEST_F(HttpExchangeTest, SendsOneGetForThePathAsGiven) {
+    server_.Answer(200, "x&ServerMessage=Hey");
+    EXPECT_EQ(Fetch(VersionRequestPath(4015, 13, "24.11.2006")), "x&ServerMessage=Hey");
+    EXPECT_EQ(server_.RequestLines(),
+              std::vector<std::string>{"GET /special_retrievelastversion.php?IamProgram=yes&"
+                                       "ProgramVersion=4015&ProductId=13&BuildDate=24.11.2006 "
+                                       "HTTP/1.0"});
+    // The program's name stands as the user agent.
+    EXPECT_NE(server_.LastRequestHead().find("\r\nUser-Agent: http_exchange_test\r\n"),
+              std::string::npos)
+        << server_.LastRequestHead();
+}
+
+TEST_F(HttpExchangeTest, OnlyTheBodyOfA200AnswerCounts) {
+    for (int status : {200, 404, 500}) {
+        server_.Answer(status, "x&ServerMessage=Hello");
+        EXPECT_EQ(Fetch(), status == 200 ? "x&ServerMessage=Hello" : "") << status;
+    }
+}
+
+TEST_F(HttpExchangeTest, BodyIsReadInOrderUpToItsLimitAndCutAtAZeroByte) {
+    struct Case {
+        std::string body;
+        std::string expected;
+    };
+    const std::string longBody = NumberedBody(5000);
+    const std::string hugeBody = NumberedBody(100000);
+    const Case cases[] = {
+        {longBody, longBody},
+        {hugeBody, hugeBody.substr(0, 64 * 1024)},
+        {std::string("x&ServerMessage=Hey\0hidden", 26), "x&ServerMessage=Hey"},
+    };
+    for (const Case& c : cases) {
+        server_.Answer(200, c.body);
+        EXPECT_EQ(Fetch(), c.expected) << "a body of " << c.body.size() << " bytes";
+    }
+}
+
+TEST_F(HttpExchangeTest, AnAbortedRequestGivesNothingEvenIfTheServerAnswersLater) {
+    server_.HoldAnswers();
+    HttpComunicationCenter exchange;
+    ASSERT_TRUE(exchange.Connect());
+    std::string body = "not returned";
+    std::thread worker([&] { body = exchange.Exchange("v.php"); });
+    ASSERT_TRUE(server_.WaitForRequests(1));
+    exchange.Abort();
+    // Windows ends the request at the abort; Wine lets it wait for the server's answer, which
+    // must then be dropped.
+    server_.Answer(200, "x&ServerMessage=Too late");
+    worker.join();
+    EXPECT_EQ(body, "");
+}
+
+TEST_F(HttpExchangeTest, ARefusedPortFailsTheExchangeNotTheConnect) {
+    RefusingPort refusing;
+    PointAt("127.0.0.1:" + std::to_string(refusing.Port()));
+    EXPECT_EQ(Fetch(), "");
+    EXPECT_TRUE(server_.RequestLines().empty());
+}
+
+TEST(VersionServerAddress, ThePlaceholderUnlessTheEnvironmentNamesAnother) {
+    struct Case {
+        const char* variable;
+        const char* host;
+        INTERNET_PORT port;
+    };
+    const Case cases[] = {
+        {nullptr, "www.marrowin.example", 80},
+        {"versions.test", "versions.test", 80},
+        {"127.0.0.1:8081", "127.0.0.1", 8081},
+    };
+    for (const Case& c : cases) {
+        ::SetEnvironmentVariableA(kServerVariable, c.variable);
+        VersionServer server = VersionServerAddress();
+        EXPECT_EQ(server.host, c.host);
+        EXPECT_EQ(server.port, c.port) << (c.variable ? c.variable : "unset");
+    }
+    ::SetEnvironmentVariableA(kServerVariable, nullptr);
+}
+
+} // namespace

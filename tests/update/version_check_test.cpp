@@ -1,0 +1,171 @@
+// The version check running beside a real (hidden) window against the tests' own server: the
+// answer posted back, one check at a time, abandoned checks silent; and the box for each answer.
+#include "update/version_check.h"
+
+#include "framework/window.h"
+#include "resource.h"
+#include "support/http_test_server.h"
+#include "support/scripted_user.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kServerVariable[] = "MARROWIN_VERSION_SERVER";
+const char kFailure[] = "Could not connect to the server. Please try again later.";
+
+// Counts the answer messages it gets and takes each answer from the check, as the main window
+// does.
+class AnswerWindow : public fw::Window {
+public:
+    explicit AnswerWindow(VersionCheck& check) : check_(check) {}
+
+    int messages = 0;
+    std::vector<VersionAnswer> answers;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message != VersionCheck::kAnswerMessage)
+            return fw::Window::WindowProc(message, wParam, lParam);
+        ++messages;
+        if (std::optional<VersionAnswer> answer = check_.TakeAnswer())
+            answers.push_back(*answer);
+        return 0;
+    }
+
+private:
+    VersionCheck& check_;
+};
+
+class VersionCheckTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(server_.Port(), 0);
+        PointAt(server_.Address());
+        ASSERT_TRUE(window_.Create(0, 0, 0, 100, 100));
+    }
+    void TearDown() override { ::SetEnvironmentVariableA(kServerVariable, nullptr); }
+
+    static void PointAt(const std::string& address) {
+        ::SetEnvironmentVariableA(kServerVariable, address.c_str());
+    }
+
+    bool WaitForAnswers(size_t count) {
+        return PumpMessagesUntil([&] { return window_.answers.size() >= count; });
+    }
+
+    HttpTestServer server_;
+    VersionCheck check_;
+    AnswerWindow window_{check_};
+};
+
+TEST_F(VersionCheckTest, TheAnswerComesBackToTheWindowAsItsBox) {
+    RefusingPort refusing;
+    struct Case {
+        std::string server;
+        int status;
+        VersionBox box;
+        const char* text;
+    };
+    const Case cases[] = {
+        {server_.Address(), 200, VersionBox::ServerMessage, "Hey"},
+        {server_.Address(), 404, VersionBox::NoMessage, kFailure},
+        {"127.0.0.1:" + std::to_string(refusing.Port()), 200, VersionBox::NoMessage, kFailure},
+        // No host to connect to: the connection cannot even be prepared.
+        {":80", 200, VersionBox::ConnectFailed, kFailure},
+    };
+    for (const Case& c : cases) {
+        PointAt(c.server);
+        server_.Answer(c.status, "x&ServerMessage=Hey");
+        window_.answers.clear();
+        ASSERT_TRUE(check_.Start(window_, "v.php"));
+        EXPECT_TRUE(check_.IsRunning());
+        ASSERT_TRUE(WaitForAnswers(1)) << c.server;
+        EXPECT_EQ(window_.answers[0].box, c.box) << c.server;
+        EXPECT_EQ(window_.answers[0].text, c.text) << c.server;
+        EXPECT_FALSE(check_.IsRunning());
+    }
+}
+
+TEST_F(VersionCheckTest, ASecondStartWhileOneRunsStartsNothing) {
+    server_.HoldAnswers();
+    ASSERT_TRUE(check_.Start(window_, "first.php"));
+    ASSERT_TRUE(server_.WaitForRequests(1));
+    EXPECT_FALSE(check_.Start(window_, "second.php"));
+    server_.Answer(200, "x&ServerMessage=Hey");
+    ASSERT_TRUE(WaitForAnswers(1));
+    // Once the answer is in, the next check starts.
+    ASSERT_TRUE(check_.Start(window_, "third.php"));
+    ASSERT_TRUE(WaitForAnswers(2));
+    std::vector<std::string> lines = server_.RequestLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "GET /first.php HTTP/1.0");
+    EXPECT_EQ(lines[1], "GET /third.php HTTP/1.0");
+}
+
+TEST_F(VersionCheckTest, AnAbandonedCheckNeverPostsItsAnswer) {
+    for (bool byDestruction : {false, true}) {
+        SCOPED_TRACE(byDestruction ? "destroyed" : "abandoned");
+        server_.HoldAnswers();
+        window_.messages = 0;
+        window_.answers.clear();
+        size_t requests = server_.RequestLines().size();
+        {
+            VersionCheck slow;
+            ASSERT_TRUE(slow.Start(window_, "slow.php"));
+            ASSERT_TRUE(server_.WaitForRequests(requests + 1));
+            if (!byDestruction) {
+                slow.Abandon();
+                EXPECT_FALSE(slow.IsRunning());
+            }
+        }
+        // The server answers the abandoned request after all; a later check's answer comes,
+        // the abandoned one's never does.
+        server_.Answer(200, "x&ServerMessage=Late");
+        ASSERT_TRUE(check_.Start(window_, "v.php"));
+        ASSERT_TRUE(WaitForAnswers(1));
+        PumpMessagesFor(300);
+        EXPECT_EQ(window_.messages, 1);
+    }
+}
+
+TEST(ShowVersionAnswer, EachAnswerInItsBox) {
+    ScriptedUser user;
+    fw::Window owner;
+    ASSERT_TRUE(owner.Create(0, 0, 0, 100, 100));
+    const HINSTANCE program = ::GetModuleHandleA(nullptr);
+    // The program's own box shows this icon; it must be in the program.
+    ASSERT_NE(::LoadIconA(program, MAKEINTRESOURCEA(IDR_MAINFRAME)), nullptr);
+
+    struct Case {
+        VersionAnswer answer;
+        const char* caption;
+        UINT type;
+        HWND owner;
+        UINT iconId;
+    };
+    const Case cases[] = {
+        {ConnectFailedAnswer(), "Marrowin", MB_OK | MB_ICONEXCLAMATION, owner, 0},
+        {InterpretAnswerBody(""), "New version check", MB_OK | MB_USERICON, nullptr, 128},
+        {InterpretAnswerBody("x&ServerMessage=a/nb"), "New version check", MB_OK | MB_USERICON,
+         nullptr, 128},
+    };
+    for (const Case& c : cases) {
+        user.AnswerNextBox(IDOK);
+        ShowVersionAnswer(owner, c.answer);
+        ASSERT_FALSE(user.Boxes().empty());
+        const RecordedBox& box = user.Boxes().back();
+        EXPECT_EQ(box.text, c.answer.text);
+        EXPECT_EQ(box.caption, c.caption);
+        EXPECT_EQ(box.type, c.type);
+        EXPECT_EQ(box.owner, c.owner);
+        EXPECT_EQ(box.iconId, c.iconId);
+        EXPECT_EQ(box.iconModule, c.iconId ? program : nullptr);
+    }
+    EXPECT_EQ(user.Boxes().size(), 3u);
+}
+
+} // namespace
