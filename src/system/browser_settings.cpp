@@ -82,6 +82,20 @@ bool SetConnectionProxy(const std::string& connectionName, const std::string& lo
     return applied != FALSE;
 }
 
+void BrowserProxy::Set(const std::string& connectionName, const std::string& localPort, bool on) {
+    SetConnectionProxy(connectionName, localPort, on);
+    if (on)
+        pointed_.insert(connectionName);
+    else
+        pointed_.erase(connectionName);
+}
+
+void BrowserProxy::SetAllDirect() {
+    for (const std::string& connectionName : pointed_)
+        SetConnectionProxy(connectionName, std::string(), false);
+    pointed_.clear();
+}
+
 // The fixed values are written whatever was configured before: nothing of the user's own
 // browser configuration is saved.
 void RegistryReader::DisableActiveX() const {

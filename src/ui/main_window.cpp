@@ -367,6 +367,8 @@ void CDravenlokDlg::Quit() {
     // The whole Stop, so that the browser's connection is set back to direct too.
     if (tunnel_.IsRunning())
         StopTunnel();
+    // With privacy off the use-browser-proxy option may still point a connection at the tunnel.
+    browserProxy_.SetAllDirect();
     // Whatever the option boxes say, the browser is left as it was before Marrowin.
     RegistryReader registry;
     registry.ResetRegistryProxy();

@@ -16,6 +16,7 @@
 #include "framework/dialog.h"
 #include "settings/account_rules.h"
 #include "settings/account_store.h"
+#include "system/browser_settings.h"
 #include "tunnel/reconnect_sequence.h"
 #include "tunnel/tunnel_controller.h"
 #include "ui/forwarding_list.h"
@@ -48,6 +49,7 @@ public:
     const AccountStore& Accounts() const { return accounts_; }
     const TunnelController& Tunnel() const { return tunnel_; }
     const ReconnectSequence& Reconnect() const { return reconnect_; }
+    const BrowserProxy& Proxy() const { return browserProxy_; }
 
 protected:
     bool OnInitDialog() override;
@@ -164,6 +166,7 @@ private:
     ReconnectSequence reconnect_;
     ForwardingList forwardingList_;
     VersionCheck versionCheck_;
+    BrowserProxy browserProxy_;
 
     HICON appIcon_;
     HWND tooltip_ = nullptr;

@@ -137,7 +137,7 @@ void CDravenlokDlg::StopClient() {
 void CDravenlokDlg::SetBrowserProxyForTunnel(bool on, const std::string& port) {
     if (on && port.empty())
         return;
-    SetConnectionProxy(BrowserConnectionName(), port, on);
+    browserProxy_.Set(BrowserConnectionName(), port, on);
 }
 
 void CDravenlokDlg::ShowPrivacyState(bool on, COLORREF color) {
@@ -178,7 +178,10 @@ void CDravenlokDlg::OnConnectionLost() {
     }
     CErrorDlg question(Handle());
     if (question.DoModal() == CErrorDlg::kReconnect) {
-        StartStopTunnel();
+        // The reconnect sequence may have started the client again while the question was
+        // open; the toggle would then stop it.
+        if (!tunnel_.IsRunning())
+            StartStopTunnel();
     } else if (useBrowserProxyBox_.IsChecked()) {
         // As if the user had unchecked the box: the browser goes direct and stays so.
         ApplyBrowserProxyOption(false);
@@ -245,8 +248,8 @@ void CDravenlokDlg::OnUseBrowserProxyOption() {
 void CDravenlokDlg::ApplyBrowserProxyOption(bool on) {
     accounts_.Settings().WriteFlag("IE", "setIEproxy", on);
     // The port is not checked: with none stored the proxy becomes "127.0.0.1:".
-    SetConnectionProxy(BrowserConnectionName(), accounts_.Settings().ReadString("IE", "proxyport"),
-                       on);
+    browserProxy_.Set(BrowserConnectionName(), accounts_.Settings().ReadString("IE", "proxyport"),
+                      on);
 }
 
 // The named connection when the connection type is 2, otherwise the LAN settings.

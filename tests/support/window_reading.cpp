@@ -49,6 +49,27 @@ LOGFONTA ControlFont(HWND control) {
     return font;
 }
 
+std::vector<HWND> TypableFields(HWND dialog) {
+    std::vector<HWND> fields;
+    ::EnumChildWindows(
+        dialog,
+        [](HWND child, LPARAM context) -> BOOL {
+            char className[32] = {};
+            ::GetClassNameA(child, className, sizeof(className));
+            if (lstrcmpiA(className, "Edit") == 0 &&
+                !(::GetWindowLongA(child, GWL_STYLE) & ES_READONLY))
+                reinterpret_cast<std::vector<HWND>*>(context)->push_back(child);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&fields));
+    return fields;
+}
+
+void TypeChars(HWND field, const std::string& text) {
+    for (char c : text)
+        ::SendMessageA(field, WM_CHAR, static_cast<unsigned char>(c), 1);
+}
+
 HWND TooltipOf(HWND window) {
     struct Search {
         HWND owner;

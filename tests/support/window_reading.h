@@ -16,6 +16,12 @@ std::string ListCell(HWND list, int row, int column);
 COLORREF LabelTextColor(HWND dialog, int id);
 LOGFONTA ControlFont(HWND control);
 
+// Every field of the dialog the user can type into: its edit controls and the edit fields of
+// its combo boxes, read-only ones left out.
+std::vector<HWND> TypableFields(HWND dialog);
+// Types the text into the field as the keyboard does: one WM_CHAR per character.
+void TypeChars(HWND field, const std::string& text);
+
 // The tooltip control of the window, or null.
 HWND TooltipOf(HWND window);
 

@@ -304,6 +304,31 @@ TEST_F(BrowserOptionsTest, QuitRestoresTheBrowserWhateverTheBoxesSay) {
     EXPECT_EQ(Setting("IE", "noactivecontent"), "1");
 }
 
+// Privacy off, the option on: start-up pointed the LAN at the tunnel, and Quit points it back.
+TEST_F(BrowserOptionsTest, QuitSetsTheConnectionsPointedAtTheTunnelBackToDirect) {
+    SetConnectionProxy("", "", false);
+    Start("[IE]\r\nsetIEproxy=1\r\nproxyport=50004\r\n");
+    ASSERT_EQ(QueryProxy("").server, "127.0.0.1:50004");
+    ASSERT_EQ(window->Proxy().Pointed().size(), 1u);
+    user.AnswerNextBox(IDYES);
+    ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(ID_TRAY_QUIT, 0), 0);
+    EXPECT_EQ(QueryProxy("").flags, static_cast<DWORD>(PROXY_TYPE_DIRECT));
+    // Under Wine the registry reset alone already reads as direct: the pointed connections
+    // are what shows that each was set back through the browser's own settings.
+    EXPECT_TRUE(window->Proxy().Pointed().empty());
+}
+
+TEST(BrowserProxy, EveryConnectionStillPointedIsSetBackToDirect) {
+    BrowserProxy proxy;
+    proxy.Set("", "50005", true);
+    proxy.Set("Dial-up", "50005", true);
+    proxy.Set("Dial-up", "", false);
+    EXPECT_EQ(proxy.Pointed(), std::set<std::string>{""});
+    proxy.SetAllDirect();
+    EXPECT_TRUE(proxy.Pointed().empty());
+    EXPECT_EQ(QueryProxy("").flags, static_cast<DWORD>(PROXY_TYPE_DIRECT));
+}
+
 TEST_F(BrowserOptionsTest, QuitWithBothBoxesClearStillRestoresTheZones) {
     Start("");
     RegistryReader().DisableActiveX();

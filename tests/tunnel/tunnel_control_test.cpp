@@ -304,6 +304,45 @@ TEST_F(TunnelTest, TheReconnectSequenceMakesTenAttemptsAndThenGivesUp) {
     ExpectOff();
 }
 
+// Waiting for the first attempt: another drop starts the wait again with the option on, and
+// asks the user with it off while the wait goes on.
+TEST_F(TunnelTest, ADropWhileWaitingForTheFirstAttempt) {
+    Start("[Main]\r\nreconnect=1\r\n", false);
+    ::SendMessageA(*window, WM_QV_STOP, 0, 0);
+    ::SendMessageA(*window, WM_QV_STOP, 0, 0);
+    EXPECT_FALSE(window->Reconnect().IsActive());
+    EXPECT_TRUE(::KillTimer(*window, kReconnectTimer));
+
+    ::SetTimer(*window, kReconnectTimer, 10000, nullptr);
+    Toggle(IDC_RECONNECT);
+    bool asked = false;
+    user.InDialog(IDD_CONNECTION_BROKEN, [&](fw::Dialog& broken) {
+        asked = true;
+        broken.EndDialog(2);
+    });
+    ::SendMessageA(*window, WM_QV_STOP, 0, 0);
+    EXPECT_TRUE(asked);
+    EXPECT_FALSE(window->Reconnect().IsActive());
+    EXPECT_TRUE(::KillTimer(*window, kReconnectTimer)) << "the wait goes on";
+}
+
+// The sequence can start the client again while the question is open; Reconnect then keeps
+// the tunnel that runs instead of toggling it off.
+TEST_F(TunnelTest, ReconnectAfterARelaunchKeepsTheTunnelRunning) {
+    WriteStandInScript(files.Folder(), {"wait-quit"});
+    Start("[Main]\r\nreconnect=1\r\n");
+    ::SendMessageA(*window, WM_QV_STOP, 0, 0);
+    ::SendMessageA(*window, WM_TIMER, kReconnectTimer, 0);
+    ASSERT_TRUE(window->Tunnel().IsRunning());
+    user.InDialog(IDD_CONNECTION_BROKEN, [this](fw::Dialog& broken) {
+        ::SendMessageA(*window, WM_TIMER, kReconnectTimer, 0);
+        ::SendMessageA(broken, WM_COMMAND, MAKEWPARAM(IDC_RECONNECT_BUTTON, BN_CLICKED), 0);
+    });
+    ::SendMessageA(*window, WM_QV_STOP, 0, 0);
+    ExpectOn();
+    Click(IDC_START);
+}
+
 TEST_F(TunnelTest, GivingUpLeavesTheBrowserAloneWhenNoClientIsRecorded) {
     Start("[Main]\r\nreconnect=1\r\n", false);
     ::SendMessageA(*window, WM_QV_STOP, 0, 0);

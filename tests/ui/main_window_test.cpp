@@ -170,6 +170,31 @@ TEST_F(MainWindowTest, OptionBoxesWriteTheSettingsAtOnce) {
     EXPECT_EQ(settings.ReadString("Main", "minimize"), "0");
 }
 
+// Typed as a user types, every field takes more text than it shows: a server name of twenty
+// characters, say, in a field that shows fifteen.
+TEST_F(MainWindowTest, EveryFieldTakesTextLongerThanItShows) {
+    Start("[tunnel]\r\nservers=alpha,\r\n");
+    auto expectFieldsTakeLongText = [](HWND dialog) {
+        std::vector<HWND> fields = TypableFields(dialog);
+        EXPECT_FALSE(fields.empty());
+        for (HWND field : fields) {
+            bool digits = ::GetWindowLongA(field, GWL_STYLE) & ES_NUMBER;
+            std::string text(64, digits ? '7' : 'w');
+            ::SetWindowTextA(field, "");
+            TypeChars(field, text);
+            EXPECT_EQ(::GetWindowTextLengthA(field), 64) << ::GetDlgCtrlID(field);
+        }
+    };
+    expectFieldsTakeLongText(*window);
+
+    user.InDialog(IDD_SERVER_REMOVE, [&](fw::Dialog& removal) {
+        expectFieldsTakeLongText(removal);
+        removal.EndDialog(IDCANCEL);
+    });
+    ::SetDlgItemTextA(*window, IDC_SERVER_NAME, "alpha");
+    Click(IDC_DELETE_ACCOUNT);
+}
+
 TEST_F(MainWindowTest, StartsCollapsedAtOneHundredOneHundred) {
     Start("");
     RECT rect = WindowRect();
