@@ -3,24 +3,12 @@
 
 #include <winsock2.h>
 
-#include <algorithm>
-#include <cstdlib>
-
-TunnelProgress::TunnelProgress(std::vector<int> localPorts) : expected_(std::move(localPorts)) {}
-
 void TunnelProgress::OnLine(const std::string& line) {
     std::string message = WithoutDebugPrefix(line);
-    if (message.compare(0, 17, "Authenticated to ") == 0) {
+    if (message.compare(0, 17, "Authenticated to ") == 0)
         authenticated_ = true;
-        return;
-    }
-    int port = ListeningPort(message);
-    if (port && std::find(expected_.begin(), expected_.end(), port) != expected_.end())
-        listening_.insert(port);
-}
-
-bool TunnelProgress::AllListening() const {
-    return listening_.size() == std::set<int>(expected_.begin(), expected_.end()).size();
+    else if (message == "Entering interactive session.")
+        interactive_ = true;
 }
 
 std::string WithoutDebugPrefix(const std::string& line) {
@@ -32,23 +20,6 @@ std::string WithoutDebugPrefix(const std::string& line) {
     if (at == 5 || line.compare(at, 2, ": ") != 0)
         return line;
     return line.substr(at + 2);
-}
-
-int ListeningPort(const std::string& message) {
-    static const std::string kStart = "Local forwarding listening on ";
-    if (message.compare(0, kStart.size(), kStart) != 0)
-        return 0;
-    size_t port = message.find(" port ", kStart.size());
-    if (port == std::string::npos)
-        return 0;
-    std::string digits = message.substr(port + 6);
-    if (!digits.empty() && digits.back() == '.')
-        digits.pop_back();
-    if (digits.empty() || digits.size() > 5 ||
-        digits.find_first_not_of("0123456789") != std::string::npos)
-        return 0;
-    int value = std::atoi(digits.c_str());
-    return value <= 65535 ? value : 0;
 }
 
 OutputReader::OutputReader(HANDLE pipe)

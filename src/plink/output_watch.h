@@ -1,7 +1,10 @@
 // Watching ssh's verbose output for the moment the tunnel is up: authentication has succeeded
-// and every local forwarding listens. OpenSSH says both on stderr with -v:
+// and every local forwarding is set up. OpenSSH says both on stderr with -v:
 //   Authenticated to mail.example.org ([192.0.2.7]:22) using "password".
-//   debug1: Local forwarding listening on 127.0.0.1 port 50000.
+//   debug1: Entering interactive session.
+// The second line comes only once every forwarding listens; a forwarding that cannot be set up
+// ends ssh instead (ExitOnForwardFailure). "Local forwarding listening on ... port N." is no
+// sign: ssh prints it before it binds the port, also when the bind then fails.
 // What it says is confirmed before it is believed: each local port must accept a connection.
 #pragma once
 
@@ -9,30 +12,24 @@
 
 #include <windows.h>
 
-#include <set>
 #include <string>
 #include <vector>
 
 // What the lines seen so far tell about the tunnel. Plain logic, no Win32.
 class TunnelProgress {
 public:
-    explicit TunnelProgress(std::vector<int> localPorts);
-
     void OnLine(const std::string& line);
     bool Authenticated() const { return authenticated_; }
-    // Every expected local port has been reported listening.
-    bool AllListening() const;
+    // Signed in, and every forwarding set up.
+    bool Up() const { return authenticated_ && interactive_; }
 
 private:
-    std::vector<int> expected_;
-    std::set<int> listening_;
     bool authenticated_ = false;
+    bool interactive_ = false;
 };
 
 // The message of a verbose line without its "debug1: " (or "debug2: " ...) prefix.
 std::string WithoutDebugPrefix(const std::string& line);
-// The port of a "Local forwarding listening on <address> port <n>." line; 0 for other lines.
-int ListeningPort(const std::string& message);
 
 // Reads ssh's stderr through the overlapped pipe end, line by line. Driven by the caller's wait
 // loop: wait on Event() while it is not null, then call Read().

@@ -1,41 +1,14 @@
 // Reading the saved session and its forwardings; see session.h.
 #include "plink/session.h"
 
+#include "settings/account_rules.h"
+
 #include <windows.h>
 
+#include <optional>
 #include <set>
 
 namespace {
-
-// A port field: digits only, 1 to 65535; 0 when it is not one.
-int ReadPort(const std::string& text) {
-    if (text.empty() || text.size() > 5)
-        return 0;
-    int value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return 0;
-        value = value * 10 + (c - '0');
-    }
-    return value <= 65535 ? value : 0;
-}
-
-bool IsNameCharacter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
-           c == '-' || c == '_';
-}
-
-bool IsBracketedAddress(const std::string& host) {
-    if (host.size() < 3 || host.front() != '[' || host.back() != ']')
-        return false;
-    for (size_t i = 1; i + 1 < host.size(); ++i) {
-        char c = host[i];
-        bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-        if (!hex && c != ':' && c != '.')
-            return false;
-    }
-    return true;
-}
 
 std::optional<LocalForwarding> ParseEntry(const std::string& entry) {
     size_t equals = entry.find('=');
@@ -44,9 +17,9 @@ std::optional<LocalForwarding> ParseEntry(const std::string& entry) {
         colon == std::string::npos || colon < equals)
         return std::nullopt;
     LocalForwarding forwarding;
-    forwarding.localPort = ReadPort(entry.substr(1, equals - 1));
+    forwarding.localPort = PortNumber(entry.substr(1, equals - 1));
     forwarding.targetHost = entry.substr(equals + 1, colon - equals - 1);
-    forwarding.targetPort = ReadPort(entry.substr(colon + 1));
+    forwarding.targetPort = PortNumber(entry.substr(colon + 1));
     if (!forwarding.localPort || !forwarding.targetPort || !IsUsableHostName(forwarding.targetHost))
         return std::nullopt;
     return forwarding;
@@ -105,20 +78,8 @@ private:
 
 } // namespace
 
-bool IsUsableHostName(const std::string& host) {
-    if (IsBracketedAddress(host))
-        return true;
-    if (host.empty() || host[0] == '-')
-        return false;
-    for (char c : host) {
-        if (!IsNameCharacter(c))
-            return false;
-    }
-    return true;
-}
-
-std::optional<std::vector<LocalForwarding>> ParseSessionForwardings(const std::string& text) {
-    std::vector<LocalForwarding> forwardings;
+SessionForwardings ParseSessionForwardings(const std::string& text) {
+    SessionForwardings forwardings;
     std::set<int> localPorts;
     size_t start = 0;
     while (start < text.size()) {
@@ -129,9 +90,10 @@ std::optional<std::vector<LocalForwarding>> ParseSessionForwardings(const std::s
         if (entry.empty())
             continue;
         std::optional<LocalForwarding> forwarding = ParseEntry(entry);
-        if (!forwarding || !localPorts.insert(forwarding->localPort).second)
-            return std::nullopt;
-        forwardings.push_back(*forwarding);
+        if (forwarding && localPorts.insert(forwarding->localPort).second)
+            forwardings.usable.push_back(*forwarding);
+        else
+            forwardings.skipped.push_back(entry);
     }
     return forwardings;
 }
@@ -154,18 +116,13 @@ bool ReadSession(const std::string& name, Session& session, std::string& error) 
                 ", which is no TCP port.";
         return false;
     }
-    std::string forwardingText = ReadString(key, "PortForwardings").value_or(std::string());
-    std::optional<std::vector<LocalForwarding>> forwardings =
-        ParseSessionForwardings(forwardingText);
-    if (!forwardings) {
-        error = "The saved session \"" + name + "\" has PortForwardings that cannot be read: \"" +
-                forwardingText + "\".";
-        return false;
-    }
+    SessionForwardings forwardings =
+        ParseSessionForwardings(ReadString(key, "PortForwardings").value_or(std::string()));
 
     session.host = *host;
     session.port = port ? static_cast<int>(*port) : 22;
     session.user = ReadString(key, "UserName").value_or(std::string());
-    session.forwardings = *forwardings;
+    session.forwardings = forwardings.usable;
+    session.skippedForwardings = forwardings.skipped;
     return true;
 }

@@ -3,7 +3,6 @@
 // one per account.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,25 +14,28 @@ struct LocalForwarding {
     int targetPort = 0;
 };
 
+struct SessionForwardings {
+    std::vector<LocalForwarding> usable;
+    // The entries that cannot be used, as they stand in the text.
+    std::vector<std::string> skipped;
+};
+
 struct Session {
     std::string host;
     int port = 22;
     std::string user;
     std::vector<LocalForwarding> forwardings;
+    std::vector<std::string> skippedForwardings;
 };
 
 // The session's "PortForwardings" text, "L<local>=<host>:<port>," per entry. The last entry
-// may lack its comma (a hand-edited value), and empty entries are skipped. Both ports must be
-// numbers from 1 to 65535, the host a plain name or address, and no local port may occur twice;
-// anything else makes the whole text unusable, since a tunnel missing one of its forwardings
-// would look established while part of it is not there.
-std::optional<std::vector<LocalForwarding>> ParseSessionForwardings(const std::string& text);
-
-// Host names go to ssh as a word of its command line: letters, digits, dots, hyphens and
-// underscores, not starting with a hyphen (ssh would take it for an option), or an IPv6 address
-// in brackets.
-bool IsUsableHostName(const std::string& host);
+// may lack its comma (a hand-edited value), and empty entries are ignored. Both ports must be
+// numbers from 1 to 65535 and the host a plain name or address (the same rules as Marrowin's
+// accounts editor), and a local port is forwarded once. An entry that breaks them is skipped,
+// so that one entry written by hand or by an older version does not make the account unusable.
+SessionForwardings ParseSessionForwardings(const std::string& text);
 
 // Reads the saved session. On failure returns false with a sentence saying what is wrong.
 // A missing PortNumber means ssh's port 22; a missing or empty UserName leaves the user to ssh.
+// Forwardings that cannot be used are left out and listed in `skippedForwardings`.
 bool ReadSession(const std::string& name, Session& session, std::string& error);

@@ -17,8 +17,8 @@
 
 namespace {
 
-// While ssh says the ports listen but one of them does not accept yet, it is tried again at
-// this interval.
+// While ssh says the tunnel is up but one of its ports does not accept yet, it is tried again
+// at this interval.
 constexpr DWORD kRetryConfirmMs = 200;
 
 bool AllPortsAccept(const std::vector<LocalForwarding>& forwardings) {
@@ -27,13 +27,6 @@ bool AllPortsAccept(const std::vector<LocalForwarding>& forwardings) {
             return false;
     }
     return true;
-}
-
-std::vector<int> LocalPorts(const std::vector<LocalForwarding>& forwardings) {
-    std::vector<int> ports;
-    for (const LocalForwarding& forwarding : forwardings)
-        ports.push_back(forwarding.localPort);
-    return ports;
 }
 
 // A failure before ssh runs: say why, report the end, exit with the code.
@@ -64,7 +57,7 @@ private:
 int WatchTunnel(SshProcess& ssh, AskpassServer& askpass, HANDLE sshOutput,
                 const std::vector<LocalForwarding>& forwardings) {
     OutputReader output(sshOutput);
-    TunnelProgress progress(LocalPorts(forwardings));
+    TunnelProgress progress;
     bool established = false;
     for (;;) {
         HANDLE handles[3] = {ssh.Process()};
@@ -73,7 +66,7 @@ int WatchTunnel(SshProcess& ssh, AskpassServer& askpass, HANDLE sshOutput,
             handles[count++] = output.Event();
         if (askpass.Event())
             handles[count++] = askpass.Event();
-        bool confirming = !established && progress.Authenticated() && progress.AllListening();
+        bool confirming = !established && progress.Up();
         DWORD result = ::MsgWaitForMultipleObjects(
             count, handles, FALSE, confirming ? kRetryConfirmMs : INFINITE, QS_ALLINPUT);
 
@@ -109,8 +102,7 @@ int WatchTunnel(SshProcess& ssh, AskpassServer& askpass, HANDLE sshOutput,
         if (askpass.Event() && ::WaitForSingleObject(askpass.Event(), 0) == WAIT_OBJECT_0)
             askpass.OnEvent();
 
-        if (!established && progress.Authenticated() && progress.AllListening() &&
-            AllPortsAccept(forwardings)) {
+        if (!established && progress.Up() && AllPortsAccept(forwardings)) {
             established = true;
             PostReport("WM_QV_CON_ESTH");
         }
@@ -131,6 +123,9 @@ int RunTunnelClient(const std::string& commandLine) {
     std::string error;
     if (!ReadSession(request->session, session, error))
         return Fail(error, kExitBadSession);
+    for (const std::string& entry : session.skippedForwardings)
+        WriteError("The forwarding \"" + entry + "\" of the saved session \"" + request->session +
+                   "\" cannot be used and is left out.");
     Winsock winsock;
     if (!winsock.Started())
         return Fail("Winsock could not be started.", kExitNoSsh);

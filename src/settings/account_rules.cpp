@@ -8,17 +8,26 @@
 
 namespace {
 
-const unsigned long kLargestPort = 65535;
-
 Refusal Stop(const char* message, InputField field, bool clearField = false) {
     return Refusal{message, false, field, clearField};
+}
+
+bool IsNameCharacter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+           c == '-' || c == '_';
 }
 
 // Letters, digits, dots, hyphens and underscores: a name that is also a valid section of the
 // settings file, entry of the comma-separated name list and registry key name.
 bool IsValidServerName(const std::string& name) {
-    return std::all_of(name.begin(), name.end(), [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_';
+    return std::all_of(name.begin(), name.end(), IsNameCharacter);
+}
+
+bool IsBracketedAddress(const std::string& host) {
+    if (host.size() < 3 || host.front() != '[' || host.back() != ']')
+        return false;
+    return std::all_of(host.begin() + 1, host.end() - 1, [](char c) {
+        return std::isxdigit(static_cast<unsigned char>(c)) || c == ':' || c == '.';
     });
 }
 
@@ -27,12 +36,6 @@ bool EqualIgnoringCase(const std::string& a, const std::string& b) {
                return std::tolower(static_cast<unsigned char>(x)) ==
                       std::tolower(static_cast<unsigned char>(y));
            });
-}
-
-// Digits only, 0 to 65535.
-bool IsPortNumber(const std::string& text) {
-    return !text.empty() && text.size() <= 5 && IsAllDigits(text) &&
-           ReadDecimal(text) <= kLargestPort;
 }
 
 // Characters that would end a field or an entry in one of the two stored forms. Blanks and
@@ -49,6 +52,19 @@ bool HasLineBreak(const std::string& text) {
 
 } // namespace
 
+int PortNumber(const std::string& text) {
+    if (!IsAllDigits(text))
+        return 0;
+    unsigned long value = ReadDecimal(text);
+    return value <= 65535 ? static_cast<int>(value) : 0;
+}
+
+bool IsUsableHostName(const std::string& host) {
+    if (IsBracketedAddress(host))
+        return true;
+    return !host.empty() && host[0] != '-' && IsValidServerName(host);
+}
+
 Verdict CheckAccountFields(const AccountFields& fields) {
     if (fields.serverName.empty())
         return Stop("Please provide the server name!", InputField::ServerName);
@@ -61,8 +77,8 @@ Verdict CheckAccountFields(const AccountFields& fields) {
         return Stop("Please provide the password!", InputField::Password);
     if (fields.serverPort.empty())
         return Stop("Please provide the server port!", InputField::ServerPort);
-    if (!IsPortNumber(fields.serverPort))
-        return Stop("The server port number must be between 0 and 65535 !", InputField::ServerPort,
+    if (!PortNumber(fields.serverPort))
+        return Stop("The server port number must be between 1 and 65535 !", InputField::ServerPort,
                     true);
     return std::nullopt;
 }
@@ -73,6 +89,9 @@ Verdict CheckNewServerName(const std::string& name, const std::string& oldName,
         return Stop(
             "The server name may contain only letters, digits, dots, hyphens and underscores!",
             InputField::ServerName);
+    // The name is also the host ssh connects to.
+    if (name[0] == '-')
+        return Stop("The server name may not begin with a hyphen!", InputField::ServerName);
     for (const std::string& existing : existingNames) {
         if (existing != oldName && EqualIgnoringCase(existing, name))
             return Refusal{"The specified server allready exists in the list!", true,
@@ -92,8 +111,8 @@ Verdict CheckForwarding(const Forwarding& forwarding) {
         return Stop("Please provide a local port number !", InputField::LocalPort);
     // The field takes digits only when typed; anything else that reaches it (pasted text)
     // would break both stored forms, so it counts as out of range.
-    if (!IsAllDigits(forwarding.localPort) || ReadDecimal(forwarding.localPort) > kLargestPort)
-        return Stop("The local port number must be between 0 and 65535 !", InputField::LocalPort,
+    if (!PortNumber(forwarding.localPort))
+        return Stop("The local port number must be between 1 and 65535 !", InputField::LocalPort,
                     true);
     const char kSeparatorMessage[] =
         "The target server and port may not contain commas, colons, equals signs or blanks!";
@@ -101,14 +120,18 @@ Verdict CheckForwarding(const Forwarding& forwarding) {
         return Stop("Please provide the target server name !", InputField::TargetServer);
     if (HasSeparator(forwarding.targetServer))
         return Stop(kSeparatorMessage, InputField::TargetServer);
+    if (!IsUsableHostName(forwarding.targetServer))
+        return Stop("The target server may contain only letters, digits, dots, hyphens and "
+                    "underscores, and may not begin with a hyphen!",
+                    InputField::TargetServer);
     if (forwarding.targetPort.empty())
         return Stop("Please provide the target port for the target server!",
                     InputField::TargetPort);
-    if (ReadDecimal(forwarding.targetPort) > kLargestPort)
-        return Stop("The target port number must be between 0 and 65535 !", InputField::TargetPort,
-                    true);
     if (HasSeparator(forwarding.targetPort))
         return Stop(kSeparatorMessage, InputField::TargetPort);
+    if (!PortNumber(forwarding.targetPort))
+        return Stop("The target port number must be between 1 and 65535 !", InputField::TargetPort,
+                    true);
     if (forwarding.description.find(',') != std::string::npos)
         return Stop("The port description may not contain commas!", InputField::Description);
     // Nobody types a line break into the one-line field, but text put there otherwise can

@@ -1,5 +1,7 @@
-// What the accounts editor and the forwarding fields accept. Each check returns the refusal to
-// show, or nothing when the input may be stored. Plain text work, no Win32.
+// What the accounts editor and the forwarding fields accept, and what our SSH client plink.exe
+// can use: one set of rules for both sides, so that nothing the editor stores makes a session
+// unusable. Each check returns the refusal to show, or nothing when the input may be stored.
+// Plain text work, no Win32.
 #pragma once
 
 #include "settings/forwarding_text.h"
@@ -31,6 +33,14 @@ struct Refusal {
 };
 
 using Verdict = std::optional<Refusal>;
+
+// The TCP port a port field spells: digits only, leading zeros allowed, 1 to 65535; 0 when the
+// text is no such number.
+int PortNumber(const std::string& text);
+// A host name ssh takes as one word of its command line: letters, digits, dots, hyphens and
+// underscores, not beginning with a hyphen (ssh would take it for an option), or an IPv6
+// address in brackets.
+bool IsUsableHostName(const std::string& host);
 
 struct AccountFields {
     std::string serverName;

@@ -122,8 +122,9 @@ void AccountStore::SetDefault(const std::string& name) {
 
 bool AccountStore::AddForwarding(const std::string& account, const Forwarding& forwarding) {
     std::string stored = settings_.ReadString(account, "forwardings");
+    // "25" and "025" are the same port to the SSH client.
     for (const Forwarding& existing : ParseSettingsForwardings(stored)) {
-        if (existing.localPort == forwarding.localPort)
+        if (PortNumber(existing.localPort) == PortNumber(forwarding.localPort))
             return false;
     }
     settings_.WriteString(account, "forwardings",

@@ -4,6 +4,9 @@
 #include "plink/output_watch.h"
 #include "plink/session.h"
 #include "plink/ssh_arguments.h"
+#include "settings/account_rules.h"
+#include "support/marrowin_process.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -55,39 +58,42 @@ TEST(ClientCommandLine, AnyOtherFormIsRefused) {
 // The session's forwardings
 
 TEST(SessionForwardings, EntriesAreReadInOrderWithTheLastCommaOptional) {
-    std::optional<std::vector<LocalForwarding>> forwardings =
-        ParseSessionForwardings("L25=localhost:25,L110=mail.example.org:110,L50000=10.0.0.7:3128");
-    ASSERT_TRUE(forwardings);
-    ASSERT_EQ(3u, forwardings->size());
-    EXPECT_EQ(25, (*forwardings)[0].localPort);
-    EXPECT_EQ("localhost", (*forwardings)[0].targetHost);
-    EXPECT_EQ(25, (*forwardings)[0].targetPort);
-    EXPECT_EQ(110, (*forwardings)[1].localPort);
-    EXPECT_EQ("mail.example.org", (*forwardings)[1].targetHost);
-    EXPECT_EQ(50000, (*forwardings)[2].localPort);
-    EXPECT_EQ("10.0.0.7", (*forwardings)[2].targetHost);
-    EXPECT_EQ(3128, (*forwardings)[2].targetPort);
+    std::vector<LocalForwarding> forwardings =
+        ParseSessionForwardings("L25=localhost:25,L110=mail.example.org:110,L50000=10.0.0.7:3128")
+            .usable;
+    ASSERT_EQ(3u, forwardings.size());
+    EXPECT_EQ(25, forwardings[0].localPort);
+    EXPECT_EQ("localhost", forwardings[0].targetHost);
+    EXPECT_EQ(25, forwardings[0].targetPort);
+    EXPECT_EQ(110, forwardings[1].localPort);
+    EXPECT_EQ("mail.example.org", forwardings[1].targetHost);
+    EXPECT_EQ(50000, forwardings[2].localPort);
+    EXPECT_EQ("10.0.0.7", forwardings[2].targetHost);
+    EXPECT_EQ(3128, forwardings[2].targetPort);
 
-    forwardings = ParseSessionForwardings("L8080=[::1]:80,,L1=a_b-c:65535,");
-    ASSERT_TRUE(forwardings);
-    ASSERT_EQ(2u, forwardings->size());
-    EXPECT_EQ("[::1]", (*forwardings)[0].targetHost);
-    EXPECT_EQ(65535, (*forwardings)[1].targetPort);
-
-    forwardings = ParseSessionForwardings("");
-    ASSERT_TRUE(forwardings);
-    EXPECT_TRUE(forwardings->empty());
+    SessionForwardings parsed = ParseSessionForwardings("L8080=[::1]:80,,L1=a_b-c:065535,");
+    ASSERT_EQ(2u, parsed.usable.size());
+    EXPECT_EQ("[::1]", parsed.usable[0].targetHost);
+    EXPECT_EQ(65535, parsed.usable[1].targetPort) << "leading zeros spell the same port";
+    EXPECT_TRUE(parsed.skipped.empty());
+    EXPECT_TRUE(ParseSessionForwardings("").usable.empty());
 }
 
-TEST(SessionForwardings, OneBadEntryMakesTheWholeTextUnusable) {
-    for (const char* text :
-         {"L25=localhost:25,R80=localhost:80,", "25=localhost:25,", "L=localhost:25,",
-          "L25localhost:25,", "L25=localhost,", "L25=:25,", "L25=localhost:,", "L0=localhost:25,",
-          "L65536=localhost:25,", "L25=localhost:0,", "L25=localhost:65536,", "L25=localhost:smtp,",
-          "L2 5=localhost:25,", "L25=local host:25,", "L25=-oProxyCommand=calc:25,", "L25=a:b:25,",
-          "L25=localhost:25,L25=mail:26,", "L25=localhost:25x,"}) {
-        SCOPED_TRACE(text);
-        EXPECT_FALSE(ParseSessionForwardings(text));
+// An entry the client cannot use is left out, and the others still make the tunnel.
+TEST(SessionForwardings, AnEntryThatCannotBeUsedIsSkipped) {
+    for (const char* bad :
+         {"R80=localhost:80", "25=localhost:25", "L=localhost:25", "L25localhost:25",
+          "L25=localhost", "L25=:25", "L25=localhost:", "L0=localhost:25", "L65536=localhost:25",
+          "L25=localhost:0", "L25=localhost:65536", "L25=localhost:smtp", "L2 5=localhost:25",
+          "L25=local host:25", "L25=-oProxyCommand=calc:25", "L25=a:b:25", "L25=mail:26",
+          "L25=localhost:25x"}) {
+        SCOPED_TRACE(bad);
+        SessionForwardings parsed =
+            ParseSessionForwardings("L25=localhost:25," + std::string(bad) + ",L110=pop:110,");
+        ASSERT_EQ(2u, parsed.usable.size());
+        EXPECT_EQ(25, parsed.usable[0].localPort);
+        EXPECT_EQ(110, parsed.usable[1].localPort);
+        EXPECT_EQ(std::vector<std::string>{bad}, parsed.skipped);
     }
 }
 
@@ -159,40 +165,41 @@ TEST(SshCommandLine, ArgumentsAreQuotedSoThatTheCRuntimeSplitsThemBack) {
 // ---------------------------------------------------------------------------------------------
 // ssh's verbose output
 
-TEST(VerboseOutput, ListeningLinesGiveTheirPort) {
-    EXPECT_EQ(50000, ListeningPort("Local forwarding listening on 127.0.0.1 port 50000."));
-    EXPECT_EQ(25, ListeningPort(WithoutDebugPrefix(
-                      "debug1: Local forwarding listening on 127.0.0.1 port 25.")));
-    EXPECT_EQ(0, ListeningPort("debug1: Local connections to 127.0.0.1:25 forwarded to remote "
-                               "address localhost:25"));
-    EXPECT_EQ(0, ListeningPort("Local forwarding listening on 127.0.0.1 port x."));
-    EXPECT_EQ(0, ListeningPort("Local forwarding listening on 127.0.0.1 port 70000."));
+TEST(VerboseOutput, TheDebugPrefixIsLeftOut) {
+    EXPECT_EQ("Entering interactive session.",
+              WithoutDebugPrefix("debug1: Entering interactive session."));
     EXPECT_EQ("Authenticated to h", WithoutDebugPrefix("debug3: Authenticated to h"));
     EXPECT_EQ("debug: x", WithoutDebugPrefix("debug: x"));
 }
 
-TEST(VerboseOutput, UpOnlyOnceAuthenticatedAndEveryExpectedPortListens) {
-    TunnelProgress progress({25, 110, 50000});
-    EXPECT_FALSE(progress.Authenticated());
-    progress.OnLine("debug1: Authentications that can continue: password");
-    progress.OnLine("debug1: Next authentication method: password");
-    EXPECT_FALSE(progress.Authenticated());
-    progress.OnLine("Authenticated to tunnel.example.org ([192.0.2.7]:4022) using \"password\".");
-    EXPECT_TRUE(progress.Authenticated());
-
-    progress.OnLine("debug1: Local forwarding listening on 127.0.0.1 port 25.");
-    progress.OnLine("debug1: Local forwarding listening on 127.0.0.1 port 110.");
-    progress.OnLine("debug1: Local forwarding listening on 127.0.0.1 port 8080."); // not ours
-    progress.OnLine("debug1: Local forwarding listening on 127.0.0.1 port 25.");   // again
-    EXPECT_FALSE(progress.AllListening());
-    progress.OnLine("debug1: Local forwarding listening on 127.0.0.1 port 50000.");
-    EXPECT_TRUE(progress.AllListening());
-
-    // Older OpenSSH says no "using ..." and no debug prefix changes that.
-    TunnelProgress older({});
+// What the real OpenSSH client printed in each case, read line by line as plink.exe reads it:
+// up only once signed in with every forwarding set up, never on "Local forwarding listening",
+// which comes before the port is bound.
+TEST(VerboseOutput, TheTunnelIsUpOnlyWhenTheRealClientSaysSo) {
+    const struct {
+        const char* file;
+        bool authenticated;
+        bool up;
+    } cases[] = {
+        {"ok.txt", true, true},        {"dropped.txt", true, true},
+        {"inuse.txt", true, false},    {"bad.txt", false, false},
+        {"unreach.txt", false, false}, {"hostkey-changed.txt", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::vector<std::string> lines = ReadLines(WinePath(TRANSCRIPTS_DIR) + "\\" + c.file);
+        ASSERT_FALSE(lines.empty());
+        TunnelProgress progress;
+        for (const std::string& line : lines)
+            progress.OnLine(line);
+        EXPECT_EQ(progress.Authenticated(), c.authenticated);
+        EXPECT_EQ(progress.Up(), c.up);
+    }
+    // Older releases end the line without the method.
+    TunnelProgress older;
     older.OnLine("Authenticated to tunnel.example.org ([192.0.2.7]:22).");
-    EXPECT_TRUE(older.Authenticated());
-    EXPECT_TRUE(older.AllListening());
+    older.OnLine("debug1: Entering interactive session.");
+    EXPECT_TRUE(older.Up());
 }
 
 } // namespace

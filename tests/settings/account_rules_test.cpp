@@ -47,10 +47,20 @@ TEST(AccountRules, AccountFields) {
         {"no port", CheckAccountFields(Fields("a", "joe", "pw", "")),
          "Please provide the server port!", InputField::ServerPort, false},
         {"port too large", CheckAccountFields(Fields("a", "joe", "pw", "65536")),
-         "The server port number must be between 0 and 65535 !", InputField::ServerPort, true},
+         "The server port number must be between 1 and 65535 !", InputField::ServerPort, true},
     };
     for (const Case& c : cases)
         Check(c);
+}
+
+// One reading of a port field for the editor and for plink.exe.
+TEST(AccountRules, PortNumbers) {
+    const std::pair<const char*, int> cases[] = {
+        {"80", 80}, {"000080", 80}, {"65535", 65535}, {"0", 0},  {"65536", 0},
+        {"", 0},    {"8o", 0},      {" 80", 0},       {"-1", 0}, {"99999999999999999999", 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PortNumber(c.first), c.second) << c.first;
 }
 
 TEST(AccountRules, ServerNames) {
@@ -75,11 +85,11 @@ TEST(AccountRules, Forwardings) {
         {"no local port", CheckForwarding(Fwd("", "mail", "25", "")),
          "Please provide a local port number !", InputField::LocalPort, false},
         {"local port too large", CheckForwarding(Fwd("65536", "mail", "25", "")),
-         "The local port number must be between 0 and 65535 !", InputField::LocalPort, true},
+         "The local port number must be between 1 and 65535 !", InputField::LocalPort, true},
         {"target server with a colon", CheckForwarding(Fwd("25", "a:b", "25", "")), kSeparators,
          InputField::TargetServer, false},
         {"target port too large", CheckForwarding(Fwd("25", "mail", "70000", "")),
-         "The target port number must be between 0 and 65535 !", InputField::TargetPort, true},
+         "The target port number must be between 1 and 65535 !", InputField::TargetPort, true},
         {"target port with an equals sign", CheckForwarding(Fwd("25", "mail", "2=5", "")),
          kSeparators, InputField::TargetPort, false},
         {"description with a comma", CheckForwarding(Fwd("25", "mail", "25", "a,b")),

@@ -148,18 +148,21 @@ TEST_F(AccountsEditorTest, FieldsAreCheckedInOrder) {
     }
     user.AnswerNextBox(IDOK);
     Click(IDC_EDIT_SAVE);
-    EXPECT_EQ(user.Boxes().back().text, "The server port number must be between 0 and 65535 !");
+    EXPECT_EQ(user.Boxes().back().text, "The server port number must be between 1 and 65535 !");
     EXPECT_EQ(Text(IDC_SERVER_PORT), "");
     EXPECT_TRUE(FocusIsOn(IDC_SERVER_PORT));
     EXPECT_FALSE(FileExists(files.File("Marrowin.ini")));
     EXPECT_FALSE(SessionExists("alpha"));
 
-    Type(IDC_SERVER_PORT, "65535");
+    // Port 0 is no port to connect to; leading zeros spell the same port as without them.
+    Type(IDC_SERVER_PORT, "0");
+    user.AnswerNextBox(IDOK);
     Click(IDC_EDIT_SAVE);
-    EXPECT_EQ(user.Boxes().size(), 4u);
-    EXPECT_EQ(Setting("alpha", "port"), "65535");
-    CreateAccount("beta", "ann", "pw", "0");
-    EXPECT_EQ(Setting("beta", "port"), "0");
+    EXPECT_EQ(user.Boxes().back().text, "The server port number must be between 1 and 65535 !");
+    Type(IDC_SERVER_PORT, "065535");
+    Click(IDC_EDIT_SAVE);
+    EXPECT_EQ(user.Boxes().size(), 5u);
+    EXPECT_EQ(Setting("alpha", "port"), "065535");
 }
 
 TEST_F(AccountsEditorTest, TheFirstAccountBecomesDefaultAndProxyAccountTheSecondChangesNeither) {
@@ -211,6 +214,13 @@ TEST_F(AccountsEditorTest, RefusedNamesAndPasswordsWriteNothing) {
         EXPECT_EQ(user.Boxes()[i].text, "The specified server allready exists in the list!");
         EXPECT_EQ(user.Boxes()[i].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
     }
+
+    // The name is also the host ssh connects to, which it would take for an option.
+    user.AnswerNextBox(IDOK);
+    CreateAccount("-oProxyCommand", "ann", "pw", "22");
+    EXPECT_EQ(user.Boxes().back().text, "The server name may not begin with a hyphen!");
+    EXPECT_TRUE(FocusIsOn(IDC_SERVER_NAME));
+    Click(IDC_CANCEL_EDIT);
 
     user.AnswerNextBox(IDOK);
     CreateAccount("beta", "ann\r\n[alpha]", "pw", "22");

@@ -142,8 +142,10 @@ TEST_F(PortForwardingsTest, TheListIsFilledFromTheSettingsAndTheDefaultAccountIs
 TEST_F(PortForwardingsTest, AddRefusesMissingAndUnstorableFields) {
     StartWith("", "", "", "");
     std::string before = files.ReadSettings();
-    const char kLocalRange[] = "The local port number must be between 0 and 65535 !";
-    const char kTargetRange[] = "The target port number must be between 0 and 65535 !";
+    const char kLocalRange[] = "The local port number must be between 1 and 65535 !";
+    const char kTargetRange[] = "The target port number must be between 1 and 65535 !";
+    const char kTargetHost[] = "The target server may contain only letters, digits, dots, hyphens "
+                               "and underscores, and may not begin with a hyphen!";
     const char kSeparators[] =
         "The target server and port may not contain commas, colons, equals signs or blanks!";
     const char kNoAccount[] = "Please choose a server from the server list !";
@@ -158,6 +160,8 @@ TEST_F(PortForwardingsTest, AddRefusesMissingAndUnstorableFields) {
     } cases[] = {
         {"", "", "", "", "Please provide a local port number !", IDC_LOCAL_PORT, 0},
         {"65536", "", "", "", kLocalRange, IDC_LOCAL_PORT, IDC_LOCAL_PORT},
+        // Port 0 cannot be forwarded.
+        {"0", "web", "80", "", kLocalRange, IDC_LOCAL_PORT, IDC_LOCAL_PORT},
         // Pasted past the digits-only field.
         {"2,5", "web", "80", "", kLocalRange, IDC_LOCAL_PORT, IDC_LOCAL_PORT},
         {"65535", "", "", "", "Please provide the target server name !", IDC_TARGET_SERVER, 0},
@@ -167,10 +171,15 @@ TEST_F(PortForwardingsTest, AddRefusesMissingAndUnstorableFields) {
         {"1", "a:b", "80", "", kSeparators, IDC_TARGET_SERVER, 0},
         {"1", "a=b", "80", "", kSeparators, IDC_TARGET_SERVER, 0},
         {"1", "web\r\n", "80", "", kSeparators, IDC_TARGET_SERVER, 0},
+        // ssh would take it for one of its options.
+        {"1", "-oProxyCommand", "80", "", kTargetHost, IDC_TARGET_SERVER, 0},
+        {"1", "we/b", "80", "", kTargetHost, IDC_TARGET_SERVER, 0},
         {"65535", "web", "", "", "Please provide the target port for the target server!",
          IDC_TARGET_PORT, 0},
         {"1", "web", "65536", "", kTargetRange, IDC_TARGET_PORT, IDC_TARGET_PORT},
-        {"1", "web", "99999 x", "", kTargetRange, IDC_TARGET_PORT, IDC_TARGET_PORT},
+        {"1", "web", "0", "", kTargetRange, IDC_TARGET_PORT, IDC_TARGET_PORT},
+        {"1", "web", "nntp", "", kTargetRange, IDC_TARGET_PORT, IDC_TARGET_PORT},
+        {"1", "web", "99999 x", "", kSeparators, IDC_TARGET_PORT, 0},
         {"1", "web", "8,0", "", kSeparators, IDC_TARGET_PORT, 0},
         {"1", "web", "=80", "", kSeparators, IDC_TARGET_PORT, 0},
         {"1", "web", "80\t", "", kSeparators, IDC_TARGET_PORT, 0},
@@ -222,13 +231,13 @@ TEST_F(PortForwardingsTest, AddAppendsToBothFormsAndTheList) {
     for (int field : {IDC_LOCAL_PORT, IDC_TARGET_SERVER, IDC_TARGET_PORT, IDC_PORT_DESCRIPTION})
         EXPECT_EQ(Text(field), "") << field;
 
-    // A target port of letters reads as 0: accepted and stored as typed.
-    TypeForwarding("119", "news", "nntp", "");
+    // Leading zeros spell the same port: accepted and stored as typed.
+    TypeForwarding("119", "news", "0119", "");
     Click(IDC_ADD_FORWARDING);
     EXPECT_EQ(Setting(alpha, "forwardings"),
-              "25:localhost:25:SMTP,8080:web.lan:80:Intranet: main,119:news:nntp:,9:h:9:lost");
-    EXPECT_EQ(SessionForwardings(alpha), "L25=localhost:25,L8080=web.lan:80,L119=news:nntp,");
-    EXPECT_EQ(Rows().back(), "119|" + alpha + "||[*]|news:nntp");
+              "25:localhost:25:SMTP,8080:web.lan:80:Intranet: main,119:news:0119:,9:h:9:lost");
+    EXPECT_EQ(SessionForwardings(alpha), "L25=localhost:25,L8080=web.lan:80,L119=news:0119,");
+    EXPECT_EQ(Rows().back(), "119|" + alpha + "||[*]|news:0119");
 
     // The same local port again for alpha: nothing at all happens.
     std::string settings = files.ReadSettings();
@@ -239,7 +248,7 @@ TEST_F(PortForwardingsTest, AddAppendsToBothFormsAndTheList) {
     EXPECT_EQ(Text(IDC_TARGET_SERVER), "other");
     EXPECT_EQ(Rows().size(), 3u);
     EXPECT_EQ(files.ReadSettings(), settings);
-    EXPECT_EQ(SessionForwardings(alpha), "L25=localhost:25,L8080=web.lan:80,L119=news:nntp,");
+    EXPECT_EQ(SessionForwardings(alpha), "L25=localhost:25,L8080=web.lan:80,L119=news:0119,");
 
     // For beta the same port is its own forwarding, without the default mark.
     Type(IDC_SERVER_NAME, beta);

@@ -1,20 +1,24 @@
 // A scripted stand-in for the OpenSSH client ssh.exe, used by the tests of our plink.exe (Wine
 // has no OpenSSH). It records what it was started with (process id, command line, arguments,
 // environment) and then follows a script: fetch the password through the askpass program it
-// was given, print the verbose lines the real client prints, listen on the forwarded local
-// ports, wait, exit. Record and script live in the folder named by MARROWIN_SSH_STAND_IN_FOLDER
-// (its own folder when unset); each record line is written through at once, so that a test can
-// read the record while the stand-in runs.
+// was given, print the verbose lines the real client prints (as captured from OpenSSH in
+// tests/plink/transcripts), listen on the forwarded local ports, wait, exit. Record and script live
+// in the folder named by MARROWIN_SSH_STAND_IN_FOLDER (its own folder when unset); each record line
+// is written through at once, so that a test can read the record while the stand-in runs.
 //
 // Script steps, one a line ("stand_in_ssh_script.txt"; without one: askpass, authenticated,
 // listen, stay):
 //   askpass            run SSH_ASKPASS with a password prompt, record its output and exit code
 //   authenticated      print "Authenticated to <host> ([127.0.0.1]:<port>) using "password"."
 //   deny               print "<user>@<host>: Permission denied (password,keyboard-interactive)."
-//   bind <n>|all       listen on the next n forwarded local ports (all that are left)
-//   announce <n>|all   print "debug1: Local forwarding listening on 127.0.0.1 port <p>." for
-//                      the next n forwarded ports not yet announced
-//   listen             bind all and announce all
+//   forward <n>|all    set up the next n local forwardings (all that are left) as ssh does:
+//                      "Local forwarding listening on 127.0.0.1 port <p>." is printed before
+//                      the port is bound; a port that cannot be bound ends ssh with 255 after
+//                      "bind ...: Address already in use" and "Could not request local
+//                      forwarding." (ExitOnForwardFailure)
+//   interactive        print "debug1: Entering interactive session.", which ssh prints once
+//                      every forwarding is set up
+//   listen             forward all, then interactive
 //   say <text>         print the text
 //   sleep <ms>
 //   wait-file <name>   wait until a file of that name exists in the folder
@@ -56,8 +60,8 @@ void Print(const std::string& text) {
 
 struct Forward {
     int port = 0;
+    std::string target; // host:hostport
     SOCKET listener = INVALID_SOCKET;
-    bool announced = false;
 };
 
 struct Options {
@@ -88,8 +92,10 @@ Options ReadOptions(int argc, char** argv) {
                 while (std::getline(in, field, ':'))
                     fields.push_back(field);
                 Forward forward;
-                if (fields.size() >= 3)
+                if (fields.size() >= 3) {
                     forward.port = std::atoi(fields[fields.size() - 3].c_str());
+                    forward.target = fields[fields.size() - 2] + ":" + fields.back();
+                }
                 options.forwards.push_back(forward);
             }
         } else if (word[0] != '-' && !haveHost) {
@@ -170,7 +176,12 @@ void Askpass(RecordFile& record, const Options& options) {
     record.Line("askpass-exit=" + std::to_string(code));
 }
 
-bool Bind(RecordFile& record, Forward& forward) {
+// One local forwarding, as ssh sets it up; false when its port cannot be bound.
+bool SetUpForward(RecordFile& record, Forward& forward, int channel) {
+    std::string port = std::to_string(forward.port);
+    Print("debug1: Local connections to 127.0.0.1:" + port + " forwarded to remote address " +
+          forward.target);
+    Print("debug1: Local forwarding listening on 127.0.0.1 port " + port + ".");
     forward.listener = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     sockaddr_in address = {};
     address.sin_family = AF_INET;
@@ -179,45 +190,41 @@ bool Bind(RecordFile& record, Forward& forward) {
     if (forward.listener == INVALID_SOCKET ||
         ::bind(forward.listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
         ::listen(forward.listener, SOMAXCONN) != 0) {
-        record.Line("bind-failed=" + std::to_string(forward.port));
-        Print("bind [127.0.0.1]:" + std::to_string(forward.port) + ": Address already in use");
+        record.Line("bind-failed=" + port);
+        Print("bind [127.0.0.1]:" + port + ": Address already in use");
+        Print("channel_setup_fwd_listener_tcpip: cannot listen to port: " + port);
+        Print("Could not request local forwarding.");
         return false;
     }
-    record.Line("bound=" + std::to_string(forward.port));
+    record.Line("bound=" + port);
+    Print("debug1: channel " + std::to_string(channel) +
+          ": new port-listener [port listener] (inactive timeout: 0)");
     return true;
 }
 
-// How many ports a step is about: a number, or every one ("all", and always for "listen").
-size_t Count(const std::string& argument, const std::string& verb) {
-    if (verb == "listen" || argument == "all")
-        return static_cast<size_t>(-1);
-    return std::strtoul(argument.c_str(), nullptr, 10);
-}
-
-bool BindNext(RecordFile& record, Options& options, size_t count) {
+// The next `count` forwardings not yet set up ("all": every one left).
+bool SetUpForwards(RecordFile& record, Options& options, const std::string& count) {
+    size_t left =
+        count == "all" ? static_cast<size_t>(-1) : std::strtoul(count.c_str(), nullptr, 10);
+    int channel = 0;
     for (Forward& forward : options.forwards) {
-        if (count == 0)
-            break;
-        if (forward.listener != INVALID_SOCKET)
+        if (forward.listener != INVALID_SOCKET) {
+            ++channel;
             continue;
-        if (!Bind(record, forward))
+        }
+        if (left == 0)
+            break;
+        if (!SetUpForward(record, forward, channel++))
             return false;
-        --count;
+        --left;
     }
     return true;
 }
 
-void AnnounceNext(Options& options, size_t count) {
-    for (Forward& forward : options.forwards) {
-        if (count == 0)
-            break;
-        if (forward.announced)
-            continue;
-        Print("debug1: Local forwarding listening on 127.0.0.1 port " +
-              std::to_string(forward.port) + ".");
-        forward.announced = true;
-        --count;
-    }
+void EnterInteractiveSession() {
+    Print("debug1: Requesting no-more-sessions@openssh.com");
+    Print("debug1: Entering interactive session.");
+    Print("debug1: pledge: network");
 }
 
 std::vector<std::string> ReadScript(const std::string& path) {
@@ -254,11 +261,13 @@ int Run(int argc, char** argv) {
         } else if (verb == "deny") {
             Print(options.user + "@" + options.host +
                   ": Permission denied (password,keyboard-interactive).");
-        } else if (verb == "bind" || verb == "announce" || verb == "listen") {
-            if (verb != "announce" && !BindNext(record, options, Count(argument, verb)))
+        } else if (verb == "forward" || verb == "listen") {
+            if (!SetUpForwards(record, options, verb == "listen" ? "all" : argument))
                 return 255; // as ssh does with ExitOnForwardFailure
-            if (verb != "bind")
-                AnnounceNext(options, Count(argument, verb));
+            if (verb == "listen")
+                EnterInteractiveSession();
+        } else if (verb == "interactive") {
+            EnterInteractiveSession();
         } else if (verb == "say") {
             Print(argument);
         } else if (verb == "sleep") {
