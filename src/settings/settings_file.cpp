@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
-#include <fstream>
-#include <set>
 #include <utility>
 
 namespace {
@@ -31,51 +29,6 @@ std::string CInternetOptions::ReadString(const std::string& section, const std::
         }
         buffer.assign(buffer.size() * 2, '\0');
     }
-}
-
-namespace {
-
-std::string Trim(const std::string& text) {
-    size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos)
-        return std::string();
-    size_t last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
-}
-
-} // namespace
-
-bool IgnoreCaseLess::operator()(const std::string& a, const std::string& b) const {
-    return ::_stricmp(a.c_str(), b.c_str()) < 0;
-}
-
-ValuesBySection CInternetOptions::ReadKeyOfEverySection(const std::string& key) const {
-    ValuesBySection values;
-    std::ifstream file(filePath_, std::ios::binary);
-    std::string section;
-    std::set<std::string, IgnoreCaseLess> seenSections;
-    bool firstOfItsName = false;
-    std::string line;
-    while (std::getline(file, line)) {
-        line = Trim(line);
-        if (!line.empty() && line[0] == '[') {
-            size_t close = line.find(']');
-            section =
-                Trim(line.substr(1, close == std::string::npos ? std::string::npos : close - 1));
-            firstOfItsName = seenSections.insert(section).second;
-            continue;
-        }
-        size_t equals = line.find('=');
-        if (!firstOfItsName || equals == std::string::npos ||
-            ::_stricmp(Trim(line.substr(0, equals)).c_str(), key.c_str()) != 0 ||
-            values.count(section))
-            continue;
-        std::string value = Trim(line.substr(equals + 1));
-        if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
-            value = value.substr(1, value.size() - 2);
-        values[section] = value;
-    }
-    return values;
 }
 
 int CInternetOptions::ReadInt(const std::string& section, const std::string& key) const {

@@ -2,15 +2,10 @@
 // Every operation goes straight to the file; only the account-name list is held in memory.
 #pragma once
 
-#include <map>
+#include "settings/profile_scan.h"
+
 #include <string>
 #include <vector>
-
-// Orders names as the settings file matches them: without regard to letter case.
-struct IgnoreCaseLess {
-    bool operator()(const std::string& a, const std::string& b) const;
-};
-using ValuesBySection = std::map<std::string, std::string, IgnoreCaseLess>;
 
 class CInternetOptions {
 public:
@@ -22,12 +17,11 @@ public:
     // The stored value, whole however long, or the empty text when key, section or file is
     // missing. Section and key names are matched without regard to letter case.
     std::string ReadString(const std::string& section, const std::string& key) const;
-    // The value of the key in every section that has it, by section name, read
-    // in one pass over the file (for start-up, where reading it section by section costs a
-    // file access per account). Read as ReadString reads: names ignore letter case, blanks
-    // around names and values and one pair of quotes around a value do not count, and the
-    // first section and key of a name win.
-    ValuesBySection ReadKeyOfEverySection(const std::string& key) const;
+    // The value of the key in every section that has it, by section name, read in one pass
+    // over the file as ReadString reads it section by section (see profile_scan.h).
+    ValuesBySection ReadKeyOfEverySection(const std::string& key) const {
+        return ScanKeyOfEverySection(filePath_, key);
+    }
     // Decimal conversion: leading blanks and a sign, then digits; anything else gives 0.
     int ReadInt(const std::string& section, const std::string& key) const;
     // The default for an empty or missing value; otherwise true when the first character is

@@ -3,6 +3,8 @@
 
 #include "support/temp_folder.h"
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -163,6 +165,66 @@ TEST_F(SettingsFileTest, AKeyReadInEverySectionAtOnceAgreesWithReadingEachSectio
     EXPECT_EQ(all.count("epsilon"), 0u);
     EXPECT_EQ(all.count("tunnel"), 0u);
     EXPECT_TRUE(CInternetOptions(folder.File("missing.ini")).ReadKeyOfEverySection("x").empty());
+}
+
+// Every section the profile functions see, read with them one by one.
+std::vector<std::string> ProfileSectionNames(const std::string& path) {
+    std::vector<char> names(1 << 16);
+    DWORD length = ::GetPrivateProfileSectionNamesA(names.data(), static_cast<DWORD>(names.size()),
+                                                    path.c_str());
+    std::vector<std::string> sections;
+    for (DWORD at = 0; at < length && names[at];) {
+        sections.push_back(names.data() + at);
+        at += static_cast<DWORD>(sections.back().size()) + 1;
+    }
+    return sections;
+}
+
+std::string Utf16(const std::string& text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char c : text)
+        bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return bytes;
+}
+
+// Files the profile functions read, written by hand or by other programs: the one-pass read
+// must find in them exactly what reading section by section finds.
+TEST_F(SettingsFileTest, TheOnePassReadAgreesWithTheProfileFunctionsOnEveryKindOfFile) {
+    const std::string plain =
+        "[alpha]\r\nforwardings=25:a:25:x,\r\n[beta]\r\nforwardings=1:b:1:y,\r\n";
+    const std::string files[] = {
+        plain,
+        "[alpha]\nforwardings=25:a:25:x,\n[beta]\nforwardings=1:b:1:y,",
+        "[alpha]\rforwardings=25:a:25:x,\r[beta]\rforwardings=1:b:1:y,\r",
+        "\xEF\xBB\xBF" + plain,
+        Utf16(plain, false),
+        Utf16(plain, true),
+        "forwardings=before any section\r\n" + plain,
+        "\t[ alpha ] trailing\r\n\tforwardings\t=\t 25:a:25:x, \t\r\n",
+        "[alpha\r\nforwardings=no closing bracket\r\n[beta]\r\nforwardings=b,\r\n",
+        "[alpha]\r\n;forwardings=commented\r\nforwardings\r\nforwardings=x=y,\r\n",
+        "[alpha]\r\nforwardings='single',\r\n[beta]\r\nforwardings=\"unbalanced\r\n"
+        "[gamma]\r\nforwardings=\"\"\r\n[delta]\r\nforwardings=\"a\" \"b\"\r\n",
+        "[alpha]\r\nforwardings=a\x1a\r\n[beta]\x1a\r\nforwardings=\x1a b \x1a\r\n",
+        "[]\r\nforwardings=empty name\r\n[alpha]\r\nforward ings=x\r\n",
+        "[alpha]\r\nforwardings=" + std::string(70000, 'L') + ",\r\n",
+    };
+    for (const std::string& contents : files) {
+        SCOPED_TRACE(contents.substr(0, 60));
+        WriteWholeFile(path, contents);
+        ValuesBySection all = options.ReadKeyOfEverySection("forwardings");
+        std::vector<std::string> sections = ProfileSectionNames(path);
+        EXPECT_FALSE(sections.empty());
+        for (const std::string& section : sections) {
+            auto found = all.find(section);
+            EXPECT_EQ(found == all.end() ? "" : found->second,
+                      options.ReadString(section, "forwardings"))
+                << "[" << section << "]";
+        }
+        for (const auto& entry : all)
+            EXPECT_EQ(entry.second, options.ReadString(entry.first, "forwardings"))
+                << "[" << entry.first << "] only in the one-pass read";
+    }
 }
 
 TEST_F(SettingsFileTest, DeletingASectionRemovesAllItsKeys) {

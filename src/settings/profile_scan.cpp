@@ -1,0 +1,157 @@
+// Reading one key of every section of a settings file in one pass; see profile_scan.h.
+#include "settings/profile_scan.h"
+
+#include "framework/owners.h"
+
+#include <windows.h>
+
+#include <set>
+#include <vector>
+
+namespace {
+
+using Text = std::wstring;
+
+std::vector<char> ReadWholeFile(const std::string& path) {
+    std::vector<char> bytes;
+    HANDLE opened = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (opened == INVALID_HANDLE_VALUE)
+        return bytes;
+    fw::KernelHandle file(opened);
+    LARGE_INTEGER size = {};
+    if (!::GetFileSizeEx(file, &size) || size.QuadPart > 0x7FFFFFFF)
+        return bytes;
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!bytes.empty() &&
+        !::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+        read = 0;
+    bytes.resize(read);
+    return bytes;
+}
+
+Text Widen(const char* bytes, size_t length, UINT codePage) {
+    if (length == 0)
+        return Text();
+    int count = ::MultiByteToWideChar(codePage, 0, bytes, static_cast<int>(length), nullptr, 0);
+    Text text(count, L'\0');
+    ::MultiByteToWideChar(codePage, 0, bytes, static_cast<int>(length), &text[0], count);
+    return text;
+}
+
+// The file's text, decoded as its byte order mark says.
+Text Decode(const std::vector<char>& bytes) {
+    const size_t size = bytes.size();
+    auto starts = [&](const char* mark, size_t length) {
+        return size >= length && std::equal(mark, mark + length, bytes.begin());
+    };
+    if (starts("\xEF\xBB\xBF", 3))
+        return Widen(bytes.data() + 3, size - 3, CP_UTF8);
+    bool littleEndian = starts("\xFF\xFE", 2);
+    if (littleEndian || starts("\xFE\xFF", 2)) {
+        Text text;
+        for (size_t at = 2; at + 1 < size; at += 2) {
+            unsigned char first = static_cast<unsigned char>(bytes[at]);
+            unsigned char second = static_cast<unsigned char>(bytes[at + 1]);
+            text += static_cast<wchar_t>(littleEndian ? first | second << 8 : second | first << 8);
+        }
+        return text;
+    }
+    return Widen(bytes.data(), size, CP_ACP);
+}
+
+std::string Narrow(const Text& text) {
+    if (text.empty())
+        return std::string();
+    int count = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                      nullptr, 0, nullptr, nullptr);
+    std::string narrow(count, '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &narrow[0], count,
+                          nullptr, nullptr);
+    return narrow;
+}
+
+bool IsBlank(wchar_t c) {
+    WORD type = 0;
+    return c == 0x1A || (::GetStringTypeW(CT_CTYPE1, &c, 1, &type) && (type & C1_SPACE));
+}
+
+Text Trim(const Text& text) {
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && IsBlank(text[first]))
+        ++first;
+    while (last > first && IsBlank(text[last - 1]))
+        --last;
+    return text.substr(first, last - first);
+}
+
+bool EqualIgnoringCase(const Text& a, const Text& b) {
+    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+// One pair of the same quote around the value does not count.
+Text WithoutQuotes(const Text& value) {
+    if (value.size() >= 2 && (value[0] == L'"' || value[0] == L'\'') && value.back() == value[0])
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+// Cuts the text into lines at LF; text without any further LF is cut at CR.
+std::vector<Text> Lines(const Text& text) {
+    std::vector<Text> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(L'\n', start);
+        if (end == Text::npos)
+            end = text.find(L'\r', start);
+        if (end == Text::npos)
+            end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+} // namespace
+
+bool IgnoreCaseLess::operator()(const std::string& a, const std::string& b) const {
+    return ::_stricmp(a.c_str(), b.c_str()) < 0;
+}
+
+ValuesBySection ScanKeyOfEverySection(const std::string& filePath, const std::string& key) {
+    ValuesBySection values;
+    const Text wantedKey = Trim(Widen(key.data(), key.size(), CP_ACP));
+    // Keys before the first section belong to a section without a name.
+    Text section;
+    std::vector<Text> seenSections = {Text()};
+    bool firstOfItsName = true;
+    bool keySeen = false;
+    for (const Text& rawLine : Lines(Decode(ReadWholeFile(filePath)))) {
+        Text line = Trim(rawLine);
+        if (line.empty())
+            continue;
+        size_t close = line.rfind(L']');
+        if (line[0] == L'[' && close != Text::npos && close > 0) {
+            section = Trim(line.substr(1, close - 1));
+            firstOfItsName = true;
+            for (const Text& seen : seenSections)
+                firstOfItsName = firstOfItsName && !EqualIgnoringCase(seen, section);
+            seenSections.push_back(section);
+            keySeen = false;
+            continue;
+        }
+        // A section header without its closing bracket is read as a key line.
+        if (!firstOfItsName || keySeen)
+            continue;
+        size_t equals = line.find(L'=');
+        if (!EqualIgnoringCase(Trim(line.substr(0, equals)), wantedKey))
+            continue;
+        keySeen = true;
+        Text value = equals == Text::npos ? Text() : WithoutQuotes(Trim(line.substr(equals + 1)));
+        values[Narrow(section)] = Narrow(value);
+    }
+    return values;
+}
