@@ -6,9 +6,9 @@
 // sessions), the forwarding list, the tunnel's client process and the reconnect sequence.
 // Its handlers read the controls, ask a model and show the answer; the rules live in the
 // models. Its member bodies are in main_window.cpp (start-up, panel, options, version check,
-// Quit),
-// main_window_accounts.cpp (accounts editor and forwardings), main_window_tunnel.cpp (privacy
-// on and off, the client's reports, reconnect, TOR relay, browser options) and tooltips.cpp.
+// Quit), main_window_accounts.cpp (accounts editor and forwardings), main_window_tunnel.cpp
+// (privacy on and off, the client's reports, reconnect, TOR relay, browser options),
+// main_window_system.cpp (start with Windows) and tooltips.cpp.
 #pragma once
 
 #include "controls/label.h"
@@ -16,6 +16,7 @@
 #include "framework/dialog.h"
 #include "settings/account_rules.h"
 #include "settings/account_store.h"
+#include "system/startup_entry.h"
 #include "tunnel/reconnect_sequence.h"
 #include "tunnel/tunnel_controller.h"
 #include "ui/forwarding_list.h"
@@ -93,6 +94,10 @@ private:
     void OnNoJavaOption();
     std::string BrowserConnectionName() const;
 
+    // Start with Windows
+    void OnStartWithWindowsOption();
+    void OnStartupTypeChosen();
+
     // Tunnel: the SSH client started and stopped, and the state shown in four places
     void StartStopTunnel();
     void StartTunnel();
@@ -164,6 +169,7 @@ private:
     ReconnectSequence reconnect_;
     ForwardingList forwardingList_;
     VersionCheck versionCheck_;
+    StartupEntry startupEntry_{accounts_.Settings()};
 
     HICON appIcon_;
     HWND tooltip_ = nullptr;
