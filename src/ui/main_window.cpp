@@ -44,6 +44,7 @@ CDravenlokDlg::CDravenlokDlg()
     OnCommand(IDC_USE_IE_PROXY, [this] { OnUseBrowserProxyOption(); });
     OnCommand(IDC_NO_ACTIVEX, [this] { OnNoActiveXOption(); });
     OnCommand(IDC_NO_JAVA, [this] { OnNoJavaOption(); });
+    OnCommand(IDC_CONFIGURE_PROXY, [this] { ConfigureProxy(); });
     OnCommand(IDC_START_WITH_WINDOWS, [this] { OnStartWithWindowsOption(); });
     OnCommand(IDC_STARTUP_TYPE, CBN_SELCHANGE, [this] { OnStartupTypeChosen(); });
     OnCommand(IDC_SERVER_NAME, CBN_SELCHANGE, [this] { ShowAccount(); });

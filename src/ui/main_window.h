@@ -8,7 +8,7 @@
 // models. Its member bodies are in main_window.cpp (start-up, panel, options, version check,
 // Quit), main_window_accounts.cpp (accounts editor and forwardings), main_window_tunnel.cpp
 // (privacy on and off, the client's reports, reconnect, TOR relay, browser options),
-// main_window_system.cpp (start with Windows) and tooltips.cpp.
+// main_window_system.cpp (browser proxy dialog, start with Windows) and tooltips.cpp.
 #pragma once
 
 #include "controls/label.h"
@@ -94,7 +94,9 @@ private:
     void OnNoJavaOption();
     std::string BrowserConnectionName() const;
 
-    // Start with Windows
+    // The browser proxy dialog and start with Windows
+    void ConfigureProxy();
+    void ShowSavedProxy(const ProxyForwardingChange& change);
     void OnStartWithWindowsOption();
     void OnStartupTypeChosen();
 

@@ -1,6 +1,33 @@
-// The main window's start with Windows: the start-up entry holds the rules; the window shows
-// what they changed in its controls.
+// The main window's browser proxy dialog and start with Windows: the dialog and the start-up
+// entry hold the rules; the window shows what they changed in its list, label and controls.
 #include "ui/main_window.h"
+
+#include "system/proxy_dialog.h"
+
+void CDravenlokDlg::ConfigureProxy() {
+    IExplorerDlg dialog(Handle(), accounts_, useBrowserProxy_,
+                        [this](const ProxyForwardingChange& change) { ShowSavedProxy(change); });
+    dialog.DoModal();
+    // The proxy may now apply to another connection, at the next Start or Stop as well.
+    connectionType_ = accounts_.Settings().ReadInt("IE", "connectionType");
+}
+
+void CDravenlokDlg::ShowSavedProxy(const ProxyForwardingChange& change) {
+    switch (change.kind) {
+    case ProxyForwardingChange::Kind::Moved:
+        forwardingList_.Replace(
+            forwardingList_.FindForwardingRow(change.oldLocalPort, change.account),
+            change.forwarding);
+        break;
+    case ProxyForwardingChange::Kind::Added:
+        forwardingList_.Append({change.account, change.forwarding},
+                               change.account == accounts_.DefaultName());
+        break;
+    case ProxyForwardingChange::Kind::None:
+        break;
+    }
+    ShowProxySettingsSet(true);
+}
 
 void CDravenlokDlg::OnStartWithWindowsOption() {
     if (startWithWindowsBox_.IsChecked()) {
