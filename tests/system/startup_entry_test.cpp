@@ -1,12 +1,11 @@
-// Start with Windows against the Run keys of the test's Wine prefix: the entries of both scopes
-// written quoted and removed, the box of each failing step, and the main window's check box and
-// combo box going through their steps and stopping where a step fails.
+// Start with Windows against the Run keys of the test's Wine prefix: the main window's check box
+// and combo box writing and removing the quoted entries of both scopes, the box of each failing
+// step, and the steps stopping where one fails.
 #include "system/startup_entry.h"
 
 #include "resource.h"
 #include "support/main_window_fixture.h"
 #include "support/scripted_user.h"
-#include "system/registry_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -56,28 +55,6 @@ public:
 private:
     HKEY root_;
 };
-
-TEST(StartupEntryRegistry, BothScopesAreWrittenQuotedAndRemovedAndAMissingValueFails) {
-    ScriptedUser user;
-    const std::string path = "C:\\Program Files\\Marrowin\\Marrowin.exe";
-    RegistryReader registry;
-    for (auto [scope, root] : {std::pair{1, HKEY_CURRENT_USER}, {2, HKEY_LOCAL_MACHINE}}) {
-        SCOPED_TRACE(scope);
-        RemoveRunValue(root);
-        EXPECT_TRUE(registry.SetStartupEntry(scope, path));
-        EXPECT_EQ(RunValue(root), "\"" + path + "\"");
-        EXPECT_TRUE(registry.RemoveStartupEntry(scope));
-        EXPECT_EQ(RunValue(root), "<missing>");
-        user.AnswerNextBox(IDOK);
-        EXPECT_FALSE(registry.RemoveStartupEntry(scope));
-    }
-    ExpectFailureBoxes(user, 2);
-    // Any other scope is no entry at all.
-    EXPECT_TRUE(registry.SetStartupEntry(0, path));
-    EXPECT_TRUE(registry.RemoveStartupEntry(3));
-    EXPECT_EQ(RunValue(HKEY_CURRENT_USER), "<missing>");
-    EXPECT_EQ(user.Boxes().size(), 2u);
-}
 
 class StartWithWindowsTest : public MainWindowFixture {
 protected:
