@@ -3,7 +3,8 @@
 // and hides itself instead of closing.
 //
 // The window is a view over the models it owns: the accounts (settings file and saved
-// sessions), the forwarding list, the tunnel's client process and the reconnect sequence.
+// sessions), the forwarding list, the tunnel's client process, the reconnect sequence and the
+// start-up entry.
 // Its handlers read the controls, ask a model and show the answer; the rules live in the
 // models. Its member bodies are in main_window.cpp (start-up, panel, options, version check,
 // Quit), main_window_accounts.cpp (accounts editor and forwardings), main_window_tunnel.cpp
