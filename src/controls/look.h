@@ -8,6 +8,8 @@ inline constexpr char kProgramName[] = "Marrowin";
 
 // Behind every window of the program.
 inline constexpr COLORREF kWindowGrey = RGB(214, 211, 206);
+// Behind the input fields of the dialogs.
+inline constexpr COLORREF kFieldWhite = RGB(255, 255, 255);
 inline constexpr COLORREF kTextBlack = RGB(0, 0, 0);
 // Privacy off, a setting that is missing, the heading of a notice.
 inline constexpr COLORREF kAlertRed = RGB(255, 0, 0);

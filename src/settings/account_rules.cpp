@@ -150,3 +150,13 @@ Verdict CheckForwardingAccount(const std::string& account,
                        false};
     return std::nullopt;
 }
+
+Verdict CheckProxyPort(const std::string& port) {
+    if (port.empty())
+        return Stop("Please provide the local port number !", InputField::LocalPort);
+    // The field takes digits only when typed; pasted text that is no number is out of range too,
+    // and port 0 cannot be forwarded.
+    if (!PortNumber(port))
+        return Stop("Local port value must be between 1 and 65535 !", InputField::LocalPort, true);
+    return std::nullopt;
+}

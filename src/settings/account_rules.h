@@ -61,6 +61,8 @@ Verdict CheckPasswordCanBeStored(const std::string& password);
 // A forwarding's four fields: ports in range, nothing that would end a field or an entry of
 // either stored form.
 Verdict CheckForwarding(const Forwarding& forwarding);
+// The local port the browser's proxy points at: a port number, 1 to 65535.
+Verdict CheckProxyPort(const std::string& port);
 // The account a forwarding is added to: one of the accounts.
 Verdict CheckForwardingAccount(const std::string& account,
                                const std::vector<std::string>& accountNames);

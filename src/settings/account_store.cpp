@@ -5,6 +5,8 @@
 #include "settings/server_list.h"
 #include "system/registry_reader.h"
 
+#include <algorithm>
+
 namespace {
 const char kTorPort[] = "8119";
 }
@@ -149,6 +151,53 @@ bool AccountStore::RemoveForwarding(const std::string& account, const Forwarding
     settings_.WriteString("IE", "proxyServer", "");
     settings_.WriteString("IE", "proxyPort", "");
     return true;
+}
+
+ProxyForwardingChange AccountStore::SetProxyForwarding(const std::string& server,
+                                                       const std::string& port) {
+    std::string oldServer = settings_.ReadString("IE", "proxyServer");
+    std::string oldPort = settings_.ReadString("IE", "proxyPort");
+    ProxyForwardingChange change;
+    change.account = server;
+    if (!FindForwarding(server, port)) {
+        std::optional<Forwarding> old = FindForwarding(oldServer, oldPort);
+        if (old && server == oldServer) {
+            // Only the local port changes, in both forms: a target the TOR relay has set in the
+            // session stays as it is.
+            settings_.WriteString(server, "forwardings",
+                                  ChangeSettingsLocalPort(
+                                      settings_.ReadString(server, "forwardings"), oldPort, port));
+            RegistryReader registry;
+            registry.WritePortForwardings(
+                server,
+                ChangeSessionLocalPort(registry.ReadPortForwardings(server), oldPort, port));
+            change.kind = ProxyForwardingChange::Kind::Moved;
+            change.oldLocalPort = oldPort;
+            change.forwarding = *old;
+            change.forwarding.localPort = port;
+        } else if (!old) {
+            Forwarding proxy{port, "localhost", settings_.ReadString(server, "port"), "IE Proxy"};
+            AddForwarding(server, proxy);
+            change.kind = ProxyForwardingChange::Kind::Added;
+            change.forwarding = proxy;
+        }
+    }
+    settings_.WriteString("IE", "proxyserver", server);
+    settings_.WriteString("IE", "proxyport", port);
+    return change;
+}
+
+std::optional<Forwarding> AccountStore::FindForwarding(const std::string& account,
+                                                       const std::string& localPort) const {
+    // The settings file would find a section named in another letter case too.
+    if (std::find(Names().begin(), Names().end(), account) == Names().end())
+        return std::nullopt;
+    for (const Forwarding& forwarding :
+         ParseSettingsForwardings(settings_.ReadString(account, "forwardings"))) {
+        if (forwarding.localPort == localPort)
+            return forwarding;
+    }
+    return std::nullopt;
 }
 
 void AccountStore::SetTorRelay(bool on) {

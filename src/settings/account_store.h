@@ -8,6 +8,7 @@
 #include "settings/forwarding_text.h"
 #include "settings/settings_file.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,17 @@ struct AccountUpdate {
     bool serverPortChanged = false;
     // The password as now stored: scrambled when it was changed, else the old stored text.
     std::string storedPassword;
+};
+
+// What making a local port the browser's proxy did to the account's forwardings.
+struct ProxyForwardingChange {
+    enum class Kind { None, Moved, Added };
+    Kind kind = Kind::None;
+    std::string account;
+    // Moved: the local port the forwarding had before.
+    std::string oldLocalPort;
+    // Moved or Added: the forwarding as it is now stored.
+    Forwarding forwarding;
 };
 
 class AccountStore {
@@ -74,6 +86,15 @@ public:
     // which is then set to none.
     bool RemoveForwarding(const std::string& account, const Forwarding& forwarding);
 
+    // Makes local port `port` of the account `server` the browser's proxy ("IE" "proxyserver" and
+    // "proxyport"), and gives the account a forwarding of that port, in both forms:
+    // - none when the account forwards that port already;
+    // - for the same account, its forwarding of the old proxy port moves to the new port;
+    // - when the old proxy account has no forwarding of the old port, an "IE Proxy" forwarding
+    //   to the account's server port is added at the end;
+    // - another account than before adds nothing while the old one still has that forwarding.
+    ProxyForwardingChange SetProxyForwarding(const std::string& server, const std::string& port);
+
     // Points the browser proxy account's proxy forwarding at the server's TOR proxy port, or back
     // at the account's own proxy port, in the saved session (the client reads it at its next
     // start). Only target ports equal to the whole port text change. Without a proxy account, or
@@ -81,5 +102,9 @@ public:
     void SetTorRelay(bool on);
 
 private:
+    // The account's forwarding of the local port; the name must be an account's exactly.
+    std::optional<Forwarding> FindForwarding(const std::string& account,
+                                             const std::string& localPort) const;
+
     CInternetOptions settings_;
 };

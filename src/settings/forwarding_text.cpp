@@ -155,6 +155,33 @@ std::string ChangeSettingsTargetPort(const std::string& text, const std::string&
     return JoinWithCommas(pieces);
 }
 
+std::string ChangeSessionLocalPort(const std::string& text, const std::string& oldPort,
+                                   const std::string& newPort) {
+    std::vector<std::string> pieces = SplitAtCommas(text);
+    std::string start = "L" + oldPort + "=";
+    for (std::string& entry : pieces) {
+        if (entry.compare(0, start.size(), start) == 0) {
+            entry.replace(1, oldPort.size(), newPort);
+            break;
+        }
+    }
+    return JoinWithCommas(pieces);
+}
+
+std::string ChangeSettingsLocalPort(const std::string& text, const std::string& oldPort,
+                                    const std::string& newPort) {
+    std::vector<std::string> pieces = SplitAtCommas(text);
+    for (size_t i = 0; i + 1 < pieces.size(); ++i) {
+        std::string& entry = pieces[i];
+        size_t colon[3];
+        if (FindColons(entry, colon, 3) && entry.compare(0, colon[0], oldPort) == 0) {
+            entry.replace(0, colon[0], newPort);
+            break;
+        }
+    }
+    return JoinWithCommas(pieces);
+}
+
 unsigned long ReadDecimal(const std::string& text) {
     unsigned long value = 0;
     for (char c : text) {

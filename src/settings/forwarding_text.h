@@ -48,6 +48,13 @@ std::string ChangeSessionTargetPort(const std::string& text, const std::string& 
 std::string ChangeSettingsTargetPort(const std::string& text, const std::string& oldPort,
                                      const std::string& newPort);
 
+// Gives the first entry whose local port is exactly `oldPort` the local port `newPort`; the rest
+// of the entry stays as it is. Text without such an entry comes back unchanged.
+std::string ChangeSessionLocalPort(const std::string& text, const std::string& oldPort,
+                                   const std::string& newPort);
+std::string ChangeSettingsLocalPort(const std::string& text, const std::string& oldPort,
+                                    const std::string& newPort);
+
 // A port field read as a decimal number: its leading digits, 0 when it does not begin with a
 // digit. Values too large for the result stay at the largest one instead of wrapping.
 unsigned long ReadDecimal(const std::string& text);

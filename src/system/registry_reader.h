@@ -1,7 +1,7 @@
 // RegistryReader: the program's registry operations. It holds no state: every operation opens
 // the keys it needs and closes them before it returns, so callers make one where needed. The
 // saved sessions are written in tunnel/session_profile.cpp, the browser values in
-// system/browser_settings.cpp.
+// system/browser_settings.cpp, the start-up entry in system/startup_entry.cpp.
 #pragma once
 
 #include <windows.h>
@@ -35,4 +35,11 @@ public:
     void RestoreActiveX() const;
     void SetJavaDisabled(int disabled) const;
     void ResetRegistryProxy() const;
+
+    // The value "Marrowin" in the Run key of the current user (scope 1) or of all users
+    // (scope 2), which starts the program at log-on. Any other scope is no entry: nothing is
+    // done and the result is success. A failure shows its box and returns false; removing a
+    // value that is not there fails too.
+    bool SetStartupEntry(int scope, const std::string& programPath) const;
+    bool RemoveStartupEntry(int scope) const;
 };

@@ -75,6 +75,15 @@ void ForwardingList::Remove(int row) {
     view_.DeleteRow(row);
 }
 
+void ForwardingList::Replace(int row, const Forwarding& forwarding) {
+    if (row < 0 || row >= RowCount())
+        return;
+    rows_[row].data.forwarding = forwarding;
+    view_.SetCell(row, kPortColumn, forwarding.localPort);
+    view_.SetCell(row, kDescriptionColumn, forwarding.description);
+    ShowTarget(row);
+}
+
 void ForwardingList::ChangeTargetPort(const std::string& account, const std::string& oldPort,
                                       const std::string& newPort) {
     for (size_t i = 0; i < rows_.size(); ++i) {
@@ -84,6 +93,16 @@ void ForwardingList::ChangeTargetPort(const std::string& account, const std::str
         forwarding.targetPort = newPort;
         ShowTarget(static_cast<int>(i));
     }
+}
+
+int ForwardingList::FindForwardingRow(const std::string& localPort,
+                                      const std::string& account) const {
+    for (int row = 0; row < RowCount(); ++row) {
+        const AccountForwarding& data = rows_[row].data;
+        if (data.forwarding.localPort == localPort && data.account == account)
+            return row;
+    }
+    return -1;
 }
 
 int ForwardingList::SelectedRow() const {

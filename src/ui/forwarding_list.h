@@ -25,12 +25,16 @@ public:
     void RenameAccount(const std::string& oldName, const std::string& newName);
     void RemoveAccount(const std::string& name);
     void Remove(int row);
+    // Gives the row the forwarding's values; its account and default mark stay.
+    void Replace(int row, const Forwarding& forwarding);
     // Every forwarding of the account whose target port is `oldPort` gets `newPort`.
     void ChangeTargetPort(const std::string& account, const std::string& oldPort,
                           const std::string& newPort);
 
     int RowCount() const { return static_cast<int>(rows_.size()); }
     const AccountForwarding& Row(int row) const { return rows_[row].data; }
+    // The first row of the account with this local port, both compared exactly, or -1.
+    int FindForwardingRow(const std::string& localPort, const std::string& account) const;
     // The row most recently selected, or -1 when there is none.
     int SelectedRow() const;
 

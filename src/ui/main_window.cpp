@@ -44,6 +44,9 @@ CDravenlokDlg::CDravenlokDlg()
     OnCommand(IDC_USE_IE_PROXY, [this] { OnUseBrowserProxyOption(); });
     OnCommand(IDC_NO_ACTIVEX, [this] { OnNoActiveXOption(); });
     OnCommand(IDC_NO_JAVA, [this] { OnNoJavaOption(); });
+    OnCommand(IDC_CONFIGURE_PROXY, [this] { ConfigureProxy(); });
+    OnCommand(IDC_START_WITH_WINDOWS, [this] { OnStartWithWindowsOption(); });
+    OnCommand(IDC_STARTUP_TYPE, CBN_SELCHANGE, [this] { OnStartupTypeChosen(); });
     OnCommand(IDC_SERVER_NAME, CBN_SELCHANGE, [this] { ShowAccount(); });
     OnCommand(IDC_NEW_ACCOUNT, [this] { BeginNewAccount(); });
     OnCommand(IDC_EDIT_SAVE, [this] { EditOrSave(); });
@@ -146,6 +149,7 @@ bool CDravenlokDlg::OnInitDialog() {
 
     std::string folder = fw::ExecutableFolder();
     tunnel_.SetFolder(folder);
+    startupEntry_.SetFolder(folder);
     ::SetCurrentDirectoryA(folder.c_str());
 
     MeasureWindowSizes();

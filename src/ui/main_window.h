@@ -3,12 +3,13 @@
 // and hides itself instead of closing.
 //
 // The window is a view over the models it owns: the accounts (settings file and saved
-// sessions), the forwarding list, the tunnel's client process and the reconnect sequence.
+// sessions), the forwarding list, the tunnel's client process, the reconnect sequence and the
+// start-up entry.
 // Its handlers read the controls, ask a model and show the answer; the rules live in the
 // models. Its member bodies are in main_window.cpp (start-up, panel, options, version check,
-// Quit),
-// main_window_accounts.cpp (accounts editor and forwardings), main_window_tunnel.cpp (privacy
-// on and off, the client's reports, reconnect, TOR relay, browser options) and tooltips.cpp.
+// Quit), main_window_accounts.cpp (accounts editor and forwardings), main_window_tunnel.cpp
+// (privacy on and off, the client's reports, reconnect, TOR relay, browser options),
+// main_window_system.cpp (browser proxy dialog, start with Windows) and tooltips.cpp.
 #pragma once
 
 #include "controls/label.h"
@@ -17,6 +18,7 @@
 #include "settings/account_rules.h"
 #include "settings/account_store.h"
 #include "system/browser_settings.h"
+#include "system/startup_entry.h"
 #include "tunnel/reconnect_sequence.h"
 #include "tunnel/tunnel_controller.h"
 #include "ui/forwarding_list.h"
@@ -95,6 +97,12 @@ private:
     void OnNoJavaOption();
     std::string BrowserConnectionName() const;
 
+    // The browser proxy dialog and start with Windows
+    void ConfigureProxy();
+    void ShowSavedProxy(const ProxyForwardingChange& change);
+    void OnStartWithWindowsOption();
+    void OnStartupTypeChosen();
+
     // Tunnel: the SSH client started and stopped, and the state shown in four places
     void StartStopTunnel();
     void StartTunnel();
@@ -167,6 +175,7 @@ private:
     ForwardingList forwardingList_;
     VersionCheck versionCheck_;
     BrowserProxy browserProxy_;
+    StartupEntry startupEntry_{accounts_.Settings()};
 
     HICON appIcon_;
     HWND tooltip_ = nullptr;

@@ -102,4 +102,20 @@ TEST(AccountRules, Forwardings) {
         Check(c);
 }
 
+TEST(AccountRules, ProxyPort) {
+    const char* kRange = "Local port value must be between 1 and 65535 !";
+    const Case cases[] = {
+        {"zero", CheckProxyPort("0"), kRange, InputField::LocalPort, true},
+        {"largest", CheckProxyPort("65535"), nullptr, InputField::None, false},
+        {"empty", CheckProxyPort(""), "Please provide the local port number !",
+         InputField::LocalPort, false},
+        {"too large", CheckProxyPort("65536"), kRange, InputField::LocalPort, true},
+        {"far too large", CheckProxyPort("99999999999999999999999"), kRange, InputField::LocalPort,
+         true},
+        {"pasted text", CheckProxyPort("80,x"), kRange, InputField::LocalPort, true},
+    };
+    for (const Case& c : cases)
+        Check(c);
+}
+
 } // namespace

@@ -119,4 +119,48 @@ TEST_F(AccountStoreTest, TheTorRelayRewritesOnlyTheProxyAccountsProxyTargets) {
               "L25=localhost:25,L110=localhost:110,L50000=localhost:3128,");
 }
 
+using Kind = ProxyForwardingChange::Kind;
+
+TEST_F(AccountStoreTest, TheProxyForwardingMovesWithinItsAccountAndStaysForAPortAlreadyThere) {
+    store.Create({alpha, "joe", "pw", "3128"});
+    // The TOR relay's target in the session stays as it is.
+    store.SetTorRelay(true);
+    ProxyForwardingChange change = store.SetProxyForwarding(alpha, "50001");
+    EXPECT_EQ(change.kind, Kind::Moved);
+    EXPECT_EQ(change.oldLocalPort, "50000");
+    EXPECT_EQ(SettingsEntry(change.forwarding), "50001:localhost:3128:IE Proxy,");
+    EXPECT_EQ(Setting(alpha.c_str(), "forwardings"),
+              "25:localhost:25:SMTP,110:localhost:110:POP3,50001:localhost:3128:IE Proxy,");
+    EXPECT_EQ(SessionValue(alpha, "PortForwardings"),
+              "L25=localhost:25,L110=localhost:110,L50001=localhost:8119,");
+    EXPECT_EQ(Setting("IE", "proxyServer"), alpha);
+    EXPECT_EQ(Setting("IE", "proxyPort"), "50001");
+
+    // The account forwards 110 already: that forwarding is taken as it is.
+    change = store.SetProxyForwarding(alpha, "110");
+    EXPECT_EQ(change.kind, Kind::None);
+    EXPECT_EQ(store.AllForwardings().size(), 3u);
+    EXPECT_EQ(Setting("IE", "proxyPort"), "110");
+}
+
+TEST_F(AccountStoreTest, AnotherAccountGetsAProxyForwardingOnlyWhenTheOldOneHasNone) {
+    store.Create({alpha, "joe", "pw", "3128"});
+    store.Create({beta, "ann", "pw", "8080"});
+    // alpha, the proxy account, still forwards 50000: beta gets nothing.
+    EXPECT_EQ(store.SetProxyForwarding(beta, "50001").kind, Kind::None);
+    EXPECT_EQ(Setting(beta.c_str(), "forwardings"), DefaultSettingsForwardings("8080"));
+    EXPECT_EQ(Setting("IE", "proxyServer"), beta);
+    EXPECT_EQ(Setting("IE", "proxyPort"), "50001");
+
+    // beta has no forwarding of 50001: alpha gets one at the end of both forms.
+    ProxyForwardingChange change = store.SetProxyForwarding(alpha, "50002");
+    EXPECT_EQ(change.kind, Kind::Added);
+    EXPECT_EQ(change.account, alpha);
+    EXPECT_EQ(SettingsEntry(change.forwarding), "50002:localhost:3128:IE Proxy,");
+    EXPECT_EQ(Setting(alpha.c_str(), "forwardings"),
+              DefaultSettingsForwardings("3128") + "50002:localhost:3128:IE Proxy,");
+    EXPECT_EQ(SessionValue(alpha, "PortForwardings"),
+              DefaultSessionForwardings("3128") + "L50002=localhost:3128,");
+}
+
 } // namespace

@@ -100,6 +100,20 @@ TEST(ChangingTargetPorts, TouchesExactlyTheEntriesWithTheOldPort) {
     EXPECT_EQ(ChangeSettingsTargetPort(",,", "1", "2"), ",,");
 }
 
+TEST(ChangingALocalPort, TouchesTheFirstWholeLocalPortOnly) {
+    EXPECT_EQ(
+        ChangeSessionLocalPort("L150000=a:1,L50000=localhost:8119,L50000=b:2,", "50000", "50001"),
+        "L150000=a:1,L50001=localhost:8119,L50000=b:2,");
+    EXPECT_EQ(ChangeSessionLocalPort("L1=a:1,L5=b:2", "5", "6"), "L1=a:1,L6=b:2");
+    EXPECT_EQ(ChangeSessionLocalPort("L1=a:1,", "", "6"), "L1=a:1,");
+    EXPECT_EQ(ChangeSettingsLocalPort("150000:localhost:3128:IE Proxy,1:50000:5:x,"
+                                      "50000:localhost:3128:IE Proxy,",
+                                      "50000", "8"),
+              "150000:localhost:3128:IE Proxy,1:50000:5:x,8:localhost:3128:IE Proxy,");
+    // Text after the last comma is no entry, and stays as it was.
+    EXPECT_EQ(ChangeSettingsLocalPort("5:h:5:a", "5", "6"), "5:h:5:a");
+}
+
 TEST(Decimals, LeadingDigitsCountAndAnythingElseReadsZero) {
     EXPECT_EQ(ReadDecimal("65535"), 65535u);
     EXPECT_EQ(ReadDecimal("65536"), 65536u);

@@ -1,6 +1,7 @@
 #include "support/main_window_fixture.h"
 
 #include "settings/settings_file.h"
+#include "support/dialog_input.h"
 
 #include <commctrl.h>
 
@@ -13,9 +14,7 @@ void MainWindowFixture::StartWindow(const std::string& settings, CMenuTrayIcon* 
 }
 
 std::string MainWindowFixture::Text(int id) const {
-    char text[1024] = {};
-    ::GetDlgItemTextA(*window, id, text, sizeof(text));
-    return text;
+    return ItemText(*window, id);
 }
 
 std::string MainWindowFixture::Title() const {
@@ -25,12 +24,11 @@ std::string MainWindowFixture::Title() const {
 }
 
 void MainWindowFixture::Type(int id, const std::string& text) const {
-    ::SetDlgItemTextA(*window, id, text.c_str());
+    TypeInto(*window, id, text);
 }
 
 void MainWindowFixture::Click(int id) const {
-    ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(Item(id)));
+    ClickItem(*window, id);
 }
 
 void MainWindowFixture::Toggle(int id) const {
@@ -39,7 +37,7 @@ void MainWindowFixture::Toggle(int id) const {
 }
 
 bool MainWindowFixture::Checked(int id) const {
-    return ::IsDlgButtonChecked(*window, id) == BST_CHECKED;
+    return ItemChecked(*window, id);
 }
 
 std::string MainWindowFixture::Setting(const std::string& section, const std::string& key) const {

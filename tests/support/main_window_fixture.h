@@ -3,6 +3,7 @@
 #pragma once
 
 #include "support/app_folder.h"
+#include "support/dialog_input.h"
 #include "support/scripted_user.h"
 #include "support/window_reading.h"
 #include "ui/main_window.h"
@@ -29,7 +30,10 @@ protected:
     // Flips a check box, then clicks it.
     void Toggle(int id) const;
     bool Checked(int id) const;
-    bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)) != FALSE; }
+    bool Enabled(int id) const { return ItemEnabled(*window, id); }
+    // Chooses the combo box's item as the user does from its list.
+    void Choose(int id, int index) const { ChooseItem(*window, id, index); }
+    int Selection(int id) const { return ComboSelection(*window, id); }
     bool Visible() const { return ::IsWindowVisible(*window) != FALSE; }
     // The text of the control's tooltip, or "<none>".
     std::string TooltipText(int id) const;

@@ -4,6 +4,7 @@
 #include "system/browser_settings.h"
 
 #include "resource.h"
+#include "support/browser_proxy.h"
 #include "support/main_window_fixture.h"
 #include "support/scripted_user.h"
 #include "system/registry_reader.h"
@@ -21,41 +22,6 @@ namespace {
 
 const char kZones[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\";
 const char kInternetSettings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-
-struct ConnectionProxy {
-    DWORD flags = 0;
-    std::string server;
-    std::string bypass;
-};
-
-std::string TakeString(char* text) {
-    std::string result = text ? text : "";
-    if (text)
-        ::GlobalFree(text);
-    return result;
-}
-
-ConnectionProxy QueryProxy(const std::string& connection) {
-    INTERNET_PER_CONN_OPTIONA options[3] = {};
-    options[0].dwOption = INTERNET_PER_CONN_FLAGS;
-    options[1].dwOption = INTERNET_PER_CONN_PROXY_SERVER;
-    options[2].dwOption = INTERNET_PER_CONN_PROXY_BYPASS;
-    std::vector<char> name(connection.begin(), connection.end());
-    name.push_back('\0');
-    INTERNET_PER_CONN_OPTION_LISTA list = {};
-    list.dwSize = sizeof(list);
-    list.pszConnection = connection.empty() ? nullptr : name.data();
-    list.dwOptionCount = 3;
-    list.pOptions = options;
-    DWORD size = sizeof(list);
-    ConnectionProxy proxy;
-    EXPECT_TRUE(
-        ::InternetQueryOptionA(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, &size));
-    proxy.flags = options[0].Value.dwValue;
-    proxy.server = TakeString(options[1].Value.pszValue);
-    proxy.bypass = TakeString(options[2].Value.pszValue);
-    return proxy;
-}
 
 bool ReadDword(HKEY root, const std::string& path, const char* name, DWORD& value) {
     DWORD type = 0, size = sizeof(value);

@@ -5,6 +5,7 @@
 #include "app/dravenlok_app.h"
 #include "resource.h"
 #include "settings/password_scrambling.h"
+#include "support/browser_proxy.h"
 #include "support/main_window_fixture.h"
 #include "support/scripted_user.h"
 #include "support/stand_in.h"
@@ -21,22 +22,6 @@
 #include <memory>
 
 namespace {
-
-std::string LanProxyServer() {
-    INTERNET_PER_CONN_OPTIONA options[2] = {};
-    options[0].dwOption = INTERNET_PER_CONN_FLAGS;
-    options[1].dwOption = INTERNET_PER_CONN_PROXY_SERVER;
-    INTERNET_PER_CONN_OPTION_LISTA list = {};
-    list.dwSize = sizeof(list);
-    list.dwOptionCount = 2;
-    list.pOptions = options;
-    DWORD size = sizeof(list);
-    ::InternetQueryOptionA(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, &size);
-    std::string server = options[1].Value.pszValue ? options[1].Value.pszValue : "";
-    if (options[1].Value.pszValue)
-        ::GlobalFree(options[1].Value.pszValue);
-    return (options[0].Value.dwValue & PROXY_TYPE_PROXY) ? server : "direct";
-}
 
 std::string SessionForwardings(const std::string& session) {
     return SessionValue(session, "PortForwardings");

@@ -24,9 +24,6 @@ class MainWindowTest : public MainWindowFixture {
 protected:
     void Start(const std::string& settings) { StartWindow(settings); }
 
-    int Selection(int id) const {
-        return static_cast<int>(::SendMessageA(Item(id), CB_GETCURSEL, 0, 0));
-    }
     std::string SelectedText(int id) const {
         int index = Selection(id);
         return index < 0 ? std::string() : ComboItems(Item(id))[index];
@@ -193,6 +190,12 @@ TEST_F(MainWindowTest, EveryFieldTakesTextLongerThanItShows) {
     });
     ::SetDlgItemTextA(*window, IDC_SERVER_NAME, "alpha");
     Click(IDC_DELETE_ACCOUNT);
+
+    user.InDialog(IDD_IE_PROXY, [&](fw::Dialog& proxy) {
+        expectFieldsTakeLongText(proxy);
+        proxy.EndDialog(IDCANCEL);
+    });
+    Click(IDC_CONFIGURE_PROXY);
 }
 
 TEST_F(MainWindowTest, StartsCollapsedAtOneHundredOneHundred) {

@@ -1,0 +1,225 @@
+// The browser proxy dialog: server and port with the account's proxy forwarding, the
+// connection the proxy applies to, and the browser following both while the option is on.
+#include "system/proxy_dialog.h"
+
+#include "controls/look.h"
+#include "framework/user_seam.h"
+#include "resource.h"
+#include "system/browser_settings.h"
+
+#include <utility>
+
+namespace {
+
+const char kLanType[] = "1";
+const char kOtherType[] = "2";
+
+// The item whose text is exactly `text` (the combo's own search ignores letter case), or -1.
+int FindExactItem(const fw::ComboBox& combo, const std::string& text) {
+    for (int i = 0; i < combo.GetCount(); ++i) {
+        if (combo.GetItemText(i) == text)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+IExplorerDlg::IExplorerDlg(HWND parent, AccountStore& accounts, BrowserProxy& browserProxy,
+                           bool useBrowserProxy, SavedHandler onSaved,
+                           EnumEntriesFunction phoneBook)
+    : fw::Dialog(IDD_IE_PROXY, parent), accounts_(accounts), browserProxy_(browserProxy),
+      useBrowserProxy_(useBrowserProxy), onSaved_(std::move(onSaved)), phoneBook_(phoneBook),
+      grey_(::CreateSolidBrush(kWindowGrey)), white_(::CreateSolidBrush(kFieldWhite)) {
+    OnCommand(IDC_PROXY_EDIT_SAVE, [this] { EditOrSaveProxy(); });
+    OnCommand(IDC_CONNECTION_LAN, [this] { ChooseLan(); });
+    OnCommand(IDC_CONNECTION_OTHER, [this] { ChooseOther(); });
+    OnCommand(IDC_CONNECTION_EDIT_SAVE, [this] { EditOrSaveConnectionName(); });
+    for (UINT message :
+         {WM_CTLCOLORDLG, WM_CTLCOLORSTATIC, WM_CTLCOLORBTN, WM_CTLCOLOREDIT, WM_CTLCOLORLISTBOX}) {
+        OnMessage(message, [this, message](WPARAM w, LPARAM l) {
+            return OnCtlColor(message, reinterpret_cast<HDC>(w), reinterpret_cast<HWND>(l));
+        });
+    }
+}
+
+void IExplorerDlg::DoDataExchange() {
+    HWND dialog = Handle();
+    serverCombo_.Bind(dialog, IDC_PROXY_SERVER);
+    portEdit_.Bind(dialog, IDC_PROXY_PORT);
+    proxyEditButton_.Bind(dialog, IDC_PROXY_EDIT_SAVE);
+    lanRadio_.Bind(dialog, IDC_CONNECTION_LAN);
+    otherRadio_.Bind(dialog, IDC_CONNECTION_OTHER);
+    connectionCombo_.Bind(dialog, IDC_CONNECTION_NAME);
+    connectionEditButton_.Bind(dialog, IDC_CONNECTION_EDIT_SAVE);
+}
+
+bool IExplorerDlg::OnInitDialog() {
+    fw::Dialog::OnInitDialog();
+    FillConnectionNames();
+    ShowConnectionType();
+    FillServers();
+    return true;
+}
+
+// A stored connection that has gone from the phone book is forgotten, and the proxy goes back
+// to the LAN.
+void IExplorerDlg::FillConnectionNames() {
+    connectionCombo_.AddString("");
+    for (const std::string& name : EnumerateDialUpConnections(phoneBook_))
+        connectionCombo_.AddString(name);
+    int item = FindExactItem(connectionCombo_, Settings().ReadString("IE", "connectionName"));
+    if (item < 0) {
+        item = FindExactItem(connectionCombo_, "");
+        Settings().WriteString("IE", "connectionName", "");
+        Settings().WriteString("IE", "connectionType", kLanType);
+    }
+    connectionCombo_.SetCurSel(item);
+}
+
+void IExplorerDlg::ShowConnectionType() {
+    if (Settings().ReadString("IE", "connectionType") == kLanType) {
+        lanRadio_.SetCheck(true);
+    } else {
+        otherRadio_.SetCheck(true);
+        connectionEditButton_.Enable(true);
+    }
+}
+
+void IExplorerDlg::FillServers() {
+    if (accounts_.Names().empty())
+        return;
+    for (const std::string& name : accounts_.Names())
+        serverCombo_.AddString(name);
+    std::string server = Settings().ReadString("IE", "ProxyServer");
+    if (server.empty()) {
+        serverCombo_.SetCurSel(0);
+        return;
+    }
+    serverCombo_.SetCurSel(serverCombo_.FindStringExact(-1, server));
+    portEdit_.SetText(Settings().ReadString("IE", "proxyport"));
+}
+
+void IExplorerDlg::EditOrSaveProxy() {
+    if (!editingProxy_) {
+        EnableProxyEditing(true);
+        return;
+    }
+    std::string server = serverCombo_.GetText();
+    if (server.empty())
+        return;
+    std::string port = portEdit_.GetText();
+    if (!Accept(CheckProxyPort(port)))
+        return;
+    // The chosen connection goes to the new port; the other one is set direct.
+    std::string chosen = ChosenConnection();
+    std::string other = chosen.empty() ? Settings().ReadString("IE", "connectionName") : "";
+    SwitchConnection(other, chosen, port);
+
+    ProxyForwardingChange change = accounts_.SetProxyForwarding(server, port);
+    if (onSaved_)
+        onSaved_(change);
+    EnableProxyEditing(false);
+}
+
+void IExplorerDlg::EnableProxyEditing(bool editing) {
+    editingProxy_ = editing;
+    proxyEditButton_.SetText(editing ? "Save" : "Edit");
+    serverCombo_.Enable(editing);
+    portEdit_.Enable(editing);
+}
+
+bool IExplorerDlg::Accept(const Verdict& verdict) {
+    if (!verdict)
+        return true;
+    if (verdict->clearField)
+        portEdit_.SetText("");
+    fw::ShowMessageBox(Handle(), verdict->message, kProgramName, MB_OK | MB_ICONERROR);
+    ::SetFocus(portEdit_);
+    return false;
+}
+
+void IExplorerDlg::ChooseLan() {
+    std::string before = ChosenConnection();
+    SelectLan();
+    SwitchConnection(before, std::string(), Settings().ReadString("IE", "proxyPort"));
+}
+
+void IExplorerDlg::ChooseOther() {
+    std::string before = ChosenConnection();
+    Settings().WriteString("IE", "connectionType", kOtherType);
+    connectionEditButton_.Enable(true);
+    SwitchConnection(before, ChosenConnection(), Settings().ReadString("IE", "proxyPort"));
+}
+
+void IExplorerDlg::EditOrSaveConnectionName() {
+    if (!editingConnection_) {
+        editingConnection_ = true;
+        connectionEditButton_.SetText("Save");
+        connectionCombo_.Enable(true);
+        return;
+    }
+    std::string before = ChosenConnection();
+    std::string name = connectionCombo_.GetText();
+    if (name != Settings().ReadString("IE", "connectionName"))
+        Settings().WriteString("IE", "connectionName", name);
+    if (name.empty()) {
+        lanRadio_.SetCheck(true);
+        otherRadio_.SetCheck(false);
+        SelectLan();
+    } else {
+        // Saved under "Other": stored as such, so that the main window applies the proxy to
+        // this connection too.
+        Settings().WriteString("IE", "connectionType", kOtherType);
+        editingConnection_ = false;
+        connectionEditButton_.SetText("Edit");
+        connectionCombo_.Enable(false);
+    }
+    SwitchConnection(before, ChosenConnection(), Settings().ReadString("IE", "proxyPort"));
+}
+
+void IExplorerDlg::SelectLan() {
+    Settings().WriteString("IE", "connectionType", kLanType);
+    editingConnection_ = false;
+    connectionEditButton_.SetText("Edit");
+    connectionEditButton_.Enable(false);
+    connectionCombo_.Enable(false);
+    // A name chosen but not saved is dropped.
+    SelectStoredConnectionName();
+}
+
+void IExplorerDlg::SelectStoredConnectionName() {
+    connectionCombo_.SetCurSel(
+        FindExactItem(connectionCombo_, Settings().ReadString("IE", "connectionName")));
+}
+
+// As the main window applies the proxy: the named connection for type 2, else the LAN.
+std::string IExplorerDlg::ChosenConnection() const {
+    if (Settings().ReadInt("IE", "connectionType") != 2)
+        return std::string();
+    return Settings().ReadString("IE", "connectionName");
+}
+
+// While the option is on: the connection no longer chosen goes direct, so that none is left
+// pointing at a port that nothing serves once the tunnel stops, and then the chosen one is
+// pointed at the tunnel. In this order the chosen one wins where both names reach the same
+// settings, as every name reaches the LAN settings under Wine.
+void IExplorerDlg::SwitchConnection(const std::string& from, const std::string& to,
+                                    const std::string& port) {
+    if (!useBrowserProxy_)
+        return;
+    if (from != to)
+        browserProxy_.Set(from, port, false);
+    if (!port.empty())
+        browserProxy_.Set(to, port, true);
+}
+
+// The input fields and the lists of their combo boxes on white, everything else on grey.
+LRESULT IExplorerDlg::OnCtlColor(UINT message, HDC dc, HWND control) const {
+    int id = ::GetDlgCtrlID(control);
+    bool field = message == WM_CTLCOLORLISTBOX || id == IDC_PROXY_PORT || id == IDC_PROXY_SERVER ||
+                 id == IDC_CONNECTION_NAME;
+    ::SetTextColor(dc, kTextBlack);
+    ::SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<LRESULT>(field ? white_.Get() : grey_.Get());
+}

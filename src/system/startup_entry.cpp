@@ -1,0 +1,87 @@
+// The start-up entry in the Run key, and the steps of turning it on, off and moving it.
+#include "system/startup_entry.h"
+
+#include "controls/look.h"
+#include "framework/owners.h"
+#include "framework/user_seam.h"
+#include "system/registry_reader.h"
+
+#include <cstdlib>
+
+namespace {
+
+const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char kValueName[] = "Marrowin";
+
+HKEY RootOf(int scope) {
+    if (scope == StartupEntry::kCurrentUser)
+        return HKEY_CURRENT_USER;
+    if (scope == StartupEntry::kAllUsers)
+        return HKEY_LOCAL_MACHINE;
+    return nullptr;
+}
+
+// Writing under HKEY_LOCAL_MACHINE needs an administrator: that is the usual reason.
+void ShowFailure() {
+    fw::ShowMessageBox(nullptr,
+                       "Could not set startup type option!\nMake sure you have the permission to "
+                       "access the registry!",
+                       kProgramName, MB_OK | MB_ICONERROR);
+}
+
+} // namespace
+
+bool RegistryReader::SetStartupEntry(int scope, const std::string& programPath) const {
+    HKEY root = RootOf(scope);
+    if (!root)
+        return true;
+    // Quoted: unquoted, a path with blanks ("C:\Program Files\...") would let Windows start a
+    // program named by the text before the first blank.
+    std::string command = "\"" + programPath + "\"";
+    fw::RegKey key;
+    bool written =
+        ::RegOpenKeyExA(root, kRunKey, 0, KEY_ALL_ACCESS, key.Receive()) == ERROR_SUCCESS &&
+        ::RegSetValueExA(key, kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                         static_cast<DWORD>(command.size() + 1)) == ERROR_SUCCESS;
+    if (!written)
+        ShowFailure();
+    return written;
+}
+
+bool RegistryReader::RemoveStartupEntry(int scope) const {
+    HKEY root = RootOf(scope);
+    if (!root)
+        return true;
+    fw::RegKey key;
+    bool removed =
+        ::RegOpenKeyExA(root, kRunKey, 0, KEY_ALL_ACCESS, key.Receive()) == ERROR_SUCCESS &&
+        ::RegDeleteValueA(key, kValueName) == ERROR_SUCCESS;
+    if (!removed)
+        ShowFailure();
+    return removed;
+}
+
+bool StartupEntry::TurnOn() const {
+    if (!RegistryReader().SetStartupEntry(kCurrentUser, programPath_))
+        return false;
+    settings_.WriteString("Main", "startupType", "1");
+    return true;
+}
+
+void StartupEntry::TurnOff(int shownScope) const {
+    RegistryReader().RemoveStartupEntry(shownScope);
+    settings_.WriteString("Main", "startupType", "0");
+}
+
+int StartupEntry::ChangeScope(int scope) const {
+    if (scope != kCurrentUser && scope != kAllUsers)
+        return scope;
+    RegistryReader registry;
+    if (!registry.SetStartupEntry(scope, programPath_))
+        return std::atoi(settings_.ReadString("Main", "startupType").c_str());
+    // The new entry is in place: a failed removal leaves both, and the setting at the old scope.
+    int other = scope == kCurrentUser ? kAllUsers : kCurrentUser;
+    if (registry.RemoveStartupEntry(other))
+        settings_.WriteString("Main", "startupType", std::to_string(scope));
+    return scope;
+}

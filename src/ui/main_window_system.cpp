@@ -1,0 +1,50 @@
+// The main window's browser proxy dialog and start with Windows: the dialog and the start-up
+// entry hold the rules; the window shows what they changed in its list, label and controls.
+#include "ui/main_window.h"
+
+#include "system/proxy_dialog.h"
+
+void CDravenlokDlg::ConfigureProxy() {
+    IExplorerDlg dialog(Handle(), accounts_, browserProxy_, useBrowserProxy_,
+                        [this](const ProxyForwardingChange& change) { ShowSavedProxy(change); });
+    dialog.DoModal();
+    // The proxy may now apply to another connection, at the next Start or Stop as well.
+    connectionType_ = accounts_.Settings().ReadInt("IE", "connectionType");
+}
+
+void CDravenlokDlg::ShowSavedProxy(const ProxyForwardingChange& change) {
+    switch (change.kind) {
+    case ProxyForwardingChange::Kind::Moved:
+        forwardingList_.Replace(
+            forwardingList_.FindForwardingRow(change.oldLocalPort, change.account),
+            change.forwarding);
+        break;
+    case ProxyForwardingChange::Kind::Added:
+        forwardingList_.Append({change.account, change.forwarding},
+                               change.account == accounts_.DefaultName());
+        break;
+    case ProxyForwardingChange::Kind::None:
+        break;
+    }
+    ShowProxySettingsSet(true);
+}
+
+void CDravenlokDlg::OnStartWithWindowsOption() {
+    if (startWithWindowsBox_.IsChecked()) {
+        if (!startupEntry_.TurnOn()) {
+            startWithWindowsBox_.SetCheck(false); // nothing was written
+            return;
+        }
+        startupTypeCombo_.Enable(true);
+        startupTypeCombo_.SetCurSel(0);
+    } else {
+        // Items 0 and 1 are scopes 1 and 2; no selection is no entry.
+        startupEntry_.TurnOff(startupTypeCombo_.GetCurSel() + 1);
+        startupTypeCombo_.Enable(false);
+        startupTypeCombo_.SetCurSel(-1);
+    }
+}
+
+void CDravenlokDlg::OnStartupTypeChosen() {
+    startupTypeCombo_.SetCurSel(startupEntry_.ChangeScope(startupTypeCombo_.GetCurSel() + 1) - 1);
+}

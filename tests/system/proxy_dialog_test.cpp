@@ -1,0 +1,283 @@
+// The browser proxy dialog created for real over a settings file in a temporary folder and real
+// saved sessions, with the phone book filled through its seam and the browser's proxy read back
+// from WinINet (under Wine every connection name reaches the LAN settings, so the LAN shows the
+// connection that was set last). Then the main window's button opening it modally.
+#include "system/proxy_dialog.h"
+
+#include "resource.h"
+#include "support/browser_proxy.h"
+#include "support/dialog_input.h"
+#include "support/main_window_fixture.h"
+#include "support/scripted_user.h"
+#include "support/stand_in.h"
+#include "support/temp_folder.h"
+#include "support/window_reading.h"
+#include "system/browser_settings.h"
+#include "system/registry_reader.h"
+
+#include <raserror.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+using Kind = ProxyForwardingChange::Kind;
+
+// The phone book the tests fill, answering as RasEnumEntriesA does: a buffer too small for every
+// entry gets ERROR_BUFFER_TOO_SMALL and the size needed.
+std::vector<std::string> phoneBookNames;
+bool phoneBookNeverFits = false;
+int phoneBookCalls = 0;
+
+DWORD WINAPI TestPhoneBook(LPCSTR, LPCSTR, LPRASENTRYNAMEA entries, LPDWORD size, LPDWORD count) {
+    ++phoneBookCalls;
+    if (entries[0].dwSize != sizeof(RASENTRYNAMEA))
+        return ERROR_INVALID_SIZE;
+    DWORD needed = static_cast<DWORD>(phoneBookNames.size() * sizeof(RASENTRYNAMEA));
+    if (phoneBookNeverFits || *size < needed) {
+        *size = phoneBookNeverFits ? *size + sizeof(RASENTRYNAMEA) : needed;
+        return ERROR_BUFFER_TOO_SMALL;
+    }
+    for (size_t i = 0; i < phoneBookNames.size(); ++i) {
+        entries[i].dwSize = sizeof(RASENTRYNAMEA);
+        std::strcpy(entries[i].szEntryName, phoneBookNames[i].c_str());
+    }
+    *count = static_cast<DWORD>(phoneBookNames.size());
+    return ERROR_SUCCESS;
+}
+
+void FillPhoneBook(std::vector<std::string> names) {
+    phoneBookNames = std::move(names);
+    phoneBookNeverFits = false;
+    phoneBookCalls = 0;
+}
+
+TEST(PhoneBook, TheBufferGrowsAsThePhoneBookAsksButAtMostFiveTimes) {
+    FillPhoneBook({"DialUp", "ADSL", "Office VPN"});
+    EXPECT_EQ(EnumerateDialUpConnections(TestPhoneBook), phoneBookNames);
+    EXPECT_EQ(phoneBookCalls, 2);
+    FillPhoneBook({"DialUp"});
+    phoneBookNeverFits = true;
+    EXPECT_TRUE(EnumerateDialUpConnections(TestPhoneBook).empty());
+    EXPECT_EQ(phoneBookCalls, 5);
+}
+
+class ProxyDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FillPhoneBook({"DialUp", "ADSL"});
+        SetConnectionProxy("", "", false);
+    }
+    void TearDown() override {
+        dialog.reset();
+        for (const std::string& name : {alpha, beta})
+            ::RegDeleteTreeA(HKEY_CURRENT_USER, SessionPath(name).c_str());
+        SetConnectionProxy("", "", false);
+    }
+
+    using Values = std::vector<std::pair<const char*, std::string>>;
+    // Opens the dialog over these values of section "IE".
+    void Open(const Values& ie, bool useBrowserProxy = false) {
+        for (const auto& [key, value] : ie)
+            store.Settings().WriteString("IE", key, value);
+        dialog = std::make_unique<IExplorerDlg>(
+            nullptr, store, browser, useBrowserProxy,
+            [this](const ProxyForwardingChange& change) { changes.push_back(change); },
+            TestPhoneBook);
+        ASSERT_TRUE(dialog->Create());
+    }
+    // Two accounts with their saved sessions, and no browser proxy account yet.
+    void CreateAccounts() {
+        store.Create({alpha, "joe", "pw", "3128"});
+        store.Create({beta, "ann", "pw", "8080"});
+        store.Settings().WriteString("IE", "proxyServer", "");
+        store.Settings().WriteString("IE", "proxyPort", "");
+    }
+    // Saves the port for alpha, the first account of the sorted combo box.
+    void SaveProxy(const std::string& port) {
+        Click(IDC_PROXY_EDIT_SAVE);
+        ChooseItem(*dialog, IDC_PROXY_SERVER, 0);
+        TypeInto(*dialog, IDC_PROXY_PORT, port);
+        Click(IDC_PROXY_EDIT_SAVE);
+    }
+    void Click(int id) { ClickItem(*dialog, id); }
+    std::string Text(int id) const { return ItemText(*dialog, id); }
+    std::string SelectedName() const {
+        int item = ComboSelection(*dialog, IDC_CONNECTION_NAME);
+        return item < 0 ? "<none>" : ComboItems(::GetDlgItem(*dialog, IDC_CONNECTION_NAME))[item];
+    }
+    std::string Setting(const char* key) const { return store.Settings().ReadString("IE", key); }
+
+    ScriptedUser user;
+    TempFolder folder;
+    AccountStore store{folder.File("Marrowin.ini")};
+    std::string alpha = UniqueSessionName("proxy-alpha");
+    std::string beta = UniqueSessionName("proxy-beta");
+    BrowserProxy browser;
+    std::unique_ptr<IExplorerDlg> dialog;
+    std::vector<ProxyForwardingChange> changes;
+};
+
+TEST_F(ProxyDialogTest, WithoutSettingsItOpensOnOtherWithTheEmptyName) {
+    Open({});
+    EXPECT_TRUE(ItemChecked(*dialog, IDC_CONNECTION_OTHER));
+    EXPECT_FALSE(ItemChecked(*dialog, IDC_CONNECTION_LAN));
+    EXPECT_EQ(ComboItems(::GetDlgItem(*dialog, IDC_CONNECTION_NAME)),
+              (std::vector<std::string>{"", "ADSL", "DialUp"}));
+    EXPECT_EQ(SelectedName(), "");
+    EXPECT_TRUE(ItemEnabled(*dialog, IDC_CONNECTION_EDIT_SAVE));
+    for (int id : {IDC_CONNECTION_NAME, IDC_PROXY_SERVER, IDC_PROXY_PORT})
+        EXPECT_FALSE(ItemEnabled(*dialog, id)) << id;
+    EXPECT_EQ(Text(IDC_PROXY_EDIT_SAVE), "Edit");
+    EXPECT_EQ(Setting("connectionType"), "");
+}
+
+TEST_F(ProxyDialogTest, AStoredNameGoneFromThePhoneBookGivesWayToTheLan) {
+    CreateAccounts();
+    Open({{"connectionType", "2"},
+          {"connectionName", "OldModem"},
+          {"proxyServer", beta},
+          {"proxyPort", "50001"}});
+    EXPECT_EQ(SelectedName(), "");
+    EXPECT_EQ(Setting("connectionName"), "");
+    EXPECT_EQ(Setting("connectionType"), "1");
+    EXPECT_TRUE(ItemChecked(*dialog, IDC_CONNECTION_LAN));
+    EXPECT_FALSE(ItemEnabled(*dialog, IDC_CONNECTION_EDIT_SAVE));
+    EXPECT_EQ(Text(IDC_PROXY_SERVER), beta);
+    EXPECT_EQ(Text(IDC_PROXY_PORT), "50001");
+}
+
+TEST_F(ProxyDialogTest, APortThatIsMissingOrOutOfRangeIsRefusedAndNothingIsStored) {
+    CreateAccounts();
+    Open({{"proxyServer", alpha}, {"proxyPort", "50000"}});
+    const char* kRange = "Local port value must be between 1 and 65535 !";
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "Please provide the local port number !"},
+        {"65536", kRange},
+        {"80 ", kRange},
+        {"0", kRange}};
+    Click(IDC_PROXY_EDIT_SAVE);
+    for (const auto& [port, message] : cases) {
+        user.AnswerNextBox(IDOK);
+        TypeInto(*dialog, IDC_PROXY_PORT, port);
+        Click(IDC_PROXY_EDIT_SAVE);
+        ASSERT_FALSE(user.Boxes().empty());
+        const RecordedBox& box = user.Boxes().back();
+        EXPECT_EQ(box.text, message);
+        EXPECT_EQ(box.caption, "Marrowin");
+        EXPECT_EQ(box.type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+        EXPECT_EQ(box.owner, dialog->Handle());
+        EXPECT_EQ(Text(IDC_PROXY_PORT), "") << port;
+        EXPECT_EQ(Text(IDC_PROXY_EDIT_SAVE), "Save");
+    }
+    EXPECT_EQ(Setting("proxyPort"), "50000");
+    EXPECT_TRUE(changes.empty());
+}
+
+TEST_F(ProxyDialogTest, SavesAddTheProxyForwardingThenMoveItAndPointTheChosenConnection) {
+    CreateAccounts();
+    // The LAN is chosen: the named connection is set direct first, so under Wine the LAN
+    // ends up pointed at the new port.
+    Open({{"connectionType", "1"}, {"connectionName", "DialUp"}}, true);
+    SaveProxy("50001");
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].kind, Kind::Added);
+    EXPECT_EQ(SessionValue(alpha, "PortForwardings"),
+              DefaultSessionForwardings("3128") + "L50001=localhost:3128,");
+    EXPECT_EQ(Setting("proxyserver"), alpha);
+    EXPECT_EQ(Setting("proxyport"), "50001");
+    EXPECT_EQ(Text(IDC_PROXY_EDIT_SAVE), "Edit");
+    EXPECT_FALSE(ItemEnabled(*dialog, IDC_PROXY_PORT));
+    EXPECT_EQ(LanProxyServer(), "127.0.0.1:50001");
+
+    SaveProxy("50002");
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_EQ(changes[1].kind, Kind::Moved);
+    EXPECT_EQ(SessionValue(alpha, "PortForwardings"),
+              DefaultSessionForwardings("3128") + "L50002=localhost:3128,");
+    EXPECT_EQ(LanProxyServer(), "127.0.0.1:50002");
+}
+
+TEST_F(ProxyDialogTest, WithTheOptionOffChoosingAConnectionLeavesTheBrowserAlone) {
+    Open({{"connectionType", "1"}, {"connectionName", "DialUp"}, {"proxyPort", "50000"}});
+    ChooseRadio(*dialog, IDC_CONNECTION_LAN, IDC_CONNECTION_OTHER, IDC_CONNECTION_OTHER);
+    EXPECT_EQ(Setting("connectionType"), "2");
+    EXPECT_TRUE(ItemEnabled(*dialog, IDC_CONNECTION_EDIT_SAVE));
+    EXPECT_EQ(LanProxyServer(), "direct");
+}
+
+TEST_F(ProxyDialogTest, WithTheOptionOnTheConnectionNoLongerChosenGoesDirect) {
+    // No port is stored, so only the switching off shows.
+    SetConnectionProxy("", "50000", true);
+    Open({{"connectionType", "1"}, {"connectionName", "DialUp"}}, true);
+    ChooseRadio(*dialog, IDC_CONNECTION_LAN, IDC_CONNECTION_OTHER, IDC_CONNECTION_OTHER);
+    EXPECT_EQ(LanProxyServer(), "direct");
+}
+
+TEST_F(ProxyDialogTest, TheRadiosAndTheSavedNamePointTheChosenConnection) {
+    Open({{"connectionType", "1"}, {"connectionName", "DialUp"}, {"proxyPort", "50003"}}, true);
+    ChooseRadio(*dialog, IDC_CONNECTION_LAN, IDC_CONNECTION_OTHER, IDC_CONNECTION_OTHER);
+    EXPECT_EQ(LanProxyServer(), "127.0.0.1:50003");
+
+    Click(IDC_CONNECTION_EDIT_SAVE);
+    ChooseItem(*dialog, IDC_CONNECTION_NAME, 1); // "ADSL"
+    SetConnectionProxy("", "", false);
+    Click(IDC_CONNECTION_EDIT_SAVE);
+    EXPECT_EQ(Setting("connectionName"), "ADSL");
+    EXPECT_EQ(Text(IDC_CONNECTION_EDIT_SAVE), "Edit");
+    EXPECT_EQ(LanProxyServer(), "127.0.0.1:50003");
+
+    // Saving the empty name goes back to the LAN.
+    Click(IDC_CONNECTION_EDIT_SAVE);
+    ChooseItem(*dialog, IDC_CONNECTION_NAME, 0);
+    Click(IDC_CONNECTION_EDIT_SAVE);
+    EXPECT_TRUE(ItemChecked(*dialog, IDC_CONNECTION_LAN));
+    EXPECT_FALSE(ItemChecked(*dialog, IDC_CONNECTION_OTHER));
+    EXPECT_FALSE(ItemEnabled(*dialog, IDC_CONNECTION_EDIT_SAVE));
+    EXPECT_EQ(Setting("connectionType"), "1");
+    EXPECT_EQ(LanProxyServer(), "127.0.0.1:50003");
+}
+
+class ConfigureProxyTest : public MainWindowFixture {
+protected:
+    void TearDown() override {
+        MainWindowFixture::TearDown();
+        ::RegDeleteTreeA(HKEY_CURRENT_USER, SessionPath(alpha).c_str());
+    }
+    std::string alpha = UniqueSessionName("configure-alpha");
+};
+
+TEST_F(ConfigureProxyTest, SavesInTheDialogShowTheForwardingAndTheLabelInTheWindow) {
+    RegistryReader().WriteSessionProfile(alpha, alpha, "joe");
+    StartWindow("[tunnel]\r\nservers=" + alpha + ",\r\ndefault=" + alpha + "\r\n[" + alpha +
+                "]\r\nport=3128\r\nforwardings=25:localhost:25:SMTP,\r\n");
+    EXPECT_EQ(Text(IDC_PROXY_SETTINGS_LABEL), "Proxy settings: not set");
+    auto saveAndPressEnter = [](const std::string& port) {
+        return [port](fw::Dialog& dialog) {
+            ClickItem(dialog, IDC_PROXY_EDIT_SAVE);
+            TypeInto(dialog, IDC_PROXY_PORT, port);
+            ClickItem(dialog, IDC_PROXY_EDIT_SAVE);
+            ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        };
+    };
+    HWND list = Item(IDC_FORWARDING_LIST);
+    user.InDialog(IDD_IE_PROXY, saveAndPressEnter("50001"));
+    Click(IDC_CONFIGURE_PROXY);
+    ASSERT_EQ(ListRowCount(list), 2);
+    EXPECT_EQ(ListCell(list, 1, 0), "50001");
+    EXPECT_EQ(ListCell(list, 1, 2), "IE Proxy");
+    EXPECT_EQ(ListCell(list, 1, 3), "[*]");
+    EXPECT_EQ(ListCell(list, 1, 4), "localhost:3128");
+    EXPECT_EQ(Text(IDC_PROXY_SETTINGS_LABEL), "Proxy settings: set");
+    EXPECT_EQ(LabelColor(IDC_PROXY_SETTINGS_LABEL), RGB(0, 0, 0));
+
+    user.InDialog(IDD_IE_PROXY, saveAndPressEnter("50002"));
+    Click(IDC_CONFIGURE_PROXY);
+    ASSERT_EQ(ListRowCount(list), 2);
+    EXPECT_EQ(ListCell(list, 1, 0), "50002");
+}
+
+} // namespace

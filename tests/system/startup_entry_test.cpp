@@ -1,0 +1,144 @@
+// Start with Windows against the Run keys of the test's Wine prefix: the main window's check box
+// and combo box writing and removing the quoted entries of both scopes, the box of each failing
+// step, and the steps stopping where one fails.
+#include "system/startup_entry.h"
+
+#include "resource.h"
+#include "support/main_window_fixture.h"
+#include "support/scripted_user.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char kFailure[] =
+    "Could not set startup type option!\nMake sure you have the permission to access the registry!";
+
+std::string RunValue(HKEY root) {
+    char data[MAX_PATH * 2] = {};
+    DWORD size = sizeof(data);
+    if (::RegGetValueA(root, kRunKey, "Marrowin", RRF_RT_REG_SZ, nullptr, data, &size) !=
+        ERROR_SUCCESS)
+        return "<missing>";
+    return data;
+}
+
+void RemoveRunValue(HKEY root) {
+    ::RegDeleteKeyValueA(root, kRunKey, "Marrowin");
+}
+
+void ExpectFailureBoxes(const ScriptedUser& user, size_t count) {
+    ASSERT_EQ(user.Boxes().size(), count);
+    for (const RecordedBox& box : user.Boxes()) {
+        EXPECT_EQ(box.text, kFailure);
+        EXPECT_EQ(box.caption, "Marrowin");
+        EXPECT_EQ(box.type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+        EXPECT_EQ(box.owner, nullptr);
+    }
+}
+
+// The Run key itself is gone for a while, so that opening it fails as it does for a user
+// without the right to write there; it is made again (empty) afterwards.
+class MissingRunKey {
+public:
+    explicit MissingRunKey(HKEY root) : root_(root) {
+        RemoveRunValue(root_);
+        EXPECT_EQ(::RegDeleteKeyA(root_, kRunKey), ERROR_SUCCESS);
+    }
+    ~MissingRunKey() {
+        HKEY key;
+        if (::RegCreateKeyA(root_, kRunKey, &key) == ERROR_SUCCESS)
+            ::RegCloseKey(key);
+    }
+
+private:
+    HKEY root_;
+};
+
+class StartWithWindowsTest : public MainWindowFixture {
+protected:
+    void SetUp() override {
+        RemoveRunValue(HKEY_CURRENT_USER);
+        RemoveRunValue(HKEY_LOCAL_MACHINE);
+    }
+    void TearDown() override {
+        MainWindowFixture::TearDown();
+        SetUp();
+    }
+    std::string Entry() const { return "\"" + files.Folder() + "\\Marrowin.exe\""; }
+    void ExpectScope(const char* stored, int selection) const {
+        EXPECT_EQ(Setting("Main", "startupType"), stored);
+        EXPECT_EQ(Selection(IDC_STARTUP_TYPE), selection);
+    }
+};
+
+TEST_F(StartWithWindowsTest, TheBoxAndTheComboMoveTheEntryBetweenTheScopes) {
+    StartWindow("[Main]\r\nstartupType=0\r\n");
+    // Checking takes the current user whatever the combo box showed.
+    ::SendMessageA(Item(IDC_STARTUP_TYPE), CB_SETCURSEL, 1, 0);
+    Toggle(IDC_START_WITH_WINDOWS);
+    EXPECT_EQ(RunValue(HKEY_CURRENT_USER), Entry());
+    EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), "<missing>");
+    EXPECT_TRUE(Enabled(IDC_STARTUP_TYPE));
+    ExpectScope("1", 0);
+
+    Choose(IDC_STARTUP_TYPE, 1);
+    EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), Entry());
+    EXPECT_EQ(RunValue(HKEY_CURRENT_USER), "<missing>");
+    ExpectScope("2", 1);
+
+    Choose(IDC_STARTUP_TYPE, 0);
+    EXPECT_EQ(RunValue(HKEY_CURRENT_USER), Entry());
+    EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), "<missing>");
+    ExpectScope("1", 0);
+
+    Toggle(IDC_START_WITH_WINDOWS);
+    EXPECT_EQ(RunValue(HKEY_CURRENT_USER), "<missing>");
+    EXPECT_FALSE(Enabled(IDC_STARTUP_TYPE));
+    ExpectScope("0", CB_ERR);
+    EXPECT_TRUE(user.Boxes().empty());
+}
+
+TEST_F(StartWithWindowsTest, UncheckingWhenTheEntryIsGoneStillTurnsTheOptionOff) {
+    StartWindow("[Main]\r\nstartupType=2\r\n");
+    user.AnswerNextBox(IDOK);
+    Toggle(IDC_START_WITH_WINDOWS);
+    ExpectFailureBoxes(user, 1);
+    EXPECT_FALSE(Enabled(IDC_STARTUP_TYPE));
+    ExpectScope("0", CB_ERR);
+}
+
+TEST_F(StartWithWindowsTest, AScopeChangeWhoseRemovalFailsKeepsTheOldSettingAndTheNewItem) {
+    // The current user's entry was removed outside the program.
+    StartWindow("[Main]\r\nstartupType=1\r\n");
+    user.AnswerNextBox(IDOK);
+    Choose(IDC_STARTUP_TYPE, 1);
+    ExpectFailureBoxes(user, 1);
+    EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), Entry());
+    ExpectScope("1", 1);
+}
+
+TEST_F(StartWithWindowsTest, AnEntryThatCannotBeWrittenChangesNothingAndIsNotShownAsSet) {
+    StartWindow("[Main]\r\nstartupType=0\r\n");
+    {
+        MissingRunKey missing(HKEY_CURRENT_USER);
+        user.AnswerNextBox(IDOK);
+        Toggle(IDC_START_WITH_WINDOWS);
+        EXPECT_FALSE(Checked(IDC_START_WITH_WINDOWS));
+        EXPECT_FALSE(Enabled(IDC_STARTUP_TYPE));
+        ExpectScope("0", CB_ERR);
+    }
+    Toggle(IDC_START_WITH_WINDOWS);
+    ASSERT_EQ(RunValue(HKEY_CURRENT_USER), Entry());
+    {
+        MissingRunKey missing(HKEY_LOCAL_MACHINE);
+        user.AnswerNextBox(IDOK);
+        Choose(IDC_STARTUP_TYPE, 1);
+        EXPECT_EQ(RunValue(HKEY_CURRENT_USER), Entry());
+        ExpectScope("1", 0);
+    }
+    ExpectFailureBoxes(user, 2);
+}
+
+} // namespace
