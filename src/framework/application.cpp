@@ -48,14 +48,29 @@ bool ShowHelpTopic(HWND owner, const std::string& helpFile, DWORD contextId) {
     return htmlHelp(owner, helpFile.c_str(), kHelpContext, contextId) != nullptr;
 }
 
+std::string ExecutablePath() {
+    // Paths can be longer than MAX_PATH: a cut path would name another folder.
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        DWORD length = ::GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (length == 0)
+            return std::string();
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.assign(path.size() * 2, '\0');
+    }
+}
+
 std::string ExecutableFolder() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH - 1);
+    std::string path = ExecutablePath();
     // Multibyte-aware, so that a trail byte equal to a backslash does not cut the path.
-    const unsigned char* last = _mbsrchr(reinterpret_cast<unsigned char*>(path), '\\');
+    const unsigned char* start = reinterpret_cast<const unsigned char*>(path.c_str());
+    const unsigned char* last = _mbsrchr(start, '\\');
     if (!last)
         return std::string();
-    return std::string(path, reinterpret_cast<const char*>(last) - path);
+    return path.substr(0, last - start);
 }
 
 } // namespace fw

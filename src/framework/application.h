@@ -40,6 +40,8 @@ private:
 // is not available or refuses. Goes through the user seam like message boxes.
 bool ShowHelpTopic(HWND owner, const std::string& helpFile, DWORD contextId);
 
+// The full path of the running executable, however long.
+std::string ExecutablePath();
 // The folder of the running executable: its full path cut before the last backslash, or the
 // empty text when the path holds none.
 std::string ExecutableFolder();

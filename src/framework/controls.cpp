@@ -14,12 +14,21 @@ std::string Control::GetText() const {
 }
 
 std::string ComboBox::GetItemText(int index) const {
-    LRESULT length = Send(CB_GETLBTEXTLEN, index);
+    // Read wide and converted here: the system's own conversion of the ANSI message goes
+    // through a buffer of fixed size under Wine, which a long item overruns.
+    LRESULT length = ::SendMessageW(hwnd_, CB_GETLBTEXTLEN, index, 0);
     if (length == CB_ERR)
         return std::string();
-    std::vector<char> buffer(length + 1);
-    LRESULT copied = Send(CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buffer.data()));
-    return copied == CB_ERR ? std::string() : std::string(buffer.data(), copied);
+    std::wstring text(length + 1, L'\0');
+    LRESULT copied = ::SendMessageW(hwnd_, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
+    if (copied == CB_ERR || copied <= 0)
+        return std::string();
+    int size = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(copied), nullptr, 0,
+                                     nullptr, nullptr);
+    std::string narrow(size, '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(copied), &narrow[0], size,
+                          nullptr, nullptr);
+    return narrow;
 }
 
 void ListView::AddExtendedStyle(DWORD style) const {

@@ -66,9 +66,17 @@ public:
         if (key_)
             ::RegCloseKey(key_);
     }
-    bool Open(const std::string& path) {
-        return ::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key_) ==
-               ERROR_SUCCESS;
+    // The sessions key first, then the session in it: under Wine the ANSI registry functions
+    // refuse a whole path longer than 260 characters, and a session's name alone can be 253.
+    bool OpenSession(const std::string& name) {
+        HKEY sessions = nullptr;
+        if (::RegOpenKeyExA(HKEY_CURRENT_USER, kSessionsKey, 0, KEY_QUERY_VALUE, &sessions) !=
+            ERROR_SUCCESS)
+            return false;
+        bool opened =
+            ::RegOpenKeyExA(sessions, name.c_str(), 0, KEY_QUERY_VALUE, &key_) == ERROR_SUCCESS;
+        ::RegCloseKey(sessions);
+        return opened;
     }
     operator HKEY() const { return key_; }
 
@@ -100,7 +108,7 @@ SessionForwardings ParseSessionForwardings(const std::string& text) {
 
 bool ReadSession(const std::string& name, Session& session, std::string& error) {
     RegistryKey key;
-    if (name.empty() || !key.Open(std::string(kSessionsKey) + "\\" + name)) {
+    if (name.empty() || !key.OpenSession(name)) {
         error = "The saved session \"" + name + "\" does not exist.";
         return false;
     }

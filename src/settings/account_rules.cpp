@@ -85,6 +85,8 @@ Verdict CheckAccountFields(const AccountFields& fields) {
 
 Verdict CheckNewServerName(const std::string& name, const std::string& oldName,
                            const std::vector<std::string>& existingNames) {
+    if (name.size() > kLongestServerName)
+        return Stop("The server name may be at most 253 characters long!", InputField::ServerName);
     if (!IsValidServerName(name))
         return Stop(
             "The server name may contain only letters, digits, dots, hyphens and underscores!",
@@ -101,6 +103,8 @@ Verdict CheckNewServerName(const std::string& name, const std::string& oldName,
 }
 
 Verdict CheckPasswordCanBeStored(const std::string& password) {
+    if (password.size() > kLongestPassword)
+        return Stop("The password may be at most 256 characters long!", InputField::Password);
     if (CanStorePassword(password))
         return std::nullopt;
     return Stop("The password contains characters that cannot be stored!", InputField::Password);

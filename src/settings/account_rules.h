@@ -34,6 +34,10 @@ struct Refusal {
 
 using Verdict = std::optional<Refusal>;
 
+// The longest host name there is, and the longest password an account keeps.
+const size_t kLongestServerName = 253;
+const size_t kLongestPassword = 256;
+
 // The TCP port a port field spells: digits only, leading zeros allowed, 1 to 65535; 0 when the
 // text is no such number.
 int PortNumber(const std::string& text);
@@ -51,12 +55,14 @@ struct AccountFields {
 
 // Every field filled in, a user name on one line and a server port from 0 to 65535.
 Verdict CheckAccountFields(const AccountFields& fields);
-// A name for a new account or a rename: letters, digits, dots, hyphens and underscores only,
+// A name for a new account or a rename: at most 253 characters (the longest host name), letters,
+// digits, dots, hyphens and underscores only,
 // and no other account's name in any letter case (the settings file and the registry do not
 // tell such names apart). `oldName` is the account's present name, empty for a new one.
 Verdict CheckNewServerName(const std::string& name, const std::string& oldName,
                            const std::vector<std::string>& existingNames);
-// A password whose scrambled form the settings file could not keep.
+// A password longer than 256 characters, or one whose scrambled form the settings file would
+// not give back unchanged.
 Verdict CheckPasswordCanBeStored(const std::string& password);
 // A forwarding's four fields: ports in range, nothing that would end a field or an entry of
 // either stored form.

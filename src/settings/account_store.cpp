@@ -37,6 +37,11 @@ std::string AccountStore::DefaultName() const {
     return settings_.ReadString("tunnel", "default");
 }
 
+std::string AccountStore::ProxyPort() const {
+    int port = PortNumber(settings_.ReadString("IE", "proxyport"));
+    return port ? std::to_string(port) : std::string();
+}
+
 bool AccountStore::Create(const AccountFields& fields) {
     const std::string& name = fields.serverName;
     settings_.WriteString("Tunnel", "servers",

@@ -66,6 +66,9 @@ public:
     // pass over the settings file.
     std::vector<AccountForwarding> AllForwardings() const;
     std::string DefaultName() const;
+    // The local port the browser's proxy points at, as a number; empty when none is stored or
+    // the stored text is no port number (a hand-edited file is never handed to the browser).
+    std::string ProxyPort() const;
 
     // A new account with the three forwardings every account starts with. The first account
     // becomes the default and carries the browser's traffic: true when it did.

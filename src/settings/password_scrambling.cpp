@@ -25,8 +25,28 @@ std::string UnscramblePassword(const std::string& scrambledText) {
     return Shift(scrambledText, -1);
 }
 
+namespace {
+
+// Characters the profile functions drop at either end of a value: blanks, tabs and the like,
+// Ctrl-Z, and the no-break space of the ANSI code page.
+bool IsTrimmedByTheSettingsFile(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1a' || c == '\xa0';
+}
+
+} // namespace
+
 bool CanStorePassword(const std::string& clearText) {
     std::string scrambled = ScramblePassword(clearText);
-    return scrambled.size() == clearText.size() &&
-           scrambled.find_first_of("\r\n") == std::string::npos;
+    if (scrambled.size() != clearText.size() ||
+        scrambled.find_first_of("\r\n") != std::string::npos)
+        return false;
+    if (scrambled.empty())
+        return true;
+    if (IsTrimmedByTheSettingsFile(scrambled.front()) ||
+        IsTrimmedByTheSettingsFile(scrambled.back()))
+        return false;
+    // One pair of the same quote around a value is taken off when it is read.
+    bool quoted = scrambled.size() >= 2 && (scrambled[0] == '"' || scrambled[0] == '\'') &&
+                  scrambled.back() == scrambled[0];
+    return !quoted;
 }

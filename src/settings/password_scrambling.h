@@ -7,6 +7,7 @@
 std::string ScramblePassword(const std::string& clearText);
 std::string UnscramblePassword(const std::string& scrambledText);
 
-// False when the scrambled form would hold a zero byte, a carriage return or a line feed,
-// which the settings file cannot keep.
+// Whether the settings file gives the scrambled form back unchanged: false when it would hold a
+// zero byte, a carriage return or a line feed, begin or end with a character the file's reader
+// drops there (a blank, a tab ...), or be wrapped in a pair of quotes, which the reader takes off.
 bool CanStorePassword(const std::string& clearText);

@@ -142,14 +142,14 @@ bool IExplorerDlg::Accept(const Verdict& verdict) {
 void IExplorerDlg::ChooseLan() {
     std::string before = ChosenConnection();
     SelectLan();
-    SwitchConnection(before, std::string(), Settings().ReadString("IE", "proxyPort"));
+    SwitchConnection(before, std::string(), accounts_.ProxyPort());
 }
 
 void IExplorerDlg::ChooseOther() {
     std::string before = ChosenConnection();
     Settings().WriteString("IE", "connectionType", kOtherType);
     connectionEditButton_.Enable(true);
-    SwitchConnection(before, ChosenConnection(), Settings().ReadString("IE", "proxyPort"));
+    SwitchConnection(before, ChosenConnection(), accounts_.ProxyPort());
 }
 
 void IExplorerDlg::EditOrSaveConnectionName() {
@@ -175,7 +175,7 @@ void IExplorerDlg::EditOrSaveConnectionName() {
         connectionEditButton_.SetText("Edit");
         connectionCombo_.Enable(false);
     }
-    SwitchConnection(before, ChosenConnection(), Settings().ReadString("IE", "proxyPort"));
+    SwitchConnection(before, ChosenConnection(), accounts_.ProxyPort());
 }
 
 void IExplorerDlg::SelectLan() {

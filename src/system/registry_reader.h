@@ -19,15 +19,19 @@ public:
     RegistryReader() = default;
     virtual ~RegistryReader() = default;
 
-    // Saved sessions of the SSH client, one per account, under HKEY_CURRENT_USER.
-    void WriteSessionProfile(const std::string& sessionName, const std::string& host,
+    // Saved sessions of the SSH client, one per account, under HKEY_CURRENT_USER. The writes
+    // return whether every value was written.
+    bool WriteSessionProfile(const std::string& sessionName, const std::string& host,
                              const std::string& userName) const;
+    bool SessionExists(const std::string& sessionName) const;
     std::string ReadPortForwardings(const std::string& sessionName) const;
-    void WritePortForwardings(const std::string& sessionName, const std::string& forwardings) const;
-    void WriteRegistryString(HKEY root, const std::string& subkey, const std::string& valueName,
+    bool WritePortForwardings(const std::string& sessionName, const std::string& forwardings) const;
+    bool WriteRegistryString(HKEY root, const std::string& subkey, const std::string& valueName,
                              const std::string& text) const;
     void DeleteSessionProfile(const std::string& sessionName) const;
-    void RecreateSessionProfile(const std::string& oldName, const std::string& newName,
+    // Makes the session under the new name, with the old one's forwardings, and then deletes
+    // the old one; false, with the old one kept, when the new one cannot be made whole.
+    bool RecreateSessionProfile(const std::string& oldName, const std::string& newName,
                                 const std::string& userName) const;
 
     // The browser's security zones and proxy values.

@@ -211,14 +211,14 @@ const RecordValue kSessionRecord[] = {
     {"CJKAmbigWide", REG_DWORD, nullptr, 1},
 };
 
-void SetString(HKEY key, const char* valueName, const std::string& text) {
-    ::RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                     static_cast<DWORD>(text.size() + 1));
+bool SetString(HKEY key, const char* valueName, const std::string& text) {
+    return ::RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                            static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
 }
 
-void SetDword(HKEY key, const char* valueName, DWORD number) {
-    ::RegSetValueExA(key, valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
-                     sizeof(number));
+bool SetDword(HKEY key, const char* valueName, DWORD number) {
+    return ::RegSetValueExA(key, valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                            sizeof(number)) == ERROR_SUCCESS;
 }
 
 // Our own SSH server listens on 4022; every other server on the usual port.
@@ -241,31 +241,71 @@ std::string SessionPath(const std::string& sessionName) {
     return std::string(kSessionsKey) + "\\" + sessionName;
 }
 
-void RegistryReader::WriteSessionProfile(const std::string& sessionName, const std::string& host,
+namespace {
+
+// Opens the key in two steps, its parent first: under Wine the ANSI registry functions refuse a
+// whole path longer than 260 characters, and a session's name alone can be 253.
+bool OpenKey(HKEY root, const std::string& path, REGSAM access, bool create, fw::RegKey& key) {
+    size_t cut = path.rfind('\\');
+    fw::RegKey parent;
+    LONG opened =
+        cut == std::string::npos ? ::RegOpenKeyExA(root, nullptr, 0, access, parent.Receive())
+        : create
+            ? ::RegCreateKeyExA(root, path.substr(0, cut).c_str(), 0, nullptr,
+                                REG_OPTION_NON_VOLATILE, access, nullptr, parent.Receive(), nullptr)
+            : ::RegOpenKeyExA(root, path.substr(0, cut).c_str(), 0, access, parent.Receive());
+    if (opened != ERROR_SUCCESS)
+        return false;
+    std::string leaf = cut == std::string::npos ? path : path.substr(cut + 1);
+    if (create)
+        return ::RegCreateKeyExA(parent, leaf.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                                 nullptr, key.Receive(), nullptr) == ERROR_SUCCESS;
+    return ::RegOpenKeyExA(parent, leaf.c_str(), 0, access, key.Receive()) == ERROR_SUCCESS;
+}
+
+bool OpenSession(const std::string& sessionName, REGSAM access, bool create, fw::RegKey& key) {
+    // An empty name would address the sessions key itself, which holds every account's session.
+    return !sessionName.empty() &&
+           OpenKey(HKEY_CURRENT_USER, SessionPath(sessionName), access, create, key);
+}
+
+bool EqualIgnoringCase(const std::string& a, const std::string& b) {
+    return ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
+                            b.data(), static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
+} // namespace
+
+bool RegistryReader::WriteSessionProfile(const std::string& sessionName, const std::string& host,
                                          const std::string& userName) const {
     fw::RegKey key;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, SessionPath(sessionName).c_str(), 0, nullptr,
-                          REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key.Receive(),
-                          nullptr) != ERROR_SUCCESS)
-        return;
+    if (!OpenSession(sessionName, KEY_ALL_ACCESS, true, key))
+        return false;
+    bool written = true;
     for (const RecordValue& value : kSessionRecord) {
         if (value.type == REG_DWORD) {
-            SetDword(key.Get(), value.name,
-                     IsNamed(value, "PortNumber") ? PortNumberFor(sessionName) : value.number);
+            written &=
+                SetDword(key, value.name,
+                         IsNamed(value, "PortNumber") ? PortNumberFor(sessionName) : value.number);
         } else if (IsNamed(value, "HostName")) {
-            SetString(key.Get(), value.name, host);
+            written &= SetString(key, value.name, host);
         } else if (IsNamed(value, "UserName")) {
-            SetString(key.Get(), value.name, userName);
+            written &= SetString(key, value.name, userName);
         } else {
-            SetString(key.Get(), value.name, value.text);
+            written &= SetString(key, value.name, value.text);
         }
     }
+    return written;
+}
+
+bool RegistryReader::SessionExists(const std::string& sessionName) const {
+    fw::RegKey key;
+    return OpenSession(sessionName, KEY_QUERY_VALUE, false, key);
 }
 
 std::string RegistryReader::ReadPortForwardings(const std::string& sessionName) const {
     fw::RegKey key;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, SessionPath(sessionName).c_str(), 0, KEY_ALL_ACCESS,
-                        key.Receive()) != ERROR_SUCCESS)
+    if (!OpenSession(sessionName, KEY_QUERY_VALUE, false, key))
         return "";
     // Forwardings of many accounts can outgrow any fixed buffer: ask for the size first, and
     // again should the value grow between the two calls.
@@ -274,11 +314,11 @@ std::string RegistryReader::ReadPortForwardings(const std::string& sessionName) 
     std::vector<char> data;
     LONG result = ERROR_MORE_DATA;
     while (result == ERROR_MORE_DATA) {
-        if (::RegQueryValueExA(key.Get(), "PortForwardings", nullptr, &type, nullptr, &size) !=
+        if (::RegQueryValueExA(key, "PortForwardings", nullptr, &type, nullptr, &size) !=
             ERROR_SUCCESS)
             return "";
         data.assign(size, '\0');
-        result = ::RegQueryValueExA(key.Get(), "PortForwardings", nullptr, &type,
+        result = ::RegQueryValueExA(key, "PortForwardings", nullptr, &type,
                                     reinterpret_cast<BYTE*>(data.data()), &size);
     }
     bool isText = type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
@@ -290,38 +330,41 @@ std::string RegistryReader::ReadPortForwardings(const std::string& sessionName) 
     return std::string(data.data());
 }
 
-void RegistryReader::WritePortForwardings(const std::string& sessionName,
+bool RegistryReader::WritePortForwardings(const std::string& sessionName,
                                           const std::string& forwardings) const {
     // Opened, never created: a session that was not written has nothing to take forwardings.
     fw::RegKey key;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, SessionPath(sessionName).c_str(), 0, KEY_ALL_ACCESS,
-                        key.Receive()) == ERROR_SUCCESS)
-        SetString(key.Get(), "PortForwardings", forwardings);
+    return OpenSession(sessionName, KEY_SET_VALUE, false, key) &&
+           SetString(key, "PortForwardings", forwardings);
 }
 
-void RegistryReader::WriteRegistryString(HKEY root, const std::string& subkey,
+bool RegistryReader::WriteRegistryString(HKEY root, const std::string& subkey,
                                          const std::string& valueName,
                                          const std::string& text) const {
     fw::RegKey key;
-    if (::RegOpenKeyExA(root, subkey.c_str(), 0, KEY_SET_VALUE, key.Receive()) == ERROR_SUCCESS)
-        SetString(key.Get(), valueName.c_str(), text);
+    return OpenKey(root, subkey, KEY_SET_VALUE, false, key) &&
+           SetString(key, valueName.c_str(), text);
 }
 
 void RegistryReader::DeleteSessionProfile(const std::string& sessionName) const {
     fw::RegKey sessions;
-    // An empty name would address the sessions key itself, which holds every account's session.
     bool deleted = !sessionName.empty() &&
                    ::RegOpenKeyExA(HKEY_CURRENT_USER, kSessionsKey, 0, KEY_ALL_ACCESS,
                                    sessions.Receive()) == ERROR_SUCCESS &&
-                   ::RegDeleteKeyA(sessions.Get(), sessionName.c_str()) == ERROR_SUCCESS;
+                   ::RegDeleteKeyA(sessions, sessionName.c_str()) == ERROR_SUCCESS;
     if (!deleted)
         fw::ShowMessageBox(nullptr, "Can't delete the registry key!", kProgramName, MB_OK);
 }
 
-void RegistryReader::RecreateSessionProfile(const std::string& oldName, const std::string& newName,
+// The new session is made whole before the old one goes, so that a failure leaves the old one.
+// Names that differ only in letter case are one key: it is rewritten in place.
+bool RegistryReader::RecreateSessionProfile(const std::string& oldName, const std::string& newName,
                                             const std::string& userName) const {
     std::string forwardings = ReadPortForwardings(oldName);
-    DeleteSessionProfile(oldName);
-    WriteSessionProfile(newName, newName, userName);
-    WritePortForwardings(newName, forwardings);
+    if (!WriteSessionProfile(newName, newName, userName) ||
+        !WritePortForwardings(newName, forwardings))
+        return false;
+    if (!EqualIgnoringCase(oldName, newName))
+        DeleteSessionProfile(oldName);
+    return true;
 }

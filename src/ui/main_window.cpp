@@ -262,7 +262,7 @@ void CDravenlokDlg::ReadOptionBoxes() {
 void CDravenlokDlg::ApplyStoredBrowserOptions() {
     const CInternetOptions& settings = accounts_.Settings();
     if (useBrowserProxy_)
-        SetBrowserProxyForTunnel(true, settings.ReadString("IE", "proxyport"));
+        SetBrowserProxyForTunnel(true, accounts_.ProxyPort());
     noActiveXBox_.SetCheck(settings.ReadFlag("IE", "NoActiveContent", false));
     if (noActiveXBox_.IsChecked())
         RegistryReader().DisableActiveX();

@@ -45,7 +45,7 @@ void CDravenlokDlg::StartTunnel() {
             return;
         }
         if (useBrowserProxy_)
-            SetBrowserProxyForTunnel(true, accounts_.Settings().ReadString("IE", "proxyport"));
+            SetBrowserProxyForTunnel(true, accounts_.ProxyPort());
         ShowPrivacyState(true, kPrivacyOnGreen);
     }
 
@@ -80,7 +80,7 @@ void CDravenlokDlg::AutostartDefaultTunnel() {
         SetTrayPrivacyState(false);
         return;
     }
-    std::string port = settings.ReadString("IE", "proxyport");
+    std::string port = accounts_.ProxyPort();
     if (useBrowserProxy && !port.empty())
         SetBrowserProxyForTunnel(true, port);
 
@@ -108,13 +108,13 @@ void CDravenlokDlg::RelaunchTunnel() {
     if (!LaunchClient(ClientArguments(accounts_.ClearPassword(account), account)).empty())
         return;
     if (useBrowserProxy_)
-        SetBrowserProxyForTunnel(true, accounts_.Settings().ReadString("IE", "proxyport"));
+        SetBrowserProxyForTunnel(true, accounts_.ProxyPort());
     ShowPrivacyState(true, kPrivacyOnGreen);
 }
 
 void CDravenlokDlg::AbortReconnect() {
     StopClient();
-    SetBrowserProxyForTunnel(false, accounts_.Settings().ReadString("IE", "proxyport"));
+    SetBrowserProxyForTunnel(false, accounts_.ProxyPort());
     ShowPrivacyState(false, kAlertRed);
 }
 
@@ -248,8 +248,7 @@ void CDravenlokDlg::OnUseBrowserProxyOption() {
 void CDravenlokDlg::ApplyBrowserProxyOption(bool on) {
     accounts_.Settings().WriteFlag("IE", "setIEproxy", on);
     // The port is not checked: with none stored the proxy becomes "127.0.0.1:".
-    browserProxy_.Set(BrowserConnectionName(), accounts_.Settings().ReadString("IE", "proxyport"),
-                      on);
+    browserProxy_.Set(BrowserConnectionName(), accounts_.ProxyPort(), on);
 }
 
 // The named connection when the connection type is 2, otherwise the LAN settings.

@@ -1,6 +1,8 @@
 // The version check's HTTP exchange over WinINet.
 #include "update/http_exchange.h"
 
+#include "framework/application.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -34,15 +36,16 @@ std::string EnvironmentValue(const char* name) {
 // The executable's file name without its folder and extension, which the server sees as the
 // user agent, as it always has.
 std::string ApplicationName() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH - 1);
+    std::string path = fw::ExecutablePath();
     // Multibyte-aware, so that a trail byte equal to a backslash does not cut the name.
-    unsigned char* name = reinterpret_cast<unsigned char*>(path);
-    if (unsigned char* slash = _mbsrchr(name, '\\'))
-        name = slash + 1;
-    if (unsigned char* dot = _mbsrchr(name, '.'))
+    std::vector<unsigned char> name(path.begin(), path.end());
+    name.push_back('\0');
+    unsigned char* start = name.data();
+    if (unsigned char* slash = _mbsrchr(start, '\\'))
+        start = slash + 1;
+    if (unsigned char* dot = _mbsrchr(start, '.'))
         *dot = '\0';
-    return reinterpret_cast<const char*>(name);
+    return reinterpret_cast<const char*>(start);
 }
 
 void SetNumberOption(HINTERNET session, DWORD option, DWORD value) {

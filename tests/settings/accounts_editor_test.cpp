@@ -6,6 +6,7 @@
 #include "settings/settings_file.h"
 #include "support/main_window_fixture.h"
 #include "support/scripted_user.h"
+#include "support/stand_in.h"
 #include "ui/main_window.h"
 
 #include <gtest/gtest.h>
@@ -461,6 +462,45 @@ TEST_F(AccountsEditorTest, AccountsAndDefaultComeBackAfterARestart) {
     EXPECT_EQ(Rows().size(), 6u);
     EXPECT_EQ(Rows()[0], "beta 25 SMTP [*]");
     EXPECT_EQ(Rows()[5], "alpha 50000 IE Proxy ");
+}
+
+} // namespace
+
+namespace {
+
+// The longest host name there is works end to end, its saved session included, and a password
+// of 256 characters; one character more of either is refused before anything is written.
+TEST_F(AccountsEditorTest, NamesOf253AndPasswordsOf256CharactersWorkAndLongerOnesAreRefused) {
+    Start();
+    const std::string name = std::string(250, 'n') + UniqueSessionName("").substr(0, 3);
+    ASSERT_EQ(name.size(), 253u);
+
+    user.AnswerNextBox(IDOK);
+    CreateAccount(name + "x", "joe", "pw", "22");
+    EXPECT_EQ(user.Boxes().back().text, "The server name may be at most 253 characters long!");
+    EXPECT_TRUE(FocusIsOn(IDC_SERVER_NAME));
+    Click(IDC_CANCEL_EDIT);
+    user.AnswerNextBox(IDOK);
+    CreateAccount(name, "joe", std::string(257, 'p'), "22");
+    EXPECT_EQ(user.Boxes().back().text, "The password may be at most 256 characters long!");
+    EXPECT_TRUE(FocusIsOn(IDC_PASSWORD));
+    Click(IDC_CANCEL_EDIT);
+    EXPECT_FALSE(FileExists(files.File("Marrowin.ini")));
+
+    CreateAccount(name, "joe", std::string(256, 'p'), "22");
+    EXPECT_EQ(user.Boxes().size(), 2u);
+    EXPECT_EQ(ComboItems(), std::vector<std::string>{name});
+    EXPECT_EQ(SessionValue(name, "HostName"), name);
+
+    ASSERT_TRUE(CopyStandInTo(files.Folder()));
+    WriteStandInScript(files.Folder(), {"exit 0"});
+    user.InDialog(IDD_CONNECTION_STATUS, [](fw::Dialog& status) { status.EndDialog(IDOK); });
+    Click(IDC_START);
+    ASSERT_TRUE(WaitForRecordLine(files.Folder(), "HostName=" + name));
+    EXPECT_EQ(RecordedValue(ReadStandInRecord(files.Folder()), "password"), std::string(256, 'p'));
+    if (window->Tunnel().IsRunning())
+        Click(IDC_START);
+    DeleteSavedSession(name);
 }
 
 } // namespace

@@ -1,6 +1,10 @@
 // Password scrambling: the stored form is fixed by the key, byte for byte.
 #include "settings/password_scrambling.h"
 
+#include "support/temp_folder.h"
+
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -36,6 +40,37 @@ TEST(PasswordScrambling, BytesThatScrambleToZeroOrLineBreaksCannotBeStored) {
     // (13 - 120) mod 256 = 149 scrambles to a carriage return at the third position.
     EXPECT_FALSE(CanStorePassword(std::string("ab\x95")));
     EXPECT_TRUE(CanStorePassword(std::string("\xD3")));
+}
+
+// A password is stored only if the settings file gives it back unchanged: checked against the
+// real profile functions for passwords whose scrambled form begins or ends with every byte
+// there is, or comes wrapped in quotes.
+TEST(PasswordScrambling, WhatCanBeStoredIsWhatTheSettingsFileGivesBack) {
+    TempFolder folder;
+    std::string path = folder.File("Marrowin.ini");
+    std::vector<std::string> scrambledForms = {"\"in quotes\"", "'in quotes'"};
+    for (int byte = 1; byte < 256; ++byte) {
+        scrambledForms.push_back(std::string(1, static_cast<char>(byte)) + "middle");
+        scrambledForms.push_back("middle" + std::string(1, static_cast<char>(byte)));
+    }
+    for (const std::string& scrambled : scrambledForms) {
+        std::string password = UnscramblePassword(scrambled);
+        if (ScramblePassword(password) != scrambled)
+            continue; // the clear text would hold a zero byte, which no field takes
+        ::WritePrivateProfileStringA("alpha", "password", scrambled.c_str(), path.c_str());
+        char back[64] = {};
+        ::GetPrivateProfileStringA("alpha", "password", "", back, sizeof(back), path.c_str());
+        if (scrambled != back) {
+            EXPECT_FALSE(CanStorePassword(password))
+                << "scrambled form " << testing::PrintToString(scrambled);
+        }
+    }
+    // What the settings file keeps is not refused.
+    for (const char* password : {"x", "se cret", "\"one quote"})
+        EXPECT_TRUE(CanStorePassword(password)) << password;
+    // "ñandú" scrambles to a text that ends in a blank.
+    EXPECT_FALSE(CanStorePassword("\xF1"
+                                  "and\xFA"));
 }
 
 } // namespace

@@ -81,3 +81,12 @@ bool SessionKey::SetDword(const std::string& valueName, DWORD number) {
                                     reinterpret_cast<const BYTE*>(&number),
                                     sizeof(number)) == ERROR_SUCCESS;
 }
+
+void DeleteSavedSession(const std::string& name) {
+    HKEY sessions = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kStandInSessionsKey, 0, KEY_ALL_ACCESS, &sessions) !=
+        ERROR_SUCCESS)
+        return;
+    ::RegDeleteKeyA(sessions, name.c_str());
+    ::RegCloseKey(sessions);
+}

@@ -33,6 +33,9 @@ bool WaitForRecordLine(const std::string& folder, const std::string& line, DWORD
 // saved session.
 std::string UniqueSessionName(const std::string& base);
 
+// Deletes the saved session of that name, however long the name.
+void DeleteSavedSession(const std::string& name);
+
 // A saved session "Software\Larkspindle\PuTTY\Sessions\<name>" under HKEY_CURRENT_USER, created
 // empty and deleted with its values when the owner goes.
 class SessionKey {

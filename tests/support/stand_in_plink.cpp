@@ -67,10 +67,16 @@ std::string ReadDword(HKEY key, const char* name) {
 }
 
 void RecordSession(RecordFile& record, const std::string& session) {
+    // Opened in two steps, as the real client does: a whole path of a long session name is too
+    // long for the ANSI registry functions under Wine.
+    HKEY sessions = nullptr;
     HKEY key = nullptr;
-    std::string path = std::string(kStandInSessionsKey) + "\\" + session;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kStandInSessionsKey, 0, KEY_READ, &sessions) !=
+            ERROR_SUCCESS ||
+        ::RegOpenKeyExA(sessions, session.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         key = nullptr;
+    if (sessions)
+        ::RegCloseKey(sessions);
     record.Line("HostName=" + ReadString(key, "HostName"));
     record.Line("PortNumber=" + ReadDword(key, "PortNumber"));
     record.Line("UserName=" + ReadString(key, "UserName"));

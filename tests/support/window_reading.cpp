@@ -3,17 +3,21 @@
 #include <commctrl.h>
 
 namespace {
-const char kSessions[] = "Software\\Larkspindle\\PuTTY\\Sessions\\";
+const char kSessions[] = "Software\\Larkspindle\\PuTTY\\Sessions";
 }
 
 std::vector<std::string> ComboItems(HWND combo) {
+    // Wide, as the program reads them: the ANSI message overruns a fixed buffer under Wine.
     std::vector<std::string> items;
-    int count = static_cast<int>(::SendMessageA(combo, CB_GETCOUNT, 0, 0));
+    int count = static_cast<int>(::SendMessageW(combo, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
-        LRESULT length = ::SendMessageA(combo, CB_GETLBTEXTLEN, i, 0);
-        std::string text(length > 0 ? length + 1 : 1, '\0');
-        ::SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
-        items.push_back(text.c_str());
+        LRESULT length = ::SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
+        std::wstring text(length > 0 ? length + 1 : 1, L'\0');
+        ::SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+        std::string narrow(text.size() * 2, '\0');
+        int size = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &narrow[0],
+                                         static_cast<int>(narrow.size()), nullptr, nullptr);
+        items.push_back(narrow.substr(0, size > 0 ? size - 1 : 0));
     }
     return items;
 }
@@ -91,24 +95,42 @@ HWND TooltipOf(HWND window) {
     return search.found;
 }
 
+namespace {
+
+// Two steps, as the program opens them: a whole path of a long name is too long for the ANSI
+// registry functions under Wine.
+HKEY OpenSession(const std::string& session) {
+    HKEY sessions = nullptr;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kSessions, 0, KEY_READ, &sessions) != ERROR_SUCCESS)
+        return nullptr;
+    if (::RegOpenKeyExA(sessions, session.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        key = nullptr;
+    ::RegCloseKey(sessions);
+    return key;
+}
+
+} // namespace
+
 std::string SessionValue(const std::string& session, const char* valueName) {
+    HKEY key = OpenSession(session);
     DWORD size = 0;
-    std::string path = kSessions + session;
-    if (::RegGetValueA(HKEY_CURRENT_USER, path.c_str(), valueName, RRF_RT_REG_SZ, nullptr, nullptr,
-                       &size) != ERROR_SUCCESS)
-        return "<missing>";
-    std::string value(size, '\0');
-    if (::RegGetValueA(HKEY_CURRENT_USER, path.c_str(), valueName, RRF_RT_REG_SZ, nullptr,
-                       &value[0], &size) != ERROR_SUCCESS)
-        return "<missing>";
-    return value.c_str();
+    std::string value;
+    if (key && ::RegGetValueA(key, nullptr, valueName, RRF_RT_REG_SZ, nullptr, nullptr, &size) ==
+                   ERROR_SUCCESS) {
+        value.assign(size, '\0');
+        if (::RegGetValueA(key, nullptr, valueName, RRF_RT_REG_SZ, nullptr, &value[0], &size) !=
+            ERROR_SUCCESS)
+            size = 0;
+    }
+    if (key)
+        ::RegCloseKey(key);
+    return size ? std::string(value.c_str()) : "<missing>";
 }
 
 bool SessionExists(const std::string& session) {
-    HKEY key;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, (kSessions + session).c_str(), 0, KEY_READ, &key) !=
-        ERROR_SUCCESS)
-        return false;
-    ::RegCloseKey(key);
-    return true;
+    HKEY key = OpenSession(session);
+    if (key)
+        ::RegCloseKey(key);
+    return key != nullptr;
 }

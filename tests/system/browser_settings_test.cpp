@@ -215,9 +215,12 @@ TEST_F(BrowserOptionsTest, StartUpWithTheProxyOptionPointsTheBrowserAtTheTunnel)
 }
 
 TEST_F(BrowserOptionsTest, StartUpWithTheProxyOptionButNoPortLeavesTheBrowserAlone) {
-    SetConnectionProxy("", "", false);
-    Start("[IE]\r\nsetIEproxy=1\r\n");
-    EXPECT_EQ(QueryProxy("").flags, static_cast<DWORD>(PROXY_TYPE_DIRECT));
+    // A port that is no port number counts as none: it never reaches the browser.
+    for (const char* port : {"", "abc;rm -rf /", "0", "65536"}) {
+        SetConnectionProxy("", "", false);
+        Start("[IE]\r\nsetIEproxy=1\r\nproxyport=" + std::string(port) + "\r\n");
+        EXPECT_EQ(QueryProxy("").flags, static_cast<DWORD>(PROXY_TYPE_DIRECT)) << port;
+    }
 }
 
 TEST_F(BrowserOptionsTest, TheActiveContentBoxesWriteTheSettingsAndTheZones) {
