@@ -1,4 +1,5 @@
-// The label's font and colours, and its answer to the owner's control-colour request.
+// The label's font and colours, and its answer to the control-colour request that its dialog
+// passes back to it.
 #include "controls/label.h"
 
 CLabel::CLabel()
@@ -34,6 +35,17 @@ CLabel& CLabel::SetFontSize(int height) {
     return *this;
 }
 
+void CLabel::OnSubclassed() {
+    // The static control paints with the font it was given, whatever the colour request selects.
+    ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+}
+
+LRESULT CLabel::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == fw::kReflectedMessage + WM_CTLCOLORSTATIC)
+        return reinterpret_cast<LRESULT>(OnCtlColor(reinterpret_cast<HDC>(wParam)));
+    return Default(message, wParam, lParam);
+}
+
 HBRUSH CLabel::OnCtlColor(HDC dc) const {
     ::SelectObject(dc, font_);
     ::SetTextColor(dc, textColor_);
@@ -44,7 +56,6 @@ HBRUSH CLabel::OnCtlColor(HDC dc) const {
 void CLabel::RecreateFont() {
     fw::Font old = std::move(font_);
     font_.Reset(::CreateFontIndirectA(&logFont_));
-    // The static control paints with the font it was given, whatever the colour request selects.
     if (hwnd_)
         ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
 }

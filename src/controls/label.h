@@ -1,16 +1,17 @@
-// CLabel: a static text control with a font, text colour and background of its own, set up by
-// the window that owns it. The owner passes it the control-colour requests of the control.
+// CLabel: a static text control with a font, text colour and background of its own. It answers
+// the control-colour request that its dialog passes back to it; the dialog may still change the
+// device context afterwards.
 #pragma once
 
-#include "framework/controls.h"
+#include "framework/custom_control.h"
 #include "framework/owners.h"
 
-class CLabel : public fw::Static {
+class CLabel : public fw::CustomControl {
 public:
     CLabel();
 
     // Each returns the label, so that calls can be chained.
-    CLabel& SetBkColor(COLORREF color); // no redraw
+    CLabel& SetBkColor(COLORREF color); // no redraw: the next one shows it
     CLabel& SetTextColor(COLORREF color);
     CLabel& SetFontBold(bool bold);
     CLabel& SetFontSize(int height);
@@ -18,11 +19,13 @@ public:
     COLORREF TextColor() const { return textColor_; }
     const LOGFONTA& Font() const { return logFont_; }
 
-    // Answers the owner's control-colour request for this label: its font and text colour,
-    // a transparent background mode and the background brush.
-    HBRUSH OnCtlColor(HDC dc) const;
+protected:
+    void OnSubclassed() override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // The label's font and text colour, a transparent background mode and the background brush.
+    HBRUSH OnCtlColor(HDC dc) const;
     void RecreateFont();
     void Redraw() const;
 

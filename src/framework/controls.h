@@ -12,10 +12,12 @@ namespace fw {
 class Control {
 public:
     Control() = default;
+    virtual ~Control() = default;
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
 
-    void Bind(HWND dialog, int id) { hwnd_ = ::GetDlgItem(dialog, id); }
+    // The program's own controls also subclass the dialog item here.
+    virtual void Bind(HWND dialog, int id) { hwnd_ = ::GetDlgItem(dialog, id); }
     HWND Handle() const { return hwnd_; }
     operator HWND() const { return hwnd_; }
     int Id() const { return ::GetDlgCtrlID(hwnd_); }

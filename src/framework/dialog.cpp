@@ -1,5 +1,6 @@
 #include "framework/dialog.h"
 
+#include "framework/custom_control.h"
 #include "framework/user_seam.h"
 
 namespace fw {
@@ -24,6 +25,19 @@ bool ReturnsResultDirectly(UINT message) {
     case WM_VKEYTOITEM:
     case WM_CHARTOITEM:
     case WM_QUERYDRAGICON:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsControlColorRequest(UINT message) {
+    switch (message) {
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORSCROLLBAR:
         return true;
     default:
         return false;
@@ -153,12 +167,27 @@ INT_PTR Dialog::Route(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     auto it = messages_.find(message);
     if (it == messages_.end())
-        return FALSE;
+        return static_cast<INT_PTR>(ReflectToControl(message, wParam, lParam));
     LRESULT result = it->second(wParam, lParam);
     if (ReturnsResultDirectly(message))
         return static_cast<INT_PTR>(result);
     ::SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
     return TRUE;
+}
+
+LRESULT Dialog::ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam) const {
+    HWND control = nullptr;
+    if (IsControlColorRequest(message)) {
+        control = reinterpret_cast<HWND>(lParam);
+    } else if (message == WM_DRAWITEM) {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item->CtlType != ODT_MENU)
+            control = item->hwndItem;
+    }
+    // The dialog's own colour request names the dialog: there is no control to ask.
+    if (!control || !::IsChild(hwnd_, control))
+        return 0;
+    return ::SendMessageA(control, kReflectedMessage + message, wParam, lParam);
 }
 
 bool Dialog::RouteCommand(WPARAM wParam) {

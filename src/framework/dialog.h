@@ -1,5 +1,6 @@
 // Dialogs from resource templates: modal runs, modeless creation, and one routing function
-// that dispatches commands, notifications, timers and messages to handler tables.
+// that dispatches commands, notifications, timers and messages to handler tables, and passes
+// the controls' colour and drawing requests back to them.
 #pragma once
 
 #include <windows.h>
@@ -49,6 +50,11 @@ protected:
     void OnNotify(int id, UINT code, NotifyHandler handler);
     void OnTimer(UINT_PTR id, Handler handler);
     void OnMessage(UINT message, MessageHandler handler);
+
+    // The default handling of a control's colour or owner-draw request: it is passed back to
+    // the control that asked (see fw::CustomControl), whose answer is returned; 0 when the
+    // control does not handle it. A dialog without a handler for the message gets this answer.
+    LRESULT ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam) const;
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -65,6 +65,8 @@ using RegKey = Owner<HKEY, RegKeyTraits>;
 using KernelHandle = Owner<HANDLE, KernelHandleTraits>;
 using Font = Owner<HFONT, GdiObjectTraits<HFONT>>;
 using Brush = Owner<HBRUSH, GdiObjectTraits<HBRUSH>>;
+using Bitmap = Owner<HBITMAP, GdiObjectTraits<HBITMAP>>;
+using Region = Owner<HRGN, GdiObjectTraits<HRGN>>;
 
 // A started process: its process and main-thread handles, closed together, and its ids.
 class ProcessHandles {

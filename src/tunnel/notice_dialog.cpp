@@ -12,12 +12,10 @@ const int kTextHeight = 14;
 
 NoticeDialog::NoticeDialog(UINT templateId, HWND parent)
     : fw::Dialog(templateId, parent), background_(::CreateSolidBrush(kWindowGrey)) {
-    auto colour = [this](WPARAM w, LPARAM l) {
-        return OnCtlColor(reinterpret_cast<HDC>(w), reinterpret_cast<HWND>(l));
-    };
-    OnMessage(WM_CTLCOLORDLG, colour);
-    OnMessage(WM_CTLCOLORSTATIC, colour);
-    OnMessage(WM_CTLCOLORBTN, colour);
+    for (UINT message : {WM_CTLCOLORDLG, WM_CTLCOLORSTATIC, WM_CTLCOLORBTN}) {
+        OnMessage(message,
+                  [this, message](WPARAM w, LPARAM l) { return OnCtlColor(message, w, l); });
+    }
 }
 
 const CLabel* NoticeDialog::Label(int id) const {
@@ -38,11 +36,10 @@ void NoticeDialog::DoDataExchange() {
     }
 }
 
-LRESULT NoticeDialog::OnCtlColor(HDC dc, HWND control) const {
-    for (const LabelEntry& entry : labels_) {
-        if (entry.label->Handle() == control)
-            return reinterpret_cast<LRESULT>(entry.label->OnCtlColor(dc));
-    }
-    ::SetBkMode(dc, TRANSPARENT);
+// A label answers for itself; everything else stands on the grey.
+LRESULT NoticeDialog::OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam) const {
+    if (LRESULT labelBrush = ReflectToControl(message, wParam, lParam))
+        return labelBrush;
+    ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
     return reinterpret_cast<LRESULT>(background_.Get());
 }

@@ -30,7 +30,7 @@ private:
         bool heading;
     };
 
-    LRESULT OnCtlColor(HDC dc, HWND control) const;
+    LRESULT OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam) const;
 
     fw::Brush background_;
     std::vector<LabelEntry> labels_;

@@ -79,9 +79,7 @@ CDravenlokDlg::CDravenlokDlg()
 
     OnMessage(WM_SYSCOMMAND, [this](WPARAM w, LPARAM l) { return OnSysCommand(w, l); });
     OnMessage(WM_HELP, [](WPARAM, LPARAM) -> LRESULT { return TRUE; });
-    OnMessage(WM_CTLCOLORSTATIC, [this](WPARAM w, LPARAM l) {
-        return OnCtlColorStatic(reinterpret_cast<HDC>(w), reinterpret_cast<HWND>(l));
-    });
+    AddLookHandlers();
     OnMessage(WM_QV_CON_START, [](WPARAM, LPARAM) -> LRESULT { return 0; });
     OnMessage(WM_QV_CON_ESTH, [this](WPARAM, LPARAM) -> LRESULT {
         OnConnectionEstablished();
@@ -107,6 +105,8 @@ void CDravenlokDlg::DoDataExchange() {
     forwardingsHeading_.Bind(dialog, IDC_FORWARDINGS_HEADING);
     serverSettingsHeading_.Bind(dialog, IDC_SERVER_SETTINGS_HEADING);
     versionLabel_.Bind(dialog, IDC_VERSION_LABEL);
+    mainMenuHeader_.Bind(dialog, IDC_MAIN_MENU_HEADER);
+    tunnelSettingsHeader_.Bind(dialog, IDC_TUNNEL_SETTINGS_HEADER);
     leftFrame_.Bind(dialog, IDC_LEFT_FRAME);
     settingsFrame_.Bind(dialog, IDC_SETTINGS_FRAME);
     accountsCombo_.Bind(dialog, IDC_SERVER_NAME);
@@ -156,7 +156,8 @@ bool CDravenlokDlg::OnInitDialog() {
     ::SetWindowPos(Handle(), HWND_TOP, 100, 100, collapsedWidth_, collapsedHeight_, SWP_SHOWWINDOW);
     settingsPanelOpen_ = false;
 
-    StyleLabels();
+    StyleLabelsAndHeaders();
+    CreateBrushes();
     SetUpForwardingList();
 
     accounts_.Open(folder + "\\Marrowin.ini");
@@ -219,16 +220,6 @@ void CDravenlokDlg::MeasureWindowSizes() {
     POINT panelRight = {panelFrame.right, panelFrame.bottom};
     ::ScreenToClient(Handle(), &panelRight);
     expandedWidth_ = panelRight.x - PlacementRect(Handle()).left + 5;
-}
-
-void CDravenlokDlg::StyleLabels() {
-    statusLabel_.SetFontBold(true).SetTextColor(kAlertRed).SetFontSize(18).SetBkColor(kWindowGrey);
-    for (CLabel* heading : {&forwardingsHeading_, &serverSettingsHeading_, &versionLabel_})
-        heading->SetFontBold(true).SetTextColor(kTextBlack).SetBkColor(kWindowGrey);
-    proxySettingsLabel_.SetFontBold(true)
-        .SetTextColor(kTextBlack)
-        .SetFontSize(10)
-        .SetBkColor(kWindowGrey);
 }
 
 void CDravenlokDlg::FillAccountsCombo() {
@@ -417,15 +408,6 @@ LRESULT CDravenlokDlg::OnSysCommand(WPARAM command, LPARAM position) {
         return 0;
     }
     return ::DefWindowProcA(Handle(), WM_SYSCOMMAND, command, position);
-}
-
-LRESULT CDravenlokDlg::OnCtlColorStatic(HDC dc, HWND control) {
-    for (const CLabel* label : {&statusLabel_, &proxySettingsLabel_, &forwardingsHeading_,
-                                &serverSettingsHeading_, &versionLabel_}) {
-        if (label->Handle() == control)
-            return reinterpret_cast<LRESULT>(label->OnCtlColor(dc));
-    }
-    return 0;
 }
 
 // Escape shows the window and does nothing else; Enter does nothing.

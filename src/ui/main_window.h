@@ -9,10 +9,12 @@
 // models. Its member bodies are in main_window.cpp (start-up, panel, options, version check,
 // Quit), main_window_accounts.cpp (accounts editor and forwardings), main_window_tunnel.cpp
 // (privacy on and off, the client's reports, reconnect, TOR relay, browser options),
-// main_window_system.cpp (browser proxy dialog, start with Windows) and tooltips.cpp.
+// main_window_system.cpp (browser proxy dialog, start with Windows), main_window_look.cpp
+// (labels, headers, colours, painting while minimised) and tooltips.cpp.
 #pragma once
 
 #include "controls/label.h"
+#include "controls/skin_button.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "settings/account_rules.h"
@@ -63,7 +65,6 @@ private:
     // Start-up
     void AddAboutItemToSystemMenu();
     void MeasureWindowSizes();
-    void StyleLabels();
     void FillAccountsCombo();
     void SelectStartAccount();
     void ReadOptionBoxes();
@@ -84,7 +85,6 @@ private:
     void Quit();
     void RestoreFromTray();
     LRESULT OnSysCommand(WPARAM command, LPARAM position);
-    LRESULT OnCtlColorStatic(HDC dc, HWND control);
     void OnHideTimer();
     void OnTrayRefreshTimer();
     void CheckForNewVersion();
@@ -159,6 +159,15 @@ private:
     LRESULT SelectForwarding();
     void EnableForwardingButtons(bool enable);
 
+    // Look: labels and headers, colours, painting while minimised
+    void AddLookHandlers();
+    void StyleLabelsAndHeaders();
+    void CreateBrushes();
+    LRESULT OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam);
+    int FieldId(HWND control) const;
+    bool IsLabel(HWND control) const;
+    LRESULT OnPaint();
+
     // Tooltips
     void CreateTooltipControl();
     void RegisterTooltips();
@@ -205,6 +214,10 @@ private:
     CLabel forwardingsHeading_;
     CLabel serverSettingsHeading_;
     CLabel versionLabel_;
+    CxSkinButton mainMenuHeader_;
+    CxSkinButton tunnelSettingsHeader_;
+    fw::Brush greyBrush_;
+    fw::Brush whiteBrush_;
     fw::Static leftFrame_;
     fw::Static settingsFrame_;
 

@@ -30,9 +30,9 @@ const struct {
 } // namespace
 
 void CDravenlokDlg::CreateTooltipControl() {
-    tooltip_ = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                 Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    tooltip_ = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
+                                 ::GetModuleHandleA(nullptr), nullptr);
     if (tooltip_)
         ::SendMessageA(tooltip_, TTM_ACTIVATE, TRUE, 0);
 }

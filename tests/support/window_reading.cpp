@@ -74,6 +74,58 @@ void TypeChars(HWND field, const std::string& text) {
         ::SendMessageA(field, WM_CHAR, static_cast<unsigned char>(c), 1);
 }
 
+WindowPicture::WindowPicture(HWND window) : window_(window) {
+    RECT client;
+    ::GetClientRect(window, &client);
+    width_ = client.right;
+    height_ = client.bottom;
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof(format.bmiHeader);
+    format.bmiHeader.biWidth = width_;
+    format.bmiHeader.biHeight = -height_; // top row first
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap)
+        return;
+    // PrintWindow would be simpler, but Wine's leaves the children out.
+    ::RedrawWindow(window, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    HDC screen = ::GetDC(window);
+    HDC dc = ::CreateCompatibleDC(screen);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    if (::BitBlt(dc, 0, 0, width_, height_, screen, 0, 0, SRCCOPY)) {
+        ::GdiFlush();
+        const auto* first = static_cast<const DWORD*>(bits);
+        pixels_.assign(first, first + static_cast<size_t>(width_) * height_);
+    }
+    ::SelectObject(dc, old);
+    ::DeleteDC(dc);
+    ::ReleaseDC(window, screen);
+    ::DeleteObject(bitmap);
+}
+
+COLORREF WindowPicture::At(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_ || pixels_.empty())
+        return CLR_INVALID;
+    DWORD pixel = pixels_[static_cast<size_t>(y) * width_ + x];
+    return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+}
+
+COLORREF WindowPicture::At(HWND child, int x, int y) const {
+    POINT point = {x, y};
+    ::MapWindowPoints(child, window_, &point, 1);
+    return At(point.x, point.y);
+}
+
+COLORREF WindowPicture::Middle(HWND child) const {
+    RECT rect;
+    ::GetClientRect(child, &rect);
+    return At(child, rect.right / 2, rect.bottom / 2);
+}
+
 HWND TooltipOf(HWND window) {
     struct Search {
         HWND owner;

@@ -1,5 +1,6 @@
 // Reading what the program shows and stores, as a user or another program would see it:
-// combo items, list cells, label colours and fonts, tooltips, and the values of saved sessions.
+// combo items, list cells, label colours and fonts, pixels, tooltips, and the values of saved
+// sessions.
 #pragma once
 
 #include <windows.h>
@@ -21,6 +22,25 @@ LOGFONTA ControlFont(HWND control);
 std::vector<HWND> TypableFields(HWND dialog);
 // Types the text into the field as the keyboard does: one WM_CHAR per character.
 void TypeChars(HWND field, const std::string& text);
+
+// The client area of a window as it is painted on the screen, children included: all of it is
+// painted anew, then its pixels are copied from the window's device context.
+class WindowPicture {
+public:
+    explicit WindowPicture(HWND window);
+    // The colour at a point of the window's client area.
+    COLORREF At(int x, int y) const;
+    // The colour at a point of a child window's client area.
+    COLORREF At(HWND child, int x, int y) const;
+    // The colour in the middle of a child window.
+    COLORREF Middle(HWND child) const;
+
+private:
+    HWND window_;
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<DWORD> pixels_;
+};
 
 // The tooltip control of the window, or null.
 HWND TooltipOf(HWND window);

@@ -317,7 +317,9 @@ TEST_F(MainWindowTest, TheSystemMenuCarriesTheAboutItem) {
     user.InDialog(IDD_ABOUTBOX, [&](fw::Dialog& about) {
         char title[64] = {};
         ::GetWindowTextA(about, title, sizeof(title));
-        aboutShown = std::string(title) == "About Marrowin";
+        aboutShown =
+            std::string(title) == "About Marrowin" &&
+            ::FindWindowExA(about, nullptr, "Static", "Marrowin Version 1.2.2  Release") != nullptr;
         about.EndDialog(IDOK);
     });
     ::SendMessageA(*window, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);

@@ -1,0 +1,164 @@
+// The main window's look, read back from its pixels with the settings panel open: the grey of
+// the window, the white fields, the colours of the privacy state, the headers' white text on
+// their bar; and every text of the window fitting its control.
+#include "controls/look.h"
+#include "resource.h"
+#include "settings/password_scrambling.h"
+#include "support/main_window_fixture.h"
+#include "support/stand_in.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class MainWindowLookTest : public MainWindowFixture {
+protected:
+    // How many pixels of the control's client area have exactly this colour.
+    static int CountPixels(const WindowPicture& picture, HWND control, COLORREF color) {
+        RECT rect;
+        ::GetClientRect(control, &rect);
+        int count = 0;
+        for (int y = 0; y < rect.bottom; ++y) {
+            for (int x = 0; x < rect.right; ++x)
+                count += picture.At(control, x, y) == color;
+        }
+        return count;
+    }
+};
+
+COLORREF TopLeftOfBitmap(int id) {
+    HBITMAP bitmap = ::LoadBitmapA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    COLORREF color = ::GetPixel(dc, 0, 0);
+    ::SelectObject(dc, old);
+    ::DeleteDC(dc);
+    ::DeleteObject(bitmap);
+    return color;
+}
+
+TEST_F(MainWindowLookTest, GreyWindowWhiteFieldsAndThePrivacyStateInColour) {
+    StartWindow("");
+    Click(IDC_SETTINGS);
+    WindowPicture picture(*window);
+
+    // The dialog itself, between two buttons of the left strip.
+    RECT above, below;
+    ::GetWindowRect(Item(IDC_TEST_SETTINGS), &above);
+    ::GetWindowRect(Item(IDC_VERSION_CHECK), &below);
+    POINT gap = {(above.left + above.right) / 2, (above.bottom + below.top) / 2};
+    ::ScreenToClient(*window, &gap);
+    EXPECT_EQ(picture.At(gap.x, gap.y), kWindowGrey);
+    // A check box and a plain text stand on the grey as well.
+    EXPECT_EQ(picture.At(Item(IDC_TOR), 0, 0), kWindowGrey);
+
+    // Fields typed into, the disabled ones too, and the accounts combo box's edit.
+    COMBOBOXINFO combo = {};
+    combo.cbSize = sizeof(combo);
+    ASSERT_TRUE(::GetComboBoxInfo(Item(IDC_SERVER_NAME), &combo));
+    for (HWND field : {Item(IDC_TARGET_SERVER), Item(IDC_LOCAL_PORT), Item(IDC_USER_NAME),
+                       Item(IDC_PASSWORD), combo.hwndItem})
+        EXPECT_EQ(picture.Middle(field), kWhite) << ::GetDlgCtrlID(field);
+
+    EXPECT_GT(CountPixels(picture, Item(IDC_STATUS_LABEL), RGB(255, 0, 0)), 20);
+    EXPECT_GT(CountPixels(picture, Item(IDC_PROXY_SETTINGS_LABEL), RGB(255, 0, 0)), 10);
+
+    // The headers: the bar of the skin, white text and its dark shadow.
+    for (int header : {IDC_MAIN_MENU_HEADER, IDC_TUNNEL_SETTINGS_HEADER}) {
+        EXPECT_EQ(picture.At(Item(header), 0, 0), TopLeftOfBitmap(IDB_HEADER_SKIN)) << header;
+        EXPECT_GT(CountPixels(picture, Item(header), kWhite), 10) << header;
+        EXPECT_GT(CountPixels(picture, Item(header), RGB(47, 47, 47)), 10) << header;
+    }
+    EXPECT_EQ(::SendMessageA(*window, WM_QUERYDRAGICON, 0, 0),
+              reinterpret_cast<LRESULT>(
+                  ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))));
+
+    window.reset();
+    // The client starts and ends at once: only the label's colour counts here.
+    ASSERT_TRUE(CopyStandInTo(files.Folder()));
+    WriteStandInScript(files.Folder(), {"exit 0"});
+    StartWindow("[Main]\r\nautostart=1\r\n[tunnel]\r\nservers=alpha,\r\ndefault=alpha\r\n"
+                "[alpha]\r\npassword=" +
+                ScramblePassword("pw") + "\r\n");
+    ASSERT_EQ(Text(IDC_STATUS_LABEL), "Privacy ON");
+    WindowPicture on(*window);
+    EXPECT_GT(CountPixels(on, Item(IDC_STATUS_LABEL), kAutostartGreen), 20);
+    EXPECT_EQ(CountPixels(on, Item(IDC_STATUS_LABEL), RGB(255, 0, 0)), 0);
+    // Its files go with the test: the client must have read its script by then. Waited for
+    // without running the window's messages, whose watch would take the end for a drop.
+    for (int i = 0; i < 200 && !RecordHasLine(ReadStandInRecord(files.Folder()), "exit 0"); ++i)
+        ::Sleep(50);
+}
+
+// Not a picture or a frame: those have no text to fit.
+bool IsTextStatic(HWND control) {
+    switch (::GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) {
+    case SS_LEFT:
+    case SS_CENTER:
+    case SS_RIGHT:
+    case SS_SIMPLE:
+    case SS_LEFTNOWORDWRAP:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The width and height the control's text needs in its own font, beside what the control
+// itself draws (the box of a check box, the frame of a push button).
+SIZE NeededSize(HWND control, const std::string& text) {
+    char className[32] = {};
+    ::GetClassNameA(control, className, sizeof(className));
+    LONG style = ::GetWindowLongA(control, GWL_STYLE);
+    RECT client;
+    ::GetClientRect(control, &client);
+
+    HDC dc = ::GetDC(control);
+    HGDIOBJ old =
+        ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0)));
+    bool isButton = lstrcmpiA(className, "Button") == 0;
+    LONG type = style & BS_TYPEMASK;
+    bool box = isButton && (type == BS_AUTOCHECKBOX || type == BS_CHECKBOX ||
+                            type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON);
+    bool frame = isButton && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
+    int extra = box ? ::GetSystemMetrics(SM_CXMENUCHECK) + 4 : frame ? 8 : 0;
+    bool wraps = isButton ? (style & BS_MULTILINE) != 0 : (style & SS_TYPEMASK) == SS_LEFT;
+    RECT rect = {0, 0, client.right - extra, 0};
+    ::DrawTextA(dc, text.c_str(), -1, &rect,
+                DT_CALCRECT | DT_EXPANDTABS | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+    ::SelectObject(dc, old);
+    ::ReleaseDC(control, dc);
+    return {rect.right + extra, rect.bottom};
+}
+
+TEST_F(MainWindowLookTest, EveryTextFitsItsControl) {
+    StartWindow("");
+    std::vector<HWND> controls;
+    for (HWND child = ::GetWindow(*window, GW_CHILD); child;
+         child = ::GetWindow(child, GW_HWNDNEXT))
+        controls.push_back(child);
+    int measured = 0;
+    for (HWND control : controls) {
+        char className[32] = {};
+        ::GetClassNameA(control, className, sizeof(className));
+        char buffer[256] = {};
+        ::GetWindowTextA(control, buffer, sizeof(buffer));
+        std::string text = buffer;
+        bool isButton = lstrcmpiA(className, "Button") == 0;
+        bool isText = lstrcmpiA(className, "Static") == 0 && IsTextStatic(control);
+        if (text.empty() || !(isButton || isText))
+            continue;
+        RECT client;
+        ::GetClientRect(control, &client);
+        SIZE needed = NeededSize(control, text);
+        EXPECT_LE(needed.cx, client.right) << text;
+        EXPECT_LE(needed.cy, client.bottom) << text;
+        ++measured;
+    }
+    EXPECT_GT(measured, 40);
+}
+
+} // namespace
