@@ -4,6 +4,7 @@
 
 #include "plink/askpass.h"
 #include "plink/command_line.h"
+#include "plink/end_reason.h"
 #include "plink/error_output.h"
 #include "plink/output_watch.h"
 #include "plink/reports.h"
@@ -20,6 +21,9 @@ namespace {
 // While ssh says the tunnel is up but one of its ports does not accept yet, it is tried again
 // at this interval.
 constexpr DWORD kRetryConfirmMs = 200;
+// Once ssh has ended, its last lines are read until the pipe breaks; a child of ssh that still
+// holds the pipe is not waited for longer than this.
+constexpr DWORD kLastLinesWaitMs = 1000;
 
 bool AllPortsAccept(const std::vector<LocalForwarding>& forwardings) {
     for (const LocalForwarding& forwarding : forwardings) {
@@ -29,10 +33,19 @@ bool AllPortsAccept(const std::vector<LocalForwarding>& forwardings) {
     return true;
 }
 
-// A failure before ssh runs: say why, report the end, exit with the code.
-int Fail(const std::string& why, int exitCode) {
-    WriteError(why);
+// Marrowin hears why the run failed, when we know, and then that it has ended.
+void ReportEnd(const EndReason& reason) {
+    std::string text = reason.Text();
+    if (!text.empty())
+        SendReason(text);
     PostReport("WM_QV_STOP");
+}
+
+// A failure of our own: say why, report the end, exit with the code.
+int Fail(const std::string& why, ClientFailure failure, EndReason& reason, int exitCode) {
+    WriteError(why);
+    reason.OnClientFailure(failure);
+    ReportEnd(reason);
     return exitCode;
 }
 
@@ -52,10 +65,19 @@ private:
     bool started_ = false;
 };
 
+// ssh's new lines: passed on, and read for its progress and for why it gives up.
+void TakeOutput(OutputReader& output, TunnelProgress& progress, EndReason& reason) {
+    for (const std::string& line : output.Read()) {
+        PassOnLine(line);
+        progress.OnLine(line);
+        reason.OnSshLine(line);
+    }
+}
+
 // Waits for ssh to end, reading its output and serving the askpass pipe meanwhile, and
 // reports the tunnel up once; returns plink.exe's exit code.
 int WatchTunnel(SshProcess& ssh, AskpassServer& askpass, HANDLE sshOutput,
-                const std::vector<LocalForwarding>& forwardings) {
+                const std::vector<LocalForwarding>& forwardings, EndReason& reason) {
     OutputReader output(sshOutput);
     TunnelProgress progress;
     bool established = false;
@@ -71,16 +93,18 @@ int WatchTunnel(SshProcess& ssh, AskpassServer& askpass, HANDLE sshOutput,
             count, handles, FALSE, confirming ? kRetryConfirmMs : INFINITE, QS_ALLINPUT);
 
         if (result == WAIT_OBJECT_0) {
-            for (const std::string& line : output.Read())
-                PassOnLine(line);
+            // ssh says why it gave up in its very last lines.
+            while (output.Event() &&
+                   ::WaitForSingleObject(output.Event(), kLastLinesWaitMs) == WAIT_OBJECT_0)
+                TakeOutput(output, progress, reason);
             DWORD code = ssh.ExitCode();
             WriteError("ssh ended with exit code " + std::to_string(code) + ".");
-            PostReport("WM_QV_STOP");
+            ReportEnd(reason);
             return static_cast<int>(code);
         }
         if (result == WAIT_FAILED)
             return Fail("Waiting for ssh failed (error " + std::to_string(::GetLastError()) + ").",
-                        kExitWaitFailed);
+                        ClientFailure::SystemFault, reason, kExitWaitFailed);
 
         MSG msg;
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -93,12 +117,8 @@ int WatchTunnel(SshProcess& ssh, AskpassServer& askpass, HANDLE sshOutput,
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);
         }
-        if (output.Event() && ::WaitForSingleObject(output.Event(), 0) == WAIT_OBJECT_0) {
-            for (const std::string& line : output.Read()) {
-                PassOnLine(line);
-                progress.OnLine(line);
-            }
-        }
+        if (output.Event() && ::WaitForSingleObject(output.Event(), 0) == WAIT_OBJECT_0)
+            TakeOutput(output, progress, reason);
         if (askpass.Event() && ::WaitForSingleObject(askpass.Event(), 0) == WAIT_OBJECT_0)
             askpass.OnEvent();
 
@@ -119,26 +139,30 @@ int RunTunnelClient(const std::string& commandLine) {
     }
     PostReport("WM_QV_CON_START");
 
+    EndReason reason;
     Session session;
     std::string error;
     if (!ReadSession(request->session, session, error))
-        return Fail(error, kExitBadSession);
-    for (const std::string& entry : session.skippedForwardings)
+        return Fail(error, ClientFailure::BadSession, reason, kExitBadSession);
+    for (const std::string& entry : session.skippedForwardings) {
         WriteError("The forwarding \"" + entry + "\" of the saved session \"" + request->session +
                    "\" cannot be used and is left out.");
+        reason.OnSkippedForwarding(entry);
+    }
     Winsock winsock;
     if (!winsock.Started())
-        return Fail("Winsock could not be started.", kExitNoSsh);
+        return Fail("Winsock could not be started.", ClientFailure::SystemFault, reason,
+                    kExitNoSsh);
     std::string program = FindSshProgram();
     if (program.empty())
         return Fail("ssh.exe was found neither in %SystemRoot%\\System32\\OpenSSH nor on the PATH. "
                     "Windows 10 1809 and later have it as the optional feature \"OpenSSH "
                     "Client\".",
-                    kExitNoSsh);
+                    ClientFailure::NoSsh, reason, kExitNoSsh);
 
     AskpassServer askpass;
     if (!askpass.Open(request->password, error))
-        return Fail(error, kExitNoSsh);
+        return Fail(error, ClientFailure::SystemFault, reason, kExitNoSsh);
     if (!request->password.empty())
         ::SecureZeroMemory(&request->password[0], request->password.size());
     Handle outputReader;
@@ -147,16 +171,17 @@ int RunTunnelClient(const std::string& commandLine) {
     if (!CreateOutputPipe(outputReader, outputWriter, errorCode))
         return Fail("The pipe for ssh's output could not be created (error " +
                         std::to_string(errorCode) + ").",
-                    kExitNoSsh);
+                    ClientFailure::SystemFault, reason, kExitNoSsh);
     if (!SetAskpassEnvironment(askpass.PipeName()))
-        return Fail("The environment for ssh could not be set.", kExitNoSsh);
+        return Fail("The environment for ssh could not be set.", ClientFailure::SystemFault, reason,
+                    kExitNoSsh);
 
     SshProcess ssh;
     if (!ssh.Start(program, SshArguments(session), outputWriter.Get(), error))
-        return Fail(error, kExitNoSsh);
+        return Fail(error, ClientFailure::SshNotStarted, reason, kExitNoSsh);
     askpass.AllowJob(ssh.Job());
     // Only ssh holds the write end now, so the pipe breaks when ssh and its children are gone.
     outputWriter.Reset();
 
-    return WatchTunnel(ssh, askpass, outputReader.Get(), session.forwardings);
+    return WatchTunnel(ssh, askpass, outputReader.Get(), session.forwardings, reason);
 }

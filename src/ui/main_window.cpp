@@ -89,6 +89,9 @@ CDravenlokDlg::CDravenlokDlg()
         OnConnectionLost();
         return 0;
     });
+    OnMessage(WM_COPYDATA, [this](WPARAM, LPARAM l) {
+        return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(l));
+    });
 }
 
 // A client still held is let go, not stopped: the window of a test, say, goes before the

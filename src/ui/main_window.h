@@ -3,8 +3,8 @@
 // and hides itself instead of closing.
 //
 // The window is a view over the models it owns: the accounts (settings file and saved
-// sessions), the forwarding list, the tunnel's client process, the reconnect sequence and the
-// start-up entry.
+// sessions), the forwarding list, the tunnel's client process, the reconnect sequence, the
+// client's reason for a failed run and the start-up entry.
 // Its handlers read the controls, ask a model and show the answer; the rules live in the
 // models. Its member bodies are in main_window.cpp (start-up, panel, options, version check,
 // Quit), main_window_accounts.cpp (accounts editor and forwardings), main_window_tunnel.cpp
@@ -21,6 +21,7 @@
 #include "settings/account_store.h"
 #include "system/browser_settings.h"
 #include "system/startup_entry.h"
+#include "tunnel/failure_notice.h"
 #include "tunnel/reconnect_sequence.h"
 #include "tunnel/tunnel_controller.h"
 #include "ui/forwarding_list.h"
@@ -119,6 +120,8 @@ private:
     // Reports of the SSH client and the reconnect sequence
     void OnConnectionEstablished();
     void OnConnectionLost();
+    LRESULT OnCopyData(const COPYDATASTRUCT* data);
+    void ShowFailureReason();
     void OnReconnectTimer();
     void OnClientWatchTimer();
     void OnReconnectOption();
@@ -181,6 +184,7 @@ private:
     AccountStore accounts_;
     TunnelController tunnel_;
     ReconnectSequence reconnect_;
+    FailureNotice failureNotice_;
     ForwardingList forwardingList_;
     VersionCheck versionCheck_;
     BrowserProxy browserProxy_;

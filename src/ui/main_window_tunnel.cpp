@@ -1,8 +1,8 @@
 // Privacy on and off in the main window: the SSH client started for an account and stopped,
 // the browser pointed at the tunnel and back, and the state shown together on the Start
-// button, the status label and the tray icon. Also the client's reports, the reconnect
-// sequence, the start of the default tunnel at program start, the TOR relay option and the
-// three browser options.
+// button, the status label and the tray icon. Also the client's reports and its reason for a
+// failed run, shown in a balloon of the tray icon, the reconnect sequence, the start of the
+// default tunnel at program start, the TOR relay option and the three browser options.
 #include "ui/main_window.h"
 
 #include "controls/look.h"
@@ -14,6 +14,7 @@
 #include "tunnel/connection_broken_dialog.h"
 #include "tunnel/status_window.h"
 #include "tunnel/tor_warning_dialog.h"
+#include "ui/tray_icon.h"
 
 namespace {
 const UINT kReconnectPeriodMs = 10000;
@@ -121,6 +122,7 @@ void CDravenlokDlg::AbortReconnect() {
 // Starts the client unless one runs already and watches its process; the failure text, or
 // empty when it runs.
 std::string CDravenlokDlg::LaunchClient(const std::string& arguments) {
+    failureNotice_.OnClientStart();
     bool wasRunning = tunnel_.IsRunning();
     std::string failure = tunnel_.Launch(arguments);
     if (failure.empty() && !wasRunning)
@@ -171,6 +173,8 @@ void CDravenlokDlg::OnConnectionLost() {
         statusWindow_->SetDropped();
     if (tunnel_.IsRunning())
         StartStopTunnel();
+    // Before anything that waits for the user: the balloon comes with the news of the drop.
+    ShowFailureReason();
 
     if (reconnect_.OnDrop(reconnect) == ReconnectSequence::DropAction::StartSequence) {
         ::SetTimer(Handle(), kReconnectTimer, kReconnectPeriodMs, nullptr);
@@ -188,6 +192,18 @@ void CDravenlokDlg::OnConnectionLost() {
         useBrowserProxy_ = false;
         useBrowserProxyBox_.SetCheck(false);
     }
+}
+
+// Our plink.exe says why its run failed, just before it reports the end.
+LRESULT CDravenlokDlg::OnCopyData(const COPYDATASTRUCT* data) {
+    return data && failureNotice_.OnCopyData(data->dwData, data->lpData, data->cbData) ? TRUE
+                                                                                       : FALSE;
+}
+
+void CDravenlokDlg::ShowFailureReason() {
+    std::string reason = failureNotice_.TakeOnEnd();
+    if (!reason.empty() && trayIcon_)
+        trayIcon_->ShowBalloon(kProgramName, reason, NIIF_ERROR);
 }
 
 void CDravenlokDlg::OnReconnectTimer() {

@@ -86,6 +86,16 @@ void CTrayIcon::SetIcon(HICON icon) {
     ::Shell_NotifyIconA(NIM_MODIFY, &record_);
 }
 
+void CTrayIcon::ShowBalloon(const std::string& title, const std::string& text, DWORD infoIcon) {
+    if (!enabled_)
+        return;
+    record_.uFlags = NIF_INFO;
+    ::lstrcpynA(record_.szInfoTitle, title.c_str(), sizeof(record_.szInfoTitle));
+    ::lstrcpynA(record_.szInfo, text.c_str(), sizeof(record_.szInfo));
+    record_.dwInfoFlags = infoIcon;
+    ::Shell_NotifyIconA(NIM_MODIFY, &record_);
+}
+
 // A restarted shell has forgotten the icon. A failed add needs nothing done: either the icon
 // survived (the shell refuses a duplicate) or the new shell refuses it, and the removal at the
 // end is harmless in both cases.

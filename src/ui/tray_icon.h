@@ -1,7 +1,8 @@
 // The program's icon in the notification area. CTrayIcon owns one icon and the hidden window
-// that receives its mouse messages; CMenuTrayIcon adds the tray menu, the command of a left
-// click and the check mark that follows the privacy state. The main window that the icon
-// brings forward and that receives the menu's commands is the application's main window.
+// that receives its mouse messages, and shows balloons over it; CMenuTrayIcon adds the tray menu,
+// the command of a left click and the check mark that follows the privacy state. The main window
+// that the icon brings forward and that receives the menu's commands is the application's main
+// window.
 #pragma once
 
 #include "framework/window.h"
@@ -22,6 +23,9 @@ public:
     bool Create(const std::string& tip, HICON icon, UINT id);
     // Changes the picture; nothing happens while no icon is shown.
     void SetIcon(HICON icon);
+    // A balloon over the icon with the title and text (each cut to what the record holds) and
+    // the shell's icon for it (NIIF_ERROR ...); nothing happens while no icon is shown.
+    void ShowBalloon(const std::string& title, const std::string& text, DWORD infoIcon);
 
     bool IsEnabled() const { return enabled_; }
     UINT IconId() const { return id_; }

@@ -102,9 +102,15 @@ ReportWindow::ReportWindow(const char* title) : Dialog(IDD_ABOUTBOX) {
     for (UINT message : {WM_QV_CON_START, WM_QV_CON_ESTH, WM_QV_STOP}) {
         OnMessage(message, [this, message](WPARAM, LPARAM) {
             arrived.push_back(message);
+            if (message == WM_QV_STOP)
+                reasonsAtStop.push_back(notice_.TakeOnEnd());
             return 0;
         });
     }
+    OnMessage(WM_COPYDATA, [this](WPARAM, LPARAM l) -> LRESULT {
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(l);
+        return notice_.OnCopyData(data->dwData, data->lpData, data->cbData);
+    });
     if (Create())
         ::SetWindowTextA(Handle(), title);
 }

@@ -1,10 +1,11 @@
 // What the tests of our plink.exe share: the built plink.exe and stand-in ssh.exe, a run of
 // plink.exe as Marrowin starts it (its stderr caught in a file), the stand-in's script and
-// record, a window that counts the client's reports, and free local ports.
+// record, a window that counts the client's reports and keeps its reasons, and free local ports.
 #pragma once
 
 #include "framework/dialog.h"
 #include "support/temp_folder.h"
+#include "tunnel/failure_notice.h"
 
 #include <windows.h>
 
@@ -35,12 +36,18 @@ private:
 // Waits for the process of that id to be gone; true once it is.
 bool ProcessEnds(DWORD processId, DWORD timeoutMs = 20000);
 
-// A top-level dialog of Marrowin's main window class that counts the reports it gets.
+// A top-level dialog of Marrowin's main window class that counts the reports it gets. Like
+// the main window, it takes the failure reason that came before each "WM_QV_STOP" ("" when none
+// came) into `reasonsAtStop`.
 class ReportWindow : public fw::Dialog {
 public:
     explicit ReportWindow(const char* title);
     std::vector<UINT> arrived;
+    std::vector<std::string> reasonsAtStop;
     size_t Count(UINT message) const;
+
+private:
+    FailureNotice notice_;
 };
 
 // The folder the stand-in ssh.exe records into and takes its script from; the environment

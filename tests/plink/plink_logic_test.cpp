@@ -1,6 +1,8 @@
 // Tests of our plink.exe's plain logic: the command line Marrowin gives it, the session's
-// forwardings, the ssh command line built from a session, and reading ssh's verbose output.
+// forwardings, the ssh command line built from a session, reading ssh's verbose output, and
+// why a run failed.
 #include "plink/command_line.h"
+#include "plink/end_reason.h"
 #include "plink/output_watch.h"
 #include "plink/session.h"
 #include "plink/ssh_arguments.h"
@@ -10,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -200,6 +203,78 @@ TEST(VerboseOutput, TheTunnelIsUpOnlyWhenTheRealClientSaysSo) {
     older.OnLine("Authenticated to tunnel.example.org ([192.0.2.7]:22).");
     older.OnLine("debug1: Entering interactive session.");
     EXPECT_TRUE(older.Up());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Why a run failed
+
+// The sentence for the user, from what the real OpenSSH client printed, from other lines it
+// prints when it gives up, and from plink.exe's own failures. A cause beats a forwarding left
+// out.
+TEST(EndReason, EachFailureIsToldInItsOwnWords) {
+    const struct {
+        const char* name;
+        const char* transcript;         // a file of ssh's output, or null
+        std::vector<std::string> lines; // ssh's lines after it
+        const char* skipped;            // a forwarding left out, or null
+        std::optional<ClientFailure> failure;
+        const char* says; // in the sentence; empty: no sentence at all
+    } cases[] = {
+        {"signed in", "ok.txt", {}, nullptr, {}, ""},
+        {"wrong password", "bad.txt", {}, nullptr, {}, "refused the user name or password"},
+        {"nothing listens", "unreach.txt", {}, nullptr, {}, "could not be reached"},
+        {"host key changed", "hostkey-changed.txt", {}, nullptr, {}, "identity has changed"},
+        {"port in use", "inuse.txt", {}, nullptr, {}, "Local port 18081 is already in use"},
+        {"server ended it", "dropped.txt", {}, nullptr, {}, "closed the connection"},
+        {"timed out",
+         nullptr,
+         {"ssh: connect to host h.example port 22: Connection timed out"},
+         nullptr,
+         {},
+         "could not be reached"},
+        {"unknown name",
+         nullptr,
+         {"ssh: Could not resolve hostname nowhere.example: No such host is known."},
+         nullptr,
+         {},
+         "name could not be found"},
+        {"port the system keeps",
+         nullptr,
+         {"bind [127.0.0.1]:25: Permission denied"},
+         nullptr,
+         {},
+         "Local port 25 could not be opened"},
+        {"no answer any more",
+         nullptr,
+         {"Timeout, server h.example not responding."},
+         nullptr,
+         {},
+         "stopped answering"},
+        {"forwarding left out", "ok.txt", {}, "L0=localhost:25", {}, "\"L0=localhost:25\""},
+        {"cause beats left out", "bad.txt", {}, "L0=localhost:25", {}, "password"},
+        {"session", nullptr, {}, "L0=x:1", ClientFailure::BadSession, "saved session"},
+        {"no ssh", nullptr, {}, nullptr, ClientFailure::NoSsh, "ssh.exe"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EndReason reason;
+        if (c.skipped)
+            reason.OnSkippedForwarding(c.skipped);
+        if (c.failure)
+            reason.OnClientFailure(*c.failure);
+        std::vector<std::string> lines;
+        if (c.transcript) {
+            lines = ReadLines(WinePath(TRANSCRIPTS_DIR) + "\\" + c.transcript);
+            ASSERT_FALSE(lines.empty());
+        }
+        lines.insert(lines.end(), c.lines.begin(), c.lines.end());
+        for (const std::string& line : lines)
+            reason.OnSshLine(line);
+        if (*c.says)
+            EXPECT_NE(std::string::npos, reason.Text().find(c.says)) << reason.Text();
+        else
+            EXPECT_EQ("", reason.Text());
+    }
 }
 
 } // namespace

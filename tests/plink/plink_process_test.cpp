@@ -220,6 +220,7 @@ struct EndCase {
     const char* name;
     std::vector<std::string> script;
     std::vector<const char*> reports;
+    const char* reason; // words of the reason that comes before "WM_QV_STOP"; "": none comes
     DWORD exitCode;
 };
 
@@ -229,7 +230,7 @@ void PrintTo(const EndCase& end, std::ostream* out) {
 
 class PlinkEndTest : public PlinkTest, public ::testing::WithParamInterface<EndCase> {};
 
-TEST_P(PlinkEndTest, SshEndingIsReportedAndEndsPlinkWithSshsExitCode) {
+TEST_P(PlinkEndTest, SshEndingIsReportedWithItsReasonAndEndsPlinkWithSshsExitCode) {
     ssh_.Script(GetParam().script);
     Start(CommandLine());
     EXPECT_EQ(GetParam().exitCode, plink_.WaitForExit());
@@ -238,6 +239,12 @@ TEST_P(PlinkEndTest, SshEndingIsReportedAndEndsPlinkWithSshsExitCode) {
     for (const char* name : GetParam().reports)
         expected.push_back(::RegisterWindowMessageA(name));
     EXPECT_EQ(expected, window_.arrived);
+    ASSERT_EQ(1u, window_.reasonsAtStop.size());
+    const std::string& reason = window_.reasonsAtStop[0];
+    if (*GetParam().reason)
+        EXPECT_NE(std::string::npos, reason.find(GetParam().reason)) << reason;
+    else
+        EXPECT_EQ("", reason);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -246,24 +253,28 @@ INSTANTIATE_TEST_SUITE_P(
         EndCase{"WrongPassword",
                 {"askpass", "deny", "exit 255"},
                 {"WM_QV_CON_START", "WM_QV_STOP"},
+                "password",
                 255},
         EndCase{"HostUnreachable",
                 {"say ssh: connect to host tunnel.example.org port 4022: Connection timed out",
                  "exit 255"},
                 {"WM_QV_CON_START", "WM_QV_STOP"},
+                "could not be reached",
                 255},
         EndCase{"LinkDropped",
                 {"askpass", "authenticated", "listen", "sleep 1000",
                  "say Timeout, server tunnel.example.org not responding.", "exit 255"},
                 {"WM_QV_CON_START", "WM_QV_CON_ESTH", "WM_QV_STOP"},
+                "stopped answering",
                 255},
         EndCase{"EndedCleanly",
                 {"askpass", "authenticated", "listen", "sleep 500", "exit 0"},
                 {"WM_QV_CON_START", "WM_QV_CON_ESTH", "WM_QV_STOP"},
+                "",
                 0}),
     [](const ::testing::TestParamInfo<EndCase>& info) { return std::string(info.param.name); });
 
-TEST_F(PlinkTest, ALocalPortInUseEndsSshBeforeTheTunnelIsUp) {
+TEST_F(PlinkTest, ALocalPortInUseEndsSshBeforeTheTunnelIsUpAndIsNamed) {
     // Another program holds the last port: ssh has announced every port, and the held one
     // accepts connections, yet ssh, told ExitOnForwardFailure, gives up.
     PortHolder holder(ports_[2]);
@@ -273,6 +284,11 @@ TEST_F(PlinkTest, ALocalPortInUseEndsSshBeforeTheTunnelIsUp) {
     Start(CommandLine());
     EXPECT_EQ(255u, plink_.WaitForExit());
     EXPECT_EQ(Reports({WM_QV_CON_START, WM_QV_STOP}), window_.arrived);
+    ASSERT_EQ(1u, window_.reasonsAtStop.size());
+    EXPECT_NE(std::string::npos,
+              window_.reasonsAtStop[0].find("Local port " + std::to_string(ports_[2]) +
+                                            " is already in use"))
+        << window_.reasonsAtStop[0];
 }
 
 TEST_F(PlinkTest, QuitEndsSshAndPlinkWithoutAReport) {
@@ -352,11 +368,15 @@ TEST_F(PlinkTest, AMissingOrBrokenSessionIsReportedEndedWithoutRunningSsh) {
             ASSERT_TRUE(session_.SetString(broken.value, broken.text));
         }
         window_.arrived.clear();
+        window_.reasonsAtStop.clear();
 
         PlinkRun run;
         ASSERT_TRUE(run.Start(" -pw s3cret " + broken.sessionName + " <in.txt"));
         EXPECT_EQ(3u, run.WaitForExit());
         EXPECT_EQ(Reports({WM_QV_CON_START, WM_QV_STOP}), window_.arrived);
+        ASSERT_EQ(1u, window_.reasonsAtStop.size());
+        EXPECT_NE(std::string::npos, window_.reasonsAtStop[0].find("saved session"))
+            << window_.reasonsAtStop[0];
         EXPECT_NE(std::string::npos, run.ErrorOutput().find(broken.sessionName))
             << run.ErrorOutput();
     }
@@ -378,6 +398,9 @@ TEST_F(PlinkTest, NoSshAnywhereIsReportedEnded) {
     Start(CommandLine());
     EXPECT_EQ(4u, plink_.WaitForExit());
     EXPECT_EQ(Reports({WM_QV_CON_START, WM_QV_STOP}), window_.arrived);
+    ASSERT_EQ(1u, window_.reasonsAtStop.size());
+    EXPECT_NE(std::string::npos, window_.reasonsAtStop[0].find("not installed"))
+        << window_.reasonsAtStop[0];
     EXPECT_NE(std::string::npos, plink_.ErrorOutput().find("ssh.exe was found neither"));
 }
 

@@ -1,6 +1,7 @@
 // Privacy on and off in the real main window with the stand-in SSH client as a real process:
 // what the client receives, the log, the four signs of the state, the browser proxy, the
-// client's reports, the reconnect sequence, the connection-broken dialog and the TOR relay.
+// client's reports and its reason for a failed run, the reconnect sequence, the
+// connection-broken dialog and the TOR relay.
 #include "tunnel/client_messages.h"
 #include "app/dravenlok_app.h"
 #include "resource.h"
@@ -11,6 +12,7 @@
 #include "support/stand_in.h"
 #include "support/tray_menu.h"
 #include "system/browser_settings.h"
+#include "tunnel/failure_notice.h"
 #include "tunnel/status_window.h"
 #include "ui/main_window.h"
 
@@ -257,6 +259,57 @@ TEST_F(TunnelTest, AClientThatReportsAndEndsIsHandledOnce) {
     PumpMessagesFor(2500);
     EXPECT_EQ(asked, 1);
     ExpectOff();
+}
+
+// Our plink.exe says why its run failed just before "WM_QV_STOP"; the tray shows it in a
+// balloon, once, when the run ends. No reason, another program's data or the reason of an
+// earlier run show nothing.
+TEST_F(TunnelTest, TheClientsReasonIsShownOnceInABalloonWhenItsRunEnds) {
+    CDravenlokApp app;
+    app.CreateTrayIcon();
+    ASSERT_NE(app.TrayIcon(), nullptr);
+    ASSERT_TRUE(app.TrayIcon()->IsEnabled());
+    WriteStandInScript(files.Folder(), {"wait-quit"});
+    Start();
+    window->SetTrayIcon(app.TrayIcon());
+    const NOTIFYICONDATAA& record = app.TrayIcon()->Record();
+    auto tell = [this](ULONG_PTR tag, const std::string& reason) {
+        COPYDATASTRUCT data = {tag, static_cast<DWORD>(reason.size() + 1),
+                               const_cast<char*>(reason.c_str())};
+        return ::SendMessageA(*window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    };
+    auto drop = [this] {
+        user.InDialog(IDD_CONNECTION_BROKEN, [](fw::Dialog& broken) { broken.EndDialog(2); });
+        ::SendMessageA(*window, WM_QV_STOP, 0, 0);
+    };
+    const std::string refused = "The server refused the user name or password of this account.";
+
+    StartPrivacy();
+    EXPECT_EQ(tell(kFailureReasonTag, refused), TRUE);
+    drop();
+    ExpectOff();
+    EXPECT_EQ(record.uFlags, static_cast<UINT>(NIF_INFO));
+    EXPECT_STREQ(record.szInfoTitle, "Marrowin");
+    EXPECT_EQ(record.szInfo, refused);
+    EXPECT_EQ(record.dwInfoFlags, static_cast<DWORD>(NIIF_ERROR));
+    // The picture is set afresh: the record shows whether anything else reaches the shell.
+    app.TrayIcon()->SetIcon(record.hIcon);
+    drop();
+    EXPECT_EQ(record.uFlags, static_cast<UINT>(NIF_ICON)) << "shown twice";
+
+    StartPrivacy();
+    EXPECT_EQ(tell(0x1234, refused), FALSE);
+    drop();
+    EXPECT_EQ(record.uFlags, static_cast<UINT>(NIF_ICON)) << "another program's data shown";
+
+    // The user stopped that run; the next one starts without its reason.
+    StartPrivacy();
+    tell(kFailureReasonTag, refused);
+    Click(IDC_START);
+    StartPrivacy();
+    drop();
+    EXPECT_EQ(record.uFlags, static_cast<UINT>(NIF_ICON)) << "an earlier run's reason shown";
+    window->SetTrayIcon(nullptr);
 }
 
 TEST_F(TunnelTest, TheReconnectSequenceMakesTenAttemptsAndThenGivesUp) {

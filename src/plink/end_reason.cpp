@@ -1,0 +1,84 @@
+// Telling in plain words why a run failed; see end_reason.h.
+#include "plink/end_reason.h"
+
+namespace {
+
+bool StartsWith(const std::string& text, const char* prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
+bool Contains(const std::string& text, const char* part) {
+    return text.find(part) != std::string::npos;
+}
+
+// "Local port 18081" from "bind [127.0.0.1]:18081: Address already in use".
+std::string LocalPortOf(const std::string& bindLine) {
+    size_t start = bindLine.find("]:");
+    size_t end = start == std::string::npos ? start : bindLine.find(':', start + 2);
+    if (end == std::string::npos)
+        return "A local port";
+    return "Local port " + bindLine.substr(start + 2, end - start - 2);
+}
+
+// What one of ssh's lines says of why it gives up; empty when it says nothing of it.
+std::string CauseOf(const std::string& line) {
+    // Before "Permission denied": a port the system keeps for itself gives that error too.
+    if (StartsWith(line, "bind ")) {
+        if (Contains(line, "Address already in use"))
+            return LocalPortOf(line) + " is already in use by another program.";
+        return LocalPortOf(line) + " could not be opened.";
+    }
+    if (Contains(line, "Permission denied ("))
+        return "The server refused the user name or password of this account.";
+    if (StartsWith(line, "ssh: Could not resolve hostname "))
+        return "The server's name could not be found.";
+    if (StartsWith(line, "ssh: connect to host "))
+        return "The server could not be reached.";
+    if (Contains(line, "REMOTE HOST IDENTIFICATION HAS CHANGED"))
+        return "The server's identity has changed since the last connection, so the connection "
+               "was refused.";
+    if (line == "Host key verification failed.")
+        return "The server's identity could not be verified.";
+    if (StartsWith(line, "Timeout, server "))
+        return "The server stopped answering.";
+    if (Contains(line, "closed by remote host.") || StartsWith(line, "Connection closed by ") ||
+        StartsWith(line, "Connection reset by "))
+        return "The server closed the connection.";
+    return std::string();
+}
+
+} // namespace
+
+void EndReason::OnClientFailure(ClientFailure failure) {
+    switch (failure) {
+    case ClientFailure::BadSession:
+        cause_ = "The saved session of this account is missing or broken.";
+        break;
+    case ClientFailure::NoSsh:
+        cause_ = "The OpenSSH client of Windows (ssh.exe) is not installed.";
+        break;
+    case ClientFailure::SshNotStarted:
+        cause_ = "The OpenSSH client (ssh.exe) could not be started.";
+        break;
+    case ClientFailure::SystemFault:
+        cause_ = "The SSH client could not prepare the connection on this computer.";
+        break;
+    }
+}
+
+void EndReason::OnSkippedForwarding(const std::string& entry) {
+    if (skippedForwarding_.empty())
+        skippedForwarding_ = entry;
+}
+
+void EndReason::OnSshLine(const std::string& line) {
+    if (cause_.empty())
+        cause_ = CauseOf(line);
+}
+
+std::string EndReason::Text() const {
+    if (!cause_.empty() || skippedForwarding_.empty())
+        return cause_;
+    return "The port forwarding \"" + skippedForwarding_ +
+           "\" of this account cannot be used and was left out.";
+}

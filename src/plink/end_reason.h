@@ -1,0 +1,42 @@
+// Why a run of plink.exe failed, in one sentence a user understands, for Marrowin to show in a
+// balloon of its tray icon. It comes from plink.exe's own failures, from the forwardings it
+// left out, and from the lines with which ssh gives up. Plain logic, no Win32.
+//
+// The lines of OpenSSH it knows (tests/plink/transcripts holds real ones); none carries a
+// "debug1: " prefix, and ssh prints them whatever its verbosity:
+//   tunnelu@host: Permission denied (publickey,password).
+//   ssh: connect to host H port P: Connection refused   (or timed out, no route ...)
+//   ssh: Could not resolve hostname H: ...
+//   @    WARNING: REMOTE HOST IDENTIFICATION HAS CHANGED!     @
+//   Host key verification failed.
+//   bind [127.0.0.1]:N: Address already in use
+//   Timeout, server H not responding.
+//   Connection to H closed by remote host.
+#pragma once
+
+#include <string>
+
+// plink.exe's own failures, each of which ends a run before ssh runs.
+enum class ClientFailure {
+    BadSession,    // the saved session is missing or cannot be used
+    NoSsh,         // no ssh.exe was found
+    SshNotStarted, // ssh.exe was found but could not be started
+    SystemFault,   // Winsock, a pipe or the environment could not be set up
+};
+
+class EndReason {
+public:
+    void OnClientFailure(ClientFailure failure);
+    // A forwarding of the session that was left out. It is named when nothing else explains
+    // the end: it does not end the tunnel, but the user should hear of it.
+    void OnSkippedForwarding(const std::string& entry);
+    // A line of ssh's output. The first line that says why ssh gives up counts; the lines
+    // after it are its consequences ("Host key verification failed." after the warning).
+    void OnSshLine(const std::string& line);
+    // The sentence; empty when nothing is known.
+    std::string Text() const;
+
+private:
+    std::string cause_;
+    std::string skippedForwarding_;
+};
