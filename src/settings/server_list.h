@@ -4,6 +4,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+// The names in the list, in order; text after the last comma is not a complete entry.
+std::vector<std::string> ServerNames(const std::string& servers);
 
 std::string AppendServerEntry(const std::string& servers, const std::string& name);
 std::string RemoveServerEntry(const std::string& servers, const std::string& name);
