@@ -27,6 +27,7 @@ std::string UnscramblePassword(const std::string& scrambledText) {
 
 bool CanStorePassword(const std::string& clearText) {
     std::string scrambled = ScramblePassword(clearText);
-    return scrambled.size() == clearText.size() &&
+    // A zero byte of the password itself would end it when it is unscrambled.
+    return clearText.find('\0') == std::string::npos && scrambled.size() == clearText.size() &&
            scrambled.find_first_of("\r\n") == std::string::npos;
 }
