@@ -32,7 +32,10 @@ std::vector<std::string> ServerNames(const std::string& servers) {
 }
 
 std::string AppendServerEntry(const std::string& servers, const std::string& name) {
-    return servers + name + ",";
+    // Appended to unclosed text, the name would merge with it into another name.
+    size_t comma = servers.rfind(',');
+    size_t tail = comma == std::string::npos ? 0 : comma + 1;
+    return servers.substr(0, tail) + name + "," + servers.substr(tail);
 }
 
 std::string RemoveServerEntry(const std::string& servers, const std::string& name) {
