@@ -37,7 +37,8 @@ bool IsTrimmedByTheSettingsFile(char c) {
 
 bool CanStorePassword(const std::string& clearText) {
     std::string scrambled = ScramblePassword(clearText);
-    if (scrambled.size() != clearText.size() ||
+    // A zero byte of the password itself would end it when it is unscrambled.
+    if (clearText.find('\0') != std::string::npos || scrambled.size() != clearText.size() ||
         scrambled.find_first_of("\r\n") != std::string::npos)
         return false;
     if (scrambled.empty())

@@ -7,7 +7,8 @@
 std::string ScramblePassword(const std::string& clearText);
 std::string UnscramblePassword(const std::string& scrambledText);
 
-// Whether the settings file gives the scrambled form back unchanged: false when it would hold a
-// zero byte, a carriage return or a line feed, begin or end with a character the file's reader
-// drops there (a blank, a tab ...), or be wrapped in a pair of quotes, which the reader takes off.
+// Whether the settings file gives the password back unchanged: false when the password holds a
+// zero byte, or its scrambled form would hold a zero byte, a carriage return or a line feed,
+// begin or end with a character the file's reader drops there (a blank, a tab ...), or be
+// wrapped in a pair of quotes, which the reader takes off.
 bool CanStorePassword(const std::string& clearText);

@@ -1,11 +1,12 @@
-// Reading one key of every section of a settings file in one pass; see profile_scan.h.
+// Reading one key of every section of a settings file in one pass: the file read and decoded
+// with the platform's functions, its text taken apart by profile_text.cpp; see profile_scan.h.
 #include "settings/profile_scan.h"
 
 #include "framework/owners.h"
+#include "settings/profile_text.h"
 
 #include <windows.h>
 
-#include <set>
 #include <vector>
 
 namespace {
@@ -72,47 +73,16 @@ std::string Narrow(const Text& text) {
     return narrow;
 }
 
-bool IsBlank(wchar_t c) {
+// The platform's character rules for the text part of the read (profile_text.h), which is kept
+// free of Win32 so that it builds natively for fuzzing.
+bool IsSpace(wchar_t c) {
     WORD type = 0;
-    return c == 0x1A || (::GetStringTypeW(CT_CTYPE1, &c, 1, &type) && (type & C1_SPACE));
+    return ::GetStringTypeW(CT_CTYPE1, &c, 1, &type) && (type & C1_SPACE);
 }
 
-Text Trim(const Text& text) {
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && IsBlank(text[first]))
-        ++first;
-    while (last > first && IsBlank(text[last - 1]))
-        --last;
-    return text.substr(first, last - first);
-}
-
-bool EqualIgnoringCase(const Text& a, const Text& b) {
+bool SameName(const Text& a, const Text& b) {
     return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
                                   static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
-// One pair of the same quote around the value does not count.
-Text WithoutQuotes(const Text& value) {
-    if (value.size() >= 2 && (value[0] == L'"' || value[0] == L'\'') && value.back() == value[0])
-        return value.substr(1, value.size() - 2);
-    return value;
-}
-
-// Cuts the text into lines at LF; text without any further LF is cut at CR.
-std::vector<Text> Lines(const Text& text) {
-    std::vector<Text> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find(L'\n', start);
-        if (end == Text::npos)
-            end = text.find(L'\r', start);
-        if (end == Text::npos)
-            end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
 }
 
 } // namespace
@@ -123,35 +93,9 @@ bool IgnoreCaseLess::operator()(const std::string& a, const std::string& b) cons
 
 ValuesBySection ScanKeyOfEverySection(const std::string& filePath, const std::string& key) {
     ValuesBySection values;
-    const Text wantedKey = Trim(Widen(key.data(), key.size(), CP_ACP));
-    // Keys before the first section belong to a section without a name.
-    Text section;
-    std::vector<Text> seenSections = {Text()};
-    bool firstOfItsName = true;
-    bool keySeen = false;
-    for (const Text& rawLine : Lines(Decode(ReadWholeFile(filePath)))) {
-        Text line = Trim(rawLine);
-        if (line.empty())
-            continue;
-        size_t close = line.rfind(L']');
-        if (line[0] == L'[' && close != Text::npos && close > 0) {
-            section = Trim(line.substr(1, close - 1));
-            firstOfItsName = true;
-            for (const Text& seen : seenSections)
-                firstOfItsName = firstOfItsName && !EqualIgnoringCase(seen, section);
-            seenSections.push_back(section);
-            keySeen = false;
-            continue;
-        }
-        // A section header without its closing bracket is read as a key line.
-        if (!firstOfItsName || keySeen)
-            continue;
-        size_t equals = line.find(L'=');
-        if (!EqualIgnoringCase(Trim(line.substr(0, equals)), wantedKey))
-            continue;
-        keySeen = true;
-        Text value = equals == Text::npos ? Text() : WithoutQuotes(Trim(line.substr(equals + 1)));
-        values[Narrow(section)] = Narrow(value);
-    }
+    for (const SectionValue& found :
+         FindKeyInEverySection(Decode(ReadWholeFile(filePath)),
+                               Widen(key.data(), key.size(), CP_ACP), {IsSpace, SameName}))
+        values[Narrow(found.section)] = Narrow(found.value);
     return values;
 }

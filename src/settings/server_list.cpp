@@ -1,3 +1,4 @@
+// Reading and editing the name list of the settings file; see server_list.h.
 #include "settings/server_list.h"
 
 namespace {
@@ -19,8 +20,22 @@ template <typename Edit> std::string EditEntries(const std::string& servers, Edi
 
 } // namespace
 
+std::vector<std::string> ServerNames(const std::string& servers) {
+    std::vector<std::string> names;
+    size_t start = 0;
+    for (size_t comma = servers.find(','); comma != std::string::npos;
+         comma = servers.find(',', start)) {
+        names.push_back(servers.substr(start, comma - start));
+        start = comma + 1;
+    }
+    return names;
+}
+
 std::string AppendServerEntry(const std::string& servers, const std::string& name) {
-    return servers + name + ",";
+    // Appended to unclosed text, the name would merge with it into another name.
+    size_t comma = servers.rfind(',');
+    size_t tail = comma == std::string::npos ? 0 : comma + 1;
+    return servers.substr(0, tail) + name + "," + servers.substr(tail);
 }
 
 std::string RemoveServerEntry(const std::string& servers, const std::string& name) {

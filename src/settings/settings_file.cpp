@@ -1,5 +1,7 @@
 #include "settings/settings_file.h"
 
+#include "settings/server_list.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -89,14 +91,7 @@ void CInternetOptions::LoadAccountNames() {
     std::string servers = ReadString("tunnel", "servers");
     if (servers.empty())
         return;
-    accountNames_.clear();
-    // Each name ends with a comma; text after the last comma is not a complete entry.
-    size_t start = 0;
-    for (size_t comma = servers.find(','); comma != std::string::npos;
-         comma = servers.find(',', start)) {
-        accountNames_.push_back(servers.substr(start, comma - start));
-        start = comma + 1;
-    }
+    accountNames_ = ServerNames(servers);
 }
 
 bool CInternetOptions::HasAccountName(const std::string& name) const {

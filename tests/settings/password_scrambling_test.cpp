@@ -40,6 +40,8 @@ TEST(PasswordScrambling, BytesThatScrambleToZeroOrLineBreaksCannotBeStored) {
     // (13 - 120) mod 256 = 149 scrambles to a carriage return at the third position.
     EXPECT_FALSE(CanStorePassword(std::string("ab\x95")));
     EXPECT_TRUE(CanStorePassword(std::string("\xD3")));
+    // A zero byte scrambles to a key byte, but would cut the password short when read back.
+    EXPECT_FALSE(CanStorePassword(std::string("a\0b", 3)));
 }
 
 // A password is stored only if the settings file gives it back unchanged: checked against the

@@ -15,6 +15,7 @@ TEST(ServerList, EditsTouchWholeEntriesOnly) {
     // Text after the last comma is no entry and stays as it is.
     EXPECT_EQ(RemoveServerEntry("alpha,beta", "beta"), "alpha,beta");
     EXPECT_EQ(ReplaceServerEntry("alpha,beta", "alpha", "a"), "a,beta");
+    EXPECT_EQ(AppendServerEntry("alpha,beta", "gamma"), "alpha,gamma,beta");
 }
 
 } // namespace

@@ -1,0 +1,70 @@
+// Fuzzes the one-pass read of the settings file on its decoded text: whatever the file holds,
+// what it finds, written out again as a plain settings file, is found again unchanged. Input:
+// the text, one character a byte, or UTF-16 (little-endian) after the mark FF FE.
+#include "fuzz_support.h"
+
+#include "settings/profile_text.h"
+
+#include <cwctype>
+
+namespace {
+
+// Stand-ins for the platform's character tables: the reading holds for any rules of white
+// space and letter case, as long as line breaks count as white space.
+bool IsSpace(wchar_t c) {
+    return std::iswspace(static_cast<wint_t>(c)) != 0;
+}
+
+bool SameName(const std::wstring& a, const std::wstring& b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::towupper(static_cast<wint_t>(a[i])) != std::towupper(static_cast<wint_t>(b[i])))
+            return false;
+    }
+    return true;
+}
+
+std::wstring Decode(const uint8_t* data, size_t size) {
+    std::wstring text;
+    if (size >= 2 && data[0] == 0xFF && data[1] == 0xFE) {
+        for (size_t at = 2; at + 1 < size; at += 2)
+            text += static_cast<wchar_t>(data[at] | data[at + 1] << 8);
+    } else {
+        for (size_t at = 0; at < size; ++at)
+            text += static_cast<wchar_t>(data[at]);
+    }
+    return text;
+}
+
+bool Same(const std::vector<SectionValue>& a, const std::vector<SectionValue>& b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i].section != b[i].section || a[i].value != b[i].value)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const ProfileCharacters characters = {IsSpace, SameName};
+    const std::wstring key = L"forwardings";
+    const std::vector<SectionValue> found =
+        FindKeyInEverySection(Decode(data, size), key, characters);
+
+    // Each value in quotes, so that blanks and quotes of its own survive; only the values
+    // before the first section header have no header of their own.
+    std::wstring written;
+    for (const SectionValue& entry : found) {
+        FUZZ_CHECK(entry.section.find(L'\n') == std::wstring::npos);
+        FUZZ_CHECK(entry.value.find(L'\n') == std::wstring::npos);
+        if (&entry != &found.front() || !entry.section.empty())
+            written += L"[" + entry.section + L"]\n";
+        written += key + L"=\"" + entry.value + L"\"\n";
+    }
+    FUZZ_CHECK(Same(FindKeyInEverySection(written, key, characters), found));
+    return 0;
+}
