@@ -15,14 +15,11 @@ bool IsSpace(wchar_t c) {
     return std::iswspace(static_cast<wint_t>(c)) != 0;
 }
 
-bool SameName(const std::wstring& a, const std::wstring& b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::towupper(static_cast<wint_t>(a[i])) != std::towupper(static_cast<wint_t>(b[i])))
-            return false;
-    }
-    return true;
+std::wstring FoldCase(const std::wstring& name) {
+    std::wstring folded = name;
+    for (wchar_t& c : folded)
+        c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+    return folded;
 }
 
 std::wstring Decode(const uint8_t* data, size_t size) {
@@ -50,7 +47,7 @@ bool Same(const std::vector<SectionValue>& a, const std::vector<SectionValue>& b
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const ProfileCharacters characters = {IsSpace, SameName};
+    const ProfileCharacters characters = {IsSpace, FoldCase};
     const std::wstring key = L"forwardings";
     const std::vector<SectionValue> found =
         FindKeyInEverySection(Decode(data, size), key, characters);

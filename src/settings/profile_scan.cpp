@@ -80,9 +80,14 @@ bool IsSpace(wchar_t c) {
     return ::GetStringTypeW(CT_CTYPE1, &c, 1, &type) && (type & C1_SPACE);
 }
 
-bool SameName(const Text& a, const Text& b) {
-    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
-                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+Text FoldCase(const Text& name) {
+    if (name.empty())
+        return name;
+    Text folded(name.size(), L'\0');
+    int length = ::LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, name.data(),
+                                static_cast<int>(name.size()), &folded[0],
+                                static_cast<int>(folded.size()));
+    return length > 0 ? folded.substr(0, length) : name;
 }
 
 } // namespace
@@ -95,7 +100,7 @@ ValuesBySection ScanKeyOfEverySection(const std::string& filePath, const std::st
     ValuesBySection values;
     for (const SectionValue& found :
          FindKeyInEverySection(Decode(ReadWholeFile(filePath)),
-                               Widen(key.data(), key.size(), CP_ACP), {IsSpace, SameName}))
+                               Widen(key.data(), key.size(), CP_ACP), {IsSpace, FoldCase}))
         values[Narrow(found.section)] = Narrow(found.value);
     return values;
 }

@@ -1,6 +1,8 @@
 // Finding one key in every section of a settings file's decoded text; see profile_text.h.
 #include "settings/profile_text.h"
 
+#include <set>
+
 namespace {
 
 using Text = std::wstring;
@@ -47,9 +49,10 @@ std::vector<Text> Lines(const Text& text) {
 std::vector<SectionValue> FindKeyInEverySection(const std::wstring& text, const std::wstring& key,
                                                 const ProfileCharacters& characters) {
     std::vector<SectionValue> values;
-    const Text wantedKey = Trim(key, characters);
+    const Text wantedKey = characters.fold(Trim(key, characters));
     Text section;
-    std::vector<Text> seenSections = {Text()};
+    // Folded; a set, so that a file of thousands of sections is read in one quick pass.
+    std::set<Text> seenSections = {Text()};
     bool firstOfItsName = true;
     bool keySeen = false;
     for (const Text& rawLine : Lines(text)) {
@@ -59,10 +62,7 @@ std::vector<SectionValue> FindKeyInEverySection(const std::wstring& text, const 
         size_t close = line.rfind(L']');
         if (line[0] == L'[' && close != Text::npos && close > 0) {
             section = Trim(line.substr(1, close - 1), characters);
-            firstOfItsName = true;
-            for (const Text& seen : seenSections)
-                firstOfItsName = firstOfItsName && !characters.sameName(seen, section);
-            seenSections.push_back(section);
+            firstOfItsName = seenSections.insert(characters.fold(section)).second;
             keySeen = false;
             continue;
         }
@@ -70,7 +70,7 @@ std::vector<SectionValue> FindKeyInEverySection(const std::wstring& text, const 
         if (!firstOfItsName || keySeen)
             continue;
         size_t equals = line.find(L'=');
-        if (!characters.sameName(Trim(line.substr(0, equals), characters), wantedKey))
+        if (characters.fold(Trim(line.substr(0, equals), characters)) != wantedKey)
             continue;
         keySeen = true;
         Text value = equals == Text::npos

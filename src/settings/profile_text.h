@@ -10,8 +10,9 @@
 struct ProfileCharacters {
     // White space as the platform's character types have it; Ctrl-Z counts as well, here.
     bool (*isSpace)(wchar_t c);
-    // Names equal without regard to letter case, as the profile functions compare them.
-    bool (*sameName)(const std::wstring& a, const std::wstring& b);
+    // The name with its letter case folded: names are equal for the profile functions when
+    // their folded forms are.
+    std::wstring (*fold)(const std::wstring& name);
 };
 
 struct SectionValue {

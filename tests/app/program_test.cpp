@@ -103,6 +103,57 @@ TEST_F(ProgramTest, QuitDuringAVersionCheckEndsTheProgramWithoutWaitingForTheSer
     QuitThroughTheTray(program, mainWindow);
 }
 
+std::string Utf16(const std::string& text) {
+    std::string bytes = "\xFF\xFE";
+    for (char c : text)
+        bytes += std::string{c, '\0'};
+    return bytes;
+}
+
+// Settings files written by hand, by other programs or by accident: the program starts, shows
+// the accounts it can read, and leaves the file as it was, byte for byte.
+TEST_F(ProgramTest, HostileSettingsFilesStartTheProgramAndStayAsTheyWere) {
+    const std::string account = "[tunnel]\r\nservers=alpha,\r\n[alpha]\r\nusername=joe\r\n";
+    std::string binary;
+    for (int i = 0; i < 4096; ++i)
+        binary += static_cast<char>((i * 7919) % 256);
+    std::string manySections = "[tunnel]\r\nservers=alpha,\r\n";
+    for (int i = 0; i < 10000; ++i)
+        manySections += "[s" + std::to_string(i) + "]\r\nforwardings=1:a:1:x,\r\n";
+    const std::string longName(600, 'n');
+    const struct {
+        const char* what;
+        std::string contents;
+        int accounts;
+    } cases[] = {
+        {"empty", "", 0},
+        {"binary", binary, -1},
+        {"huge line", account + "forwardings=" + std::string(200000, 'x') + "\r\n", 1},
+        {"10,000 sections", manySections, 1},
+        {"a name of 600 characters", "[tunnel]\r\nservers=" + longName + ",\r\ndefault=" +
+                                         longName + "\r\n[" + longName + "]\r\nport=22\r\n",
+         1},
+        {"byte order mark", "\xEF\xBB\xBF" + account, 1},
+        {"UTF-16", Utf16(account), 1},
+        {"CR-only line ends", "[tunnel]\rservers=alpha,beta,\r[alpha]\rusername=joe\r", 2},
+        {"duplicate sections", account + "[TUNNEL]\r\nservers=x,y,z,\r\n" + account, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteWholeFile(folder.File("Marrowin.ini"), c.contents);
+        MarrowinProcess program(folder.Path());
+        ASSERT_TRUE(program.Start());
+        HWND mainWindow = WaitForTopLevelDialog(program.ProcessId(), "Marrowin");
+        ASSERT_NE(mainWindow, nullptr);
+        if (c.accounts >= 0) {
+            EXPECT_EQ(::SendMessageA(::GetDlgItem(mainWindow, IDC_SERVER_NAME), CB_GETCOUNT, 0, 0),
+                      c.accounts);
+        }
+        QuitThroughTheTray(program, mainWindow);
+        EXPECT_TRUE(ReadWholeFile(folder.File("Marrowin.ini")) == c.contents);
+    }
+}
+
 // The hidden window of the process that the shell reports the tray icon's clicks to.
 HWND FindTrayWindow(DWORD processId) {
     struct Search {
