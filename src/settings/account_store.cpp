@@ -42,124 +42,208 @@ std::string AccountStore::ProxyPort() const {
     return port ? std::to_string(port) : std::string();
 }
 
+std::string AccountStore::WriteFailureText() const {
+    std::string text = "Could not write the settings file '" + settings_.FilePath() + "'.";
+    char* reason = nullptr;
+    if (::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                             FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, settings_.LastWriteError(), 0, reinterpret_cast<char*>(&reason),
+                         0, nullptr) &&
+        reason) {
+        text += "\n";
+        text += reason;
+        ::LocalFree(reason);
+    }
+    return text;
+}
+
+bool AccountStore::Write(const std::string& section, const std::string& key,
+                         const std::string& value) {
+    if (settings_.WriteString(section, key, value))
+        return true;
+    writeFailed_ = true;
+    return false;
+}
+
+bool AccountStore::WriteAccount(const std::string& name, const std::string& serverPort,
+                                const std::string& userName, const std::string& storedPassword,
+                                const std::string& forwardings) {
+    if (settings_.WriteSection(name, {{"port", serverPort},
+                                      {"username", userName},
+                                      {"password", storedPassword},
+                                      {"forwardings", forwardings}}))
+        return true;
+    writeFailed_ = true;
+    return false;
+}
+
 bool AccountStore::Create(const AccountFields& fields) {
+    writeFailed_ = false;
     const std::string& name = fields.serverName;
-    settings_.WriteString("Tunnel", "servers",
-                          AppendServerEntry(settings_.ReadString("Tunnel", "servers"), name));
+    const std::string servers = settings_.ReadString("Tunnel", "servers");
+    if (!Write("Tunnel", "servers", AppendServerEntry(servers, name)))
+        return false;
+    if (!WriteAccount(name, fields.serverPort, fields.userName, ScramblePassword(fields.password),
+                      DefaultSettingsForwardings(fields.serverPort))) {
+        settings_.WriteString("Tunnel", "servers", servers);
+        return false;
+    }
     settings_.AppendAccountName(name);
-    settings_.WriteString(name, "port", fields.serverPort);
-    settings_.WriteString(name, "username", fields.userName);
-    settings_.WriteString(name, "password", ScramblePassword(fields.password));
     RegistryReader registry;
     registry.WriteSessionProfile(name, name, fields.userName);
-    settings_.WriteString(name, "forwardings", DefaultSettingsForwardings(fields.serverPort));
     registry.WritePortForwardings(name, DefaultSessionForwardings(fields.serverPort));
 
     if (Names().size() != 1)
         return false;
-    settings_.WriteString("tunnel", "default", name);
-    settings_.WriteString("IE", "proxyServer", name);
-    settings_.WriteString("IE", "proxyPort", "50000");
-    return true;
+    return Write("tunnel", "default", name) && Write("IE", "proxyServer", name) &&
+           Write("IE", "proxyPort", "50000");
 }
 
+namespace {
+
+bool EqualIgnoringCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && ::_stricmp(a.c_str(), b.c_str()) == 0;
+}
+
+} // namespace
+
 AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& edited) {
+    writeFailed_ = false;
+    EnsureSession(saved.name);
     AccountUpdate update;
-    update.storedPassword = saved.password;
-    std::string name = saved.name;
-    RegistryReader registry;
-    if (edited.serverName != saved.name) {
-        const std::string& newName = edited.serverName;
-        registry.RecreateSessionProfile(name, newName, saved.userName);
-        settings_.RenameAccountSection(name, newName);
-        settings_.WriteString(
-            "tunnel", "servers",
-            ReplaceServerEntry(settings_.ReadString("tunnel", "servers"), name, newName));
-        settings_.RemoveAccountName(name);
-        settings_.AppendAccountName(newName);
-        if (settings_.ReadString("tunnel", "default") == name)
-            settings_.WriteString("tunnel", "default", newName);
-        if (settings_.ReadString("IE", "proxyserver") == name)
-            settings_.WriteString("IE", "proxyserver", newName);
-        name = newName;
+    const std::string& oldName = saved.name;
+    const std::string& name = edited.serverName;
+    update.storedPassword =
+        edited.password == saved.password ? saved.password : ScramblePassword(edited.password);
+    const std::string storedForwardings = settings_.ReadString(oldName, "forwardings");
+    const std::string forwardings =
+        edited.serverPort == saved.serverPort
+            ? storedForwardings
+            : ChangeSettingsTargetPort(storedForwardings, saved.serverPort, edited.serverPort);
+
+    // The account's values in one write, under the new name when it is renamed; the old section
+    // goes only once the new one and the name list are written.
+    if (!WriteAccount(name, edited.serverPort, edited.userName, update.storedPassword, forwardings))
+        return AccountUpdate{false, false, saved.password};
+    const bool sameSection = EqualIgnoringCase(name, oldName);
+    if (name != oldName) {
+        if (!Write("tunnel", "servers",
+                   ReplaceServerEntry(settings_.ReadString("tunnel", "servers"), oldName, name))) {
+            if (sameSection)
+                settings_.WriteSection(oldName, {{"port", saved.serverPort},
+                                                 {"username", saved.userName},
+                                                 {"password", saved.password},
+                                                 {"forwardings", storedForwardings}});
+            else
+                settings_.DeleteSection(name);
+            return AccountUpdate{false, false, saved.password};
+        }
+        settings_.RemoveAccountName(oldName);
+        settings_.AppendAccountName(name);
         update.renamed = true;
+        if (settings_.ReadString("tunnel", "default") == oldName)
+            Write("tunnel", "default", name);
+        if (settings_.ReadString("IE", "proxyserver") == oldName)
+            Write("IE", "proxyserver", name);
+        if (!sameSection && !settings_.DeleteSection(oldName))
+            writeFailed_ = true;
     }
-    if (edited.userName != saved.userName) {
+    update.serverPortChanged = edited.serverPort != saved.serverPort;
+
+    RegistryReader registry;
+    if (update.renamed)
+        registry.RecreateSessionProfile(oldName, name, saved.userName);
+    if (edited.userName != saved.userName)
         registry.WriteRegistryString(HKEY_CURRENT_USER, SessionPath(name), "UserName",
                                      edited.userName);
-        settings_.WriteString(name, "username", edited.userName);
-    }
-    if (edited.password != saved.password) {
-        update.storedPassword = ScramblePassword(edited.password);
-        settings_.WriteString(name, "password", update.storedPassword);
-    }
-    if (edited.serverPort != saved.serverPort) {
+    if (update.serverPortChanged)
         registry.WritePortForwardings(name,
                                       ChangeSessionTargetPort(registry.ReadPortForwardings(name),
                                                               saved.serverPort, edited.serverPort));
-        std::string stored = settings_.ReadString(name, "forwardings");
-        std::string changed = ChangeSettingsTargetPort(stored, saved.serverPort, edited.serverPort);
-        if (changed != stored)
-            settings_.WriteString(name, "forwardings", changed);
-        settings_.WriteString(name, "port", edited.serverPort);
-        update.serverPortChanged = true;
-    }
     return update;
 }
 
 bool AccountStore::Remove(const std::string& name) {
-    RegistryReader().DeleteSessionProfile(name);
-    settings_.RemoveAccountName(name);
-    settings_.DeleteSection(name);
-    settings_.WriteString("tunnel", "servers",
-                          RemoveServerEntry(settings_.ReadString("tunnel", "servers"), name));
-    if (settings_.ReadString("tunnel", "default") == name)
-        settings_.WriteString("tunnel", "default", "");
-    if (settings_.ReadString("IE", "proxyserver") != name)
+    writeFailed_ = false;
+    if (!Write("tunnel", "servers",
+               RemoveServerEntry(settings_.ReadString("tunnel", "servers"), name)))
         return false;
-    settings_.WriteString("IE", "proxyserver", "");
-    settings_.WriteString("IE", "proxyport", "");
-    return true;
+    settings_.RemoveAccountName(name);
+    if (!settings_.DeleteSection(name))
+        writeFailed_ = true;
+    if (settings_.ReadString("tunnel", "default") == name)
+        Write("tunnel", "default", "");
+    bool wasProxyAccount = settings_.ReadString("IE", "proxyserver") == name;
+    if (wasProxyAccount) {
+        Write("IE", "proxyserver", "");
+        Write("IE", "proxyport", "");
+    }
+    RegistryReader().DeleteSessionProfile(name);
+    return wasProxyAccount;
 }
 
 void AccountStore::SetDefault(const std::string& name) {
-    settings_.WriteString("tunnel", "default", name);
-    settings_.WriteString("IE", "proxyServer", name);
+    writeFailed_ = false;
+    if (Write("tunnel", "default", name))
+        Write("IE", "proxyServer", name);
 }
 
-bool AccountStore::AddForwarding(const std::string& account, const Forwarding& forwarding) {
+AccountStore::AddResult AccountStore::AddForwarding(const std::string& account,
+                                                    const Forwarding& forwarding) {
+    writeFailed_ = false;
     std::string stored = settings_.ReadString(account, "forwardings");
     // "25" and "025" are the same port to the SSH client.
     for (const Forwarding& existing : ParseSettingsForwardings(stored)) {
         if (PortNumber(existing.localPort) == PortNumber(forwarding.localPort))
-            return false;
+            return AddResult::AlreadyForwarded;
     }
-    settings_.WriteString(account, "forwardings",
-                          AppendSettingsEntry(stored, SettingsEntry(forwarding)));
+    std::string grown = AppendSettingsEntry(stored, SettingsEntry(forwarding));
+    if (grown.size() > CInternetOptions::kLongestValue)
+        return AddResult::TooMany;
+    EnsureSession(account);
+    if (!Write(account, "forwardings", grown))
+        return AddResult::Added;
     RegistryReader registry;
     registry.WriteRegistryString(
         HKEY_CURRENT_USER, SessionPath(account), "PortForwardings",
         AppendSessionEntry(registry.ReadPortForwardings(account), SessionEntry(forwarding)));
-    return true;
+    return AddResult::Added;
 }
 
 bool AccountStore::RemoveForwarding(const std::string& account, const Forwarding& forwarding) {
+    writeFailed_ = false;
+    EnsureSession(account);
+    if (!Write(account, "forwardings",
+               RemoveSettingsEntry(settings_.ReadString(account, "forwardings"),
+                                   SettingsEntry(forwarding))))
+        return false;
     RegistryReader registry;
     registry.WritePortForwardings(
         account, RemoveSessionEntry(registry.ReadPortForwardings(account), forwarding.localPort));
-    settings_.WriteString(account, "forwardings",
-                          RemoveSettingsEntry(settings_.ReadString(account, "forwardings"),
-                                              SettingsEntry(forwarding)));
     if (settings_.ReadString("IE", "proxyServer") != account ||
         settings_.ReadString("IE", "proxyPort") != forwarding.localPort)
         return false;
-    settings_.WriteString("IE", "proxyServer", "");
-    settings_.WriteString("IE", "proxyPort", "");
+    Write("IE", "proxyServer", "");
+    Write("IE", "proxyPort", "");
     return true;
+}
+
+void AccountStore::EnsureSession(const std::string& name) const {
+    RegistryReader registry;
+    if (name.empty() || !settings_.HasAccountName(name) || registry.SessionExists(name))
+        return;
+    std::string forwardings;
+    for (const Forwarding& forwarding :
+         ParseSettingsForwardings(settings_.ReadString(name, "forwardings")))
+        forwardings += SessionEntry(forwarding);
+    if (registry.WriteSessionProfile(name, name, settings_.ReadString(name, "username")))
+        registry.WritePortForwardings(name, forwardings);
 }
 
 ProxyForwardingChange AccountStore::SetProxyForwarding(const std::string& server,
                                                        const std::string& port) {
+    writeFailed_ = false;
+    EnsureSession(server);
     std::string oldServer = settings_.ReadString("IE", "proxyServer");
     std::string oldPort = settings_.ReadString("IE", "proxyPort");
     ProxyForwardingChange change;
@@ -169,9 +253,10 @@ ProxyForwardingChange AccountStore::SetProxyForwarding(const std::string& server
         if (old && server == oldServer) {
             // Only the local port changes, in both forms: a target the TOR relay has set in the
             // session stays as it is.
-            settings_.WriteString(server, "forwardings",
-                                  ChangeSettingsLocalPort(
-                                      settings_.ReadString(server, "forwardings"), oldPort, port));
+            if (!Write(server, "forwardings",
+                       ChangeSettingsLocalPort(settings_.ReadString(server, "forwardings"), oldPort,
+                                               port)))
+                return change;
             RegistryReader registry;
             registry.WritePortForwardings(
                 server,
@@ -182,13 +267,14 @@ ProxyForwardingChange AccountStore::SetProxyForwarding(const std::string& server
             change.forwarding.localPort = port;
         } else if (!old) {
             Forwarding proxy{port, "localhost", settings_.ReadString(server, "port"), "IE Proxy"};
-            AddForwarding(server, proxy);
+            if (AddForwarding(server, proxy) != AddResult::Added || writeFailed_)
+                return change;
             change.kind = ProxyForwardingChange::Kind::Added;
             change.forwarding = proxy;
         }
     }
-    settings_.WriteString("IE", "proxyserver", server);
-    settings_.WriteString("IE", "proxyport", port);
+    if (Write("IE", "proxyserver", server))
+        Write("IE", "proxyport", port);
     return change;
 }
 
@@ -209,6 +295,7 @@ void AccountStore::SetTorRelay(bool on) {
     std::string account = settings_.ReadString("IE", "ProxyServer");
     if (account.empty())
         return;
+    EnsureSession(account);
     std::string port = settings_.ReadString(account, "port");
     if (port.empty())
         return;

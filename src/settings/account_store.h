@@ -58,6 +58,8 @@ public:
 
     // Reads the name list of the settings file; an empty list leaves the names as they are.
     void LoadNames() { settings_.LoadAccountNames(); }
+    // The names as the file has them now, after a change that could not be written.
+    void ReloadNames() { settings_.ReloadAccountNames(); }
     // In order of creation.
     const std::vector<std::string>& Names() const { return settings_.AccountNames(); }
     Account Load(const std::string& name) const;
@@ -69,6 +71,12 @@ public:
     // The local port the browser's proxy points at, as a number; empty when none is stored or
     // the stored text is no port number (a hand-edited file is never handed to the browser).
     std::string ProxyPort() const;
+
+    // Every change below writes the settings file first, the account's values in one write, and
+    // stops at the first write the file refuses, leaving what was stored before; the saved
+    // session follows the file. WriteFailed() then says so and WriteFailureText() why.
+    bool WriteFailed() const { return writeFailed_; }
+    std::string WriteFailureText() const;
 
     // A new account with the three forwardings every account starts with. The first account
     // becomes the default and carries the browser's traffic: true when it did.
@@ -82,9 +90,10 @@ public:
     // The account started at program start, which also carries the browser's traffic.
     void SetDefault(const std::string& name);
 
-    // Adds the forwarding to both forms. False, with nothing written, when the account forwards
-    // that local port already.
-    bool AddForwarding(const std::string& account, const Forwarding& forwarding);
+    // Adds the forwarding to both forms. Nothing is written when the account forwards that local
+    // port already, or when its stored forwardings would grow past what the file keeps whole.
+    enum class AddResult { Added, AlreadyForwarded, TooMany };
+    AddResult AddForwarding(const std::string& account, const Forwarding& forwarding);
     // Removes the forwarding from both forms. True when it was the browser's proxy forwarding,
     // which is then set to none.
     bool RemoveForwarding(const std::string& account, const Forwarding& forwarding);
@@ -104,10 +113,21 @@ public:
     // with no port stored for it, nothing changes.
     void SetTorRelay(bool on);
 
+    // Makes the account's saved session again from the settings file when it is missing
+    // (deleted by hand, say), so that the client finds what the account says.
+    void EnsureSession(const std::string& name) const;
+
 private:
+    // A write of the settings file that records a failure.
+    bool Write(const std::string& section, const std::string& key, const std::string& value);
+    bool WriteAccount(const std::string& name, const std::string& serverPort,
+                      const std::string& userName, const std::string& storedPassword,
+                      const std::string& forwardings);
+
     // The account's forwarding of the local port; the name must be an account's exactly.
     std::optional<Forwarding> FindForwarding(const std::string& account,
                                              const std::string& localPort) const;
 
     CInternetOptions settings_;
+    bool writeFailed_ = false;
 };

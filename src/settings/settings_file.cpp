@@ -59,10 +59,37 @@ bool CInternetOptions::ReadFlag(const std::string& section, const std::string& k
     return first == '1' || first == 'O' || first == 'Y';
 }
 
+bool CInternetOptions::Written(BOOL result) const {
+    if (!result)
+        lastWriteError_ = ::GetLastError();
+    return result != FALSE;
+}
+
 bool CInternetOptions::WriteString(const std::string& section, const std::string& key,
                                    const std::string& value) const {
-    return ::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
-                                        filePath_.c_str()) != FALSE;
+    if (value.size() > kLongestValue) {
+        lastWriteError_ = ERROR_INSUFFICIENT_BUFFER;
+        return false;
+    }
+    return Written(::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
+                                                filePath_.c_str()));
+}
+
+bool CInternetOptions::WriteSection(
+    const std::string& section,
+    const std::vector<std::pair<std::string, std::string>>& values) const {
+    // "key=value" strings one after the other, each ended by a zero, the whole by another.
+    std::string block;
+    for (const auto& [key, value] : values) {
+        if (value.size() > kLongestValue) {
+            lastWriteError_ = ERROR_INSUFFICIENT_BUFFER;
+            return false;
+        }
+        block += key + "=" + value;
+        block += '\0';
+    }
+    block += '\0';
+    return Written(::WritePrivateProfileSectionA(section.c_str(), block.data(), filePath_.c_str()));
 }
 
 bool CInternetOptions::WriteFlag(const std::string& section, const std::string& key,
@@ -71,8 +98,8 @@ bool CInternetOptions::WriteFlag(const std::string& section, const std::string& 
 }
 
 bool CInternetOptions::DeleteSection(const std::string& section) const {
-    return ::WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, filePath_.c_str()) !=
-           FALSE;
+    return Written(
+        ::WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, filePath_.c_str()));
 }
 
 void CInternetOptions::RenameAccountSection(const std::string& oldName,
@@ -92,6 +119,10 @@ void CInternetOptions::LoadAccountNames() {
     if (servers.empty())
         return;
     accountNames_ = ServerNames(servers);
+}
+
+void CInternetOptions::ReloadAccountNames() {
+    accountNames_ = ServerNames(ReadString("tunnel", "servers"));
 }
 
 bool CInternetOptions::HasAccountName(const std::string& name) const {

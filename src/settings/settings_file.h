@@ -4,7 +4,10 @@
 
 #include "settings/profile_scan.h"
 
+#include <windows.h>
+
 #include <string>
+#include <utility>
 #include <vector>
 
 class CInternetOptions {
@@ -28,22 +31,37 @@ public:
     // 1, O or Y in either case.
     bool ReadFlag(const std::string& section, const std::string& key, bool defaultValue) const;
 
-    // Writes create the file, section and key as needed; false when the file refused the write.
+    // The longest value written: the profile functions cut or drop longer ones.
+    static const size_t kLongestValue = 32000;
+
+    // Writes create the file, section and key as needed; false when the file refused the write
+    // (LastWriteError says why) or the value is longer than kLongestValue.
     bool WriteString(const std::string& section, const std::string& key,
                      const std::string& value) const;
     bool WriteFlag(const std::string& section, const std::string& key, bool on) const;
     bool DeleteSection(const std::string& section) const;
+    // Replaces the section's keys with these, in one write of the file: a failure leaves the
+    // section as it was.
+    bool WriteSection(const std::string& section,
+                      const std::vector<std::pair<std::string, std::string>>& values) const;
+    // The system's error code of the last write that failed.
+    DWORD LastWriteError() const { return lastWriteError_; }
     // Moves the four account keys to the new section and deletes the old one.
     void RenameAccountSection(const std::string& oldName, const std::string& newName) const;
 
     // Fills the account-name list from [tunnel] "servers"; an empty value leaves it unchanged.
     void LoadAccountNames();
+    // The list as the file has it now, an empty value included.
+    void ReloadAccountNames();
     const std::vector<std::string>& AccountNames() const { return accountNames_; }
     bool HasAccountName(const std::string& name) const;
     void AppendAccountName(const std::string& name);
     void RemoveAccountName(const std::string& name);
 
 private:
+    bool Written(BOOL result) const;
+
     std::string filePath_;
     std::vector<std::string> accountNames_;
+    mutable DWORD lastWriteError_ = 0;
 };

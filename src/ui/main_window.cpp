@@ -338,11 +338,19 @@ void CDravenlokDlg::ClearForwardingFields() {
 }
 
 void CDravenlokDlg::OnAutostartOption() {
-    accounts_.Settings().WriteFlag("Main", "autostart", autostartBox_.IsChecked());
+    StoreOption("Main", "autostart", autostartBox_);
 }
 
 void CDravenlokDlg::OnMinimizeOption() {
-    accounts_.Settings().WriteString("main", "minimize", minimizeBox_.IsChecked() ? "1" : "0");
+    StoreOption("main", "minimize", minimizeBox_);
+}
+
+bool CDravenlokDlg::StoreOption(const char* section, const char* key, fw::CheckBox& box) {
+    if (accounts_.Settings().WriteFlag(section, key, box.IsChecked()))
+        return true;
+    ShowWriteFailure();
+    box.SetCheck(!box.IsChecked());
+    return false;
 }
 
 void CDravenlokDlg::OpenWebPage(const char* address) {

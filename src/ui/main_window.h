@@ -93,7 +93,7 @@ private:
 
     // Browser options
     void OnUseBrowserProxyOption();
-    void ApplyBrowserProxyOption(bool on);
+    bool ApplyBrowserProxyOption(bool on);
     void OnNoActiveXOption();
     void OnNoJavaOption();
     std::string BrowserConnectionName() const;
@@ -151,6 +151,10 @@ private:
     fw::Control* FieldControl(InputField field);
     void SelectAccountItem(const std::string& name);
     void RemoveAccountItem(const std::string& name);
+    void ShowWriteFailure();
+    void ShowStoredAccounts(const std::string& select);
+    // Writes an option's value; when the file refuses it, says why and puts the box back.
+    bool StoreOption(const char* section, const char* key, fw::CheckBox& box);
 
     // Port forwardings
     void SetUpForwardingList();

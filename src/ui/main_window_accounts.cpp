@@ -137,8 +137,13 @@ int CDravenlokDlg::SaveNewAccount() {
         !Accept(CheckPasswordCanBeStored(fields.password)))
         return -1;
 
-    accountsCombo_.AddString(fields.serverName);
     bool first = accounts_.Create(fields);
+    if (accounts_.WriteFailed()) {
+        ShowWriteFailure();
+        ShowStoredAccounts(savedFields_.name);
+        return -1;
+    }
+    accountsCombo_.AddString(fields.serverName);
     AddDefaultForwardings(fields.serverName, fields.serverPort);
     // The first account becomes the default and carries the browser's traffic.
     if (first) {
@@ -167,11 +172,16 @@ int CDravenlokDlg::SaveEditedAccount() {
     if (fields.password != saved.password && !Accept(CheckPasswordCanBeStored(fields.password)))
         return -1;
 
+    AccountUpdate update = accounts_.Update(saved, fields);
+    if (accounts_.WriteFailed()) {
+        ShowWriteFailure();
+        ShowStoredAccounts(update.renamed ? fields.serverName : saved.name);
+        return -1;
+    }
     if (renamed) {
         RemoveAccountItem(saved.name);
         accountsCombo_.SetCurSel(accountsCombo_.AddString(fields.serverName));
     }
-    AccountUpdate update = accounts_.Update(saved, fields);
     if (update.renamed)
         forwardingList_.RenameAccount(saved.name, fields.serverName);
     if (update.serverPortChanged)
@@ -223,6 +233,11 @@ void CDravenlokDlg::DeleteAccount() {
 
 void CDravenlokDlg::RemoveAccount(const std::string& name) {
     bool wasProxyAccount = accounts_.Remove(name);
+    if (accounts_.WriteFailed()) {
+        ShowWriteFailure();
+        ShowStoredAccounts(name);
+        return;
+    }
     RemoveAccountItem(name);
     if (accountsCombo_.GetCount() > 0) {
         accountsCombo_.SetCurSel(0);
@@ -245,8 +260,38 @@ void CDravenlokDlg::SetDefaultAccount() {
     if (name.empty() || name == defaultAccountName_)
         return;
     accounts_.SetDefault(name);
+    if (accounts_.WriteFailed()) {
+        ShowWriteFailure();
+        ShowStoredAccounts(name);
+        return;
+    }
     defaultAccountName_ = name;
     MarkDefaultForwardings(name);
+}
+
+// The settings file refused a write: the user learns why.
+void CDravenlokDlg::ShowWriteFailure() {
+    fw::ShowMessageBox(Handle(), accounts_.WriteFailureText(), kProgramName, MB_OK | MB_ICONSTOP);
+}
+
+// After a change that could not be written whole, the window shows what is stored, not what was
+// typed: the accounts, their forwardings and the proxy account as the file has them.
+void CDravenlokDlg::ShowStoredAccounts(const std::string& select) {
+    accounts_.ReloadNames();
+    ::SendMessageA(accountsCombo_, CB_RESETCONTENT, 0, 0);
+    FillAccountsCombo();
+    FillForwardingList();
+    MarkDefaultForwardings(defaultAccountName_);
+    int item = accountsCombo_.FindStringExact(-1, select);
+    accountsCombo_.SetCurSel(item >= 0 ? item : 0);
+    if (accountsCombo_.GetCurSel() >= 0) {
+        ShowAccount();
+    } else {
+        accountsCombo_.SetText("");
+        ShowAccountFields(Account());
+    }
+    ShowProxySettingsSet(!accounts_.Settings().ReadString("IE", "proxyServer").empty());
+    EnableAccountEditing(EditorMode::Idle);
 }
 
 // --- Port forwardings: the list of all accounts' forwardings
@@ -279,8 +324,20 @@ void CDravenlokDlg::AddForwarding() {
     if (!Accept(CheckForwarding(forwarding)) ||
         !Accept(CheckForwardingAccount(account, accounts_.Names())))
         return;
-    if (!accounts_.AddForwarding(account, forwarding))
-        return; // the account forwards this port already
+    switch (accounts_.AddForwarding(account, forwarding)) {
+    case AccountStore::AddResult::AlreadyForwarded:
+        return;
+    case AccountStore::AddResult::TooMany:
+        fw::ShowMessageBox(Handle(), "The account has too many port forwardings!", kProgramName,
+                           MB_OK | MB_ICONSTOP);
+        return;
+    case AccountStore::AddResult::Added:
+        break;
+    }
+    if (accounts_.WriteFailed()) {
+        ShowWriteFailure();
+        return;
+    }
     ClearForwardingFields();
     forwardingList_.Append({account, forwarding}, account == accounts_.DefaultName());
 }
@@ -298,7 +355,13 @@ void CDravenlokDlg::DeleteForwarding() {
     if (fw::ShowMessageBox(Handle(), question, kProgramName, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
 
-    if (accounts_.RemoveForwarding(selected.account, forwarding))
+    bool wasProxyForwarding = accounts_.RemoveForwarding(selected.account, forwarding);
+    if (accounts_.WriteFailed()) {
+        ShowWriteFailure();
+        ShowStoredAccounts(selected.account);
+        return;
+    }
+    if (wasProxyForwarding)
         ShowProxySettingsSet(false);
     forwardingList_.Remove(row);
     ClearForwardingFields();

@@ -31,6 +31,8 @@ void CDravenlokDlg::StartStopTunnel() {
 void CDravenlokDlg::StartTunnel() {
     std::string account = accountsCombo_.GetText();
     if (!account.empty()) {
+        // A saved session deleted by hand is made again, so that the client finds the account.
+        accounts_.EnsureSession(account);
         std::string arguments = ClientArguments(accounts_.ClearPassword(account), account);
         ::SetCurrentDirectoryA(tunnel_.Folder().c_str());
         tunnel_.WriteLaunchLog(account);
@@ -85,6 +87,7 @@ void CDravenlokDlg::AutostartDefaultTunnel() {
     if (useBrowserProxy && !port.empty())
         SetBrowserProxyForTunnel(true, port);
 
+    accounts_.EnsureSession(account);
     std::string failure =
         LaunchClient(AutostartClientArguments(accounts_.ClearPassword(account), account));
     if (!failure.empty()) {
@@ -106,6 +109,7 @@ void CDravenlokDlg::RelaunchTunnel() {
     std::string account = accountsCombo_.GetText();
     if (account.empty())
         return;
+    accounts_.EnsureSession(account);
     if (!LaunchClient(ClientArguments(accounts_.ClearPassword(account), account)).empty())
         return;
     if (useBrowserProxy_)
@@ -235,12 +239,13 @@ void CDravenlokDlg::OnClientWatchTimer() {
 }
 
 void CDravenlokDlg::OnReconnectOption() {
-    accounts_.Settings().WriteString("Main", "reconnect", reconnectBox_.IsChecked() ? "1" : "0");
+    StoreOption("Main", "reconnect", reconnectBox_);
 }
 
 void CDravenlokDlg::OnTorOption() {
+    if (!StoreOption("Main", "TOR", torBox_))
+        return;
     bool on = torBox_.IsChecked();
-    accounts_.Settings().WriteFlag("Main", "TOR", on);
     if (on) {
         CTorWarning warning(Handle());
         warning.SetConnectionOpen(tunnel_.IsRunning());
@@ -257,14 +262,23 @@ int CDravenlokDlg::ApplyTorRelay(bool on) {
 }
 
 void CDravenlokDlg::OnUseBrowserProxyOption() {
-    useBrowserProxy_ = useBrowserProxyBox_.IsChecked();
-    ApplyBrowserProxyOption(useBrowserProxy_);
+    bool on = useBrowserProxyBox_.IsChecked();
+    if (!ApplyBrowserProxyOption(on)) {
+        ShowWriteFailure();
+        useBrowserProxyBox_.SetCheck(!on);
+        return;
+    }
+    useBrowserProxy_ = on;
 }
 
-void CDravenlokDlg::ApplyBrowserProxyOption(bool on) {
-    accounts_.Settings().WriteFlag("IE", "setIEproxy", on);
+// False when the option could not be stored; the browser is then pointed at the tunnel only if
+// it was stored, but set direct in any case.
+bool CDravenlokDlg::ApplyBrowserProxyOption(bool on) {
+    bool stored = accounts_.Settings().WriteFlag("IE", "setIEproxy", on);
     // The port is not checked: with none stored the proxy becomes "127.0.0.1:".
-    browserProxy_.Set(BrowserConnectionName(), accounts_.ProxyPort(), on);
+    if (stored || !on)
+        browserProxy_.Set(BrowserConnectionName(), accounts_.ProxyPort(), on);
+    return stored;
 }
 
 // The named connection when the connection type is 2, otherwise the LAN settings.
@@ -274,8 +288,9 @@ std::string CDravenlokDlg::BrowserConnectionName() const {
 }
 
 void CDravenlokDlg::OnNoActiveXOption() {
+    if (!StoreOption("IE", "noactivecontent", noActiveXBox_))
+        return;
     bool off = noActiveXBox_.IsChecked();
-    accounts_.Settings().WriteFlag("IE", "noactivecontent", off);
     if (off)
         RegistryReader().DisableActiveX();
     else
@@ -283,7 +298,7 @@ void CDravenlokDlg::OnNoActiveXOption() {
 }
 
 void CDravenlokDlg::OnNoJavaOption() {
-    bool off = noJavaBox_.IsChecked();
-    RegistryReader().SetJavaDisabled(off ? 1 : 0);
-    accounts_.Settings().WriteString("IE", "noJavascript", off ? "1" : "0");
+    if (!StoreOption("IE", "noJavascript", noJavaBox_))
+        return;
+    RegistryReader().SetJavaDisabled(noJavaBox_.IsChecked() ? 1 : 0);
 }

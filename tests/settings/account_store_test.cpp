@@ -78,8 +78,9 @@ TEST_F(AccountStoreTest, ARenameWithANewPortMovesEverythingAndChangesTheProxyTar
 
 TEST_F(AccountStoreTest, ForwardingsAreAddedOncePerLocalPortAndRemovedFromBothForms) {
     store.Create({alpha, "joe", "pw", "3128"});
-    EXPECT_TRUE(store.AddForwarding(alpha, {"8000", "web", "80", "site"}));
-    EXPECT_FALSE(store.AddForwarding(alpha, {"8000", "other", "81", ""}));
+    using Add = AccountStore::AddResult;
+    EXPECT_EQ(store.AddForwarding(alpha, {"8000", "web", "80", "site"}), Add::Added);
+    EXPECT_EQ(store.AddForwarding(alpha, {"08000", "other", "81", ""}), Add::AlreadyForwarded);
     EXPECT_EQ(store.AllForwardings().size(), 4u);
     EXPECT_NE(SessionValue(alpha, "PortForwardings").find("L8000=web:80,"), std::string::npos);
 
@@ -161,6 +162,45 @@ TEST_F(AccountStoreTest, AnotherAccountGetsAProxyForwardingOnlyWhenTheOldOneHasN
               DefaultSettingsForwardings("3128") + "50002:localhost:3128:IE Proxy,");
     EXPECT_EQ(SessionValue(alpha, "PortForwardings"),
               DefaultSessionForwardings("3128") + "L50002=localhost:3128,");
+}
+
+// The settings file keeps a value of 32,000 characters whole, and no more: an Add past that is
+// refused with nothing written, and the value stays as it was.
+TEST_F(AccountStoreTest, AnAddThatWouldMakeTheForwardingsTooLongWritesNothing) {
+    store.Create({alpha, "joe", "pw", "3128"});
+    std::string full = Setting(alpha.c_str(), "forwardings");
+    full +=
+        "1:x:1:" + std::string(CInternetOptions::kLongestValue - 10 - full.size() - 7, 'd') + ",";
+    ASSERT_TRUE(store.Settings().WriteString(alpha, "forwardings", full));
+    EXPECT_EQ(store.AddForwarding(alpha, {"2", "x", "2", "a description"}),
+              AccountStore::AddResult::TooMany);
+    EXPECT_EQ(Setting(alpha.c_str(), "forwardings"), full);
+}
+
+// A settings file that refuses every write (a folder stands where it should be): nothing is
+// stored anywhere, and the reason is given.
+TEST_F(AccountStoreTest, AFileThatRefusesWritesLeavesEverythingAsItWas) {
+    ASSERT_TRUE(::CreateDirectoryA(folder.File("Marrowin.ini").c_str(), nullptr));
+    EXPECT_FALSE(store.Create({alpha, "joe", "pw", "3128"}));
+    EXPECT_TRUE(store.WriteFailed());
+    EXPECT_EQ(store.WriteFailureText().find("Could not write the settings file '" +
+                                            folder.File("Marrowin.ini") + "'.\n"),
+              0u)
+        << store.WriteFailureText();
+    EXPECT_TRUE(store.Names().empty());
+    EXPECT_FALSE(SessionExists(alpha));
+    ::RemoveDirectoryA(folder.File("Marrowin.ini").c_str());
+}
+
+// A saved session deleted by hand is made again from the settings file before it is used.
+TEST_F(AccountStoreTest, AMissingSessionIsMadeAgainFromTheSettingsFile) {
+    store.Create({alpha, "joe", "pw", "3128"});
+    DeleteSavedSession(alpha);
+    ASSERT_FALSE(SessionExists(alpha));
+    store.AddForwarding(alpha, {"8000", "web", "80", "site"});
+    EXPECT_EQ(SessionValue(alpha, "UserName"), "joe");
+    EXPECT_EQ(SessionValue(alpha, "PortForwardings"),
+              "L25=localhost:25,L110=localhost:110,L50000=localhost:3128,L8000=web:80,");
 }
 
 } // namespace

@@ -504,3 +504,32 @@ TEST_F(AccountsEditorTest, NamesOf253AndPasswordsOf256CharactersWorkAndLongerOne
 }
 
 } // namespace
+
+namespace {
+
+// A settings file that cannot be written (a folder stands where it should be): the user is told
+// why, and the window shows what is stored, not what was typed.
+TEST_F(AccountsEditorTest, AWriteTheFileRefusesIsReportedAndNothingIsShownAsSaved) {
+    ASSERT_TRUE(::CreateDirectoryA(files.File("Marrowin.ini").c_str(), nullptr));
+    Start();
+    user.AnswerNextBox(IDOK);
+    CreateAccount("alpha", "joe", "pw", "22");
+    ASSERT_EQ(user.Boxes().size(), 1u);
+    EXPECT_EQ(user.Boxes()[0].text.find("Could not write the settings file '" +
+                                        files.File("Marrowin.ini") + "'.\n"),
+              0u);
+    EXPECT_EQ(user.Boxes()[0].type, static_cast<UINT>(MB_OK | MB_ICONSTOP));
+    EXPECT_TRUE(ComboItems().empty());
+    EXPECT_EQ(Text(IDC_EDIT_SAVE), "Edit");
+    EXPECT_FALSE(SessionExists("alpha"));
+
+    // An option box goes back to what is stored.
+    user.AnswerNextBox(IDOK);
+    Toggle(IDC_AUTOSTART);
+    EXPECT_EQ(user.Boxes().size(), 2u);
+    EXPECT_FALSE(Checked(IDC_AUTOSTART));
+    window.reset();
+    ::RemoveDirectoryA(files.File("Marrowin.ini").c_str());
+}
+
+} // namespace

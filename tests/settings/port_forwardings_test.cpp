@@ -218,6 +218,22 @@ TEST_F(PortForwardingsTest, AddRefusesMissingAndUnstorableFields) {
     EXPECT_EQ(SessionForwardings("nobody"), "<missing>");
 }
 
+// The file keeps an account's forwardings whole up to 32,000 characters: an Add past that is
+// refused and changes nothing.
+TEST_F(PortForwardingsTest, AnAccountWithTooManyForwardingsTakesNoMore) {
+    std::string full = "1:x:1:" + std::string(31990, 'd') + ",";
+    StartWith(full, "L1=x:1,", "", "");
+    std::string before = files.ReadSettings();
+    TypeForwarding("8080", "web", "80", "one more");
+    user.AnswerNextBox(IDOK);
+    Click(IDC_ADD_FORWARDING);
+    ASSERT_EQ(user.Boxes().size(), 1u);
+    EXPECT_EQ(LastBox().text, "The account has too many port forwardings!");
+    EXPECT_EQ(LastBox().type, kStop);
+    EXPECT_EQ(files.ReadSettings(), before);
+    EXPECT_EQ(SessionForwardings(alpha), "L1=x:1,");
+}
+
 TEST_F(PortForwardingsTest, AddAppendsToBothFormsAndTheList) {
     // Hand-edited: both values lack their final comma.
     StartWith("25:localhost:25:SMTP,9:h:9:lost", "L25=localhost:25", "", "");
