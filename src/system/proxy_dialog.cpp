@@ -111,12 +111,16 @@ void IExplorerDlg::EditOrSaveProxy() {
     std::string port = portEdit_.GetText();
     if (!Accept(CheckProxyPort(port)))
         return;
+    ProxyForwardingChange change = accounts_.SetProxyForwarding(server, port);
+    if (accounts_.WriteFailed()) {
+        fw::ShowMessageBox(Handle(), accounts_.WriteFailureText(), kProgramName,
+                           MB_OK | MB_ICONSTOP);
+        return;
+    }
     // The chosen connection goes to the new port; the other one is set direct.
     std::string chosen = ChosenConnection();
     std::string other = chosen.empty() ? Settings().ReadString("IE", "connectionName") : "";
     SwitchConnection(other, chosen, port);
-
-    ProxyForwardingChange change = accounts_.SetProxyForwarding(server, port);
     if (onSaved_)
         onSaved_(change);
     EnableProxyEditing(false);
