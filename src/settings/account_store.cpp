@@ -42,21 +42,6 @@ std::string AccountStore::ProxyPort() const {
     return port ? std::to_string(port) : std::string();
 }
 
-std::string AccountStore::WriteFailureText() const {
-    std::string text = "Could not write the settings file '" + settings_.FilePath() + "'.";
-    char* reason = nullptr;
-    if (::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                             FORMAT_MESSAGE_IGNORE_INSERTS,
-                         nullptr, settings_.LastWriteError(), 0, reinterpret_cast<char*>(&reason),
-                         0, nullptr) &&
-        reason) {
-        text += "\n";
-        text += reason;
-        ::LocalFree(reason);
-    }
-    return text;
-}
-
 bool AccountStore::Write(const std::string& section, const std::string& key,
                          const std::string& value) {
     if (settings_.WriteString(section, key, value))

@@ -76,7 +76,7 @@ public:
     // stops at the first write the file refuses, leaving what was stored before; the saved
     // session follows the file. WriteFailed() then says so and WriteFailureText() why.
     bool WriteFailed() const { return writeFailed_; }
-    std::string WriteFailureText() const;
+    std::string WriteFailureText() const { return settings_.WriteFailureText(); }
 
     // A new account with the three forwardings every account starts with. The first account
     // becomes the default and carries the browser's traffic: true when it did.

@@ -65,6 +65,21 @@ bool CInternetOptions::Written(BOOL result) const {
     return result != FALSE;
 }
 
+std::string CInternetOptions::WriteFailureText() const {
+    std::string text = "Could not write the settings file '" + filePath_ + "'.";
+    char* reason = nullptr;
+    if (::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                             FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, lastWriteError_, 0, reinterpret_cast<char*>(&reason), 0,
+                         nullptr) &&
+        reason) {
+        text += "\n";
+        text += reason;
+        ::LocalFree(reason);
+    }
+    return text;
+}
+
 bool CInternetOptions::WriteString(const std::string& section, const std::string& key,
                                    const std::string& value) const {
     if (value.size() > kLongestValue) {

@@ -44,8 +44,10 @@ public:
     // section as it was.
     bool WriteSection(const std::string& section,
                       const std::vector<std::pair<std::string, std::string>>& values) const;
-    // The system's error code of the last write that failed.
+    // The system's error code of the last write that failed, and the box text that says so:
+    // "Could not write the settings file '<path>'." and the system's reason.
     DWORD LastWriteError() const { return lastWriteError_; }
+    std::string WriteFailureText() const;
     // Moves the four account keys to the new section and deletes the old one.
     void RenameAccountSection(const std::string& oldName, const std::string& newName) const;
 

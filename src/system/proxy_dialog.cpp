@@ -71,8 +71,8 @@ void IExplorerDlg::FillConnectionNames() {
     int item = FindExactItem(connectionCombo_, Settings().ReadString("IE", "connectionName"));
     if (item < 0) {
         item = FindExactItem(connectionCombo_, "");
-        Settings().WriteString("IE", "connectionName", "");
-        Settings().WriteString("IE", "connectionType", kLanType);
+        Store("connectionName", "");
+        Store("connectionType", kLanType);
     }
     connectionCombo_.SetCurSel(item);
 }
@@ -143,6 +143,14 @@ bool IExplorerDlg::Accept(const Verdict& verdict) {
     return false;
 }
 
+// Each choice is stored at once; one the settings file refuses is reported, and the browser
+// follows what is stored.
+void IExplorerDlg::Store(const char* key, const std::string& value) {
+    if (!Settings().WriteString("IE", key, value))
+        fw::ShowMessageBox(Handle(), Settings().WriteFailureText(), kProgramName,
+                           MB_OK | MB_ICONSTOP);
+}
+
 void IExplorerDlg::ChooseLan() {
     std::string before = ChosenConnection();
     SelectLan();
@@ -151,7 +159,7 @@ void IExplorerDlg::ChooseLan() {
 
 void IExplorerDlg::ChooseOther() {
     std::string before = ChosenConnection();
-    Settings().WriteString("IE", "connectionType", kOtherType);
+    Store("connectionType", kOtherType);
     connectionEditButton_.Enable(true);
     SwitchConnection(before, ChosenConnection(), accounts_.ProxyPort());
 }
@@ -166,7 +174,7 @@ void IExplorerDlg::EditOrSaveConnectionName() {
     std::string before = ChosenConnection();
     std::string name = connectionCombo_.GetText();
     if (name != Settings().ReadString("IE", "connectionName"))
-        Settings().WriteString("IE", "connectionName", name);
+        Store("connectionName", name);
     if (name.empty()) {
         lanRadio_.SetCheck(true);
         otherRadio_.SetCheck(false);
@@ -174,7 +182,7 @@ void IExplorerDlg::EditOrSaveConnectionName() {
     } else {
         // Saved under "Other": stored as such, so that the main window applies the proxy to
         // this connection too.
-        Settings().WriteString("IE", "connectionType", kOtherType);
+        Store("connectionType", kOtherType);
         editingConnection_ = false;
         connectionEditButton_.SetText("Edit");
         connectionCombo_.Enable(false);
@@ -183,7 +191,7 @@ void IExplorerDlg::EditOrSaveConnectionName() {
 }
 
 void IExplorerDlg::SelectLan() {
-    Settings().WriteString("IE", "connectionType", kLanType);
+    Store("connectionType", kLanType);
     editingConnection_ = false;
     connectionEditButton_.SetText("Edit");
     connectionEditButton_.Enable(false);

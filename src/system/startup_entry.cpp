@@ -61,16 +61,29 @@ bool RegistryReader::RemoveStartupEntry(int scope) const {
     return removed;
 }
 
+// The choice could not be stored: the user learns why.
+bool StartupEntry::StoreScope(int scope) const {
+    if (settings_.WriteString("Main", "startupType", std::to_string(scope)))
+        return true;
+    fw::ShowMessageBox(nullptr, settings_.WriteFailureText(), kProgramName, MB_OK | MB_ICONSTOP);
+    return false;
+}
+
 bool StartupEntry::TurnOn() const {
-    if (!RegistryReader().SetStartupEntry(kCurrentUser, programPath_))
+    RegistryReader registry;
+    if (!registry.SetStartupEntry(kCurrentUser, programPath_))
         return false;
-    settings_.WriteString("Main", "startupType", "1");
+    // Without the setting the next start would not show the entry: it goes again.
+    if (!StoreScope(kCurrentUser)) {
+        registry.RemoveStartupEntry(kCurrentUser);
+        return false;
+    }
     return true;
 }
 
 void StartupEntry::TurnOff(int shownScope) const {
     RegistryReader().RemoveStartupEntry(shownScope);
-    settings_.WriteString("Main", "startupType", "0");
+    StoreScope(kNone);
 }
 
 int StartupEntry::ChangeScope(int scope) const {
@@ -82,6 +95,6 @@ int StartupEntry::ChangeScope(int scope) const {
     // The new entry is in place: a failed removal leaves both, and the setting at the old scope.
     int other = scope == kCurrentUser ? kAllUsers : kCurrentUser;
     if (registry.RemoveStartupEntry(other))
-        settings_.WriteString("Main", "startupType", std::to_string(scope));
+        StoreScope(scope);
     return scope;
 }

@@ -30,6 +30,8 @@ public:
     int ChangeScope(int scope) const;
 
 private:
+    bool StoreScope(int scope) const;
+
     const CInternetOptions& settings_;
     std::string programPath_;
 };

@@ -6,6 +6,7 @@
 #include "resource.h"
 #include "support/main_window_fixture.h"
 #include "support/scripted_user.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -139,6 +140,28 @@ TEST_F(StartWithWindowsTest, AnEntryThatCannotBeWrittenChangesNothingAndIsNotSho
         ExpectScope("1", 0);
     }
     ExpectFailureBoxes(user, 2);
+}
+
+} // namespace
+
+namespace {
+
+// A choice the settings file refuses would show the entry as off at the next start: the entry
+// goes again and the user learns why.
+TEST(StartupEntry, AnEntryWhoseChoiceCannotBeStoredIsTakenBack) {
+    ScriptedUser user;
+    TempFolder folder;
+    ASSERT_TRUE(::CreateDirectoryA(folder.File("Marrowin.ini").c_str(), nullptr));
+    CInternetOptions settings(folder.File("Marrowin.ini"));
+    StartupEntry entry(settings);
+    entry.SetFolder(folder.Path());
+    RemoveRunValue(HKEY_CURRENT_USER);
+    user.AnswerNextBox(IDOK);
+    EXPECT_FALSE(entry.TurnOn());
+    EXPECT_EQ(RunValue(HKEY_CURRENT_USER), "<missing>");
+    ASSERT_EQ(user.Boxes().size(), 1u);
+    EXPECT_EQ(user.Boxes()[0].text.find("Could not write the settings file '"), 0u);
+    ::RemoveDirectoryA(folder.File("Marrowin.ini").c_str());
 }
 
 } // namespace
