@@ -56,6 +56,10 @@ CDravenlokDlg::CDravenlokDlg()
     OnCommand(IDC_ADD_FORWARDING, [this] { AddForwarding(); });
     OnCommand(IDC_DELETE_FORWARDING, [this] { DeleteForwarding(); });
     OnNotify(IDC_FORWARDING_LIST, NM_CLICK, [this](NMHDR*) { return SelectForwarding(); });
+    OnNotify(IDC_FORWARDING_LIST, LVN_GETDISPINFOA, [this](NMHDR* header) -> LRESULT {
+        forwardingList_.AnswerCellRequest(*reinterpret_cast<NMLVDISPINFOA*>(header));
+        return 0;
+    });
     OnCommand(IDC_TEST_SETTINGS, [this] { OpenWebPage(kConnectionTestPage); });
     OnCommand(IDC_PURCHASE, [this] { OpenWebPage(kPurchasePage); });
     OnCommand(IDC_HELP_BUTTON, [this] { ShowHelp(); });
