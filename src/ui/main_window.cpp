@@ -160,7 +160,8 @@ bool CDravenlokDlg::OnInitDialog() {
     ::SetCurrentDirectoryA(folder.c_str());
 
     MeasureWindowSizes();
-    ::SetWindowPos(Handle(), HWND_TOP, 100, 100, collapsedWidth_, collapsedHeight_, SWP_SHOWWINDOW);
+    // Shown only once its contents are in place, so that filling them paints nothing.
+    ::SetWindowPos(Handle(), HWND_TOP, 100, 100, collapsedWidth_, collapsedHeight_, SWP_NOACTIVATE);
     settingsPanelOpen_ = false;
 
     StyleLabelsAndHeaders();
@@ -179,6 +180,8 @@ bool CDravenlokDlg::OnInitDialog() {
     ReadOptionBoxes();
     ApplyStoredBrowserOptions();
 
+    // Before the autostart, which may ask the user over the window.
+    ::ShowWindow(Handle(), SW_SHOW);
     if (autostartBox_.IsChecked())
         AutostartDefaultTunnel();
     else
