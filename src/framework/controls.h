@@ -55,6 +55,9 @@ public:
         return static_cast<int>(
             Send(CB_FINDSTRINGEXACT, start, reinterpret_cast<LPARAM>(text.c_str())));
     }
+    // Room for `count` more items of `bytes` of text in all, so that adding them one by one
+    // does not grow the list again and again.
+    void ReserveItems(int count, size_t bytes) const { Send(CB_INITSTORAGE, count, bytes); }
     int GetCount() const { return static_cast<int>(Send(CB_GETCOUNT)); }
     int GetCurSel() const { return static_cast<int>(Send(CB_GETCURSEL)); }
     void SetCurSel(int index) const { Send(CB_SETCURSEL, index); }

@@ -19,7 +19,7 @@ public:
     // the mark first.
     void SetUp();
     // Replaces the rows; none is marked.
-    void Fill(const std::vector<AccountForwarding>& rows);
+    void Fill(std::vector<AccountForwarding> rows);
     void Append(const AccountForwarding& row, bool markedDefault);
     // Marks the rows of this account as the default's and clears the mark of every other row.
     void MarkDefault(const std::string& account);

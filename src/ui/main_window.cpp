@@ -233,6 +233,10 @@ void CDravenlokDlg::MeasureWindowSizes() {
 }
 
 void CDravenlokDlg::FillAccountsCombo() {
+    size_t bytes = 0;
+    for (const std::string& name : accounts_.Names())
+        bytes += name.size() + 1;
+    accountsCombo_.ReserveItems(static_cast<int>(accounts_.Names().size()), bytes);
     for (const std::string& name : accounts_.Names())
         accountsCombo_.AddString(name);
 }
