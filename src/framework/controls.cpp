@@ -1,3 +1,4 @@
+// The control wrappers' methods that are more than one message.
 #include "framework/controls.h"
 
 #include <vector>
@@ -47,36 +48,6 @@ void ListView::InsertColumn(int index, const std::string& heading, int width) co
 
 void ListView::SetColumnOrder(const int* order, int count) const {
     Send(LVM_SETCOLUMNORDERARRAY, count, reinterpret_cast<LPARAM>(order));
-}
-
-int ListView::AppendRow(const std::string& firstColumn) const {
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = RowCount();
-    item.pszText = const_cast<char*>(firstColumn.c_str());
-    return static_cast<int>(Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-}
-
-void ListView::SetCell(int row, int column, const std::string& text) const {
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = const_cast<char*>(text.c_str());
-    Send(LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-}
-
-std::string ListView::Cell(int row, int column) const {
-    // The control copies at most the buffer; grow it until the text fits.
-    std::vector<char> buffer(256);
-    for (;;) {
-        LVITEMA item = {};
-        item.iSubItem = column;
-        item.pszText = buffer.data();
-        item.cchTextMax = static_cast<int>(buffer.size());
-        LRESULT length = Send(LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-        if (length + 1 < static_cast<LRESULT>(buffer.size()))
-            return std::string(buffer.data(), length);
-        buffer.resize(buffer.size() * 2);
-    }
 }
 
 } // namespace fw

@@ -55,24 +55,30 @@ public:
         return static_cast<int>(
             Send(CB_FINDSTRINGEXACT, start, reinterpret_cast<LPARAM>(text.c_str())));
     }
+    // Room for `count` more items of `bytes` of text in all, so that adding them one by one
+    // does not grow the list again and again.
+    void ReserveItems(int count, size_t bytes) const { Send(CB_INITSTORAGE, count, bytes); }
     int GetCount() const { return static_cast<int>(Send(CB_GETCOUNT)); }
     int GetCurSel() const { return static_cast<int>(Send(CB_GETCURSEL)); }
     void SetCurSel(int index) const { Send(CB_SETCURSEL, index); }
     std::string GetItemText(int index) const;
 };
 
-// A report-view list control: rows of text cells addressed by row index and column.
+// A report-view list control whose rows its owner holds (a virtual list): the control keeps
+// only the row count, selection and focus, and asks its parent for every cell it shows.
 class ListView : public Control {
 public:
     void AddExtendedStyle(DWORD style) const;
     void InsertColumn(int index, const std::string& heading, int width) const;
     void SetColumnOrder(const int* order, int count) const;
-    // Appends a row with the text of column 0 and returns its index.
-    int AppendRow(const std::string& firstColumn) const;
-    void SetCell(int row, int column, const std::string& text) const;
-    std::string Cell(int row, int column) const;
+    // The owner now holds `count` rows; the view keeps its scroll position.
+    void SetRowCount(int count) const { Send(LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL); }
     int RowCount() const { return static_cast<int>(Send(LVM_GETITEMCOUNT)); }
+    void DeleteAllRows() const { Send(LVM_DELETEALLITEMS); }
+    // The rows after it move up, with their selection.
     void DeleteRow(int row) const { Send(LVM_DELETEITEM, row); }
+    // The owner changed cells: they are asked for again at the next paint.
+    void Refresh() const { ::InvalidateRect(hwnd_, nullptr, FALSE); }
     // The row most recently selected, or -1.
     int SelectionMark() const { return static_cast<int>(Send(LVM_GETSELECTIONMARK)); }
 };

@@ -3,15 +3,21 @@
 
 #include "tunnel/client_contract.h"
 
-#include <fstream>
-
 namespace {
 const char kPasswordMask[] = "********";
 }
 
+// The log only helps a user see how the client was started: a log that cannot be written
+// does not keep the tunnel from starting.
 void TunnelController::WriteLaunchLog(const std::string& account) const {
-    std::ofstream log("log.txt", std::ios::binary | std::ios::trunc);
-    log << ClientProgramPath(folder_) << ClientArguments(kPasswordMask, account);
+    HANDLE opened = ::CreateFileA("log.txt", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (opened == INVALID_HANDLE_VALUE)
+        return;
+    fw::KernelHandle log(opened);
+    std::string text = ClientProgramPath(folder_) + ClientArguments(kPasswordMask, account);
+    DWORD written = 0;
+    ::WriteFile(log, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 std::string TunnelController::Launch(const std::string& arguments) {

@@ -1,5 +1,7 @@
-// The forwarding list's columns, rows and default marks.
+// The forwarding list's columns, rows and default marks, and the cells the view asks for.
 #include "ui/forwarding_list.h"
+
+#include <utility>
 
 namespace {
 
@@ -21,43 +23,35 @@ void ForwardingList::SetUp() {
     view_.SetColumnOrder(order, 5);
 }
 
-void ForwardingList::Fill(const std::vector<AccountForwarding>& rows) {
-    // Without this the visible list repaints after every row, which makes filling thousands
-    // of rows take seconds.
-    ::SendMessageA(view_, WM_SETREDRAW, FALSE, 0);
-    ::SendMessageA(view_, LVM_DELETEALLITEMS, 0, 0);
+// The rows are moved in, not copied: thousands of them are held once.
+void ForwardingList::Fill(std::vector<AccountForwarding> rows) {
+    view_.DeleteAllRows();
     rows_.clear();
+    rows_.shrink_to_fit();
     rows_.reserve(rows.size());
-    for (const AccountForwarding& row : rows) {
-        rows_.push_back({row, false});
-        AppendToView(rows_.back());
-    }
-    ::SendMessageA(view_, WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(view_, nullptr, TRUE);
+    for (AccountForwarding& row : rows)
+        rows_.push_back({std::move(row), false});
+    view_.SetRowCount(RowCount());
+    view_.Refresh();
 }
 
 void ForwardingList::Append(const AccountForwarding& row, bool markedDefault) {
     rows_.push_back({row, markedDefault});
-    AppendToView(rows_.back());
+    view_.SetRowCount(RowCount());
 }
 
 void ForwardingList::MarkDefault(const std::string& account) {
-    for (size_t i = 0; i < rows_.size(); ++i) {
-        bool marked = rows_[i].data.account == account;
-        if (marked == rows_[i].marked)
-            continue;
-        rows_[i].marked = marked;
-        view_.SetCell(static_cast<int>(i), kDefaultColumn, marked ? kDefaultMark : "");
-    }
+    for (Entry& entry : rows_)
+        entry.marked = entry.data.account == account;
+    view_.Refresh();
 }
 
 void ForwardingList::RenameAccount(const std::string& oldName, const std::string& newName) {
-    for (size_t i = 0; i < rows_.size(); ++i) {
-        if (rows_[i].data.account != oldName)
-            continue;
-        rows_[i].data.account = newName;
-        view_.SetCell(static_cast<int>(i), kAccountColumn, newName);
+    for (Entry& entry : rows_) {
+        if (entry.data.account == oldName)
+            entry.data.account = newName;
     }
+    view_.Refresh();
 }
 
 void ForwardingList::RemoveAccount(const std::string& name) {
@@ -79,20 +73,30 @@ void ForwardingList::Replace(int row, const Forwarding& forwarding) {
     if (row < 0 || row >= RowCount())
         return;
     rows_[row].data.forwarding = forwarding;
-    view_.SetCell(row, kPortColumn, forwarding.localPort);
-    view_.SetCell(row, kDescriptionColumn, forwarding.description);
-    ShowTarget(row);
+    view_.Refresh();
 }
 
 void ForwardingList::ChangeTargetPort(const std::string& account, const std::string& oldPort,
                                       const std::string& newPort) {
-    for (size_t i = 0; i < rows_.size(); ++i) {
-        Forwarding& forwarding = rows_[i].data.forwarding;
-        if (rows_[i].data.account != account || forwarding.targetPort != oldPort)
-            continue;
-        forwarding.targetPort = newPort;
-        ShowTarget(static_cast<int>(i));
+    for (Entry& entry : rows_) {
+        Forwarding& forwarding = entry.data.forwarding;
+        if (entry.data.account == account && forwarding.targetPort == oldPort)
+            forwarding.targetPort = newPort;
     }
+    view_.Refresh();
+}
+
+void ForwardingList::AnswerCellRequest(NMLVDISPINFOA& request) const {
+    LVITEMA& item = request.item;
+    if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0)
+        return;
+    if (item.iItem < 0 || item.iItem >= RowCount()) {
+        item.pszText[0] = '\0';
+        return;
+    }
+    // Copied into the view's buffer, cut to its size as the view cuts a cell it holds.
+    std::string text = CellText(rows_[item.iItem], item.iSubItem);
+    ::lstrcpynA(item.pszText, text.c_str(), item.cchTextMax);
 }
 
 int ForwardingList::FindForwardingRow(const std::string& localPort,
@@ -110,16 +114,20 @@ int ForwardingList::SelectedRow() const {
     return row >= 0 && row < RowCount() ? row : -1;
 }
 
-void ForwardingList::AppendToView(const Entry& entry) const {
-    int index = view_.AppendRow(entry.data.forwarding.localPort);
-    view_.SetCell(index, kAccountColumn, entry.data.account);
-    view_.SetCell(index, kDescriptionColumn, entry.data.forwarding.description);
-    if (entry.marked)
-        view_.SetCell(index, kDefaultColumn, kDefaultMark);
-    ShowTarget(index);
-}
-
-void ForwardingList::ShowTarget(int row) const {
-    const Forwarding& forwarding = rows_[row].data.forwarding;
-    view_.SetCell(row, kTargetColumn, forwarding.targetServer + ":" + forwarding.targetPort);
+std::string ForwardingList::CellText(const Entry& entry, int column) const {
+    const Forwarding& forwarding = entry.data.forwarding;
+    switch (column) {
+    case kPortColumn:
+        return forwarding.localPort;
+    case kAccountColumn:
+        return entry.data.account;
+    case kDescriptionColumn:
+        return forwarding.description;
+    case kDefaultColumn:
+        return entry.marked ? kDefaultMark : "";
+    case kTargetColumn:
+        return forwarding.targetServer + ":" + forwarding.targetPort;
+    default:
+        return std::string();
+    }
 }

@@ -1,6 +1,7 @@
 // ForwardingList: the main window's list of every account's port forwardings. It holds the
-// rows it shows, so the window asks it rather than reading cells back: the list view only
-// displays them, in the same order.
+// rows it shows, default marks included, and the list view is virtual: it asks for each cell
+// as it paints it, so thousands of rows cost nothing at start-up. The window asks this list
+// rather than reading cells back.
 #pragma once
 
 #include "framework/controls.h"
@@ -17,8 +18,8 @@ public:
     // The columns: port, account, description, the default mark "D" and the target; shown with
     // the mark first.
     void SetUp();
-    // Replaces the rows, without repainting after each one.
-    void Fill(const std::vector<AccountForwarding>& rows);
+    // Replaces the rows; none is marked.
+    void Fill(std::vector<AccountForwarding> rows);
     void Append(const AccountForwarding& row, bool markedDefault);
     // Marks the rows of this account as the default's and clears the mark of every other row.
     void MarkDefault(const std::string& account);
@@ -30,6 +31,9 @@ public:
     // Every forwarding of the account whose target port is `oldPort` gets `newPort`.
     void ChangeTargetPort(const std::string& account, const std::string& oldPort,
                           const std::string& newPort);
+
+    // Answers the view's request for a cell's text (LVN_GETDISPINFO).
+    void AnswerCellRequest(NMLVDISPINFOA& request) const;
 
     int RowCount() const { return static_cast<int>(rows_.size()); }
     const AccountForwarding& Row(int row) const { return rows_[row].data; }
@@ -44,8 +48,7 @@ private:
         bool marked = false;
     };
 
-    void AppendToView(const Entry& entry) const;
-    void ShowTarget(int row) const;
+    std::string CellText(const Entry& entry, int column) const;
 
     fw::ListView view_;
     std::vector<Entry> rows_;

@@ -56,6 +56,10 @@ CDravenlokDlg::CDravenlokDlg()
     OnCommand(IDC_ADD_FORWARDING, [this] { AddForwarding(); });
     OnCommand(IDC_DELETE_FORWARDING, [this] { DeleteForwarding(); });
     OnNotify(IDC_FORWARDING_LIST, NM_CLICK, [this](NMHDR*) { return SelectForwarding(); });
+    OnNotify(IDC_FORWARDING_LIST, LVN_GETDISPINFOA, [this](NMHDR* header) -> LRESULT {
+        forwardingList_.AnswerCellRequest(*reinterpret_cast<NMLVDISPINFOA*>(header));
+        return 0;
+    });
     OnCommand(IDC_TEST_SETTINGS, [this] { OpenWebPage(kConnectionTestPage); });
     OnCommand(IDC_PURCHASE, [this] { OpenWebPage(kPurchasePage); });
     OnCommand(IDC_HELP_BUTTON, [this] { ShowHelp(); });
@@ -156,7 +160,8 @@ bool CDravenlokDlg::OnInitDialog() {
     ::SetCurrentDirectoryA(folder.c_str());
 
     MeasureWindowSizes();
-    ::SetWindowPos(Handle(), HWND_TOP, 100, 100, collapsedWidth_, collapsedHeight_, SWP_SHOWWINDOW);
+    // Shown only once its contents are in place, so that filling them paints nothing.
+    ::SetWindowPos(Handle(), HWND_TOP, 100, 100, collapsedWidth_, collapsedHeight_, SWP_NOACTIVATE);
     settingsPanelOpen_ = false;
 
     StyleLabelsAndHeaders();
@@ -175,6 +180,8 @@ bool CDravenlokDlg::OnInitDialog() {
     ReadOptionBoxes();
     ApplyStoredBrowserOptions();
 
+    // Before the autostart, which may ask the user over the window.
+    ::ShowWindow(Handle(), SW_SHOW);
     if (autostartBox_.IsChecked())
         AutostartDefaultTunnel();
     else
@@ -226,6 +233,10 @@ void CDravenlokDlg::MeasureWindowSizes() {
 }
 
 void CDravenlokDlg::FillAccountsCombo() {
+    size_t bytes = 0;
+    for (const std::string& name : accounts_.Names())
+        bytes += name.size() + 1;
+    accountsCombo_.ReserveItems(static_cast<int>(accounts_.Names().size()), bytes);
     for (const std::string& name : accounts_.Names())
         accountsCombo_.AddString(name);
 }
