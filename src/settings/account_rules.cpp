@@ -31,13 +31,6 @@ bool IsBracketedAddress(const std::string& host) {
     });
 }
 
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 // Characters that would end a field or an entry in one of the two stored forms. Blanks and
 // line breaks count too: the SSH client would not find such a host or port.
 bool HasSeparator(const std::string& text) {
@@ -51,6 +44,13 @@ bool HasLineBreak(const std::string& text) {
 }
 
 } // namespace
+
+bool EqualIgnoringCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
 
 int PortNumber(const std::string& text) {
     if (!IsAllDigits(text))

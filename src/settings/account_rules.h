@@ -38,6 +38,9 @@ using Verdict = std::optional<Refusal>;
 const size_t kLongestServerName = 253;
 const size_t kLongestPassword = 256;
 
+// Names as the settings file and the registry compare them: equal without regard to letter case.
+bool EqualIgnoringCase(const std::string& a, const std::string& b);
+
 // The TCP port a port field spells: digits only, leading zeros allowed, 1 to 65535; 0 when the
 // text is no such number.
 int PortNumber(const std::string& text);

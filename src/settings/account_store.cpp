@@ -84,14 +84,6 @@ bool AccountStore::Create(const AccountFields& fields) {
            Write("IE", "proxyPort", "50000");
 }
 
-namespace {
-
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && ::_stricmp(a.c_str(), b.c_str()) == 0;
-}
-
-} // namespace
-
 AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& edited) {
     writeFailed_ = false;
     EnsureSession(saved.name);

@@ -2,6 +2,8 @@
 // and reading, patching, renaming and deleting those sessions under HKEY_CURRENT_USER.
 #include "system/registry_reader.h"
 
+#include "settings/account_rules.h"
+
 #include "controls/look.h"
 #include "framework/owners.h"
 #include "framework/user_seam.h"
@@ -267,11 +269,6 @@ bool OpenSession(const std::string& sessionName, REGSAM access, bool create, fw:
     // An empty name would address the sessions key itself, which holds every account's session.
     return !sessionName.empty() &&
            OpenKey(HKEY_CURRENT_USER, SessionPath(sessionName), access, create, key);
-}
-
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-    return ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
-                            b.data(), static_cast<int>(b.size())) == CSTR_EQUAL;
 }
 
 } // namespace
