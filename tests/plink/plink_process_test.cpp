@@ -3,6 +3,7 @@
 // to a window of Marrowin's main window class.
 #include "plink_fixture.h"
 
+#include "plink/ssh_arguments.h"
 #include "tunnel/client_messages.h"
 #include "support/scripted_user.h"
 #include "support/stand_in.h"
@@ -69,23 +70,15 @@ protected:
 TEST_F(PlinkTest, SshGetsEveryArgumentOfTheSessionAndTheTunnelIsReportedUp) {
     StartEstablished();
 
-    // clang-format off
-    std::vector<std::string> expected = {
-        "-N", "-v",
-        "-o", "ExitOnForwardFailure=yes",
-        "-o", "ServerAliveInterval=15",
-        "-o", "ServerAliveCountMax=3",
-        "-o", "PreferredAuthentications=password,keyboard-interactive",
-        "-o", "PubkeyAuthentication=no",
-        "-o", "NumberOfPasswordPrompts=1",
-        "-o", "StrictHostKeyChecking=accept-new",
-        "-p", "4022",
-        "-l", "alice",
-        "-L", "127.0.0.1:" + std::to_string(ports_[0]) + ":localhost:25",
-        "-L", "127.0.0.1:" + std::to_string(ports_[1]) + ":localhost:110",
-        "-L", "127.0.0.1:" + std::to_string(ports_[2]) + ":10.0.0.7:3128",
-        "tunnel.example.org"};
-    // clang-format on
+    // What the saved session says reaches ssh as the arguments built from it (their form is
+    // the logic test's).
+    Session session;
+    session.host = "tunnel.example.org";
+    session.port = 4022;
+    session.user = "alice";
+    session.forwardings = {
+        {ports_[0], "localhost", 25}, {ports_[1], "localhost", 110}, {ports_[2], "10.0.0.7", 3128}};
+    std::vector<std::string> expected = SshArguments(session);
     EXPECT_EQ(expected, ssh_.Values("arg"));
     for (int port : ports_)
         EXPECT_TRUE(Accepts(port)) << port;

@@ -107,19 +107,6 @@ TEST_F(AccountStoreTest, RemovingTheProxyAccountLeavesNoTraceAndNoProxyAccount) 
     EXPECT_EQ(ReadWholeFile(folder.File("Marrowin.ini")).find(beta), std::string::npos);
 }
 
-TEST_F(AccountStoreTest, TheTorRelayRewritesOnlyTheProxyAccountsProxyTargets) {
-    store.Create({alpha, "joe", "pw", "3128"});
-    store.Create({beta, "ann", "pw", "3128"});
-    store.SetTorRelay(true);
-    EXPECT_EQ(SessionValue(alpha, "PortForwardings"),
-              "L25=localhost:25,L110=localhost:110,L50000=localhost:8119,");
-    EXPECT_EQ(SessionValue(beta, "PortForwardings"),
-              "L25=localhost:25,L110=localhost:110,L50000=localhost:3128,");
-    store.SetTorRelay(false);
-    EXPECT_EQ(SessionValue(alpha, "PortForwardings"),
-              "L25=localhost:25,L110=localhost:110,L50000=localhost:3128,");
-}
-
 using Kind = ProxyForwardingChange::Kind;
 
 TEST_F(AccountStoreTest, TheProxyForwardingMovesWithinItsAccountAndStaysForAPortAlreadyThere) {
@@ -162,34 +149,6 @@ TEST_F(AccountStoreTest, AnotherAccountGetsAProxyForwardingOnlyWhenTheOldOneHasN
               DefaultSettingsForwardings("3128") + "50002:localhost:3128:IE Proxy,");
     EXPECT_EQ(SessionValue(alpha, "PortForwardings"),
               DefaultSessionForwardings("3128") + "L50002=localhost:3128,");
-}
-
-// The settings file keeps a value of 32,000 characters whole, and no more: an Add past that is
-// refused with nothing written, and the value stays as it was.
-TEST_F(AccountStoreTest, AnAddThatWouldMakeTheForwardingsTooLongWritesNothing) {
-    store.Create({alpha, "joe", "pw", "3128"});
-    std::string full = Setting(alpha.c_str(), "forwardings");
-    full +=
-        "1:x:1:" + std::string(CInternetOptions::kLongestValue - 10 - full.size() - 7, 'd') + ",";
-    ASSERT_TRUE(store.Settings().WriteString(alpha, "forwardings", full));
-    EXPECT_EQ(store.AddForwarding(alpha, {"2", "x", "2", "a description"}),
-              AccountStore::AddResult::TooMany);
-    EXPECT_EQ(Setting(alpha.c_str(), "forwardings"), full);
-}
-
-// A settings file that refuses every write (a folder stands where it should be): nothing is
-// stored anywhere, and the reason is given.
-TEST_F(AccountStoreTest, AFileThatRefusesWritesLeavesEverythingAsItWas) {
-    ASSERT_TRUE(::CreateDirectoryA(folder.File("Marrowin.ini").c_str(), nullptr));
-    EXPECT_FALSE(store.Create({alpha, "joe", "pw", "3128"}));
-    EXPECT_TRUE(store.WriteFailed());
-    EXPECT_EQ(store.WriteFailureText().find("Could not write the settings file '" +
-                                            folder.File("Marrowin.ini") + "'.\n"),
-              0u)
-        << store.WriteFailureText();
-    EXPECT_TRUE(store.Names().empty());
-    EXPECT_FALSE(SessionExists(alpha));
-    ::RemoveDirectoryA(folder.File("Marrowin.ini").c_str());
 }
 
 // A saved session deleted by hand is made again from the settings file before it is used.
