@@ -90,22 +90,6 @@ TEST_F(VersionCheckTest, TheAnswerComesBackToTheWindowAsItsBox) {
     }
 }
 
-TEST_F(VersionCheckTest, ASecondStartWhileOneRunsStartsNothing) {
-    server_.HoldAnswers();
-    ASSERT_TRUE(check_.Start(window_, "first.php"));
-    ASSERT_TRUE(server_.WaitForRequests(1));
-    EXPECT_FALSE(check_.Start(window_, "second.php"));
-    server_.Answer(200, "x&ServerMessage=Hey");
-    ASSERT_TRUE(WaitForAnswers(1));
-    // Once the answer is in, the next check starts.
-    ASSERT_TRUE(check_.Start(window_, "third.php"));
-    ASSERT_TRUE(WaitForAnswers(2));
-    std::vector<std::string> lines = server_.RequestLines();
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], "GET /first.php HTTP/1.0");
-    EXPECT_EQ(lines[1], "GET /third.php HTTP/1.0");
-}
-
 TEST_F(VersionCheckTest, AnAbandonedCheckNeverPostsItsAnswer) {
     for (bool byDestruction : {false, true}) {
         SCOPED_TRACE(byDestruction ? "destroyed" : "abandoned");
