@@ -1,6 +1,7 @@
-// Fuzzes the one-pass read of the settings file on its decoded text: whatever the file holds,
-// what it finds, written out again as a plain settings file, is found again unchanged. Input:
-// the text, one character a byte, or UTF-16 (little-endian) after the mark FF FE.
+// Fuzzes the reading of a whole settings file on its decoded text: whatever the file holds, a
+// key's values found in every section are those found section by section, and written out
+// again as a plain settings file, they are found again unchanged. Input: the text, one
+// character a byte, or UTF-16 (little-endian) after the mark FF FE.
 #include "fuzz_support.h"
 
 #include "settings/profile_text.h"
@@ -15,8 +16,8 @@ bool IsSpace(wchar_t c) {
     return std::iswspace(static_cast<wint_t>(c)) != 0;
 }
 
-std::wstring FoldCase(const std::wstring& name) {
-    std::wstring folded = name;
+std::wstring FoldCase(std::wstring_view name) {
+    std::wstring folded(name);
     for (wchar_t& c : folded)
         c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
     return folded;
@@ -49,8 +50,8 @@ bool Same(const std::vector<SectionValue>& a, const std::vector<SectionValue>& b
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ProfileCharacters characters = {IsSpace, FoldCase};
     const std::wstring key = L"forwardings";
-    const std::vector<SectionValue> found =
-        FindKeyInEverySection(Decode(data, size), key, characters);
+    const ProfileText text(Decode(data, size), characters);
+    const std::vector<SectionValue> found = text.ValuesOfKey(key);
 
     // Each value in quotes, so that blanks and quotes of its own survive; only the values
     // before the first section header have no header of their own.
@@ -58,10 +59,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const SectionValue& entry : found) {
         FUZZ_CHECK(entry.section.find(L'\n') == std::wstring::npos);
         FUZZ_CHECK(entry.value.find(L'\n') == std::wstring::npos);
+        FUZZ_CHECK(text.Value(entry.section, key) == entry.value);
         if (&entry != &found.front() || !entry.section.empty())
             written += L"[" + entry.section + L"]\n";
         written += key + L"=\"" + entry.value + L"\"\n";
     }
-    FUZZ_CHECK(Same(FindKeyInEverySection(written, key, characters), found));
+    FUZZ_CHECK(Same(ProfileText(written, characters).ValuesOfKey(key), found));
     return 0;
 }

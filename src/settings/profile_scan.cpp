@@ -1,5 +1,5 @@
-// Reading one key of every section of a settings file in one pass: the file read and decoded
-// with the platform's functions, its text taken apart by profile_text.cpp; see profile_scan.h.
+// Reading a whole settings file at once: the file read and decoded with the platform's
+// functions, its text taken apart by profile_text.cpp; see profile_scan.h.
 #include "settings/profile_scan.h"
 
 #include "framework/owners.h"
@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -76,31 +77,56 @@ std::string Narrow(const Text& text) {
 // The platform's character rules for the text part of the read (profile_text.h), which is kept
 // free of Win32 so that it builds natively for fuzzing.
 bool IsSpace(wchar_t c) {
+    if (c > 0x20 && c < 0x7F)
+        return false; // printable ASCII, asked about at the ends of nearly every line
     WORD type = 0;
     return ::GetStringTypeW(CT_CTYPE1, &c, 1, &type) && (type & C1_SPACE);
 }
 
-Text FoldCase(const Text& name) {
-    if (name.empty())
-        return name;
-    Text folded(name.size(), L'\0');
+Text FoldCase(std::wstring_view name) {
+    Text folded(name);
+    // Most names are plain ASCII, whose letters fold alike in every table.
+    bool ascii = true;
+    for (wchar_t& c : folded) {
+        if (c >= 0x80) {
+            ascii = false;
+            break;
+        }
+        if (c >= L'a' && c <= L'z')
+            c = static_cast<wchar_t>(c - L'a' + L'A');
+    }
+    if (ascii || folded.empty())
+        return folded;
     int length = ::LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, name.data(),
                                 static_cast<int>(name.size()), &folded[0],
                                 static_cast<int>(folded.size()));
-    return length > 0 ? folded.substr(0, length) : name;
+    return length > 0 ? folded.substr(0, length) : Text(name);
 }
 
 } // namespace
 
+// Letters folded as _stricmp folds them, without a call per comparison: a map of thousands of
+// sections compares names a great many times.
 bool IgnoreCaseLess::operator()(const std::string& a, const std::string& b) const {
-    return ::_stricmp(a.c_str(), b.c_str()) < 0;
+    auto lower = [](char c) {
+        unsigned char u = static_cast<unsigned char>(c);
+        return u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u;
+    };
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [&](char x, char y) { return lower(x) < lower(y); });
 }
 
-ValuesBySection ScanKeyOfEverySection(const std::string& filePath, const std::string& key) {
+ProfileSnapshot::ProfileSnapshot(const std::string& filePath)
+    : text_(Decode(ReadWholeFile(filePath)), {IsSpace, FoldCase}) {}
+
+std::string ProfileSnapshot::ReadString(const std::string& section, const std::string& key) const {
+    return Narrow(text_.Value(Widen(section.data(), section.size(), CP_ACP),
+                              Widen(key.data(), key.size(), CP_ACP)));
+}
+
+ValuesBySection ProfileSnapshot::ReadKeyOfEverySection(const std::string& key) const {
     ValuesBySection values;
-    for (const SectionValue& found :
-         FindKeyInEverySection(Decode(ReadWholeFile(filePath)),
-                               Widen(key.data(), key.size(), CP_ACP), {IsSpace, FoldCase}))
+    for (const SectionValue& found : text_.ValuesOfKey(Widen(key.data(), key.size(), CP_ACP)))
         values[Narrow(found.section)] = Narrow(found.value);
     return values;
 }

@@ -1,7 +1,10 @@
-// One pass over a settings file that finds the value of one key in every section, as the
-// private-profile functions would find it section by section. Start-up reads every account's
-// forwardings this way: asking the profile functions once per account costs a file access each.
+// The whole settings file read at once, answering reads as the private-profile functions would
+// answer them one by one. Start-up reads dozens of values and every account's forwardings this
+// way: asking the profile functions costs a file access each, and under Wine a reading of the
+// whole file each while the file is new.
 #pragma once
+
+#include "settings/profile_text.h"
 
 #include <map>
 #include <string>
@@ -12,10 +15,18 @@ struct IgnoreCaseLess {
 };
 using ValuesBySection = std::map<std::string, std::string, IgnoreCaseLess>;
 
-// The key's value in every section that has the key, by section name; empty when the file
-// cannot be read. The file is read as the profile functions read it: an ANSI, UTF-8 or UTF-16
-// file told apart by its byte order mark; lines ending in LF (or CR where the file has no LF);
-// blanks, tabs and Ctrl-Z around names and values not counting; names matched without regard to
-// letter case; the first section of a name and its first key of the name counting, a key
-// without "=" included; one pair of matching quotes around a value not counting.
-ValuesBySection ScanKeyOfEverySection(const std::string& filePath, const std::string& key);
+// The file is read as the profile functions read it: an ANSI, UTF-8 or UTF-16 file told apart by
+// its byte order mark, its text taken apart by the rules of profile_text.h. A file that cannot
+// be read reads as an empty one.
+class ProfileSnapshot {
+public:
+    explicit ProfileSnapshot(const std::string& filePath);
+
+    // The value, whole however long; empty when the key or section is missing.
+    std::string ReadString(const std::string& section, const std::string& key) const;
+    // The key's value in every section that has it, by section name.
+    ValuesBySection ReadKeyOfEverySection(const std::string& key) const;
+
+private:
+    ProfileText text_;
+};

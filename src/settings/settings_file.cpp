@@ -18,6 +18,8 @@ const char* const kAccountKeys[] = {"port", "username", "password", "forwardings
 CInternetOptions::CInternetOptions(std::string filePath) : filePath_(std::move(filePath)) {}
 
 std::string CInternetOptions::ReadString(const std::string& section, const std::string& key) const {
+    if (snapshot_)
+        return snapshot_->ReadString(section, key);
     // The profile function cuts a value that does not fit and then reports size - 1 characters;
     // grow the buffer until the whole value fits.
     std::string buffer(4000, '\0');
@@ -31,6 +33,16 @@ std::string CInternetOptions::ReadString(const std::string& section, const std::
         }
         buffer.assign(buffer.size() * 2, '\0');
     }
+}
+
+ValuesBySection CInternetOptions::ReadKeyOfEverySection(const std::string& key) const {
+    if (snapshot_)
+        return snapshot_->ReadKeyOfEverySection(key);
+    return ProfileSnapshot(filePath_).ReadKeyOfEverySection(key);
+}
+
+void CInternetOptions::HoldSnapshot() const {
+    snapshot_ = std::make_unique<ProfileSnapshot>(filePath_);
 }
 
 int CInternetOptions::ReadInt(const std::string& section, const std::string& key) const {
@@ -60,6 +72,8 @@ bool CInternetOptions::ReadFlag(const std::string& section, const std::string& k
 }
 
 bool CInternetOptions::Written(BOOL result) const {
+    // Even a refused write may have changed the file.
+    snapshot_.reset();
     if (!result)
         lastWriteError_ = ::GetLastError();
     return result != FALSE;

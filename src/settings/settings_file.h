@@ -1,11 +1,13 @@
 // CInternetOptions: the one accessor of the settings file Marrowin.ini beside the executable.
-// Every operation goes straight to the file; only the account-name list is held in memory.
+// Every operation goes straight to the file; only the account-name list is held in memory, and
+// while a snapshot is held, what reads see.
 #pragma once
 
 #include "settings/profile_scan.h"
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,6 +16,8 @@ class CInternetOptions {
 public:
     explicit CInternetOptions(std::string filePath);
     virtual ~CInternetOptions() = default;
+    CInternetOptions(CInternetOptions&&) = default;
+    CInternetOptions& operator=(CInternetOptions&&) = default;
 
     const std::string& FilePath() const { return filePath_; }
 
@@ -22,14 +26,17 @@ public:
     std::string ReadString(const std::string& section, const std::string& key) const;
     // The value of the key in every section that has it, by section name, read in one pass
     // over the file as ReadString reads it section by section (see profile_scan.h).
-    ValuesBySection ReadKeyOfEverySection(const std::string& key) const {
-        return ScanKeyOfEverySection(filePath_, key);
-    }
+    ValuesBySection ReadKeyOfEverySection(const std::string& key) const;
     // Decimal conversion: leading blanks and a sign, then digits; anything else gives 0.
     int ReadInt(const std::string& section, const std::string& key) const;
     // The default for an empty or missing value; otherwise true when the first character is
     // 1, O or Y in either case.
     bool ReadFlag(const std::string& section, const std::string& key, bool defaultValue) const;
+
+    // Start-up reads dozens of values: between these two calls they are answered from one
+    // reading of the whole file. Any write drops the snapshot, so reads never miss a change.
+    void HoldSnapshot() const;
+    void DropSnapshot() const { snapshot_.reset(); }
 
     // The longest value written: the profile functions cut or drop longer ones.
     static const size_t kLongestValue = 32000;
@@ -66,4 +73,5 @@ private:
     std::string filePath_;
     std::vector<std::string> accountNames_;
     mutable DWORD lastWriteError_ = 0;
+    mutable std::unique_ptr<ProfileSnapshot> snapshot_;
 };

@@ -169,6 +169,7 @@ bool CDravenlokDlg::OnInitDialog() {
     SetUpForwardingList();
 
     accounts_.Open(folder + "\\Marrowin.ini");
+    accounts_.Settings().HoldSnapshot();
     accounts_.LoadNames();
     defaultAccountName_ = accounts_.DefaultName();
     FillAccountsCombo();
@@ -200,6 +201,7 @@ bool CDravenlokDlg::OnInitDialog() {
         minimizeBox_.SetCheck(false);
     }
 
+    accounts_.Settings().DropSnapshot();
     helpContextId_ = 1;
     trayRefreshTicks_ = 0;
     ::SetTimer(Handle(), kTrayRefreshTimer, 1000, nullptr);
@@ -233,12 +235,7 @@ void CDravenlokDlg::MeasureWindowSizes() {
 }
 
 void CDravenlokDlg::FillAccountsCombo() {
-    size_t bytes = 0;
-    for (const std::string& name : accounts_.Names())
-        bytes += name.size() + 1;
-    accountsCombo_.ReserveItems(static_cast<int>(accounts_.Names().size()), bytes);
-    for (const std::string& name : accounts_.Names())
-        accountsCombo_.AddString(name);
+    accountsCombo_.AddStrings(accounts_.Names());
 }
 
 void CDravenlokDlg::SelectStartAccount() {
@@ -450,6 +447,14 @@ void CDravenlokDlg::OnTrayRefreshTimer() {
     ShowTrayPicture(tunnel_.IsRunning());
     if (++trayRefreshTicks_ >= kTrayRefreshTicks)
         ::KillTimer(Handle(), kTrayRefreshTimer);
+}
+
+void CDravenlokDlg::SetTrayIcon(CMenuTrayIcon* trayIcon) {
+    trayIcon_ = trayIcon;
+    if (Handle()) {
+        ShowTrayPicture(tunnel_.IsRunning());
+        SetTrayPrivacyState(tunnel_.IsRunning());
+    }
 }
 
 // The tray icon belongs to the application; a window given none has none to change.

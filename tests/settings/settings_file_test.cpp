@@ -167,17 +167,31 @@ TEST_F(SettingsFileTest, AKeyReadInEverySectionAtOnceAgreesWithReadingEachSectio
     EXPECT_TRUE(CInternetOptions(folder.File("missing.ini")).ReadKeyOfEverySection("x").empty());
 }
 
-// Every section the profile functions see, read with them one by one.
+// Names in a list of zero-ended strings, as the profile functions return sections and keys.
+std::vector<std::string> ZeroEndedNames(const std::vector<char>& list, DWORD length) {
+    std::vector<std::string> names;
+    for (DWORD at = 0; at < length && list[at];) {
+        names.push_back(list.data() + at);
+        at += static_cast<DWORD>(names.back().size()) + 1;
+    }
+    return names;
+}
+
 std::vector<std::string> ProfileSectionNames(const std::string& path) {
     std::vector<char> names(1 << 16);
-    DWORD length = ::GetPrivateProfileSectionNamesA(names.data(), static_cast<DWORD>(names.size()),
-                                                    path.c_str());
-    std::vector<std::string> sections;
-    for (DWORD at = 0; at < length && names[at];) {
-        sections.push_back(names.data() + at);
-        at += static_cast<DWORD>(sections.back().size()) + 1;
-    }
-    return sections;
+    return ZeroEndedNames(names, ::GetPrivateProfileSectionNamesA(
+                                     names.data(), static_cast<DWORD>(names.size()), path.c_str()));
+}
+
+// The key names of the section as the profile functions list them ("key=value" each).
+std::vector<std::string> ProfileKeyNames(const std::string& path, const std::string& section) {
+    std::vector<char> lines(1 << 17);
+    std::vector<std::string> keys = ZeroEndedNames(
+        lines, ::GetPrivateProfileSectionA(section.c_str(), lines.data(),
+                                           static_cast<DWORD>(lines.size()), path.c_str()));
+    for (std::string& key : keys)
+        key = key.substr(0, key.find('='));
+    return keys;
 }
 
 std::string Utf16(const std::string& text, bool bigEndian) {
@@ -187,9 +201,9 @@ std::string Utf16(const std::string& text, bool bigEndian) {
     return bytes;
 }
 
-// Files the profile functions read, written by hand or by other programs: the one-pass read
-// must find in them exactly what reading section by section finds.
-TEST_F(SettingsFileTest, TheOnePassReadAgreesWithTheProfileFunctionsOnEveryKindOfFile) {
+// Files the profile functions read, written by hand or by other programs: the whole file read
+// at once must find in them exactly what the profile functions find key by key.
+TEST_F(SettingsFileTest, TheWholeFileReadAtOnceAgreesWithTheProfileFunctionsOnEveryKindOfFile) {
     const std::string plain =
         "[alpha]\r\nforwardings=25:a:25:x,\r\n[beta]\r\nforwardings=1:b:1:y,\r\n";
     const std::string files[] = {
@@ -208,11 +222,14 @@ TEST_F(SettingsFileTest, TheOnePassReadAgreesWithTheProfileFunctionsOnEveryKindO
         "[alpha]\r\nforwardings=a\x1a\r\n[beta]\x1a\r\nforwardings=\x1a b \x1a\r\n",
         "[]\r\nforwardings=empty name\r\n[alpha]\r\nforward ings=x\r\n",
         "[alpha]\r\nforwardings=" + std::string(70000, 'L') + ",\r\n",
+        "[Tunnel]\r\nServers=a,b,\r\nDEFAULT=b\r\n[IE]\r\nsetIEproxy=1\r\nproxyport = 50000\r\n"
+        "[tunnel]\r\ndefault=later section\r\n[b]\r\nport=22\r\nPort=23\r\nusername\r\n",
     };
     for (const std::string& contents : files) {
         SCOPED_TRACE(contents.substr(0, 60));
         WriteWholeFile(path, contents);
         ValuesBySection all = options.ReadKeyOfEverySection("forwardings");
+        ProfileSnapshot snapshot(path);
         std::vector<std::string> sections = ProfileSectionNames(path);
         EXPECT_FALSE(sections.empty());
         for (const std::string& section : sections) {
@@ -220,11 +237,29 @@ TEST_F(SettingsFileTest, TheOnePassReadAgreesWithTheProfileFunctionsOnEveryKindO
             EXPECT_EQ(found == all.end() ? "" : found->second,
                       options.ReadString(section, "forwardings"))
                 << "[" << section << "]";
+            for (const std::string& key : ProfileKeyNames(path, section))
+                EXPECT_EQ(snapshot.ReadString(section, key), options.ReadString(section, key))
+                    << "[" << section << "] " << key;
         }
         for (const auto& entry : all)
             EXPECT_EQ(entry.second, options.ReadString(entry.first, "forwardings"))
                 << "[" << entry.first << "] only in the one-pass read";
     }
+}
+
+// While start-up holds the file read at once, every write is seen by the next read.
+TEST_F(SettingsFileTest, AHeldSnapshotNeverHidesAWrite) {
+    WriteWholeFile(path, "[Main]\r\nautostart=1\r\n[alpha]\r\nport=22\r\n");
+    options.HoldSnapshot();
+    EXPECT_EQ(options.ReadString("main", "AUTOSTART"), "1");
+    ASSERT_TRUE(options.WriteString("Main", "autostart", "0"));
+    EXPECT_FALSE(options.ReadFlag("Main", "autostart", true));
+    options.HoldSnapshot();
+    ASSERT_TRUE(options.WriteSection("alpha", {{"port", "23"}}));
+    EXPECT_EQ(options.ReadString("alpha", "port"), "23");
+    options.HoldSnapshot();
+    ASSERT_TRUE(options.DeleteSection("alpha"));
+    EXPECT_EQ(options.ReadString("alpha", "port"), "");
 }
 
 TEST_F(SettingsFileTest, DeletingASectionRemovesAllItsKeys) {
