@@ -1,6 +1,7 @@
 // The control wrappers' methods that are more than one message.
 #include "framework/controls.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace fw {
@@ -30,6 +31,65 @@ std::string ComboBox::GetItemText(int index) const {
     ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(copied), &narrow[0], size,
                           nullptr, nullptr);
     return narrow;
+}
+
+namespace {
+
+std::wstring Widen(const std::string& text) {
+    int size = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                     nullptr, 0);
+    std::wstring wide(size, L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], size);
+    return wide;
+}
+
+// The bytes whose order is the order of the text for CompareString with these settings.
+std::string SortKey(LCID locale, const std::string& text) {
+    std::wstring wide = Widen(text);
+    const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
+    int size = ::LCMapStringW(locale, flags, wide.data(), static_cast<int>(wide.size()), nullptr, 0);
+    std::string key(size, '\0');
+    if (size > 0)
+        ::LCMapStringW(locale, flags, wide.data(), static_cast<int>(wide.size()),
+                       reinterpret_cast<LPWSTR>(&key[0]), size);
+    return key;
+}
+
+} // namespace
+
+void ComboBox::AddStrings(const std::vector<std::string>& texts) const {
+    size_t bytes = 0;
+    for (const std::string& text : texts)
+        bytes += text.size() + 1;
+    // Room for all of them, so that the list does not grow again and again.
+    Send(CB_INITSTORAGE, texts.size(), bytes);
+    // Without redrawing meanwhile: the list would otherwise update its scroll bar each time.
+    Send(WM_SETREDRAW, FALSE);
+    bool sorted = (::GetWindowLongA(hwnd_, GWL_STYLE) & CBS_SORT) != 0;
+    if (sorted && GetCount() == 0) {
+        AppendInOrder(texts);
+    } else {
+        for (const std::string& text : texts)
+            AddString(text);
+    }
+    Send(WM_SETREDRAW, TRUE);
+}
+
+void ComboBox::AppendInOrder(const std::vector<std::string>& texts) const {
+    LCID locale = static_cast<LCID>(Send(CB_GETLOCALE));
+    std::vector<std::pair<std::string, size_t>> keyed;
+    keyed.reserve(texts.size());
+    for (size_t i = 0; i < texts.size(); ++i)
+        keyed.emplace_back(SortKey(locale, texts[i]), i);
+    // The control puts an item before those equal to it that it already holds: of equal
+    // items, the last added comes first.
+    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : a.second > b.second;
+    });
+    // Inserting does not sort: each goes to the end.
+    for (const auto& entry : keyed)
+        Send(CB_INSERTSTRING, static_cast<WPARAM>(-1),
+             reinterpret_cast<LPARAM>(texts[entry.second].c_str()));
 }
 
 void ListView::AddExtendedStyle(DWORD style) const {

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 namespace fw {
 
@@ -55,13 +56,18 @@ public:
         return static_cast<int>(
             Send(CB_FINDSTRINGEXACT, start, reinterpret_cast<LPARAM>(text.c_str())));
     }
-    // Room for `count` more items of `bytes` of text in all, so that adding them one by one
-    // does not grow the list again and again.
-    void ReserveItems(int count, size_t bytes) const { Send(CB_INITSTORAGE, count, bytes); }
+    // Adds many items at once. Into an empty sorted combo box they go in the order the control
+    // itself keeps (its locale, letter case ignored), found here from sort keys and appended,
+    // rather than each searched for its place with one comparison call after another.
+    void AddStrings(const std::vector<std::string>& texts) const;
     int GetCount() const { return static_cast<int>(Send(CB_GETCOUNT)); }
     int GetCurSel() const { return static_cast<int>(Send(CB_GETCURSEL)); }
     void SetCurSel(int index) const { Send(CB_SETCURSEL, index); }
     std::string GetItemText(int index) const;
+
+private:
+    // Appends the texts in the order of the control's sorting.
+    void AppendInOrder(const std::vector<std::string>& texts) const;
 };
 
 // A report-view list control whose rows its owner holds (a virtual list): the control keeps

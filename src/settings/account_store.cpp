@@ -6,6 +6,7 @@
 #include "system/registry_reader.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 const char kTorPort[] = "8119";
@@ -27,8 +28,8 @@ std::vector<AccountForwarding> AccountStore::AllForwardings() const {
         auto found = forwardings.find(account);
         if (found == forwardings.end())
             continue;
-        for (const Forwarding& forwarding : ParseSettingsForwardings(found->second))
-            rows.push_back({account, forwarding});
+        for (Forwarding& forwarding : ParseSettingsForwardings(found->second))
+            rows.push_back({account, std::move(forwarding)});
     }
     return rows;
 }

@@ -3,12 +3,14 @@
 #include "controls/label.h"
 #include "controls/skin_button.h"
 #include "controls_test_ids.h"
+#include "framework/controls.h"
 #include "framework/dialog.h"
 #include "support/scripted_user.h"
 #include "support/window_reading.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -152,6 +154,31 @@ TEST_F(ControlsTest, CheckBoxAndRadioButtonKindsFollowClicksSpaceAndTheirGroup) 
     // A second click on a checked radio button keeps it checked.
     Click(IDC_TEST_RADIO_THREE);
     EXPECT_TRUE(Checked(IDC_TEST_RADIO_THREE));
+}
+
+// Filled at once, a sorted combo box holds its items in the order that adding them one by one
+// gives: letter case, punctuation, digits and letters outside ASCII as the control orders them.
+TEST_F(ControlsTest, ASortedComboFilledAtOnceKeepsTheControlsOwnOrder) {
+    fw::ComboBox combo;
+    combo.Bind(dialog, IDC_TEST_SORTED_COMBO);
+    const std::vector<std::string> names = {
+        "server10.example", "Server9.example", "server1.example", "a-b", "ab", "a_b", "a.b",
+        "A", "b", "-x", "_x", "1", "10", "9", "\xE9t\xE9", "ete", "Zulu", "zeta", "a b", "B"};
+    combo.AddStrings(names);
+    std::vector<std::string> atOnce = ComboItems(combo);
+    ::SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+    for (const std::string& name : names)
+        combo.AddString(name);
+    EXPECT_EQ(atOnce, ComboItems(combo));
+    EXPECT_EQ(atOnce.size(), names.size());
+    // Into a combo that already has items, each still finds its own place.
+    combo.AddStrings({"aa", "zz"});
+    std::vector<std::string> more = ComboItems(combo);
+    EXPECT_EQ(more.size(), names.size() + 2);
+    EXPECT_TRUE(std::is_sorted(more.begin(), more.end(), [](const auto& a, const auto& b) {
+        return ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(),
+                                -1) == CSTR_LESS_THAN;
+    }));
 }
 
 } // namespace
