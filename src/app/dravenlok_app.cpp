@@ -24,31 +24,12 @@ bool CDravenlokApp::InitInstance() {
 
     SetHelpFile("Marrowin.chm");
     SetMainWindow(&mainWindow);
-    mainWindow_ = &mainWindow;
 
-    // The shell takes a while to add an icon: the window shows first. A timer comes only when
-    // nothing is left to paint.
-    UINT_PTR trayTimer = ::SetTimer(nullptr, 0, 0, AddTrayIconToMainWindow);
-    if (!trayTimer) {
-        CreateTrayIcon();
-        mainWindow.SetTrayIcon(TrayIcon());
-    }
+    CreateTrayIcon();
+    mainWindow.SetTrayIcon(TrayIcon());
     mainWindow.DoModal();
-    if (trayTimer)
-        ::KillTimer(nullptr, trayTimer); // a window closed before it came
-    mainWindow.SetTrayIcon(nullptr);
     DestroyTrayIcon();
 
-    mainWindow_ = nullptr;
     SetMainWindow(nullptr);
     return false;
-}
-
-void CALLBACK CDravenlokApp::AddTrayIconToMainWindow(HWND, UINT, UINT_PTR timer, DWORD) {
-    ::KillTimer(nullptr, timer);
-    auto* app = static_cast<CDravenlokApp*>(fw::Application::Current());
-    if (!app || !app->mainWindow_)
-        return;
-    app->CreateTrayIcon();
-    app->mainWindow_->SetTrayIcon(app->TrayIcon());
 }

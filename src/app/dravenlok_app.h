@@ -1,14 +1,12 @@
-// The application object: fixes the working directory, runs the main window modally for the
-// whole life of the process, and shows the tray icon once the window is painted. It owns the
-// tray icon and hands it to the main window, whose state the icon shows.
+// The application object: fixes the working directory, shows the tray icon and runs the main
+// window modally for the whole life of the process. It owns the tray icon and hands it to the
+// main window, whose state the icon shows.
 #pragma once
 
 #include "framework/application.h"
 #include "ui/tray_icon.h"
 
 #include <memory>
-
-class CDravenlokDlg;
 
 class CDravenlokApp : public fw::Application {
 public:
@@ -24,8 +22,5 @@ protected:
     bool InitInstance() override;
 
 private:
-    static void CALLBACK AddTrayIconToMainWindow(HWND, UINT, UINT_PTR timer, DWORD);
-
     std::unique_ptr<CMenuTrayIcon> trayIcon_;
-    CDravenlokDlg* mainWindow_ = nullptr;
 };

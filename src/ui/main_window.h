@@ -48,8 +48,7 @@ public:
     ~CDravenlokDlg() override;
 
     // The tray icon whose picture and check mark follow the privacy state; none by default.
-    // An icon given to the running window shows the state at once.
-    void SetTrayIcon(CMenuTrayIcon* trayIcon);
+    void SetTrayIcon(CMenuTrayIcon* trayIcon) { trayIcon_ = trayIcon; }
 
     // The models, for reading.
     const AccountStore& Accounts() const { return accounts_; }

@@ -477,16 +477,14 @@ TEST_F(MainWindowTest, AutostartWithoutADefaultAccountLaunchesNothing) {
     EXPECT_FALSE(FileExists(files.File("stand_in_record.txt")));
 }
 
-// The window as the program runs it: with the program's application object and its tray icon,
-// handed over once the window has started, as the program does.
+// The window as the program runs it: with the program's application object and its tray icon.
 class MainWindowTrayTest : public MainWindowTest {
 protected:
     void StartWithTray(const std::string& settings) {
-        StartWindow(settings);
-        app.SetMainWindow(window.get());
         app.CreateTrayIcon();
         ASSERT_NE(app.TrayIcon(), nullptr);
-        window->SetTrayIcon(app.TrayIcon());
+        StartWindow(settings, app.TrayIcon());
+        app.SetMainWindow(window.get());
     }
     void TearDown() override {
         app.SetMainWindow(nullptr);
