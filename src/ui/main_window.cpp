@@ -449,14 +449,6 @@ void CDravenlokDlg::OnTrayRefreshTimer() {
         ::KillTimer(Handle(), kTrayRefreshTimer);
 }
 
-void CDravenlokDlg::SetTrayIcon(CMenuTrayIcon* trayIcon) {
-    trayIcon_ = trayIcon;
-    if (Handle()) {
-        ShowTrayPicture(tunnel_.IsRunning());
-        SetTrayPrivacyState(tunnel_.IsRunning());
-    }
-}
-
 // The tray icon belongs to the application; a window given none has none to change.
 void CDravenlokDlg::ShowTrayPicture(bool privacyOn) {
     if (!trayIcon_)
