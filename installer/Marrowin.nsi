@@ -139,6 +139,7 @@ SectionEnd
 ; name, named as the session), then the settings file. Other programs' sessions stay.
 Function un.RemoveSettings
     StrCpy $1 0
+    StrCpy $3 ""
     ${Do}
         ClearErrors
         EnumRegKey $0 HKCU "${SESSIONS_KEY}" $1
@@ -148,13 +149,17 @@ Function un.RemoveSettings
         ${EndIf}
         ClearErrors
         ReadINIStr $2 "$INSTDIR\Marrowin.ini" "$0" "username"
-        ${IfNot} ${Errors}
-            ClearErrors
-            DeleteRegKey HKCU "${SESSIONS_KEY}\$0"
-        ${EndIf}
-        ; The next key has moved up into this index unless the key stayed.
         ${If} ${Errors}
-            IntOp $1 $1 + 1
+            IntOp $1 $1 + 1 ; not an account's: on to the next key
+        ${ElseIf} $0 == $3
+            IntOp $1 $1 + 1 ; deleted, yet still listed: passed over
+        ${Else}
+            StrCpy $3 $0
+            DeleteRegKey HKCU "${SESSIONS_KEY}\$0"
+            ; Once deleted, the next key moves up into this index.
+            ${If} ${Errors}
+                IntOp $1 $1 + 1
+            ${EndIf}
         ${EndIf}
     ${Loop}
     DeleteRegKey /ifempty HKCU "${SESSIONS_KEY}"
