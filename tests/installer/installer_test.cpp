@@ -237,7 +237,8 @@ TEST_F(InstallerTest, ASilentUninstallQuitsMarrowinRemovesItAndKeepsTheSettingsA
     // As an administrator's tools run it, from the entry.
     ASSERT_EQ(RunToTheEnd(EntryText("QuietUninstallString")), 0u);
     EXPECT_EQ(running.WaitForExit(0), 0u);
-    for (const char* name : {"Marrowin.exe", "plink.exe", "Marrowin.chm", "log.txt", "Uninstall.exe"})
+    for (const char* name :
+         {"Marrowin.exe", "plink.exe", "Marrowin.chm", "log.txt", "Uninstall.exe"})
         EXPECT_FALSE(FileExists(File(name))) << name;
     EXPECT_FALSE(FileExists(shortcut));
     EXPECT_EQ(EntryText("DisplayName"), "<missing>");
@@ -258,7 +259,8 @@ TEST_F(InstallerTest, AnUninstallAnsweredNoRemovesTheSettingsAndTheAccountsSessi
     // The uninstaller runs from a copy of itself, as it does when started from its entry, so
     // that its own file can go too; "_?=" names the install folder.
     TempFolder temp;
-    ASSERT_TRUE(::CopyFileA(File("Uninstall.exe").c_str(), temp.File("Uninstall.exe").c_str(), FALSE));
+    ASSERT_TRUE(
+        ::CopyFileA(File("Uninstall.exe").c_str(), temp.File("Uninstall.exe").c_str(), FALSE));
     StartedProcess uninstaller(Quoted(temp.File("Uninstall.exe")) + " _?=" + dir);
     HWND window = WaitForTopLevelDialog(uninstaller.Id(), "Marrowin Uninstall: Confirmation");
     ASSERT_NE(window, nullptr);
