@@ -70,6 +70,12 @@ CDravenlokDlg::CDravenlokDlg()
     });
     OnCommand(ID_TRAY_RESTORE, [this] { RestoreFromTray(); });
     OnCommand(ID_TRAY_QUIT, [this] { Quit(); });
+    if (UINT quitMessage = ::RegisterWindowMessageA(kQuitMessageName)) {
+        OnMessage(quitMessage, [this](WPARAM, LPARAM) -> LRESULT {
+            QuitWithoutAsking();
+            return 0;
+        });
+    }
     OnCommand(IDC_START, [this] { StartStopTunnel(); });
     OnCommand(ID_TRAY_START, [this] { StartStopTunnel(); });
     OnCommand(ID_TRAY_STOP, [this] { StartStopTunnel(); });
@@ -374,8 +380,11 @@ void CDravenlokDlg::ShowHelp() {
 void CDravenlokDlg::Quit() {
     int answer = fw::ShowMessageBox(Handle(), "Are you sure you want to quit Marrowin ?",
                                     kProgramName, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
-    if (answer != IDYES)
-        return;
+    if (answer == IDYES)
+        QuitWithoutAsking();
+}
+
+void CDravenlokDlg::QuitWithoutAsking() {
     // A version check still waiting for the server is dropped, not waited for.
     versionCheck_.Abandon();
     // The whole Stop, so that the browser's connection is set back to direct too.

@@ -38,6 +38,10 @@ const UINT_PTR kReconnectTimer = 10000;
 // reporting is noticed.
 const UINT_PTR kClientWatchTimer = 502;
 
+// The registered message by which the installer asks a running Marrowin to quit: the window
+// then does what Quit does after its question, without asking. The installer knows it by name.
+inline constexpr char kQuitMessageName[] = "Marrowin-Quit";
+
 class CDravenlokDlg : public fw::Dialog {
 public:
     static const int kVersion = 4015;
@@ -84,6 +88,7 @@ private:
     void OpenWebPage(const char* address);
     void ShowHelp();
     void Quit();
+    void QuitWithoutAsking();
     void RestoreFromTray();
     LRESULT OnSysCommand(WPARAM command, LPARAM position);
     void OnHideTimer();

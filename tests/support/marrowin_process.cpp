@@ -11,9 +11,10 @@ std::string WinePath(const std::string& linuxPath) {
     return path;
 }
 
-MarrowinProcess::MarrowinProcess(const std::string& appFolder)
+MarrowinProcess::MarrowinProcess(const std::string& appFolder, bool copyBuiltProgram)
     : appFolder_(appFolder), exePath_(appFolder + "\\Marrowin.exe") {
-    ::CopyFileA(WinePath(MARROWIN_EXE_PATH).c_str(), exePath_.c_str(), FALSE);
+    if (copyBuiltProgram)
+        ::CopyFileA(WinePath(MARROWIN_EXE_PATH).c_str(), exePath_.c_str(), FALSE);
 }
 
 MarrowinProcess::~MarrowinProcess() {

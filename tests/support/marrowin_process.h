@@ -12,8 +12,9 @@ std::string WinePath(const std::string& linuxPath);
 
 class MarrowinProcess {
 public:
-    // Copies the built Marrowin.exe into the folder.
-    explicit MarrowinProcess(const std::string& appFolder);
+    // Copies the built Marrowin.exe into the folder, unless told to start the one already there
+    // (an installed copy).
+    explicit MarrowinProcess(const std::string& appFolder, bool copyBuiltProgram = true);
     ~MarrowinProcess();
     MarrowinProcess(const MarrowinProcess&) = delete;
     MarrowinProcess& operator=(const MarrowinProcess&) = delete;

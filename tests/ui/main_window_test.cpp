@@ -5,6 +5,7 @@
 #include "tunnel/client_messages.h"
 #include "app/dravenlok_app.h"
 #include "resource.h"
+#include "support/browser_proxy.h"
 #include "support/main_window_fixture.h"
 #include "settings/password_scrambling.h"
 #include "support/scripted_user.h"
@@ -13,6 +14,7 @@
 #include "tunnel/client_contract.h"
 
 #include <commctrl.h>
+#include <wininet.h>
 
 #include <gtest/gtest.h>
 
@@ -416,6 +418,17 @@ TEST_F(MainWindowTest, QuitAnsweredYesEndsTheModalRun) {
     user.AnswerNextBox(IDYES);
     EXPECT_EQ(modal.DoModal(), IDCANCEL);
     EXPECT_EQ(user.Boxes().size(), 2u);
+}
+
+// The installer's request to quit: Quit's clean-up without its question.
+TEST_F(MainWindowTest, TheQuitMessageEndsTheRunWithoutAskingAndSetsTheBrowserBackToDirect) {
+    Start("[IE]\r\nsetIEproxy=1\r\nproxyport=50004\r\n");
+    ASSERT_EQ(QueryProxy("").server, "127.0.0.1:50004");
+    ::SendMessageA(*window, ::RegisterWindowMessageA(kQuitMessageName), 0, 0);
+    EXPECT_EQ(window->Result(), IDCANCEL);
+    EXPECT_TRUE(user.Boxes().empty());
+    EXPECT_EQ(QueryProxy("").flags, static_cast<DWORD>(PROXY_TYPE_DIRECT));
+    EXPECT_TRUE(window->Proxy().Pointed().empty());
 }
 
 std::string AutostartSettings(const std::string& account, const std::string& password) {
