@@ -51,6 +51,14 @@ bool AccountStore::Write(const std::string& section, const std::string& key,
     return false;
 }
 
+bool AccountStore::Write(const std::string& section,
+                         const std::vector<std::pair<std::string, std::string>>& values) {
+    if (settings_.WriteValues(section, values))
+        return true;
+    writeFailed_ = true;
+    return false;
+}
+
 bool AccountStore::WriteAccount(const std::string& name, const std::string& serverPort,
                                 const std::string& userName, const std::string& storedPassword,
                                 const std::string& forwardings) {
@@ -66,12 +74,21 @@ bool AccountStore::WriteAccount(const std::string& name, const std::string& serv
 bool AccountStore::Create(const AccountFields& fields) {
     writeFailed_ = false;
     const std::string& name = fields.serverName;
-    const std::string servers = settings_.ReadString("Tunnel", "servers");
-    if (!Write("Tunnel", "servers", AppendServerEntry(servers, name)))
+    // The first account becomes the default, written with the name list.
+    const bool first = Names().empty();
+    std::vector<std::pair<std::string, std::string>> before = {
+        {"servers", settings_.ReadString("Tunnel", "servers")}};
+    std::vector<std::pair<std::string, std::string>> after = {
+        {"servers", AppendServerEntry(before[0].second, name)}};
+    if (first) {
+        before.push_back({"default", settings_.ReadString("Tunnel", "default")});
+        after.push_back({"default", name});
+    }
+    if (!Write("Tunnel", after))
         return false;
     if (!WriteAccount(name, fields.serverPort, fields.userName, ScramblePassword(fields.password),
                       DefaultSettingsForwardings(fields.serverPort))) {
-        settings_.WriteString("Tunnel", "servers", servers);
+        settings_.WriteValues("Tunnel", before);
         return false;
     }
     settings_.AppendAccountName(name);
@@ -79,10 +96,7 @@ bool AccountStore::Create(const AccountFields& fields) {
     registry.WriteSessionProfile(name, name, fields.userName);
     registry.WritePortForwardings(name, DefaultSessionForwardings(fields.serverPort));
 
-    if (Names().size() != 1)
-        return false;
-    return Write("tunnel", "default", name) && Write("IE", "proxyServer", name) &&
-           Write("IE", "proxyPort", "50000");
+    return first && Write("IE", {{"proxyServer", name}, {"proxyPort", "50000"}});
 }
 
 AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& edited) {
@@ -105,8 +119,12 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
         return AccountUpdate{false, false, saved.password};
     const bool sameSection = EqualIgnoringCase(name, oldName);
     if (name != oldName) {
-        if (!Write("tunnel", "servers",
-                   ReplaceServerEntry(settings_.ReadString("tunnel", "servers"), oldName, name))) {
+        std::vector<std::pair<std::string, std::string>> tunnel = {
+            {"servers",
+             ReplaceServerEntry(settings_.ReadString("tunnel", "servers"), oldName, name)}};
+        if (settings_.ReadString("tunnel", "default") == oldName)
+            tunnel.push_back({"default", name});
+        if (!Write("tunnel", tunnel)) {
             if (sameSection)
                 settings_.WriteSection(oldName, {{"port", saved.serverPort},
                                                  {"username", saved.userName},
@@ -119,8 +137,6 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
         settings_.RemoveAccountName(oldName);
         settings_.AppendAccountName(name);
         update.renamed = true;
-        if (settings_.ReadString("tunnel", "default") == oldName)
-            Write("tunnel", "default", name);
         if (settings_.ReadString("IE", "proxyserver") == oldName)
             Write("IE", "proxyserver", name);
         if (!sameSection && !settings_.DeleteSection(oldName))
@@ -143,19 +159,18 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
 
 bool AccountStore::Remove(const std::string& name) {
     writeFailed_ = false;
-    if (!Write("tunnel", "servers",
-               RemoveServerEntry(settings_.ReadString("tunnel", "servers"), name)))
+    std::vector<std::pair<std::string, std::string>> tunnel = {
+        {"servers", RemoveServerEntry(settings_.ReadString("tunnel", "servers"), name)}};
+    if (settings_.ReadString("tunnel", "default") == name)
+        tunnel.push_back({"default", ""});
+    if (!Write("tunnel", tunnel))
         return false;
     settings_.RemoveAccountName(name);
     if (!settings_.DeleteSection(name))
         writeFailed_ = true;
-    if (settings_.ReadString("tunnel", "default") == name)
-        Write("tunnel", "default", "");
     bool wasProxyAccount = settings_.ReadString("IE", "proxyserver") == name;
-    if (wasProxyAccount) {
-        Write("IE", "proxyserver", "");
-        Write("IE", "proxyport", "");
-    }
+    if (wasProxyAccount)
+        Write("IE", {{"proxyserver", ""}, {"proxyport", ""}});
     RegistryReader().DeleteSessionProfile(name);
     return wasProxyAccount;
 }
@@ -201,8 +216,7 @@ bool AccountStore::RemoveForwarding(const std::string& account, const Forwarding
     if (settings_.ReadString("IE", "proxyServer") != account ||
         settings_.ReadString("IE", "proxyPort") != forwarding.localPort)
         return false;
-    Write("IE", "proxyServer", "");
-    Write("IE", "proxyPort", "");
+    Write("IE", {{"proxyServer", ""}, {"proxyPort", ""}});
     return true;
 }
 
@@ -251,8 +265,7 @@ ProxyForwardingChange AccountStore::SetProxyForwarding(const std::string& server
             change.forwarding = proxy;
         }
     }
-    if (Write("IE", "proxyserver", server))
-        Write("IE", "proxyport", port);
+    Write("IE", {{"proxyserver", server}, {"proxyport", port}});
     return change;
 }
 

@@ -120,6 +120,9 @@ public:
 private:
     // A write of the settings file that records a failure.
     bool Write(const std::string& section, const std::string& key, const std::string& value);
+    // Keys of one section in one write of the file.
+    bool Write(const std::string& section,
+               const std::vector<std::pair<std::string, std::string>>& values);
     bool WriteAccount(const std::string& name, const std::string& serverPort,
                       const std::string& userName, const std::string& storedPassword,
                       const std::string& forwardings);

@@ -1,5 +1,6 @@
 #include "settings/settings_file.h"
 
+#include "settings/account_rules.h"
 #include "settings/server_list.h"
 
 #include <windows.h>
@@ -115,6 +116,47 @@ bool CInternetOptions::WriteSection(
             return false;
         }
         block += key + "=" + value;
+        block += '\0';
+    }
+    block += '\0';
+    return Written(::WritePrivateProfileSectionA(section.c_str(), block.data(), filePath_.c_str()));
+}
+
+bool CInternetOptions::WriteValues(
+    const std::string& section,
+    const std::vector<std::pair<std::string, std::string>>& values) const {
+    // The section's lines as the file holds them, "key=value" each, the whole section however
+    // long: the profile function cuts a section that does not fit and reports size - 2.
+    std::vector<char> buffer(4096);
+    DWORD length = 0;
+    for (;;) {
+        length = ::GetPrivateProfileSectionA(section.c_str(), buffer.data(),
+                                             static_cast<DWORD>(buffer.size()), filePath_.c_str());
+        if (length + 2 < buffer.size())
+            break;
+        buffer.assign(buffer.size() * 2, '\0');
+    }
+    std::vector<std::string> lines;
+    for (DWORD at = 0; at < length && buffer[at];) {
+        lines.emplace_back(buffer.data() + at);
+        at += static_cast<DWORD>(lines.back().size()) + 1;
+    }
+    for (const auto& [key, value] : values) {
+        if (value.size() > kLongestValue) {
+            lastWriteError_ = ERROR_INSUFFICIENT_BUFFER;
+            return false;
+        }
+        auto stored = std::find_if(lines.begin(), lines.end(), [&](const std::string& line) {
+            return EqualIgnoringCase(line.substr(0, line.find('=')), key);
+        });
+        if (stored == lines.end())
+            lines.push_back(key + "=" + value);
+        else
+            *stored = stored->substr(0, stored->find('=')) + "=" + value;
+    }
+    std::string block;
+    for (const std::string& line : lines) {
+        block += line;
         block += '\0';
     }
     block += '\0';

@@ -51,6 +51,10 @@ public:
     // section as it was.
     bool WriteSection(const std::string& section,
                       const std::vector<std::pair<std::string, std::string>>& values) const;
+    // Sets these keys of the section in one write of the file; its other keys stay as they are,
+    // and a key already there keeps its place and its spelling.
+    bool WriteValues(const std::string& section,
+                     const std::vector<std::pair<std::string, std::string>>& values) const;
     // The system's error code of the last write that failed, and the box text that says so:
     // "Could not write the settings file '<path>'." and the system's reason.
     DWORD LastWriteError() const { return lastWriteError_; }

@@ -262,6 +262,35 @@ TEST_F(SettingsFileTest, AHeldSnapshotNeverHidesAWrite) {
     EXPECT_EQ(options.ReadString("alpha", "port"), "");
 }
 
+// Keys of a section set in one write leave the file exactly as setting them one by one does.
+TEST_F(SettingsFileTest, KeysSetInOneWriteLeaveTheFileAsSingleWritesDo) {
+    const std::string one = folder.File("one.ini");
+    const std::string files[] = {
+        "",
+        "[tunnel]\r\nservers=alpha,\r\n",
+        "[Main]\r\nautostart=1\r\n[IE]\r\nsetIEproxy=1\r\nProxyPort=1\r\n[alpha]\r\nport=22\r\n",
+        "[IE]\r\nproxyport\r\nproxyserver=\"quoted\"\r\nproxyPort=second\r\nconnectionType=2\r\n",
+    };
+    for (const std::string& contents : files) {
+        SCOPED_TRACE(contents);
+        WriteWholeFile(path, contents);
+        WriteWholeFile(one, contents);
+        ASSERT_TRUE(options.WriteValues("IE", {{"proxyServer", "alpha"}, {"proxyPort", "50000"}}));
+        CInternetOptions single(one);
+        ASSERT_TRUE(single.WriteString("IE", "proxyServer", "alpha"));
+        ASSERT_TRUE(single.WriteString("IE", "proxyPort", "50000"));
+        EXPECT_EQ(ReadWholeFile(path), ReadWholeFile(one));
+    }
+    // A section longer than a first reading takes stays whole.
+    const std::string longValue(40000, 'x');
+    WriteWholeFile(path, "[IE]\r\na=" + longValue + "\r\nb=" + longValue + "\r\n");
+    ASSERT_TRUE(options.WriteValues("IE", {{"b", "1"}}));
+    EXPECT_EQ(options.ReadString("IE", "a"), longValue);
+    // A value too long for the file is refused, and nothing is written.
+    EXPECT_FALSE(options.WriteValues("IE", {{"a", "2"}, {"b", std::string(32001, 'y')}}));
+    EXPECT_EQ(options.ReadString("IE", "a"), longValue);
+}
+
 TEST_F(SettingsFileTest, DeletingASectionRemovesAllItsKeys) {
     options.WriteString("alpha", "username", "joe");
     options.WriteString("alpha", "port", "8080");
