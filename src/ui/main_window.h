@@ -201,6 +201,8 @@ private:
 
     HICON appIcon_;
     HWND tooltip_ = nullptr;
+    // The average character width of the window's own device context, which tip widths count in.
+    int tooltipCharWidth_ = 0;
     CMenuTrayIcon* trayIcon_ = nullptr;
     CConnDlg* statusWindow_ = nullptr;
     std::string currentAccountName_;

@@ -33,8 +33,15 @@ void CDravenlokDlg::CreateTooltipControl() {
     tooltip_ = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, CW_USEDEFAULT,
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
                                  ::GetModuleHandleA(nullptr), nullptr);
-    if (tooltip_)
-        ::SendMessageA(tooltip_, TTM_ACTIVATE, TRUE, 0);
+    if (!tooltip_)
+        return;
+    ::SendMessageA(tooltip_, TTM_ACTIVATE, TRUE, 0);
+    // Measured once: the context's font never changes, and asking costs a device context.
+    HDC dc = ::GetDC(Handle());
+    TEXTMETRICA metrics = {};
+    ::GetTextMetricsA(dc, &metrics);
+    ::ReleaseDC(Handle(), dc);
+    tooltipCharWidth_ = metrics.tmAveCharWidth;
 }
 
 void CDravenlokDlg::RegisterTooltips() {
@@ -61,10 +68,6 @@ void CDravenlokDlg::SetTooltip(int controlId, const std::string& text) {
     ::SendMessageA(tooltip_, known ? TTM_UPDATETIPTEXTA : TTM_ADDTOOLA, 0,
                    reinterpret_cast<LPARAM>(&tool));
 
-    HDC dc = ::GetDC(Handle());
-    TEXTMETRICA metrics = {};
-    ::GetTextMetricsA(dc, &metrics);
-    ::ReleaseDC(Handle(), dc);
     ::SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0,
-                   static_cast<LPARAM>(text.size()) * metrics.tmAveCharWidth);
+                   static_cast<LPARAM>(text.size()) * tooltipCharWidth_);
 }
