@@ -147,6 +147,7 @@ int CDravenlokDlg::SaveNewAccount() {
     AddDefaultForwardings(fields.serverName, fields.serverPort);
     // The first account becomes the default and carries the browser's traffic.
     if (first) {
+        defaultAccountName_ = fields.serverName;
         MarkDefaultForwardings(fields.serverName);
         ShowProxySettingsSet(true);
     }
@@ -182,8 +183,11 @@ int CDravenlokDlg::SaveEditedAccount() {
         RemoveAccountItem(saved.name);
         accountsCombo_.SetCurSel(accountsCombo_.AddString(fields.serverName));
     }
-    if (update.renamed)
+    if (update.renamed) {
         forwardingList_.RenameAccount(saved.name, fields.serverName);
+        if (defaultAccountName_ == saved.name)
+            defaultAccountName_ = fields.serverName;
+    }
     if (update.serverPortChanged)
         forwardingList_.ChangeTargetPort(fields.serverName, saved.serverPort, fields.serverPort);
     savedFields_.name = fields.serverName;
@@ -239,6 +243,8 @@ void CDravenlokDlg::RemoveAccount(const std::string& name) {
         return;
     }
     RemoveAccountItem(name);
+    if (defaultAccountName_ == name)
+        defaultAccountName_.clear();
     if (accountsCombo_.GetCount() > 0) {
         accountsCombo_.SetCurSel(0);
         ShowAccount();
@@ -281,6 +287,7 @@ void CDravenlokDlg::ShowStoredAccounts(const std::string& select) {
     ::SendMessageA(accountsCombo_, CB_RESETCONTENT, 0, 0);
     FillAccountsCombo();
     FillForwardingList();
+    defaultAccountName_ = accounts_.DefaultName();
     MarkDefaultForwardings(defaultAccountName_);
     int item = accountsCombo_.FindStringExact(-1, select);
     accountsCombo_.SetCurSel(item >= 0 ? item : 0);

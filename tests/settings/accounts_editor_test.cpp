@@ -450,6 +450,34 @@ TEST_F(AccountsEditorTest, SetDefaultMovesTheMarksAndTheProxyAccount) {
     EXPECT_EQ(rows[3], "beta 25 SMTP [*]");
 }
 
+// The window knows which account is the default after the default is renamed or removed: Set
+// default on a new account of the old name makes it the default.
+TEST_F(AccountsEditorTest, SetDefaultWorksOnANewAccountUnderTheOldDefaultsName) {
+    Start();
+    CreateAccount("alpha", "joe", "pw", "22");
+    CreateAccount("beta", "ann", "pw", "22");
+    Select("alpha");
+    Click(IDC_EDIT_SAVE);
+    Type(IDC_SERVER_NAME, "gamma");
+    Click(IDC_EDIT_SAVE);
+    ASSERT_EQ(Setting("tunnel", "default"), "gamma");
+    CreateAccount("alpha", "joe", "pw", "22");
+    Select("alpha");
+    Click(IDC_SET_DEFAULT);
+    EXPECT_EQ(Setting("tunnel", "default"), "alpha");
+
+    user.InDialog(IDD_SERVER_REMOVE, [](fw::Dialog& dialog) {
+        ::SetDlgItemTextA(dialog, IDC_REMOVE_CONFIRMATION, "OK");
+        ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+    Click(IDC_DELETE_ACCOUNT);
+    ASSERT_EQ(Setting("tunnel", "default"), "");
+    CreateAccount("alpha", "joe", "pw", "22");
+    Select("alpha");
+    Click(IDC_SET_DEFAULT);
+    EXPECT_EQ(Setting("tunnel", "default"), "alpha");
+}
+
 TEST_F(AccountsEditorTest, AccountsAndDefaultComeBackAfterARestart) {
     Start();
     CreateAccount("beta", "ann", "pw", "22");
