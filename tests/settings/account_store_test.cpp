@@ -29,26 +29,6 @@ protected:
     std::string renamed = UniqueSessionName("store-gamma");
 };
 
-TEST_F(AccountStoreTest, TheFirstAccountBecomesTheDefaultWithTheThreeForwardingsInBothForms) {
-    EXPECT_TRUE(store.Create({alpha, "joe", "pw", "3128"}));
-    EXPECT_FALSE(store.Create({beta, "ann", "pw", "8080"}));
-    EXPECT_EQ(store.Names(), (std::vector<std::string>{alpha, beta}));
-    EXPECT_EQ(Setting("tunnel", "servers"), alpha + "," + beta + ",");
-    EXPECT_EQ(store.DefaultName(), alpha);
-    EXPECT_EQ(Setting("IE", "proxyServer"), alpha);
-    EXPECT_EQ(Setting("IE", "proxyPort"), "50000");
-    EXPECT_EQ(store.ClearPassword(beta), "pw");
-    EXPECT_NE(store.Load(beta).password, "pw") << "stored scrambled";
-    EXPECT_EQ(SessionValue(beta, "UserName"), "ann");
-    EXPECT_EQ(SessionValue(beta, "PortForwardings"),
-              "L25=localhost:25,L110=localhost:110,L50000=localhost:8080,");
-    std::vector<AccountForwarding> rows = store.AllForwardings();
-    ASSERT_EQ(rows.size(), 6u);
-    EXPECT_EQ(rows[5].account, beta);
-    EXPECT_EQ(rows[5].forwarding.targetPort, "8080");
-    EXPECT_EQ(rows[5].forwarding.description, "IE Proxy");
-}
-
 TEST_F(AccountStoreTest, ARenameWithANewPortMovesEverythingAndChangesTheProxyTargets) {
     store.Create({alpha, "joe", "pw", "3128"});
     store.AddForwarding(alpha, {"8000", "web", "3128", "other"});
@@ -91,20 +71,6 @@ TEST_F(AccountStoreTest, ForwardingsAreAddedOncePerLocalPortAndRemovedFromBothFo
     EXPECT_TRUE(store.RemoveForwarding(alpha, {"50000", "localhost", "3128", "IE Proxy"}));
     EXPECT_EQ(Setting("IE", "proxyServer"), "");
     EXPECT_EQ(Setting("IE", "proxyPort"), "");
-}
-
-TEST_F(AccountStoreTest, RemovingTheProxyAccountLeavesNoTraceAndNoProxyAccount) {
-    store.Create({alpha, "joe", "pw", "3128"});
-    store.Create({beta, "ann", "pw", "8080"});
-    store.SetDefault(beta);
-    EXPECT_FALSE(store.Remove(alpha));
-    EXPECT_TRUE(store.Remove(beta));
-    EXPECT_TRUE(store.Names().empty());
-    EXPECT_EQ(Setting("tunnel", "servers"), "");
-    EXPECT_EQ(store.DefaultName(), "");
-    EXPECT_EQ(Setting("IE", "proxyServer"), "");
-    EXPECT_FALSE(SessionExists(beta));
-    EXPECT_EQ(ReadWholeFile(folder.File("Marrowin.ini")).find(beta), std::string::npos);
 }
 
 using Kind = ProxyForwardingChange::Kind;

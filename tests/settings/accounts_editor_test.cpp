@@ -58,6 +58,14 @@ protected:
         HWND focus = ::GetFocus();
         return focus == Item(id) || ::GetParent(focus) == Item(id);
     }
+    // Delete, confirmed with "OK" in the removal dialog.
+    void DeleteConfirmed() {
+        user.InDialog(IDD_SERVER_REMOVE, [](fw::Dialog& dialog) {
+            ::SetDlgItemTextA(dialog, IDC_REMOVE_CONFIRMATION, "OK");
+            ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        });
+        Click(IDC_DELETE_ACCOUNT);
+    }
     // New, the four fields, Save.
     void CreateAccount(const std::string& name, const std::string& user,
                        const std::string& password, const std::string& port) {
@@ -406,11 +414,7 @@ TEST_F(AccountsEditorTest, RemovingTheDefaultAndProxyAccountClearsItsRoles) {
     CreateAccount("alpha", "joe", "pw", "22");
     CreateAccount("xalpha", "max", "pw", "22");
     Select("alpha");
-    user.InDialog(IDD_SERVER_REMOVE, [](fw::Dialog& dialog) {
-        ::SetDlgItemTextA(dialog, IDC_REMOVE_CONFIRMATION, "OK");
-        ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    });
-    Click(IDC_DELETE_ACCOUNT);
+    DeleteConfirmed();
 
     EXPECT_EQ(Setting("tunnel", "servers"), "xalpha,");
     EXPECT_EQ(Setting("tunnel", "default"), "");
@@ -426,11 +430,7 @@ TEST_F(AccountsEditorTest, RemovingTheDefaultAndProxyAccountClearsItsRoles) {
     EXPECT_EQ(Text(IDC_SERVER_NAME), "xalpha");
     EXPECT_EQ(Text(IDC_USER_NAME), "max");
 
-    user.InDialog(IDD_SERVER_REMOVE, [](fw::Dialog& dialog) {
-        ::SetDlgItemTextA(dialog, IDC_REMOVE_CONFIRMATION, "OK");
-        ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    });
-    Click(IDC_DELETE_ACCOUNT);
+    DeleteConfirmed();
     for (int field : {IDC_SERVER_NAME, IDC_USER_NAME, IDC_PASSWORD, IDC_SERVER_PORT})
         EXPECT_EQ(Text(field), "") << field;
     EXPECT_TRUE(Rows().empty());
@@ -466,11 +466,7 @@ TEST_F(AccountsEditorTest, SetDefaultWorksOnANewAccountUnderTheOldDefaultsName) 
     Click(IDC_SET_DEFAULT);
     EXPECT_EQ(Setting("tunnel", "default"), "alpha");
 
-    user.InDialog(IDD_SERVER_REMOVE, [](fw::Dialog& dialog) {
-        ::SetDlgItemTextA(dialog, IDC_REMOVE_CONFIRMATION, "OK");
-        ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    });
-    Click(IDC_DELETE_ACCOUNT);
+    DeleteConfirmed();
     ASSERT_EQ(Setting("tunnel", "default"), "");
     CreateAccount("alpha", "joe", "pw", "22");
     Select("alpha");

@@ -70,22 +70,27 @@ TEST_F(MainWindowTest, WithoutSettingsEverythingStartsOff) {
     EXPECT_STREQ(current, files.Folder().c_str());
 }
 
-TEST_F(MainWindowTest, AccountsFillTheComboAndTheDefaultIsSelectedIgnoringCase) {
-    Start(kTwoAccounts);
-    ASSERT_EQ(::SendMessageA(Item(IDC_SERVER_NAME), CB_GETCOUNT, 0, 0), 2);
-    EXPECT_EQ(SelectedText(IDC_SERVER_NAME), "alpha");
-    EXPECT_EQ(window->Accounts().Names(), (std::vector<std::string>{"beta", "alpha"}));
-}
-
-TEST_F(MainWindowTest, WithoutADefaultTheFirstItemOfTheSortedComboIsTaken) {
-    Start("[tunnel]\r\nservers=zeta,beta,\r\n");
-    EXPECT_EQ(Selection(IDC_SERVER_NAME), 0);
-    EXPECT_EQ(SelectedText(IDC_SERVER_NAME), "beta");
-}
-
-TEST_F(MainWindowTest, ADefaultThatMatchesNoAccountLeavesTheComboUnselected) {
-    Start("[tunnel]\r\nservers=beta,\r\ndefault=gone\r\n");
-    EXPECT_EQ(Selection(IDC_SERVER_NAME), CB_ERR);
+// The default account is selected, its name matched without regard to letter case; without
+// one the first item of the sorted combo; a default that names no account selects nothing.
+TEST_F(MainWindowTest, TheStartAccountIsTheDefaultOrTheFirstOfTheSortedCombo) {
+    const struct {
+        std::string settings;
+        int selection;
+        const char* selected;
+        std::vector<std::string> names; // in the file's order
+    } cases[] = {
+        {kTwoAccounts, 0, "alpha", {"beta", "alpha"}},
+        {"[tunnel]\r\nservers=zeta,beta,\r\n", 0, "beta", {"zeta", "beta"}},
+        {"[tunnel]\r\nservers=beta,\r\ndefault=gone\r\n", CB_ERR, "", {"beta"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.settings);
+        Start(c.settings);
+        EXPECT_EQ(Selection(IDC_SERVER_NAME), c.selection);
+        EXPECT_EQ(SelectedText(IDC_SERVER_NAME), c.selected);
+        EXPECT_EQ(window->Accounts().Names(), c.names);
+        window.reset();
+    }
 }
 
 TEST_F(MainWindowTest, OptionBoxesFollowTheSettings) {
