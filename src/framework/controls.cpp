@@ -1,6 +1,8 @@
 // The control wrappers' methods that are more than one message.
 #include "framework/controls.h"
 
+#include "framework/wide_text.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -25,23 +27,10 @@ std::string ComboBox::GetItemText(int index) const {
     LRESULT copied = ::SendMessageW(hwnd_, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
     if (copied == CB_ERR || copied <= 0)
         return std::string();
-    int size = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(copied), nullptr, 0,
-                                     nullptr, nullptr);
-    std::string narrow(size, '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(copied), &narrow[0], size,
-                          nullptr, nullptr);
-    return narrow;
+    return Narrow(text.data(), static_cast<size_t>(copied));
 }
 
 namespace {
-
-std::wstring Widen(const std::string& text) {
-    int size = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                     nullptr, 0);
-    std::wstring wide(size, L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], size);
-    return wide;
-}
 
 // The bytes whose order is the order of the text for CompareString with these settings.
 std::string SortKey(LCID locale, const std::string& text) {

@@ -3,6 +3,7 @@
 #include "settings/profile_scan.h"
 
 #include "framework/owners.h"
+#include "framework/wide_text.h"
 #include "settings/profile_text.h"
 
 #include <windows.h>
@@ -13,6 +14,8 @@
 namespace {
 
 using Text = std::wstring;
+using fw::Narrow;
+using fw::Widen;
 
 std::vector<char> ReadWholeFile(const std::string& path) {
     std::vector<char> bytes;
@@ -31,15 +34,6 @@ std::vector<char> ReadWholeFile(const std::string& path) {
         read = 0;
     bytes.resize(read);
     return bytes;
-}
-
-Text Widen(const char* bytes, size_t length, UINT codePage) {
-    if (length == 0)
-        return Text();
-    int count = ::MultiByteToWideChar(codePage, 0, bytes, static_cast<int>(length), nullptr, 0);
-    Text text(count, L'\0');
-    ::MultiByteToWideChar(codePage, 0, bytes, static_cast<int>(length), &text[0], count);
-    return text;
 }
 
 // The file's text, decoded as its byte order mark says.
@@ -61,17 +55,6 @@ Text Decode(const std::vector<char>& bytes) {
         return text;
     }
     return Widen(bytes.data(), size, CP_ACP);
-}
-
-std::string Narrow(const Text& text) {
-    if (text.empty())
-        return std::string();
-    int count = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                      nullptr, 0, nullptr, nullptr);
-    std::string narrow(count, '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &narrow[0], count,
-                          nullptr, nullptr);
-    return narrow;
 }
 
 // The platform's character rules for the text part of the read (profile_text.h), which is kept
@@ -120,13 +103,12 @@ ProfileSnapshot::ProfileSnapshot(const std::string& filePath)
     : text_(Decode(ReadWholeFile(filePath)), {IsSpace, FoldCase}) {}
 
 std::string ProfileSnapshot::ReadString(const std::string& section, const std::string& key) const {
-    return Narrow(text_.Value(Widen(section.data(), section.size(), CP_ACP),
-                              Widen(key.data(), key.size(), CP_ACP)));
+    return Narrow(text_.Value(Widen(section), Widen(key)));
 }
 
 ValuesBySection ProfileSnapshot::ReadKeyOfEverySection(const std::string& key) const {
     ValuesBySection values;
-    for (const SectionValue& found : text_.ValuesOfKey(Widen(key.data(), key.size(), CP_ACP)))
+    for (const SectionValue& found : text_.ValuesOfKey(Widen(key)))
         values[Narrow(found.section)] = Narrow(found.value);
     return values;
 }

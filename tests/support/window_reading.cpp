@@ -1,5 +1,7 @@
 #include "support/window_reading.h"
 
+#include "framework/wide_text.h"
+
 #include <commctrl.h>
 
 namespace {
@@ -13,11 +15,8 @@ std::vector<std::string> ComboItems(HWND combo) {
     for (int i = 0; i < count; ++i) {
         LRESULT length = ::SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
         std::wstring text(length > 0 ? length + 1 : 1, L'\0');
-        ::SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
-        std::string narrow(text.size() * 2, '\0');
-        int size = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &narrow[0],
-                                         static_cast<int>(narrow.size()), nullptr, nullptr);
-        items.push_back(narrow.substr(0, size > 0 ? size - 1 : 0));
+        LRESULT copied = ::SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+        items.push_back(fw::Narrow(text.data(), copied > 0 ? static_cast<size_t>(copied) : 0));
     }
     return items;
 }
