@@ -45,11 +45,26 @@ bool HasLineBreak(const std::string& text) {
 
 } // namespace
 
+namespace {
+
+// ASCII letters folded, as _stricmp folds them in the C locale, without a library call: maps of
+// thousands of names compare them a great many times.
+unsigned char Lower(char c) {
+    unsigned char u = static_cast<unsigned char>(c);
+    return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u + ('a' - 'A')) : u;
+}
+
+} // namespace
+
 bool EqualIgnoringCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
+               return Lower(x) == Lower(y);
            });
+}
+
+bool IgnoreCaseLess::operator()(const std::string& a, const std::string& b) const {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char x, char y) { return Lower(x) < Lower(y); });
 }
 
 int PortNumber(const std::string& text) {

@@ -40,6 +40,10 @@ const size_t kLongestPassword = 256;
 
 // Names as the settings file and the registry compare them: equal without regard to letter case.
 bool EqualIgnoringCase(const std::string& a, const std::string& b);
+// The same comparison as an order, for maps keyed by such names.
+struct IgnoreCaseLess {
+    bool operator()(const std::string& a, const std::string& b) const;
+};
 
 // The TCP port a port field spells: digits only, leading zeros allowed, 1 to 65535; 0 when the
 // text is no such number.

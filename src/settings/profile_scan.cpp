@@ -88,17 +88,6 @@ Text FoldCase(std::wstring_view name) {
 
 } // namespace
 
-// Letters folded as _stricmp folds them, without a call per comparison: a map of thousands of
-// sections compares names a great many times.
-bool IgnoreCaseLess::operator()(const std::string& a, const std::string& b) const {
-    auto lower = [](char c) {
-        unsigned char u = static_cast<unsigned char>(c);
-        return u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u;
-    };
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [&](char x, char y) { return lower(x) < lower(y); });
-}
-
 ProfileSnapshot::ProfileSnapshot(const std::string& filePath)
     : text_(Decode(ReadWholeFile(filePath)), {IsSpace, FoldCase}) {}
 

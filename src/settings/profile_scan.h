@@ -4,15 +4,12 @@
 // whole file each while the file is new.
 #pragma once
 
+#include "settings/account_rules.h"
 #include "settings/profile_text.h"
 
 #include <map>
 #include <string>
 
-// Orders names as the settings file matches them: without regard to letter case.
-struct IgnoreCaseLess {
-    bool operator()(const std::string& a, const std::string& b) const;
-};
 using ValuesBySection = std::map<std::string, std::string, IgnoreCaseLess>;
 
 // The file is read as the profile functions read it: an ANSI, UTF-8 or UTF-16 file told apart by
