@@ -105,28 +105,49 @@ bool CInternetOptions::WriteString(const std::string& section, const std::string
                                                 filePath_.c_str()));
 }
 
-bool CInternetOptions::WriteSection(
-    const std::string& section,
+// Refuses a value the profile functions could not store whole.
+bool CInternetOptions::Storable(
     const std::vector<std::pair<std::string, std::string>>& values) const {
-    // "key=value" strings one after the other, each ended by a zero, the whole by another.
-    std::string block;
     for (const auto& [key, value] : values) {
         if (value.size() > kLongestValue) {
             lastWriteError_ = ERROR_INSUFFICIENT_BUFFER;
             return false;
         }
-        block += key + "=" + value;
+    }
+    return true;
+}
+
+// The section's lines, "key=value" or a lone key, as its whole new content in one write.
+bool CInternetOptions::WriteLines(const std::string& section,
+                                  const std::vector<std::string>& lines) const {
+    // The strings one after the other, each ended by a zero, the whole by another.
+    std::string block;
+    for (const std::string& line : lines) {
+        block += line;
         block += '\0';
     }
     block += '\0';
     return Written(::WritePrivateProfileSectionA(section.c_str(), block.data(), filePath_.c_str()));
 }
 
+bool CInternetOptions::WriteSection(
+    const std::string& section,
+    const std::vector<std::pair<std::string, std::string>>& values) const {
+    if (!Storable(values))
+        return false;
+    std::vector<std::string> lines;
+    for (const auto& [key, value] : values)
+        lines.push_back(key + "=" + value);
+    return WriteLines(section, lines);
+}
+
 bool CInternetOptions::WriteValues(
     const std::string& section,
     const std::vector<std::pair<std::string, std::string>>& values) const {
-    // The section's lines as the file holds them, "key=value" each, the whole section however
-    // long: the profile function cuts a section that does not fit and reports size - 2.
+    if (!Storable(values))
+        return false;
+    // The section's lines as the file holds them, the whole section however long: the profile
+    // function cuts a section that does not fit and reports size - 2.
     std::vector<char> buffer(4096);
     DWORD length = 0;
     for (;;) {
@@ -142,10 +163,6 @@ bool CInternetOptions::WriteValues(
         at += static_cast<DWORD>(lines.back().size()) + 1;
     }
     for (const auto& [key, value] : values) {
-        if (value.size() > kLongestValue) {
-            lastWriteError_ = ERROR_INSUFFICIENT_BUFFER;
-            return false;
-        }
         auto stored = std::find_if(lines.begin(), lines.end(), [&](const std::string& line) {
             return EqualIgnoringCase(line.substr(0, line.find('=')), key);
         });
@@ -154,13 +171,7 @@ bool CInternetOptions::WriteValues(
         else
             *stored = stored->substr(0, stored->find('=')) + "=" + value;
     }
-    std::string block;
-    for (const std::string& line : lines) {
-        block += line;
-        block += '\0';
-    }
-    block += '\0';
-    return Written(::WritePrivateProfileSectionA(section.c_str(), block.data(), filePath_.c_str()));
+    return WriteLines(section, lines);
 }
 
 bool CInternetOptions::WriteFlag(const std::string& section, const std::string& key,

@@ -73,6 +73,8 @@ public:
 
 private:
     bool Written(BOOL result) const;
+    bool Storable(const std::vector<std::pair<std::string, std::string>>& values) const;
+    bool WriteLines(const std::string& section, const std::vector<std::string>& lines) const;
 
     std::string filePath_;
     std::vector<std::string> accountNames_;
