@@ -15,7 +15,8 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <set>
+#include <string>
 #include <vector>
 
 namespace {
