@@ -32,19 +32,6 @@ int BindFreePort(SOCKET s) {
     return ntohs(address.sin_port);
 }
 
-const char* ReasonPhrase(int status) {
-    switch (status) {
-    case 200:
-        return "OK";
-    case 404:
-        return "Not Found";
-    case 500:
-        return "Internal Server Error";
-    default:
-        return "Other";
-    }
-}
-
 bool SendAll(SOCKET s, const std::string& data) {
     size_t sent = 0;
     while (sent < data.size()) {
@@ -76,12 +63,12 @@ HttpTestServer::~HttpTestServer() {
     }
     changed_.notify_all();
     if (thread_.joinable()) {
-        // A connection of our own wakes the thread from accept.
+        // A connection of our own, closed at once, wakes the thread from accept.
         SOCKET wake = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
         sockaddr_in address = Loopback(port_);
         ::connect(wake, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-        thread_.join();
         ::closesocket(wake);
+        thread_.join();
     }
     if (listener_ != INVALID_SOCKET)
         ::closesocket(listener_);
@@ -130,15 +117,10 @@ void HttpTestServer::Serve() {
         SOCKET client = ::accept(listener_, nullptr, nullptr);
         if (client == INVALID_SOCKET)
             return;
-        bool stopping;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            stopping = stopping_;
-        }
-        if (!stopping)
-            Handle(client);
+        Handle(client);
         ::closesocket(client);
-        if (stopping)
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (stopping_)
             return;
     }
 }
@@ -158,8 +140,9 @@ void HttpTestServer::Handle(SOCKET client) {
     changed_.wait(lock, [&] { return answers_ || stopping_; });
     if (stopping_)
         return;
-    std::string response = "HTTP/1.0 " + std::to_string(status_) + " " + ReasonPhrase(status_) +
-                           "\r\nContent-Length: " + std::to_string(body_.size()) +
+    // The reason phrase is free text, which WinINet does not read.
+    std::string response = "HTTP/1.0 " + std::to_string(status_) +
+                           " Answer\r\nContent-Length: " + std::to_string(body_.size()) +
                            "\r\nConnection: close\r\n\r\n" + body_;
     lock.unlock();
     // The client may stop reading early (a body over its limit); the rest is then dropped.

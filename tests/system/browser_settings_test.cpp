@@ -15,7 +15,8 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <set>
+#include <string>
 #include <vector>
 
 namespace {
@@ -23,26 +24,29 @@ namespace {
 const char kZones[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\";
 const char kInternetSettings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
-bool ReadDword(HKEY root, const std::string& path, const char* name, DWORD& value) {
-    DWORD type = 0, size = sizeof(value);
-    return ::RegGetValueA(root, path.c_str(), name, RRF_RT_ANY, &type, &value, &size) ==
-               ERROR_SUCCESS &&
-           type == REG_DWORD;
+std::string ZonePath(int zone) {
+    return kZones + std::to_string(zone);
 }
 
-DWORD ZoneDword(int zone, const char* name) {
-    DWORD value = 0xDEAD;
-    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kZones + std::to_string(zone), name, value))
-        << zone << " " << name;
+// A DWORD value under HKEY_CURRENT_USER; 0xDEAD when it is missing or of another type.
+DWORD UserDword(const std::string& path, const char* name) {
+    DWORD value = 0, type = 0, size = sizeof(value);
+    if (::RegGetValueA(HKEY_CURRENT_USER, path.c_str(), name, RRF_RT_ANY, &type, &value, &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD)
+        return 0xDEAD;
     return value;
+}
+
+void SetUserDword(const std::string& path, const char* name, DWORD value) {
+    ::RegSetKeyValueA(HKEY_CURRENT_USER, path.c_str(), name, REG_DWORD, &value, sizeof(value));
 }
 
 std::vector<BYTE> ZoneBinary(int zone, const char* name) {
     BYTE data[16] = {};
     DWORD type = 0, size = sizeof(data);
-    std::string path = kZones + std::to_string(zone);
-    if (::RegGetValueA(HKEY_CURRENT_USER, path.c_str(), name, RRF_RT_ANY, &type, data, &size) !=
-            ERROR_SUCCESS ||
+    if (::RegGetValueA(HKEY_CURRENT_USER, ZonePath(zone).c_str(), name, RRF_RT_ANY, &type, data,
+                       &size) != ERROR_SUCCESS ||
         type != REG_BINARY)
         return {};
     return std::vector<BYTE>(data, data + size);
@@ -50,16 +54,28 @@ std::vector<BYTE> ZoneBinary(int zone, const char* name) {
 
 bool ZoneExists(int zone) {
     HKEY key;
-    std::string path = kZones + std::to_string(zone);
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, ZonePath(zone).c_str(), 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
         return false;
     ::RegCloseKey(key);
     return true;
 }
 
-void SetZoneDword(int zone, const char* name, DWORD value) {
-    std::string path = kZones + std::to_string(zone);
-    ::RegSetKeyValueA(HKEY_CURRENT_USER, path.c_str(), name, REG_DWORD, &value, sizeof(value));
+// Zones 0 to 4 switched off (3 throughout) or restored to the fixed values.
+void ExpectActiveX(bool off) {
+    for (int zone = 0; zone < 5; ++zone) {
+        EXPECT_EQ(UserDword(ZonePath(zone), "1200"), off ? 3u : 0u) << "zone " << zone;
+        EXPECT_EQ(UserDword(ZonePath(zone), "1201"), off ? 3u : 1u) << "zone " << zone;
+    }
+}
+
+void ExpectJava(bool off) {
+    for (int zone = 0; zone < 5; ++zone) {
+        for (const char* name : {"1400", "1605", "1402"})
+            EXPECT_EQ(UserDword(ZonePath(zone), name), off ? 3u : 0u) << "zone " << zone << name;
+        const std::vector<BYTE> permissions = {0, 0, BYTE(off ? 0 : 2), 0};
+        EXPECT_EQ(ZoneBinary(zone, "1C00"), permissions) << "zone " << zone;
+    }
 }
 
 // Zones 1 and 3 are removed for a test and made again (empty) afterwards, so that the writes
@@ -68,20 +84,16 @@ class MissingZones {
 public:
     MissingZones() {
         for (int zone : {1, 3})
-            ::RegDeleteTreeA(HKEY_CURRENT_USER, (kZones + std::to_string(zone)).c_str());
+            ::RegDeleteTreeA(HKEY_CURRENT_USER, ZonePath(zone).c_str());
     }
     ~MissingZones() {
         for (int zone : {1, 3}) {
             HKEY key;
-            if (::RegCreateKeyA(HKEY_CURRENT_USER, (kZones + std::to_string(zone)).c_str(), &key) ==
-                ERROR_SUCCESS)
+            if (::RegCreateKeyA(HKEY_CURRENT_USER, ZonePath(zone).c_str(), &key) == ERROR_SUCCESS)
                 ::RegCloseKey(key);
         }
     }
 };
-
-const std::vector<BYTE> kJavaOff = {0, 0, 0, 0};
-const std::vector<BYTE> kJavaRestored = {0, 0, 2, 0};
 
 TEST(ConnectionProxy, TheLanIsPointedAtTheTunnelAndBackToDirect) {
     ASSERT_TRUE(SetConnectionProxy("", "50000", true));
@@ -91,9 +103,7 @@ TEST(ConnectionProxy, TheLanIsPointedAtTheTunnelAndBackToDirect) {
     EXPECT_TRUE(on.flags & PROXY_TYPE_PROXY);
     EXPECT_EQ(on.server, "127.0.0.1:50000");
     // What the browser reads back from the user's settings.
-    DWORD enabled = 0;
-    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable", enabled));
-    EXPECT_EQ(enabled, 1u);
+    EXPECT_EQ(UserDword(kInternetSettings, "ProxyEnable"), 1u);
     char server[64] = {};
     DWORD size = sizeof(server);
     EXPECT_EQ(::RegGetValueA(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer", RRF_RT_REG_SZ,
@@ -106,48 +116,30 @@ TEST(ConnectionProxy, TheLanIsPointedAtTheTunnelAndBackToDirect) {
     EXPECT_EQ(off.flags, static_cast<DWORD>(PROXY_TYPE_DIRECT));
     EXPECT_EQ(off.server, "");
     EXPECT_EQ(off.bypass, "");
-    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable", enabled));
-    EXPECT_EQ(enabled, 0u);
-}
+    EXPECT_EQ(UserDword(kInternetSettings, "ProxyEnable"), 0u);
 
-TEST(ConnectionProxy, AMissingPortStillSetsTheLoopbackAddress) {
+    // A missing port still sets the loopback address.
     ASSERT_TRUE(SetConnectionProxy("", "", true));
     EXPECT_EQ(QueryProxy("").server, "127.0.0.1:");
     SetConnectionProxy("", "", false);
 }
 
-TEST(SecurityZones, ActiveXIsSwitchedOffAndRestoredToFixedValuesInEveryZone) {
+TEST(SecurityZones, ActiveContentIsSwitchedOffAndRestoredToFixedValuesInEveryZone) {
+    // Custom values are not kept.
     for (int zone = 0; zone < 5; ++zone) {
-        SetZoneDword(zone, "1200", 1);
-        SetZoneDword(zone, "1201", 0);
+        SetUserDword(ZonePath(zone), "1200", 1);
+        SetUserDword(ZonePath(zone), "1201", 0);
     }
     RegistryReader registry;
     registry.DisableActiveX();
-    for (int zone = 0; zone < 5; ++zone) {
-        EXPECT_EQ(ZoneDword(zone, "1200"), 3u) << zone;
-        EXPECT_EQ(ZoneDword(zone, "1201"), 3u) << zone;
-    }
-    registry.RestoreActiveX();
-    for (int zone = 0; zone < 5; ++zone) {
-        EXPECT_EQ(ZoneDword(zone, "1200"), 0u) << zone;
-        EXPECT_EQ(ZoneDword(zone, "1201"), 1u) << zone;
-    }
-}
-
-TEST(SecurityZones, JavaAndScriptingAreSwitchedOffAndRestoredInEveryZone) {
-    RegistryReader registry;
+    ExpectActiveX(true);
     registry.SetJavaDisabled(1);
-    for (int zone = 0; zone < 5; ++zone) {
-        for (const char* name : {"1400", "1605", "1402"})
-            EXPECT_EQ(ZoneDword(zone, name), 3u) << zone << " " << name;
-        EXPECT_EQ(ZoneBinary(zone, "1C00"), kJavaOff) << zone;
-    }
+    ExpectJava(true);
+    registry.RestoreActiveX();
+    ExpectActiveX(false);
+    ExpectJava(true);
     registry.SetJavaDisabled(0);
-    for (int zone = 0; zone < 5; ++zone) {
-        for (const char* name : {"1400", "1605", "1402"})
-            EXPECT_EQ(ZoneDword(zone, name), 0u) << zone << " " << name;
-        EXPECT_EQ(ZoneBinary(zone, "1C00"), kJavaRestored) << zone;
-    }
+    ExpectJava(false);
 }
 
 TEST(SecurityZones, MissingZoneKeysStayMissing) {
@@ -159,23 +151,19 @@ TEST(SecurityZones, MissingZoneKeysStayMissing) {
     registry.SetJavaDisabled(0);
     EXPECT_FALSE(ZoneExists(1));
     EXPECT_FALSE(ZoneExists(3));
-    EXPECT_EQ(ZoneDword(0, "1201"), 1u);
-    EXPECT_EQ(ZoneDword(4, "1605"), 0u);
+    EXPECT_EQ(UserDword(ZonePath(0), "1201"), 1u);
+    EXPECT_EQ(UserDword(ZonePath(4), "1605"), 0u);
 }
 
 TEST(RegistryProxy, ResetWritesNoProxyAndAnEmptyServer) {
     std::string on = "127.0.0.1:8080";
     ::RegSetKeyValueA(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer", REG_SZ, on.c_str(),
                       static_cast<DWORD>(on.size() + 1));
-    DWORD one = 1;
-    ::RegSetKeyValueA(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable", REG_DWORD, &one,
-                      sizeof(one));
+    SetUserDword(kInternetSettings, "ProxyEnable", 1);
 
     RegistryReader().ResetRegistryProxy();
 
-    DWORD enabled = 1;
-    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable", enabled));
-    EXPECT_EQ(enabled, 0u);
+    EXPECT_EQ(UserDword(kInternetSettings, "ProxyEnable"), 0u);
     char server[64] = "x";
     DWORD type = 0, size = sizeof(server);
     ASSERT_EQ(::RegGetValueA(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer", RRF_RT_ANY, &type,
@@ -184,6 +172,17 @@ TEST(RegistryProxy, ResetWritesNoProxyAndAnEmptyServer) {
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(size, 1u);
     EXPECT_STREQ(server, "");
+}
+
+TEST(BrowserProxy, EveryConnectionStillPointedIsSetBackToDirect) {
+    BrowserProxy proxy;
+    proxy.Set("", "50005", true);
+    proxy.Set("Dial-up", "50005", true);
+    proxy.Set("Dial-up", "", false);
+    EXPECT_EQ(proxy.Pointed(), std::set<std::string>{""});
+    proxy.SetAllDirect();
+    EXPECT_TRUE(proxy.Pointed().empty());
+    EXPECT_EQ(LanProxyServer(), "direct");
 }
 
 class BrowserOptionsTest : public MainWindowFixture {
@@ -198,115 +197,82 @@ TEST_F(BrowserOptionsTest, TheProxyBoxPointsTheLanAtTheStoredPortAndBack) {
     Start("[IE]\r\nproxyPort=50001\r\nconnectionType=1\r\nconnectionName=DialUp\r\n");
     Toggle(IDC_USE_IE_PROXY);
     EXPECT_EQ(Setting("IE", "setIEproxy"), "1");
-    ConnectionProxy on = QueryProxy("");
-    EXPECT_EQ(on.server, "127.0.0.1:50001");
-    EXPECT_TRUE(on.flags & PROXY_TYPE_PROXY);
-
+    EXPECT_EQ(LanProxyServer(), "127.0.0.1:50001");
     Toggle(IDC_USE_IE_PROXY);
     EXPECT_EQ(Setting("IE", "setIEproxy"), "0");
-    EXPECT_EQ(QueryProxy("").flags, static_cast<DWORD>(PROXY_TYPE_DIRECT));
+    EXPECT_EQ(LanProxyServer(), "direct");
 }
 
-TEST_F(BrowserOptionsTest, StartUpWithTheProxyOptionPointsTheBrowserAtTheTunnel) {
-    SetConnectionProxy("", "", false);
-    Start("[IE]\r\nsetIEproxy=1\r\nproxyport=50002\r\n");
-    EXPECT_EQ(QueryProxy("").server, "127.0.0.1:50002");
-    SetConnectionProxy("", "", false);
-}
-
-TEST_F(BrowserOptionsTest, StartUpWithTheProxyOptionButNoPortLeavesTheBrowserAlone) {
+TEST_F(BrowserOptionsTest, StartUpWithTheProxyOptionPointsTheBrowserAtAPortNumberOnly) {
     // A port that is no port number counts as none: it never reaches the browser.
-    for (const char* port : {"", "abc;rm -rf /", "0", "65536"}) {
+    const std::pair<const char*, const char*> cases[] = {{"50002", "127.0.0.1:50002"},
+                                                         {"", "direct"},
+                                                         {"abc;rm -rf /", "direct"},
+                                                         {"0", "direct"},
+                                                         {"65536", "direct"}};
+    for (const auto& [port, lan] : cases) {
         SetConnectionProxy("", "", false);
         Start("[IE]\r\nsetIEproxy=1\r\nproxyport=" + std::string(port) + "\r\n");
-        EXPECT_EQ(QueryProxy("").flags, static_cast<DWORD>(PROXY_TYPE_DIRECT)) << port;
+        EXPECT_EQ(LanProxyServer(), lan) << port;
     }
+    SetConnectionProxy("", "", false);
 }
 
 TEST_F(BrowserOptionsTest, TheActiveContentBoxesWriteTheSettingsAndTheZones) {
     Start("");
     Toggle(IDC_NO_ACTIVEX);
     EXPECT_EQ(Setting("IE", "NoActiveContent"), "1");
-    EXPECT_EQ(ZoneDword(2, "1200"), 3u);
+    ExpectActiveX(true);
     Toggle(IDC_NO_JAVA);
     EXPECT_EQ(Setting("IE", "NoJavascript"), "1");
-    EXPECT_EQ(ZoneDword(2, "1400"), 3u);
+    ExpectJava(true);
 
     // Custom values in between are not kept: unchecking writes the fixed ones.
-    SetZoneDword(2, "1201", 0);
+    SetUserDword(ZonePath(2), "1201", 0);
     Toggle(IDC_NO_ACTIVEX);
     EXPECT_EQ(Setting("IE", "noactivecontent"), "0");
-    EXPECT_EQ(ZoneDword(2, "1200"), 0u);
-    EXPECT_EQ(ZoneDword(2, "1201"), 1u);
+    ExpectActiveX(false);
     Toggle(IDC_NO_JAVA);
     EXPECT_EQ(Setting("IE", "noJavascript"), "0");
-    EXPECT_EQ(ZoneBinary(2, "1C00"), kJavaRestored);
+    ExpectJava(false);
 }
 
-TEST_F(BrowserOptionsTest, StartUpAppliesTheStoredActiveContentOptions) {
-    RegistryReader().RestoreActiveX();
-    RegistryReader().SetJavaDisabled(0);
-    Start("[IE]\r\nnoactivecontent=1\r\nnoJavascript=1\r\n");
-    EXPECT_EQ(ZoneDword(0, "1200"), 3u);
-    EXPECT_EQ(ZoneDword(0, "1605"), 3u);
-    EXPECT_EQ(ZoneBinary(4, "1C00"), kJavaOff);
-}
-
+// Start-up applies the stored boxes. Quit, whatever they say, restores the zones, resets the
+// registry proxy and sets each connection pointed at the tunnel back to direct; the boxes are
+// remembered as they were.
 TEST_F(BrowserOptionsTest, QuitRestoresTheBrowserWhateverTheBoxesSay) {
-    Start("[IE]\r\nnoactivecontent=1\r\nnoJavascript=1\r\n");
-    DWORD one = 1;
-    ::RegSetKeyValueA(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable", REG_DWORD, &one,
-                      sizeof(one));
-    user.AnswerNextBox(IDYES);
-    ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(ID_TRAY_QUIT, 0), 0);
-    EXPECT_EQ(window->Result(), IDCANCEL);
-    for (int zone = 0; zone < 5; ++zone) {
-        EXPECT_EQ(ZoneDword(zone, "1200"), 0u);
-        EXPECT_EQ(ZoneDword(zone, "1201"), 1u);
-        EXPECT_EQ(ZoneDword(zone, "1400"), 0u);
-        EXPECT_EQ(ZoneBinary(zone, "1C00"), kJavaRestored);
+    const struct {
+        bool boxes;
+        const char* proxyOption;
+        size_t pointed;
+    } cases[] = {{true, "", 0}, {false, "setIEproxy=1\r\nproxyport=50004\r\n", 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.boxes ? "boxes checked" : "boxes clear, proxy option on");
+        RegistryReader().RestoreActiveX();
+        RegistryReader().SetJavaDisabled(0);
+        SetConnectionProxy("", "", false);
+        const std::string box = c.boxes ? "1" : "0";
+        Start("[IE]\r\nnoactivecontent=" + box + "\r\nnoJavascript=" + box + "\r\n" +
+              c.proxyOption);
+        ExpectActiveX(c.boxes);
+        ExpectJava(c.boxes);
+        ASSERT_EQ(window->Proxy().Pointed().size(), c.pointed);
+        // Switched off from outside meanwhile, the zones are restored all the same.
+        RegistryReader().DisableActiveX();
+        RegistryReader().SetJavaDisabled(1);
+        SetUserDword(kInternetSettings, "ProxyEnable", 1);
+        user.AnswerNextBox(IDYES);
+        ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(ID_TRAY_QUIT, 0), 0);
+        EXPECT_EQ(window->Result(), IDCANCEL);
+        ExpectActiveX(false);
+        ExpectJava(false);
+        EXPECT_EQ(UserDword(kInternetSettings, "ProxyEnable"), 0u);
+        EXPECT_EQ(LanProxyServer(), "direct");
+        // Under Wine the registry reset alone already reads as direct: the pointed connections
+        // are what shows that each was set back through the browser's own settings.
+        EXPECT_TRUE(window->Proxy().Pointed().empty());
+        EXPECT_EQ(Setting("IE", "noactivecontent"), box);
     }
-    DWORD enabled = 1;
-    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable", enabled));
-    EXPECT_EQ(enabled, 0u);
-    // The boxes themselves are remembered as they were.
-    EXPECT_EQ(Setting("IE", "noactivecontent"), "1");
-}
-
-// Privacy off, the option on: start-up pointed the LAN at the tunnel, and Quit points it back.
-TEST_F(BrowserOptionsTest, QuitSetsTheConnectionsPointedAtTheTunnelBackToDirect) {
-    SetConnectionProxy("", "", false);
-    Start("[IE]\r\nsetIEproxy=1\r\nproxyport=50004\r\n");
-    ASSERT_EQ(QueryProxy("").server, "127.0.0.1:50004");
-    ASSERT_EQ(window->Proxy().Pointed().size(), 1u);
-    user.AnswerNextBox(IDYES);
-    ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(ID_TRAY_QUIT, 0), 0);
-    EXPECT_EQ(QueryProxy("").flags, static_cast<DWORD>(PROXY_TYPE_DIRECT));
-    // Under Wine the registry reset alone already reads as direct: the pointed connections
-    // are what shows that each was set back through the browser's own settings.
-    EXPECT_TRUE(window->Proxy().Pointed().empty());
-}
-
-TEST(BrowserProxy, EveryConnectionStillPointedIsSetBackToDirect) {
-    BrowserProxy proxy;
-    proxy.Set("", "50005", true);
-    proxy.Set("Dial-up", "50005", true);
-    proxy.Set("Dial-up", "", false);
-    EXPECT_EQ(proxy.Pointed(), std::set<std::string>{""});
-    proxy.SetAllDirect();
-    EXPECT_TRUE(proxy.Pointed().empty());
-    EXPECT_EQ(QueryProxy("").flags, static_cast<DWORD>(PROXY_TYPE_DIRECT));
-}
-
-TEST_F(BrowserOptionsTest, QuitWithBothBoxesClearStillRestoresTheZones) {
-    Start("");
-    RegistryReader().DisableActiveX();
-    RegistryReader().SetJavaDisabled(1);
-    user.AnswerNextBox(IDYES);
-    ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(ID_TRAY_QUIT, 0), 0);
-    EXPECT_EQ(ZoneDword(3, "1200"), 0u);
-    EXPECT_EQ(ZoneDword(3, "1402"), 0u);
-    EXPECT_EQ(ZoneBinary(3, "1C00"), kJavaRestored);
 }
 
 } // namespace

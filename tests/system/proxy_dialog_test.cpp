@@ -105,10 +105,6 @@ protected:
     }
     void Click(int id) { ClickItem(*dialog, id); }
     std::string Text(int id) const { return ItemText(*dialog, id); }
-    std::string SelectedName() const {
-        int item = ComboSelection(*dialog, IDC_CONNECTION_NAME);
-        return item < 0 ? "<none>" : ComboItems(::GetDlgItem(*dialog, IDC_CONNECTION_NAME))[item];
-    }
     std::string Setting(const char* key) const { return store.Settings().ReadString("IE", key); }
 
     ScriptedUser user;
@@ -127,7 +123,7 @@ TEST_F(ProxyDialogTest, WithoutSettingsItOpensOnOtherWithTheEmptyName) {
     EXPECT_FALSE(ItemChecked(*dialog, IDC_CONNECTION_LAN));
     EXPECT_EQ(ComboItems(::GetDlgItem(*dialog, IDC_CONNECTION_NAME)),
               (std::vector<std::string>{"", "ADSL", "DialUp"}));
-    EXPECT_EQ(SelectedName(), "");
+    EXPECT_EQ(ComboSelection(*dialog, IDC_CONNECTION_NAME), 0); // the empty name
     EXPECT_TRUE(ItemEnabled(*dialog, IDC_CONNECTION_EDIT_SAVE));
     for (int id : {IDC_CONNECTION_NAME, IDC_PROXY_SERVER, IDC_PROXY_PORT})
         EXPECT_FALSE(ItemEnabled(*dialog, id)) << id;
@@ -141,7 +137,7 @@ TEST_F(ProxyDialogTest, AStoredNameGoneFromThePhoneBookGivesWayToTheLan) {
           {"connectionName", "OldModem"},
           {"proxyServer", beta},
           {"proxyPort", "50001"}});
-    EXPECT_EQ(SelectedName(), "");
+    EXPECT_EQ(ComboSelection(*dialog, IDC_CONNECTION_NAME), 0); // the empty name
     EXPECT_EQ(Setting("connectionName"), "");
     EXPECT_EQ(Setting("connectionType"), "1");
     EXPECT_TRUE(ItemChecked(*dialog, IDC_CONNECTION_LAN));
@@ -171,6 +167,7 @@ TEST_F(ProxyDialogTest, APortThatIsMissingOrOutOfRangeIsRefusedAndNothingIsStore
         EXPECT_EQ(box.type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
         EXPECT_EQ(box.owner, dialog->Handle());
         EXPECT_EQ(Text(IDC_PROXY_PORT), "") << port;
+        EXPECT_EQ(::GetFocus(), ::GetDlgItem(*dialog, IDC_PROXY_PORT)) << port;
         EXPECT_EQ(Text(IDC_PROXY_EDIT_SAVE), "Save");
     }
     EXPECT_EQ(Setting("proxyPort"), "50000");
@@ -201,36 +198,37 @@ TEST_F(ProxyDialogTest, SavesAddTheProxyForwardingThenMoveItAndPointTheChosenCon
     EXPECT_EQ(LanProxyServer(), "127.0.0.1:50002");
 }
 
-TEST_F(ProxyDialogTest, WithTheOptionOffChoosingAConnectionLeavesTheBrowserAlone) {
-    Open({{"connectionType", "1"}, {"connectionName", "DialUp"}, {"proxyPort", "50000"}});
-    ChooseRadio(*dialog, IDC_CONNECTION_LAN, IDC_CONNECTION_OTHER, IDC_CONNECTION_OTHER);
-    EXPECT_EQ(Setting("connectionType"), "2");
-    EXPECT_TRUE(ItemEnabled(*dialog, IDC_CONNECTION_EDIT_SAVE));
-    EXPECT_EQ(LanProxyServer(), "direct");
+// Choosing "Other" over the LAN. With the option off the browser is left alone; with it on the
+// LAN goes direct, then the named connection (under Wine the LAN again) takes the stored port.
+TEST_F(ProxyDialogTest, ChoosingOtherPointsTheBrowserOnlyWithTheOption) {
+    const struct {
+        bool option;
+        const char* port;
+        const char* lan;
+    } cases[] = {{false, "50000", "127.0.0.1:49999"},
+                 {true, "", "direct"},
+                 {true, "50003", "127.0.0.1:50003"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.option ? "on, port " : "off, port ") + c.port);
+        SetConnectionProxy("", "49999", true);
+        Open({{"connectionType", "1"}, {"connectionName", "DialUp"}, {"proxyPort", c.port}},
+             c.option);
+        ChooseRadio(*dialog, IDC_CONNECTION_LAN, IDC_CONNECTION_OTHER, IDC_CONNECTION_OTHER);
+        EXPECT_EQ(Setting("connectionType"), "2");
+        EXPECT_TRUE(ItemEnabled(*dialog, IDC_CONNECTION_EDIT_SAVE));
+        EXPECT_EQ(LanProxyServer(), c.lan);
+    }
 }
 
-TEST_F(ProxyDialogTest, WithTheOptionOnTheConnectionNoLongerChosenGoesDirect) {
-    // No port is stored, so only the switching off shows.
-    SetConnectionProxy("", "50000", true);
-    Open({{"connectionType", "1"}, {"connectionName", "DialUp"}}, true);
-    ChooseRadio(*dialog, IDC_CONNECTION_LAN, IDC_CONNECTION_OTHER, IDC_CONNECTION_OTHER);
-    EXPECT_EQ(LanProxyServer(), "direct");
-}
-
-TEST_F(ProxyDialogTest, TheRadiosAndTheSavedNamePointTheChosenConnection) {
-    Open({{"connectionType", "1"}, {"connectionName", "DialUp"}, {"proxyPort", "50003"}}, true);
-    ChooseRadio(*dialog, IDC_CONNECTION_LAN, IDC_CONNECTION_OTHER, IDC_CONNECTION_OTHER);
-    EXPECT_EQ(LanProxyServer(), "127.0.0.1:50003");
-
+TEST_F(ProxyDialogTest, ASavedNameIsPointedAndTheEmptyNameGoesBackToTheLan) {
+    Open({{"connectionType", "2"}, {"connectionName", "DialUp"}, {"proxyPort", "50003"}}, true);
     Click(IDC_CONNECTION_EDIT_SAVE);
     ChooseItem(*dialog, IDC_CONNECTION_NAME, 1); // "ADSL"
-    SetConnectionProxy("", "", false);
     Click(IDC_CONNECTION_EDIT_SAVE);
     EXPECT_EQ(Setting("connectionName"), "ADSL");
     EXPECT_EQ(Text(IDC_CONNECTION_EDIT_SAVE), "Edit");
     EXPECT_EQ(LanProxyServer(), "127.0.0.1:50003");
 
-    // Saving the empty name goes back to the LAN.
     Click(IDC_CONNECTION_EDIT_SAVE);
     ChooseItem(*dialog, IDC_CONNECTION_NAME, 0);
     Click(IDC_CONNECTION_EDIT_SAVE);

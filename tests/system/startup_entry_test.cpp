@@ -68,9 +68,15 @@ protected:
         SetUp();
     }
     std::string Entry() const { return "\"" + files.Folder() + "\\Marrowin.exe\""; }
-    void ExpectScope(const char* stored, int selection) const {
+    // The entry stands in the Run key of `root` alone (null: in neither), and the setting and
+    // the controls show the scope; the box is checked and the combo box usable while one shows.
+    void ExpectEntry(HKEY root, const char* stored, int selection) const {
+        EXPECT_EQ(RunValue(HKEY_CURRENT_USER), root == HKEY_CURRENT_USER ? Entry() : "<missing>");
+        EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), root == HKEY_LOCAL_MACHINE ? Entry() : "<missing>");
         EXPECT_EQ(Setting("Main", "startupType"), stored);
         EXPECT_EQ(Selection(IDC_STARTUP_TYPE), selection);
+        EXPECT_EQ(Checked(IDC_START_WITH_WINDOWS), selection != CB_ERR);
+        EXPECT_EQ(Enabled(IDC_STARTUP_TYPE), selection != CB_ERR);
     }
 };
 
@@ -79,25 +85,13 @@ TEST_F(StartWithWindowsTest, TheBoxAndTheComboMoveTheEntryBetweenTheScopes) {
     // Checking takes the current user whatever the combo box showed.
     ::SendMessageA(Item(IDC_STARTUP_TYPE), CB_SETCURSEL, 1, 0);
     Toggle(IDC_START_WITH_WINDOWS);
-    EXPECT_EQ(RunValue(HKEY_CURRENT_USER), Entry());
-    EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), "<missing>");
-    EXPECT_TRUE(Enabled(IDC_STARTUP_TYPE));
-    ExpectScope("1", 0);
-
+    ExpectEntry(HKEY_CURRENT_USER, "1", 0);
     Choose(IDC_STARTUP_TYPE, 1);
-    EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), Entry());
-    EXPECT_EQ(RunValue(HKEY_CURRENT_USER), "<missing>");
-    ExpectScope("2", 1);
-
+    ExpectEntry(HKEY_LOCAL_MACHINE, "2", 1);
     Choose(IDC_STARTUP_TYPE, 0);
-    EXPECT_EQ(RunValue(HKEY_CURRENT_USER), Entry());
-    EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), "<missing>");
-    ExpectScope("1", 0);
-
+    ExpectEntry(HKEY_CURRENT_USER, "1", 0);
     Toggle(IDC_START_WITH_WINDOWS);
-    EXPECT_EQ(RunValue(HKEY_CURRENT_USER), "<missing>");
-    EXPECT_FALSE(Enabled(IDC_STARTUP_TYPE));
-    ExpectScope("0", CB_ERR);
+    ExpectEntry(nullptr, "0", CB_ERR);
     EXPECT_TRUE(user.Boxes().empty());
 }
 
@@ -106,8 +100,7 @@ TEST_F(StartWithWindowsTest, UncheckingWhenTheEntryIsGoneStillTurnsTheOptionOff)
     user.AnswerNextBox(IDOK);
     Toggle(IDC_START_WITH_WINDOWS);
     ExpectFailureBoxes(user, 1);
-    EXPECT_FALSE(Enabled(IDC_STARTUP_TYPE));
-    ExpectScope("0", CB_ERR);
+    ExpectEntry(nullptr, "0", CB_ERR);
 }
 
 TEST_F(StartWithWindowsTest, AScopeChangeWhoseRemovalFailsKeepsTheOldSettingAndTheNewItem) {
@@ -116,8 +109,7 @@ TEST_F(StartWithWindowsTest, AScopeChangeWhoseRemovalFailsKeepsTheOldSettingAndT
     user.AnswerNextBox(IDOK);
     Choose(IDC_STARTUP_TYPE, 1);
     ExpectFailureBoxes(user, 1);
-    EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), Entry());
-    ExpectScope("1", 1);
+    ExpectEntry(HKEY_LOCAL_MACHINE, "1", 1);
 }
 
 TEST_F(StartWithWindowsTest, AnEntryThatCannotBeWrittenChangesNothingAndIsNotShownAsSet) {
@@ -126,9 +118,7 @@ TEST_F(StartWithWindowsTest, AnEntryThatCannotBeWrittenChangesNothingAndIsNotSho
         MissingRunKey missing(HKEY_CURRENT_USER);
         user.AnswerNextBox(IDOK);
         Toggle(IDC_START_WITH_WINDOWS);
-        EXPECT_FALSE(Checked(IDC_START_WITH_WINDOWS));
-        EXPECT_FALSE(Enabled(IDC_STARTUP_TYPE));
-        ExpectScope("0", CB_ERR);
+        ExpectEntry(nullptr, "0", CB_ERR);
     }
     Toggle(IDC_START_WITH_WINDOWS);
     ASSERT_EQ(RunValue(HKEY_CURRENT_USER), Entry());
@@ -136,15 +126,10 @@ TEST_F(StartWithWindowsTest, AnEntryThatCannotBeWrittenChangesNothingAndIsNotSho
         MissingRunKey missing(HKEY_LOCAL_MACHINE);
         user.AnswerNextBox(IDOK);
         Choose(IDC_STARTUP_TYPE, 1);
-        EXPECT_EQ(RunValue(HKEY_CURRENT_USER), Entry());
-        ExpectScope("1", 0);
+        ExpectEntry(HKEY_CURRENT_USER, "1", 0);
     }
     ExpectFailureBoxes(user, 2);
 }
-
-} // namespace
-
-namespace {
 
 // A choice the settings file refuses would show the entry as off at the next start: the entry
 // goes again and the user learns why.

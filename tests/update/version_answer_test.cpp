@@ -1,15 +1,10 @@
-// What the version check sends and how it reads the server's answer, as plain functions.
+// How the version check reads the server's answer, as a plain function. The request path it
+// sends is checked where the main window sends it, in version_button_test.
 #include "update/version_answer.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-TEST(VersionRequestPath, CarriesTheVersionProductAndBuildDateUnescaped) {
-    EXPECT_EQ(VersionRequestPath(4015, 13, "24.11.2006"),
-              "special_retrievelastversion.php?IamProgram=yes&ProgramVersion=4015&ProductId=13&"
-              "BuildDate=24.11.2006");
-}
 
 TEST(InterpretAnswerBody, ShowsTheLastServerMessageOrTheFailureText) {
     struct Case {

@@ -63,23 +63,21 @@ protected:
 };
 
 TEST_F(VersionCheckTest, TheAnswerComesBackToTheWindowAsItsBox) {
-    RefusingPort refusing;
+    // What an exchange gives for each answer, and the box for each body, are tested with the
+    // exchange and with the reading of the answer; here the answer reaches the window.
     struct Case {
         std::string server;
-        int status;
         VersionBox box;
         const char* text;
     };
     const Case cases[] = {
-        {server_.Address(), 200, VersionBox::ServerMessage, "Hey"},
-        {server_.Address(), 404, VersionBox::NoMessage, kFailure},
-        {"127.0.0.1:" + std::to_string(refusing.Port()), 200, VersionBox::NoMessage, kFailure},
+        {server_.Address(), VersionBox::ServerMessage, "Hey"},
         // No host to connect to: the connection cannot even be prepared.
-        {":80", 200, VersionBox::ConnectFailed, kFailure},
+        {":80", VersionBox::ConnectFailed, kFailure},
     };
+    server_.Answer(200, "x&ServerMessage=Hey");
     for (const Case& c : cases) {
         PointAt(c.server);
-        server_.Answer(c.status, "x&ServerMessage=Hey");
         window_.answers.clear();
         ASSERT_TRUE(check_.Start(window_, "v.php"));
         EXPECT_TRUE(check_.IsRunning());
