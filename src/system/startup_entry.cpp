@@ -37,12 +37,7 @@ bool RegistryReader::SetStartupEntry(int scope, const std::string& programPath) 
         return true;
     // Quoted: unquoted, a path with blanks ("C:\Program Files\...") would let Windows start a
     // program named by the text before the first blank.
-    std::string command = "\"" + programPath + "\"";
-    fw::RegKey key;
-    bool written =
-        ::RegOpenKeyExA(root, kRunKey, 0, KEY_ALL_ACCESS, key.Receive()) == ERROR_SUCCESS &&
-        ::RegSetValueExA(key, kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                         static_cast<DWORD>(command.size() + 1)) == ERROR_SUCCESS;
+    bool written = WriteRegistryString(root, kRunKey, kValueName, "\"" + programPath + "\"");
     if (!written)
         ShowFailure();
     return written;
