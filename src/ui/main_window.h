@@ -154,6 +154,7 @@ private:
     // Shows the refusal's box, then empties and focuses its field; false when there was one.
     bool Accept(const Verdict& verdict);
     fw::Control* FieldControl(InputField field);
+    int AccountItem(const std::string& name) const;
     void SelectAccountItem(const std::string& name);
     void RemoveAccountItem(const std::string& name);
     void ShowWriteFailure();

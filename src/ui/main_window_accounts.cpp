@@ -202,23 +202,25 @@ void CDravenlokDlg::CancelEdit() {
     EnableAccountEditing(EditorMode::Idle);
 }
 
-// The combo's item whose text equals the name exactly, selected; none when there is none.
-void CDravenlokDlg::SelectAccountItem(const std::string& name) {
+// The combo's item whose text equals the name exactly; -1 when there is none.
+int CDravenlokDlg::AccountItem(const std::string& name) const {
     for (int i = 0; i < accountsCombo_.GetCount(); ++i) {
-        if (accountsCombo_.GetItemText(i) == name) {
-            accountsCombo_.SetCurSel(i);
-            return;
-        }
+        if (accountsCombo_.GetItemText(i) == name)
+            return i;
     }
+    return -1;
+}
+
+void CDravenlokDlg::SelectAccountItem(const std::string& name) {
+    int item = AccountItem(name);
+    if (item >= 0)
+        accountsCombo_.SetCurSel(item);
 }
 
 void CDravenlokDlg::RemoveAccountItem(const std::string& name) {
-    for (int i = 0; i < accountsCombo_.GetCount(); ++i) {
-        if (accountsCombo_.GetItemText(i) == name) {
-            ::SendMessageA(accountsCombo_, CB_DELETESTRING, i, 0);
-            return;
-        }
-    }
+    int item = AccountItem(name);
+    if (item >= 0)
+        ::SendMessageA(accountsCombo_, CB_DELETESTRING, item, 0);
 }
 
 void CDravenlokDlg::DeleteAccount() {
