@@ -4,6 +4,7 @@
 #include "resource.h"
 #include "support/http_test_server.h"
 #include "support/marrowin_process.h"
+#include "support/scripted_user.h"
 #include "support/temp_folder.h"
 #include "support/tray_menu.h"
 
@@ -13,6 +14,14 @@ namespace {
 
 class ProgramTest : public ::testing::Test {
 protected:
+    // Starts the program and waits for its main window, which it returns (null when none
+    // came).
+    HWND Launch(MarrowinProcess& program, const std::string& workingFolder = std::string()) {
+        if (!program.Start(workingFolder))
+            return nullptr;
+        return WaitForTopLevelDialog(program.ProcessId(), "Marrowin");
+    }
+
     TempFolder folder;
     TempFolder elsewhere;
 };
@@ -28,8 +37,7 @@ void QuitThroughTheTray(MarrowinProcess& program, HWND mainWindow) {
 
 TEST_F(ProgramTest, ASecondCopyBringsTheFirstToTheFrontAndExitsWithZero) {
     MarrowinProcess first(folder.Path());
-    ASSERT_TRUE(first.Start());
-    HWND mainWindow = WaitForTopLevelDialog(first.ProcessId(), "Marrowin");
+    HWND mainWindow = Launch(first);
     ASSERT_NE(mainWindow, nullptr);
 
     ::ShowWindow(mainWindow, SW_HIDE);
@@ -55,8 +63,7 @@ TEST_F(ProgramTest, ASecondCopyBringsTheFirstToTheFrontAndExitsWithZero) {
 TEST_F(ProgramTest, QuitAnsweredNoKeepsItRunningAndYesEndsItWithZero) {
     WriteWholeFile(folder.File("Marrowin.ini"), "[Main]\r\nautostart=0\r\n");
     MarrowinProcess program(folder.Path());
-    ASSERT_TRUE(program.Start());
-    HWND mainWindow = WaitForTopLevelDialog(program.ProcessId(), "Marrowin");
+    HWND mainWindow = Launch(program);
     ASSERT_NE(mainWindow, nullptr);
 
     ::PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(ID_TRAY_QUIT, 0), 0);
@@ -76,8 +83,7 @@ TEST_F(ProgramTest, TheSettingsFileIsFoundBesideTheProgramWhereverItIsStartedFro
     WriteWholeFile(folder.File("Marrowin.ini"), "[tunnel]\r\nservers=alpha,\r\n");
     MarrowinProcess program(folder.Path());
     // Started with another working folder: the program still reads the file beside itself.
-    ASSERT_TRUE(program.Start(elsewhere.Path()));
-    HWND mainWindow = WaitForTopLevelDialog(program.ProcessId(), "Marrowin");
+    HWND mainWindow = Launch(program, elsewhere.Path());
     ASSERT_NE(mainWindow, nullptr);
     HWND combo = ::GetDlgItem(mainWindow, IDC_SERVER_NAME);
     EXPECT_EQ(::SendMessageA(combo, CB_GETCOUNT, 0, 0), 1);
@@ -92,9 +98,8 @@ TEST_F(ProgramTest, QuitDuringAVersionCheckEndsTheProgramWithoutWaitingForTheSer
     server.HoldAnswers();
     ::SetEnvironmentVariableA("MARROWIN_VERSION_SERVER", server.Address().c_str());
     MarrowinProcess program(folder.Path());
-    ASSERT_TRUE(program.Start());
+    HWND mainWindow = Launch(program);
     ::SetEnvironmentVariableA("MARROWIN_VERSION_SERVER", nullptr);
-    HWND mainWindow = WaitForTopLevelDialog(program.ProcessId(), "Marrowin");
     ASSERT_NE(mainWindow, nullptr);
 
     ::PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDC_VERSION_CHECK, BN_CLICKED), 0);
@@ -142,8 +147,7 @@ TEST_F(ProgramTest, HostileSettingsFilesStartTheProgramAndStayAsTheyWere) {
         SCOPED_TRACE(c.what);
         WriteWholeFile(folder.File("Marrowin.ini"), c.contents);
         MarrowinProcess program(folder.Path());
-        ASSERT_TRUE(program.Start());
-        HWND mainWindow = WaitForTopLevelDialog(program.ProcessId(), "Marrowin");
+        HWND mainWindow = Launch(program);
         ASSERT_NE(mainWindow, nullptr);
         if (c.accounts >= 0) {
             EXPECT_EQ(::SendMessageA(::GetDlgItem(mainWindow, IDC_SERVER_NAME), CB_GETCOUNT, 0, 0),
@@ -178,8 +182,7 @@ HWND FindTrayWindow(DWORD processId) {
 
 TEST_F(ProgramTest, TheTrayIconLivesAsLongAsTheProgramAndAClickOnItShowsTheWindow) {
     MarrowinProcess program(folder.Path());
-    ASSERT_TRUE(program.Start());
-    HWND mainWindow = WaitForTopLevelDialog(program.ProcessId(), "Marrowin");
+    HWND mainWindow = Launch(program);
     ASSERT_NE(mainWindow, nullptr);
     HWND trayWindow = FindTrayWindow(program.ProcessId());
     ASSERT_NE(trayWindow, nullptr);
@@ -189,10 +192,7 @@ TEST_F(ProgramTest, TheTrayIconLivesAsLongAsTheProgramAndAClickOnItShowsTheWindo
     const UINT callback = ::RegisterWindowMessageA("CTrayIcon");
     ::SendMessageA(trayWindow, callback, IDR_TRAY_MENU, WM_LBUTTONDOWN);
     ::SendMessageA(trayWindow, callback, IDR_TRAY_MENU, WM_LBUTTONUP);
-    DWORD start = ::GetTickCount();
-    while (!::IsWindowVisible(mainWindow) && ::GetTickCount() - start < 10000)
-        ::Sleep(50);
-    EXPECT_TRUE(::IsWindowVisible(mainWindow));
+    EXPECT_TRUE(PumpMessagesUntil([&] { return ::IsWindowVisible(mainWindow) != FALSE; }));
 
     QuitThroughTheTray(program, mainWindow);
     EXPECT_FALSE(ShellHoldsIcon(trayWindow, IDR_TRAY_MENU));

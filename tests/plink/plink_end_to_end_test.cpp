@@ -5,7 +5,7 @@
 #include "resource.h"
 #include "settings/password_scrambling.h"
 #include "support/marrowin_process.h"
-#include "support/stand_in.h"
+#include "support/scripted_user.h"
 
 #include <gtest/gtest.h>
 
@@ -14,14 +14,9 @@
 
 namespace {
 
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000) {
-    DWORD start = ::GetTickCount();
-    while (!done()) {
-        if (::GetTickCount() - start > timeoutMs)
-            return false;
-        ::Sleep(50);
-    }
-    return true;
+// Waits for another process to get there; nothing of this thread's needs its messages run.
+bool WaitUntil(const std::function<bool()>& done) {
+    return PumpMessagesUntil(done, 20000);
 }
 
 std::string WindowText(HWND window) {

@@ -1,30 +1,25 @@
 // Helpers for the tests of our plink.exe; see plink_fixture.h.
 #include "plink_fixture.h"
 
-#include "tunnel/client_messages.h"
-#include "resource.h"
+#include <winsock2.h>
+
 #include "support/marrowin_process.h"
 #include "support/scripted_user.h"
 
-#include <winsock2.h>
-
-#include <algorithm>
-
 namespace {
 
-constexpr char kScriptFile[] = "stand_in_ssh_script.txt";
-constexpr char kRecordFile[] = "stand_in_ssh_record.txt";
-
-class WinsockUser {
-public:
-    WinsockUser() {
+// A socket address of 127.0.0.1, Winsock started for it.
+sockaddr_in Loopback(int port) {
+    static const bool started = [] {
         WSADATA data;
-        ::WSAStartup(MAKEWORD(2, 2), &data);
-    }
-};
-
-void StartWinsock() {
-    static WinsockUser user;
+        return ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    (void)started;
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<u_short>(port));
+    return address;
 }
 
 } // namespace
@@ -38,15 +33,12 @@ std::string StandInSshPath() {
 }
 
 std::vector<int> FreeLocalPorts(size_t count) {
-    StartWinsock();
     // All held open at once, so that the system hands out different ones.
     std::vector<SOCKET> sockets;
     std::vector<int> ports;
     for (size_t i = 0; i < count; ++i) {
+        sockaddr_in address = Loopback(0);
         SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         int size = sizeof(address);
         if (s == INVALID_SOCKET ||
             ::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
@@ -61,24 +53,16 @@ std::vector<int> FreeLocalPorts(size_t count) {
 }
 
 bool Accepts(int port) {
-    StartWinsock();
+    sockaddr_in address = Loopback(port);
     SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<u_short>(port));
     bool accepted = ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
     ::closesocket(s);
     return accepted;
 }
 
 PortHolder::PortHolder(int port) {
-    StartWinsock();
+    sockaddr_in address = Loopback(port);
     socket_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<u_short>(port));
     listening_ = socket_ != INVALID_SOCKET &&
                  ::bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
                  ::listen(socket_, 1) == 0;
@@ -98,27 +82,6 @@ bool ProcessEnds(DWORD processId, DWORD timeoutMs) {
     return ended;
 }
 
-ReportWindow::ReportWindow(const char* title) : Dialog(IDD_ABOUTBOX) {
-    for (UINT message : {WM_QV_CON_START, WM_QV_CON_ESTH, WM_QV_STOP}) {
-        OnMessage(message, [this, message](WPARAM, LPARAM) {
-            arrived.push_back(message);
-            if (message == WM_QV_STOP)
-                reasonsAtStop.push_back(notice_.TakeOnEnd());
-            return 0;
-        });
-    }
-    OnMessage(WM_COPYDATA, [this](WPARAM, LPARAM l) -> LRESULT {
-        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(l);
-        return notice_.OnCopyData(data->dwData, data->lpData, data->cbData);
-    });
-    if (Create())
-        ::SetWindowTextA(Handle(), title);
-}
-
-size_t ReportWindow::Count(UINT message) const {
-    return static_cast<size_t>(std::count(arrived.begin(), arrived.end(), message));
-}
-
 StandInSshFolder::StandInSshFolder() {
     ::SetEnvironmentVariableA("MARROWIN_SSH_STAND_IN_FOLDER", folder_.Path().c_str());
 }
@@ -135,49 +98,6 @@ StandInSshFolder::~StandInSshFolder() {
         }
     }
     ::SetEnvironmentVariableA("MARROWIN_SSH_STAND_IN_FOLDER", nullptr);
-}
-
-void StandInSshFolder::Script(const std::vector<std::string>& steps) const {
-    std::string script;
-    for (const std::string& step : steps)
-        script += step + "\r\n";
-    WriteWholeFile(folder_.File(kScriptFile), script);
-}
-
-void StandInSshFolder::Touch(const std::string& name) const {
-    WriteWholeFile(folder_.File(name), "");
-}
-
-bool StandInSshFolder::WasStarted() const {
-    return FileExists(folder_.File(kRecordFile));
-}
-
-std::vector<std::string> StandInSshFolder::Record() const {
-    return ReadLines(folder_.File(kRecordFile));
-}
-
-std::vector<std::string> StandInSshFolder::Values(const std::string& name) const {
-    std::vector<std::string> values;
-    std::string prefix = name + "=";
-    for (const std::string& line : Record()) {
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            values.push_back(line.substr(prefix.size()));
-    }
-    return values;
-}
-
-std::string StandInSshFolder::Value(const std::string& name) const {
-    std::vector<std::string> values = Values(name);
-    return values.empty() ? "<not recorded>" : values.front();
-}
-
-bool StandInSshFolder::HasLine(const std::string& line) const {
-    std::vector<std::string> record = Record();
-    return std::find(record.begin(), record.end(), line) != record.end();
-}
-
-bool StandInSshFolder::WaitForLine(const std::string& line, DWORD timeoutMs) const {
-    return PumpMessagesUntil([&] { return HasLine(line); }, timeoutMs);
 }
 
 DWORD StandInSshFolder::SshProcessId() const {

@@ -1,11 +1,11 @@
 // What the tests of our plink.exe share: the built plink.exe and stand-in ssh.exe, a run of
 // plink.exe as Marrowin starts it (its stderr caught in a file), the stand-in's script and
-// record, a window that counts the client's reports and keeps its reasons, and free local ports.
+// record, and free local ports.
 #pragma once
 
-#include "framework/dialog.h"
+#include "support/stand_in.h"
+#include "support/stand_in_reports.h"
 #include "support/temp_folder.h"
-#include "tunnel/failure_notice.h"
 
 #include <windows.h>
 
@@ -36,20 +36,6 @@ private:
 // Waits for the process of that id to be gone; true once it is.
 bool ProcessEnds(DWORD processId, DWORD timeoutMs = 20000);
 
-// A top-level dialog of Marrowin's main window class that counts the reports it gets. Like
-// the main window, it takes the failure reason that came before each "WM_QV_STOP" ("" when none
-// came) into `reasonsAtStop`.
-class ReportWindow : public fw::Dialog {
-public:
-    explicit ReportWindow(const char* title);
-    std::vector<UINT> arrived;
-    std::vector<std::string> reasonsAtStop;
-    size_t Count(UINT message) const;
-
-private:
-    FailureNotice notice_;
-};
-
 // The folder the stand-in ssh.exe records into and takes its script from; the environment
 // variable that tells the stand-in so is set while the object lives.
 class StandInSshFolder {
@@ -60,17 +46,18 @@ public:
     StandInSshFolder& operator=(const StandInSshFolder&) = delete;
 
     const std::string& Path() const { return folder_.Path(); }
-    void Script(const std::vector<std::string>& steps) const;
+    void Script(const std::vector<std::string>& steps) const { WriteStandInScript(Path(), steps); }
     // Lets a "wait-file <name>" step go on.
-    void Touch(const std::string& name) const;
-    bool WasStarted() const;
-    std::vector<std::string> Record() const;
-    // The text after "<name>=" on every line that starts so.
-    std::vector<std::string> Values(const std::string& name) const;
-    std::string Value(const std::string& name) const;
-    bool HasLine(const std::string& line) const;
+    void Touch(const std::string& name) const { WriteWholeFile(folder_.File(name), ""); }
+    bool WasStarted() const { return FileExists(folder_.File(kStandInRecordFile)); }
+    std::vector<std::string> Values(const std::string& name) const {
+        return RecordedValues(ReadStandInRecord(Path()), name);
+    }
+    std::string Value(const std::string& name) const {
+        return RecordedValue(ReadStandInRecord(Path()), name);
+    }
     // Runs the message queue until the stand-in has recorded the line.
-    bool WaitForLine(const std::string& line, DWORD timeoutMs = 20000) const;
+    bool WaitForLine(const std::string& line) const { return WaitForRecordLine(Path(), line); }
     // The stand-in's process id, 0 before it has recorded it.
     DWORD SshProcessId() const;
 

@@ -21,63 +21,55 @@ namespace {
 // ---------------------------------------------------------------------------------------------
 // The command line
 
-TEST(ClientCommandLine, BothFormsMarrowinUsesGivePasswordAndSession) {
-    for (const char* line :
-         {" -pw s3cret mail.example.org <in.txt", "-pw s3cret mail.example.org <in.txt"}) {
-        SCOPED_TRACE(line);
-        std::optional<ClientRequest> request = ParseClientCommandLine(line);
+// Marrowin quotes nothing; session names never hold blanks, passwords may. Any other form is
+// refused.
+TEST(ClientCommandLine, OnlyTheFormsMarrowinUsesGivePasswordAndSession) {
+    const struct {
+        const char* line;
+        const char* password;
+        const char* session;
+    } accepted[] = {
+        {" -pw s3cret mail.example.org <in.txt", "s3cret", "mail.example.org"},
+        {"-pw s3cret mail.example.org <in.txt", "s3cret", "mail.example.org"},
+        {" -pw  two  blanks \"q\\\" -pw x acct <in.txt", " two  blanks \"q\\\" -pw x", "acct"},
+        {"-pw  acct <in.txt", "", "acct"},
+    };
+    for (const auto& c : accepted) {
+        SCOPED_TRACE(c.line);
+        std::optional<ClientRequest> request = ParseClientCommandLine(c.line);
         ASSERT_TRUE(request);
-        EXPECT_EQ("s3cret", request->password);
-        EXPECT_EQ("mail.example.org", request->session);
+        EXPECT_EQ(c.password, request->password);
+        EXPECT_EQ(c.session, request->session);
     }
-}
-
-TEST(ClientCommandLine, PasswordIsTakenAsItStandsWithBlanksQuotesAndBackslashes) {
-    // Marrowin quotes nothing; session names never hold blanks, passwords may.
-    std::optional<ClientRequest> request =
-        ParseClientCommandLine(" -pw  two  blanks \"q\\\" -pw x acct <in.txt");
-    ASSERT_TRUE(request);
-    EXPECT_EQ(" two  blanks \"q\\\" -pw x", request->password);
-    EXPECT_EQ("acct", request->session);
-
-    request = ParseClientCommandLine("-pw  acct <in.txt");
-    ASSERT_TRUE(request);
-    EXPECT_EQ("", request->password);
-    EXPECT_EQ("acct", request->session);
-}
-
-TEST(ClientCommandLine, AnyOtherFormIsRefused) {
     for (const char* line :
          {"", " ", "-pw", "-pw s3cret", "-pw s3cret acct", " -pw s3cret acct", "-pw acct <in.txt",
-          "-pw s3cret acct <in.txt ", "-pw s3cret acct <out.txt", "-pw s3cret acct  <in.txt",
-          "  -pw s3cret acct <in.txt", "-PW s3cret acct <in.txt",
-          "plink.exe -pw s3cret acct <in.txt", "-pw s3cret <in.txt"}) {
-        SCOPED_TRACE(std::string("[") + line + "]");
-        EXPECT_FALSE(ParseClientCommandLine(line));
-    }
+          "-pw s3cret acct <in.txt ", "-pw s3cret acct <in.txt extra", "-pw s3cret acct <out.txt",
+          "-pw s3cret acct  <in.txt", "  -pw s3cret acct <in.txt", "-PW s3cret acct <in.txt",
+          " /pw s3cret acct <in.txt", "plink.exe -pw s3cret acct <in.txt", "-pw s3cret <in.txt"})
+        EXPECT_FALSE(ParseClientCommandLine(line)) << "[" << line << "]";
 }
 
 // ---------------------------------------------------------------------------------------------
 // The session's forwardings
 
-TEST(SessionForwardings, EntriesAreReadInOrderWithTheLastCommaOptional) {
-    std::vector<LocalForwarding> forwardings =
-        ParseSessionForwardings("L25=localhost:25,L110=mail.example.org:110,L50000=10.0.0.7:3128")
-            .usable;
-    ASSERT_EQ(3u, forwardings.size());
-    EXPECT_EQ(25, forwardings[0].localPort);
-    EXPECT_EQ("localhost", forwardings[0].targetHost);
-    EXPECT_EQ(25, forwardings[0].targetPort);
-    EXPECT_EQ(110, forwardings[1].localPort);
-    EXPECT_EQ("mail.example.org", forwardings[1].targetHost);
-    EXPECT_EQ(50000, forwardings[2].localPort);
-    EXPECT_EQ("10.0.0.7", forwardings[2].targetHost);
-    EXPECT_EQ(3128, forwardings[2].targetPort);
+// The forwardings as "local>host:port", to compare whole lists.
+std::vector<std::string> Spelled(const std::vector<LocalForwarding>& forwardings) {
+    std::vector<std::string> words;
+    for (const LocalForwarding& f : forwardings)
+        words.push_back(std::to_string(f.localPort) + ">" + f.targetHost + ":" +
+                        std::to_string(f.targetPort));
+    return words;
+}
 
+TEST(SessionForwardings, EntriesAreReadInOrderWithTheLastCommaOptional) {
+    EXPECT_EQ((std::vector<std::string>{"25>localhost:25", "110>mail.example.org:110",
+                                        "50000>10.0.0.7:3128"}),
+              Spelled(ParseSessionForwardings(
+                          "L25=localhost:25,L110=mail.example.org:110,L50000=10.0.0.7:3128")
+                          .usable));
+    // Leading zeros spell the same port.
     SessionForwardings parsed = ParseSessionForwardings("L8080=[::1]:80,,L1=a_b-c:065535,");
-    ASSERT_EQ(2u, parsed.usable.size());
-    EXPECT_EQ("[::1]", parsed.usable[0].targetHost);
-    EXPECT_EQ(65535, parsed.usable[1].targetPort) << "leading zeros spell the same port";
+    EXPECT_EQ((std::vector<std::string>{"8080>[::1]:80", "1>a_b-c:65535"}), Spelled(parsed.usable));
     EXPECT_TRUE(parsed.skipped.empty());
     EXPECT_TRUE(ParseSessionForwardings("").usable.empty());
 }
@@ -93,9 +85,8 @@ TEST(SessionForwardings, AnEntryThatCannotBeUsedIsSkipped) {
         SCOPED_TRACE(bad);
         SessionForwardings parsed =
             ParseSessionForwardings("L25=localhost:25," + std::string(bad) + ",L110=pop:110,");
-        ASSERT_EQ(2u, parsed.usable.size());
-        EXPECT_EQ(25, parsed.usable[0].localPort);
-        EXPECT_EQ(110, parsed.usable[1].localPort);
+        EXPECT_EQ((std::vector<std::string>{"25>localhost:25", "110>pop:110"}),
+                  Spelled(parsed.usable));
         EXPECT_EQ(std::vector<std::string>{bad}, parsed.skipped);
     }
 }
@@ -175,28 +166,52 @@ TEST(VerboseOutput, TheDebugPrefixIsLeftOut) {
     EXPECT_EQ("debug: x", WithoutDebugPrefix("debug: x"));
 }
 
+std::vector<std::string> Transcript(const char* file) {
+    return ReadLines(WinePath(TRANSCRIPTS_DIR) + "\\" + file);
+}
+
+void ExpectSays(const EndReason& reason, const char* says) {
+    if (*says)
+        EXPECT_NE(std::string::npos, reason.Text().find(says)) << reason.Text();
+    else
+        EXPECT_EQ("", reason.Text());
+}
+
 // What the real OpenSSH client printed in each case, read line by line as plink.exe reads it:
 // up only once signed in with every forwarding set up, never on "Local forwarding listening",
-// which comes before the port is bound.
-TEST(VerboseOutput, TheTunnelIsUpOnlyWhenTheRealClientSaysSo) {
+// which comes before the port is bound; and why it failed, in the user's words. A cause beats
+// a forwarding left out, which is named when nothing else explains the end.
+TEST(Transcripts, TheTunnelIsUpOnlyWhenTheRealClientSaysSoAndAFailureIsNamed) {
     const struct {
         const char* file;
         bool authenticated;
         bool up;
+        const char* says; // in the sentence; empty: no sentence at all
     } cases[] = {
-        {"ok.txt", true, true},        {"dropped.txt", true, true},
-        {"inuse.txt", true, false},    {"bad.txt", false, false},
-        {"unreach.txt", false, false}, {"hostkey-changed.txt", false, false},
+        {"ok.txt", true, true, ""},
+        {"dropped.txt", true, true, "closed the connection"},
+        {"inuse.txt", true, false, "Local port 18081 is already in use"},
+        {"bad.txt", false, false, "refused the user name or password"},
+        {"unreach.txt", false, false, "could not be reached"},
+        {"hostkey-changed.txt", false, false, "identity has changed"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
-        std::vector<std::string> lines = ReadLines(WinePath(TRANSCRIPTS_DIR) + "\\" + c.file);
+        std::vector<std::string> lines = Transcript(c.file);
         ASSERT_FALSE(lines.empty());
         TunnelProgress progress;
-        for (const std::string& line : lines)
+        EndReason reason;
+        EndReason reasonWithSkipped;
+        reasonWithSkipped.OnSkippedForwarding("L0=localhost:25");
+        for (const std::string& line : lines) {
             progress.OnLine(line);
+            reason.OnSshLine(line);
+            reasonWithSkipped.OnSshLine(line);
+        }
         EXPECT_EQ(progress.Authenticated(), c.authenticated);
         EXPECT_EQ(progress.Up(), c.up);
+        ExpectSays(reason, c.says);
+        ExpectSays(reasonWithSkipped, *c.says ? c.says : "\"L0=localhost:25\"");
     }
     // Older releases end the line without the method.
     TunnelProgress older;
@@ -208,52 +223,26 @@ TEST(VerboseOutput, TheTunnelIsUpOnlyWhenTheRealClientSaysSo) {
 // ---------------------------------------------------------------------------------------------
 // Why a run failed
 
-// The sentence for the user, from what the real OpenSSH client printed, from other lines it
-// prints when it gives up, and from plink.exe's own failures. A cause beats a forwarding left
-// out.
+// The sentence for the user from other lines ssh prints when it gives up, and from plink.exe's
+// own failures.
 TEST(EndReason, EachFailureIsToldInItsOwnWords) {
     const struct {
         const char* name;
-        const char* transcript;         // a file of ssh's output, or null
-        std::vector<std::string> lines; // ssh's lines after it
-        const char* skipped;            // a forwarding left out, or null
+        const char* line;    // ssh's line, or null
+        const char* skipped; // a forwarding left out, or null
         std::optional<ClientFailure> failure;
-        const char* says; // in the sentence; empty: no sentence at all
+        const char* says;
     } cases[] = {
-        {"signed in", "ok.txt", {}, nullptr, {}, ""},
-        {"wrong password", "bad.txt", {}, nullptr, {}, "refused the user name or password"},
-        {"nothing listens", "unreach.txt", {}, nullptr, {}, "could not be reached"},
-        {"host key changed", "hostkey-changed.txt", {}, nullptr, {}, "identity has changed"},
-        {"port in use", "inuse.txt", {}, nullptr, {}, "Local port 18081 is already in use"},
-        {"server ended it", "dropped.txt", {}, nullptr, {}, "closed the connection"},
-        {"timed out",
-         nullptr,
-         {"ssh: connect to host h.example port 22: Connection timed out"},
-         nullptr,
-         {},
+        {"timed out", "ssh: connect to host h.example port 22: Connection timed out", nullptr, {},
          "could not be reached"},
-        {"unknown name",
-         nullptr,
-         {"ssh: Could not resolve hostname nowhere.example: No such host is known."},
-         nullptr,
-         {},
-         "name could not be found"},
-        {"port the system keeps",
-         nullptr,
-         {"bind [127.0.0.1]:25: Permission denied"},
-         nullptr,
-         {},
+        {"unknown name", "ssh: Could not resolve hostname nowhere.example: No such host is known.",
+         nullptr, {}, "name could not be found"},
+        {"port the system keeps", "bind [127.0.0.1]:25: Permission denied", nullptr, {},
          "Local port 25 could not be opened"},
-        {"no answer any more",
-         nullptr,
-         {"Timeout, server h.example not responding."},
-         nullptr,
-         {},
+        {"no answer any more", "Timeout, server h.example not responding.", nullptr, {},
          "stopped answering"},
-        {"forwarding left out", "ok.txt", {}, "L0=localhost:25", {}, "\"L0=localhost:25\""},
-        {"cause beats left out", "bad.txt", {}, "L0=localhost:25", {}, "password"},
-        {"session", nullptr, {}, "L0=x:1", ClientFailure::BadSession, "saved session"},
-        {"no ssh", nullptr, {}, nullptr, ClientFailure::NoSsh, "ssh.exe"},
+        {"session", nullptr, "L0=x:1", ClientFailure::BadSession, "saved session"},
+        {"no ssh", nullptr, nullptr, ClientFailure::NoSsh, "ssh.exe"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -262,18 +251,9 @@ TEST(EndReason, EachFailureIsToldInItsOwnWords) {
             reason.OnSkippedForwarding(c.skipped);
         if (c.failure)
             reason.OnClientFailure(*c.failure);
-        std::vector<std::string> lines;
-        if (c.transcript) {
-            lines = ReadLines(WinePath(TRANSCRIPTS_DIR) + "\\" + c.transcript);
-            ASSERT_FALSE(lines.empty());
-        }
-        lines.insert(lines.end(), c.lines.begin(), c.lines.end());
-        for (const std::string& line : lines)
-            reason.OnSshLine(line);
-        if (*c.says)
-            EXPECT_NE(std::string::npos, reason.Text().find(c.says)) << reason.Text();
-        else
-            EXPECT_EQ("", reason.Text());
+        if (c.line)
+            reason.OnSshLine(c.line);
+        ExpectSays(reason, c.says);
     }
 }
 

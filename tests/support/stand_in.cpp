@@ -1,10 +1,15 @@
-// Helpers around the scripted stand-in SSH client; see stand_in.h.
+// Helpers around the scripted stand-ins and the window they report to; see stand_in.h and
+// stand_in_reports.h.
 #include "support/stand_in.h"
 
+#include "resource.h"
 #include "support/marrowin_process.h"
 #include "support/scripted_user.h"
+#include "support/stand_in_reports.h"
 #include "support/temp_folder.h"
+#include "tunnel/client_messages.h"
 
+#include <algorithm>
 #include <sstream>
 
 std::string StandInProgramPath() {
@@ -27,21 +32,24 @@ std::vector<std::string> ReadStandInRecord(const std::string& folder) {
     return ReadLines(folder + "\\" + kStandInRecordFile);
 }
 
-std::string RecordedValue(const std::vector<std::string>& record, const std::string& name) {
+std::vector<std::string> RecordedValues(const std::vector<std::string>& record,
+                                        const std::string& name) {
+    std::vector<std::string> values;
     std::string prefix = name + "=";
     for (const std::string& line : record) {
         if (line.compare(0, prefix.size(), prefix) == 0)
-            return line.substr(prefix.size());
+            values.push_back(line.substr(prefix.size()));
     }
-    return "<not recorded>";
+    return values;
+}
+
+std::string RecordedValue(const std::vector<std::string>& record, const std::string& name) {
+    std::vector<std::string> values = RecordedValues(record, name);
+    return values.empty() ? "<not recorded>" : values.front();
 }
 
 bool RecordHasLine(const std::vector<std::string>& record, const std::string& line) {
-    for (const std::string& recorded : record) {
-        if (recorded == line)
-            return true;
-    }
-    return false;
+    return std::find(record.begin(), record.end(), line) != record.end();
 }
 
 bool WaitForRecordLine(const std::string& folder, const std::string& line, DWORD timeoutMs) {
@@ -89,4 +97,25 @@ void DeleteSavedSession(const std::string& name) {
         return;
     ::RegDeleteKeyA(sessions, name.c_str());
     ::RegCloseKey(sessions);
+}
+
+ReportWindow::ReportWindow(const char* title) : Dialog(IDD_ABOUTBOX) {
+    for (UINT message : {WM_QV_CON_START, WM_QV_CON_ESTH, WM_QV_STOP}) {
+        OnMessage(message, [this, message](WPARAM, LPARAM) {
+            arrived.push_back(message);
+            if (message == WM_QV_STOP)
+                reasonsAtStop.push_back(notice_.TakeOnEnd());
+            return 0;
+        });
+    }
+    OnMessage(WM_COPYDATA, [this](WPARAM, LPARAM l) -> LRESULT {
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(l);
+        return notice_.OnCopyData(data->dwData, data->lpData, data->cbData);
+    });
+    if (Create())
+        ::SetWindowTextA(Handle(), title);
+}
+
+size_t ReportWindow::Count(UINT message) const {
+    return static_cast<size_t>(std::count(arrived.begin(), arrived.end(), message));
 }

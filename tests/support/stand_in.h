@@ -1,14 +1,15 @@
-// The scripted stand-in for the SSH client (plink.exe) as tests use it: where the built one is,
-// putting it into a folder with a script, reading what it recorded, and saved sessions for it
-// to read.
+// The scripted stand-ins for the SSH client (plink.exe) and for OpenSSH's ssh.exe as tests use
+// them: where the built plink.exe is, putting it into a folder with a script, reading what a
+// stand-in recorded, and saved sessions for it to read.
 #pragma once
 
 #include <windows.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
-// Files the stand-in uses in its working folder.
+// Files a stand-in uses in its folder.
 inline constexpr char kStandInScriptFile[] = "stand_in_script.txt";
 inline constexpr char kStandInRecordFile[] = "stand_in_record.txt";
 // Where the SSH client finds its saved sessions, under HKEY_CURRENT_USER.
@@ -23,11 +24,28 @@ bool CopyStandInTo(const std::string& folder);
 void WriteStandInScript(const std::string& folder, const std::vector<std::string>& steps);
 // The lines recorded so far by a stand-in started in this working folder.
 std::vector<std::string> ReadStandInRecord(const std::string& folder);
+// The text after "<name>=" on every line that starts so.
+std::vector<std::string> RecordedValues(const std::vector<std::string>& record,
+                                        const std::string& name);
 // The text after "<name>=" on the first line that starts so, or "<not recorded>".
 std::string RecordedValue(const std::vector<std::string>& record, const std::string& name);
 bool RecordHasLine(const std::vector<std::string>& record, const std::string& line);
 // Runs the message queue until the stand-in has recorded the line; false when time runs out.
 bool WaitForRecordLine(const std::string& folder, const std::string& line, DWORD timeoutMs = 20000);
+
+// The steps of a script file, one a line, blank lines left out; none when the file is missing.
+// The stand-ins read their scripts with it.
+inline std::vector<std::string> ReadStandInScript(const std::string& path) {
+    std::vector<std::string> steps;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+            line.pop_back();
+        if (!line.empty())
+            steps.push_back(line);
+    }
+    return steps;
+}
 
 // A session name no other test uses, so that test programs running side by side never share a
 // saved session.

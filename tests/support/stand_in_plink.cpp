@@ -9,7 +9,6 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -116,21 +115,6 @@ void WaitForQuit(RecordFile& record) {
     record.Line("got WM_QUIT");
 }
 
-std::vector<std::string> ReadScript() {
-    std::ifstream in(kStandInScriptFile);
-    std::vector<std::string> steps;
-    if (!in)
-        return steps;
-    std::string line;
-    while (std::getline(in, line)) {
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
-            line.pop_back();
-        if (!line.empty())
-            steps.push_back(line);
-    }
-    return steps;
-}
-
 int Run() {
     RecordFile record(kStandInRecordFile);
     record.Line(std::string("commandline=") + ::GetCommandLineA());
@@ -148,14 +132,13 @@ int Run() {
         record.Line("arguments=unexpected");
     }
 
-    bool haveScript = ::GetFileAttributesA(kStandInScriptFile) != INVALID_FILE_ATTRIBUTES;
-    if (!haveScript) {
+    if (::GetFileAttributesA(kStandInScriptFile) == INVALID_FILE_ATTRIBUTES) {
         record.Line("no script");
         WaitForQuit(record);
         record.Line("exit 0");
         return 0;
     }
-    for (const std::string& step : ReadScript()) {
+    for (const std::string& step : ReadStandInScript(kStandInScriptFile)) {
         std::istringstream in(step);
         std::string verb;
         std::string argument;

@@ -6,7 +6,7 @@
 // in the folder named by MARROWIN_SSH_STAND_IN_FOLDER (its own folder when unset); each record line
 // is written through at once, so that a test can read the record while the stand-in runs.
 //
-// Script steps, one a line ("stand_in_ssh_script.txt"; without one: askpass, authenticated,
+// Script steps, one a line ("stand_in_script.txt"; without one: askpass, authenticated,
 // listen, stay):
 //   askpass            run SSH_ASKPASS with a password prompt, record its output and exit code
 //   authenticated      print "Authenticated to <host> ([127.0.0.1]:<port>) using "password"."
@@ -24,21 +24,20 @@
 //   wait-file <name>   wait until a file of that name exists in the folder
 //   stay               sleep until killed
 //   exit <code>
-#include "support/record_file.h"
 #include <winsock2.h>
+
+#include "support/record_file.h"
+#include "support/stand_in.h"
+
 #include <windows.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
-
-constexpr char kScriptFile[] = "stand_in_ssh_script.txt";
-constexpr char kRecordFile[] = "stand_in_ssh_record.txt";
 
 std::string Folder() {
     char folder[MAX_PATH] = {};
@@ -227,28 +226,17 @@ void EnterInteractiveSession() {
     Print("debug1: pledge: network");
 }
 
-std::vector<std::string> ReadScript(const std::string& path) {
-    std::vector<std::string> steps;
-    std::ifstream in(path);
-    if (!in)
-        return {"askpass", "authenticated", "listen", "stay"};
-    std::string line;
-    while (std::getline(in, line)) {
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
-            line.pop_back();
-        if (!line.empty())
-            steps.push_back(line);
-    }
-    return steps;
-}
-
 int Run(int argc, char** argv) {
     std::string folder = Folder();
-    RecordFile record(folder + "\\" + kRecordFile);
+    RecordFile record(folder + "\\" + kStandInRecordFile);
     RecordStart(record, argc, argv);
     Options options = ReadOptions(argc, argv);
 
-    for (const std::string& step : ReadScript(folder + "\\" + kScriptFile)) {
+    std::string script = folder + "\\" + kStandInScriptFile;
+    std::vector<std::string> steps = ReadStandInScript(script);
+    if (::GetFileAttributesA(script.c_str()) == INVALID_FILE_ATTRIBUTES)
+        steps = {"askpass", "authenticated", "listen", "stay"};
+    for (const std::string& step : steps) {
         record.Line("step " + step);
         std::string verb = step.substr(0, step.find(' '));
         std::string argument =

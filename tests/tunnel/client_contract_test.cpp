@@ -4,10 +4,9 @@
 #include "tunnel/client_contract.h"
 
 #include "tunnel/client_messages.h"
-#include "framework/dialog.h"
-#include "resource.h"
 #include "support/scripted_user.h"
 #include "support/stand_in.h"
+#include "support/stand_in_reports.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -20,22 +19,15 @@ namespace {
 // ---------------------------------------------------------------------------------------------
 // The argument strings
 
-TEST(ClientArguments, StartFormBeginsWithBlankAndEndsWithInput) {
+// The start form begins with a blank, the autostart form does not; nothing is quoted or
+// escaped.
+TEST(ClientArguments, TheTwoFormsAndTheProgramInTheGivenFolder) {
     EXPECT_EQ(" -pw s3cret mail.example.org <in.txt",
               ClientArguments("s3cret", "mail.example.org"));
-}
-
-TEST(ClientArguments, AutostartFormHasNoLeadingBlank) {
     EXPECT_EQ("-pw s3cret mail.example.org <in.txt",
               AutostartClientArguments("s3cret", "mail.example.org"));
-}
-
-TEST(ClientArguments, NothingIsQuotedOrEscaped) {
     EXPECT_EQ(" -pw a \"b\\c%d acct <in.txt", ClientArguments("a \"b\\c%d", "acct"));
     EXPECT_EQ("-pw a \"b\\c%d acct <in.txt", AutostartClientArguments("a \"b\\c%d", "acct"));
-}
-
-TEST(ClientArguments, ProgramIsPlinkInTheGivenFolder) {
     EXPECT_EQ("C:\\Program Files\\Marrowin\\plink.exe",
               ClientProgramPath("C:\\Program Files\\Marrowin"));
 }
@@ -83,48 +75,38 @@ protected:
     fw::ProcessHandles process_;
 };
 
-TEST_F(ClientProcess, ClientReceivesTheStartFormExactlyAsItsCommandLine) {
-    WriteStandInScript(workFolder_.Path(), {"exit 0"});
-    std::string arguments = ClientArguments("s3cret", "mail.example.org");
-    Launch(arguments, workFolder_.Path());
-    WaitForExit();
+// Either form reaches the client exactly as its command line, naming the session it reads; the
+// client runs hidden in the given working folder, not its own.
+TEST_F(ClientProcess, ClientGetsEitherFormHiddenInTheGivenWorkingFolder) {
+    SessionKey session(UniqueSessionName("contract.example.org"));
+    ASSERT_TRUE(session.SetString("HostName", session.Name()));
+    ASSERT_TRUE(session.SetDword("PortNumber", 4022));
+    ASSERT_TRUE(session.SetString("UserName", "alice"));
+    ASSERT_TRUE(session.SetString("PortForwardings", "L50000=127.0.0.1:8080,L25=mail:25,"));
+    // Another session beside it must not be the one read.
+    SessionKey other(UniqueSessionName("other.example.org"));
+    ASSERT_TRUE(other.SetString("UserName", "bob"));
 
-    std::vector<std::string> record = ReadStandInRecord(workFolder_.Path());
-    EXPECT_EQ(arguments, RecordedValue(record, "commandline"));
-    EXPECT_EQ("s3cret", RecordedValue(record, "password"));
-    EXPECT_EQ("mail.example.org", RecordedValue(record, "session"));
-}
+    for (const std::string& arguments : {ClientArguments("s3cret", session.Name()),
+                                         AutostartClientArguments("s3cret", session.Name())}) {
+        SCOPED_TRACE(arguments);
+        WriteStandInScript(workFolder_.Path(), {"exit 0"});
+        Launch(arguments, workFolder_.Path());
+        WaitForExit();
 
-TEST_F(ClientProcess, ClientReceivesTheAutostartFormExactlyAsItsCommandLine) {
-    WriteStandInScript(workFolder_.Path(), {"exit 0"});
-    std::string arguments = AutostartClientArguments("s3cret", "mail.example.org");
-    Launch(arguments, workFolder_.Path());
-    WaitForExit();
-
-    std::vector<std::string> record = ReadStandInRecord(workFolder_.Path());
-    EXPECT_EQ(arguments, RecordedValue(record, "commandline"));
-    EXPECT_EQ("s3cret", RecordedValue(record, "password"));
-    EXPECT_EQ("mail.example.org", RecordedValue(record, "session"));
-}
-
-TEST_F(ClientProcess, ClientRunsInTheGivenWorkingFolderNotItsOwn) {
-    WriteStandInScript(workFolder_.Path(), {"exit 0"});
-    Launch(ClientArguments("pw", "acct"), workFolder_.Path());
-    WaitForExit();
-
-    // The record lands in the working folder, and the client sees it as its current folder.
-    ASSERT_TRUE(FileExists(workFolder_.File(kStandInRecordFile)));
-    EXPECT_FALSE(FileExists(programFolder_.File(kStandInRecordFile)));
-    EXPECT_EQ(workFolder_.Path(), RecordedValue(ReadStandInRecord(workFolder_.Path()), "folder"));
-}
-
-TEST_F(ClientProcess, ClientWindowIsHidden) {
-    WriteStandInScript(workFolder_.Path(), {"exit 0"});
-    Launch(ClientArguments("pw", "acct"), workFolder_.Path());
-    WaitForExit();
-
-    EXPECT_EQ(std::to_string(SW_HIDE),
-              RecordedValue(ReadStandInRecord(workFolder_.Path()), "show"));
+        EXPECT_FALSE(FileExists(programFolder_.File(kStandInRecordFile)));
+        std::vector<std::string> record = ReadStandInRecord(workFolder_.Path());
+        EXPECT_EQ(arguments, RecordedValue(record, "commandline"));
+        EXPECT_EQ("s3cret", RecordedValue(record, "password"));
+        EXPECT_EQ(session.Name(), RecordedValue(record, "session"));
+        EXPECT_EQ(workFolder_.Path(), RecordedValue(record, "folder"));
+        EXPECT_EQ(std::to_string(SW_HIDE), RecordedValue(record, "show"));
+        EXPECT_EQ(session.Name(), RecordedValue(record, "HostName"));
+        EXPECT_EQ("4022", RecordedValue(record, "PortNumber"));
+        EXPECT_EQ("alice", RecordedValue(record, "UserName"));
+        EXPECT_EQ("L50000=127.0.0.1:8080,L25=mail:25,", RecordedValue(record, "PortForwardings"));
+        DeleteFileIfPresent(workFolder_.File(kStandInRecordFile));
+    }
 }
 
 TEST_F(ClientProcess, ClientInheritsNoHandles) {
@@ -144,29 +126,6 @@ TEST_F(ClientProcess, ClientInheritsNoHandles) {
     ::CloseHandle(readEnd);
     EXPECT_FALSE(peeked) << "the client inherited the pipe's write end";
     EXPECT_EQ(static_cast<DWORD>(ERROR_BROKEN_PIPE), error);
-}
-
-TEST_F(ClientProcess, ClientFindsTheSessionNamedInItsArguments) {
-    SessionKey session(UniqueSessionName("contract.example.org"));
-    ASSERT_TRUE(session.IsOpen());
-    ASSERT_TRUE(session.SetString("HostName", session.Name()));
-    ASSERT_TRUE(session.SetDword("PortNumber", 4022));
-    ASSERT_TRUE(session.SetString("UserName", "alice"));
-    ASSERT_TRUE(session.SetString("PortForwardings", "L50000=127.0.0.1:8080,L25=mail:25,"));
-    // Another session beside it must not be the one read.
-    SessionKey other(UniqueSessionName("other.example.org"));
-    ASSERT_TRUE(other.SetString("UserName", "bob"));
-
-    WriteStandInScript(workFolder_.Path(), {"exit 0"});
-    Launch(ClientArguments("pw", session.Name()), workFolder_.Path());
-    WaitForExit();
-
-    std::vector<std::string> record = ReadStandInRecord(workFolder_.Path());
-    EXPECT_EQ(session.Name(), RecordedValue(record, "session"));
-    EXPECT_EQ(session.Name(), RecordedValue(record, "HostName"));
-    EXPECT_EQ("4022", RecordedValue(record, "PortNumber"));
-    EXPECT_EQ("alice", RecordedValue(record, "UserName"));
-    EXPECT_EQ("L50000=127.0.0.1:8080,L25=mail:25,", RecordedValue(record, "PortForwardings"));
 }
 
 TEST_F(ClientProcess, MissingClientFailsWithFileNotFoundAndHoldsNoProcess) {
@@ -241,52 +200,27 @@ TEST_F(ClientProcess, StopTerminatesAClientThatIgnoresQuit) {
 // ---------------------------------------------------------------------------------------------
 // The client's reports reaching a window like the main window, across processes
 
-// A top-level dialog of the main window's class that counts the reports it receives.
-class ReportWindow : public fw::Dialog {
-public:
-    ReportWindow() : Dialog(IDD_ABOUTBOX) {
-        for (UINT message : {WM_QV_CON_START, WM_QV_CON_ESTH, WM_QV_STOP}) {
-            OnMessage(message, [this, message](WPARAM, LPARAM) {
-                arrived.push_back(message);
-                return 0;
-            });
-        }
+// The stand-in finds the window by its class and either title the main window carries, and
+// posts the reports by name: they arrive as the messages Marrowin registered.
+TEST_F(ClientProcess, ReportsArriveInOrderAtAWindowTitledDravenlokOrMarrowin) {
+    for (const char* title : {"Dravenlok", "Marrowin"}) {
+        SCOPED_TRACE(title);
+        ReportWindow window(title);
+        ASSERT_NE(nullptr, window.Handle());
+        char className[64] = {};
+        ::GetClassNameA(window, className, sizeof(className));
+        ASSERT_STREQ("#32770", className);
+
+        WriteStandInScript(workFolder_.Path(),
+                           {"post WM_QV_CON_START", "post WM_QV_CON_ESTH", "post WM_QV_STOP"});
+        Launch(ClientArguments("pw", "acct"), workFolder_.Path());
+        EXPECT_TRUE(PumpMessagesUntil([&] { return window.arrived.size() >= 3; }, 20000));
+        WaitForExit();
+
+        EXPECT_EQ((std::vector<UINT>{WM_QV_CON_START, WM_QV_CON_ESTH, WM_QV_STOP}),
+                  window.arrived);
+        EXPECT_FALSE(RecordHasLine(ReadStandInRecord(workFolder_.Path()), "no window"));
     }
-
-    std::vector<UINT> arrived;
-};
-
-TEST_F(ClientProcess, ReportsArriveInOrderAtTheStartingWindow) {
-    ReportWindow window;
-    ASSERT_TRUE(window.Create());
-    char className[64] = {};
-    ::GetClassNameA(window, className, sizeof(className));
-    ASSERT_STREQ("#32770", className);
-    ::SetWindowTextA(window, "Dravenlok");
-
-    WriteStandInScript(workFolder_.Path(),
-                       {"post WM_QV_CON_START", "post WM_QV_CON_ESTH", "post WM_QV_STOP"});
-    Launch(ClientArguments("pw", "acct"), workFolder_.Path());
-    EXPECT_TRUE(PumpMessagesUntil([&] { return window.arrived.size() >= 3; }, 20000));
-    WaitForExit();
-
-    EXPECT_EQ((std::vector<UINT>{WM_QV_CON_START, WM_QV_CON_ESTH, WM_QV_STOP}), window.arrived);
-    std::vector<std::string> record = ReadStandInRecord(workFolder_.Path());
-    EXPECT_TRUE(RecordHasLine(record, "posted WM_QV_STOP"));
-    EXPECT_FALSE(RecordHasLine(record, "no window"));
-}
-
-TEST_F(ClientProcess, ReportsReachTheWindowTitledMarrowin) {
-    ReportWindow window;
-    ASSERT_TRUE(window.Create());
-    ::SetWindowTextA(window, "Marrowin");
-
-    WriteStandInScript(workFolder_.Path(), {"post WM_QV_STOP"});
-    Launch(ClientArguments("pw", "acct"), workFolder_.Path());
-    EXPECT_TRUE(PumpMessagesUntil([&] { return !window.arrived.empty(); }, 20000));
-    WaitForExit();
-
-    EXPECT_EQ(std::vector<UINT>{WM_QV_STOP}, window.arrived);
 }
 
 } // namespace

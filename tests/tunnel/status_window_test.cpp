@@ -18,90 +18,49 @@ const char kReconnecting[] = "Reconnect is ON. Attempting reconnect....\r\n"
                              "Trying 10 reconnections at 10s intervals.\r\n";
 const char kMaximum[] = "Maximum number of retries reached.\r\nAborting retry sequence\r\n";
 
-StatusState Opening() {
-    StatusState state;
-    state.accountName = "alpha";
-    state.proxy = true;
-    return state;
-}
-
-TEST(ComposeStatusText, WhileWaitingTheTextNamesTheAccountAndTheWarnings) {
-    StatusComposition plain = ComposeStatusText(Opening());
-    EXPECT_EQ(plain.text, kOpening);
-    EXPECT_FALSE(plain.stopRefresh);
-    EXPECT_FALSE(plain.runCountdown);
-
-    StatusState warned = Opening();
-    warned.tor = true;
-    warned.proxy = false;
-    EXPECT_EQ(ComposeStatusText(warned).text,
-              std::string(kOpening) + "WARNING: The traffic is relayed trough the TOR network\r\n"
-                                      "This will slowdown the connection\r\n"
-                                      "WARNING: proxy is not enabled for Internet Explorer\r\n");
-
-    StatusState noAccount;
-    noAccount.proxy = true;
-    EXPECT_EQ(ComposeStatusText(noAccount).text, "");
-}
-
-TEST(ComposeStatusText, EstablishedShowsTheCountdownAndAsksForItsTimer) {
-    StatusState state = Opening();
-    state.established = true;
-    state.countdown = 7;
-    StatusComposition composed = ComposeStatusText(state);
-    EXPECT_EQ(composed.text, std::string(kOpening) +
-                                 "Connection esthablished \r\nThis window will close in 7 seconds");
-    EXPECT_TRUE(composed.runCountdown);
-    EXPECT_FALSE(composed.stopRefresh);
-}
-
-TEST(ComposeStatusText, DropWithoutReconnectEndsTheTextAndStopsTheRefresh) {
-    StatusState state = Opening();
-    state.dropped = true;
-    // Nothing after the drop line counts any more, not even a later establishment.
-    state.established = true;
-    state.maximumReached = true;
-    state.retryNumber = 4;
-    StatusComposition composed = ComposeStatusText(state);
-    EXPECT_EQ(composed.text, std::string(kOpening) + kDropped);
-    EXPECT_TRUE(composed.stopRefresh);
-    EXPECT_FALSE(composed.runCountdown);
-}
-
-TEST(ComposeStatusText, ReconnectShowsTheAttemptNumberOnceThereIsOne) {
-    StatusState state = Opening();
-    state.dropped = true;
-    state.reconnect = true;
-    StatusComposition first = ComposeStatusText(state);
-    EXPECT_EQ(first.text, std::string(kOpening) + kDropped + kReconnecting);
-    EXPECT_FALSE(first.stopRefresh);
-
-    state.retryNumber = 10;
-    EXPECT_EQ(ComposeStatusText(state).text,
-              std::string(kOpening) + kDropped + kReconnecting + "Reconnection retry no.: 10\r\n");
-
-    // A reconnect that gets through counts down like a first start.
-    state.established = true;
-    state.countdown = 10;
-    StatusComposition back = ComposeStatusText(state);
-    EXPECT_EQ(back.text, std::string(kOpening) + kDropped + kReconnecting +
-                             "Reconnection retry no.: 10\r\n"
-                             "Connection esthablished \r\nThis window will close in 10 seconds");
-    EXPECT_TRUE(back.runCountdown);
-}
-
-TEST(ComposeStatusText, MaximumReachedEndsTheTextAndStopsTheRefresh) {
-    StatusState state = Opening();
-    state.dropped = true;
-    state.reconnect = true;
-    state.retryNumber = 10;
-    state.maximumReached = true;
-    state.established = true;
-    StatusComposition composed = ComposeStatusText(state);
-    EXPECT_EQ(composed.text, std::string(kOpening) + kDropped + kReconnecting +
-                                 "Reconnection retry no.: 10\r\n" + kMaximum);
-    EXPECT_TRUE(composed.stopRefresh);
-    EXPECT_FALSE(composed.runCountdown);
+// The text and what it asks of the timers for each state of the connection. After a drop
+// without reconnect, or once the retries are used up, nothing counts any more, not even a
+// later establishment; a reconnect that gets through counts down like a first start.
+TEST(ComposeStatusText, EachStateOfTheConnection) {
+    const std::string opening = kOpening;
+    const std::string reconnecting = opening + kDropped + kReconnecting;
+    const struct {
+        const char* name;
+        // accountName, reconnect, proxy, tor, established, dropped, retryNumber,
+        // maximumReached, countdown
+        StatusState state;
+        std::string text;
+        bool stopRefresh;
+        bool runCountdown;
+    } cases[] = {
+        {"waiting", {"alpha", false, true}, opening, false, false},
+        {"warnings", {"alpha", false, false, true},
+         opening + "WARNING: The traffic is relayed trough the TOR network\r\n"
+                   "This will slowdown the connection\r\n"
+                   "WARNING: proxy is not enabled for Internet Explorer\r\n",
+         false, false},
+        {"no account", {"", false, true}, "", false, false},
+        {"established", {"alpha", false, true, false, true, false, 0, false, 7},
+         opening + "Connection esthablished \r\nThis window will close in 7 seconds", false, true},
+        {"dropped", {"alpha", false, true, false, true, true, 4, true}, opening + kDropped, true,
+         false},
+        {"reconnecting", {"alpha", true, true, false, false, true}, reconnecting, false, false},
+        {"retry", {"alpha", true, true, false, false, true, 10},
+         reconnecting + "Reconnection retry no.: 10\r\n", false, false},
+        {"back", {"alpha", true, true, false, true, true, 10, false, 10},
+         reconnecting + "Reconnection retry no.: 10\r\n"
+                        "Connection esthablished \r\nThis window will close in 10 seconds",
+         false, true},
+        {"maximum", {"alpha", true, true, false, true, true, 10, true},
+         reconnecting + "Reconnection retry no.: 10\r\n" + kMaximum, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        StatusComposition composed = ComposeStatusText(c.state);
+        EXPECT_EQ(composed.text, c.text);
+        EXPECT_EQ(composed.stopRefresh, c.stopRefresh);
+        EXPECT_EQ(composed.runCountdown, c.runCountdown);
+    }
 }
 
 // The number in "This window will close in N seconds", or -1.
@@ -180,6 +139,7 @@ TEST_F(StatusWindowTest, RefreshesDoNotHoldTheCountdownBack) {
     EXPECT_TRUE(counted) << "timer 1000 never fired while timer 100 was ticking";
 }
 
+// The texts that stop the refresh are the composition's; one of them stops the real timer.
 TEST_F(StatusWindowTest, DropWithoutReconnectStopsTheRealRefreshTimer) {
     Open();
     window.SetDropped();
@@ -189,17 +149,6 @@ TEST_F(StatusWindowTest, DropWithoutReconnectStopsTheRealRefreshTimer) {
     EXPECT_EQ(EditText(), std::string(kOpening) + kDropped);
     EXPECT_FALSE(TimerWasRunning(CConnDlg::kRefreshTimer));
     EXPECT_FALSE(TimerWasRunning(CConnDlg::kCountdownTimer));
-}
-
-TEST_F(StatusWindowTest, MaximumReachedStopsTheRefreshTimer) {
-    Open(true);
-    window.SetDropped();
-    window.SetRetryNumber(10);
-    window.SetMaximumReached();
-    Tick(CConnDlg::kRefreshTimer);
-    EXPECT_EQ(EditText(), std::string(kOpening) + kDropped + kReconnecting +
-                              "Reconnection retry no.: 10\r\n" + kMaximum);
-    EXPECT_FALSE(TimerWasRunning(CConnDlg::kRefreshTimer));
 }
 
 // Every text the status edit is given during a modal run, in order.

@@ -25,10 +25,6 @@
 
 namespace {
 
-std::string SessionForwardings(const std::string& session) {
-    return SessionValue(session, "PortForwardings");
-}
-
 class TunnelTest : public MainWindowFixture {
 protected:
     void SetUp() override {
@@ -69,6 +65,32 @@ protected:
     bool ClientRecorded(const std::string& line) const {
         return WaitForRecordLine(files.Folder(), line);
     }
+    // The client's report that the tunnel dropped, and a tick of the reconnect timer.
+    void Drop() const { ::SendMessageA(*window, WM_QV_STOP, 0, 0); }
+    void Tick() const { ::SendMessageA(*window, WM_TIMER, kReconnectTimer, 0); }
+    // Stops the reconnect timer; whether it was running.
+    bool StopReconnectTimer() const { return ::KillTimer(*window, kReconnectTimer) != FALSE; }
+    // The next connection-broken question is answered with the button.
+    void AnswerBroken(int button = IDCANCEL) {
+        user.InDialog(IDD_CONNECTION_BROKEN, [button](fw::Dialog& broken) {
+            ::SendMessageA(broken, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+        });
+    }
+    // Checks the TOR box as the user does; the text of the warning it shows ("" when checked
+    // off).
+    std::string SetTor(bool on) {
+        std::string text;
+        if (on) {
+            user.InDialog(IDD_TOR_WARNING, [&](fw::Dialog& warning) {
+                text = ItemText(warning, IDC_WARNING_TEXT);
+                warning.EndDialog(IDOK);
+            });
+        }
+        ::CheckDlgButton(*window, IDC_TOR, on ? BST_CHECKED : BST_UNCHECKED);
+        Click(IDC_TOR);
+        return text;
+    }
+    std::string Forwardings() const { return SessionValue(account, "PortForwardings"); }
     void ExpectOff() const {
         EXPECT_FALSE(window->Tunnel().IsRunning());
         EXPECT_EQ(Text(IDC_START), "Start");
@@ -188,9 +210,8 @@ TEST_F(TunnelTest, TheEstablishedReportShowsTheWindowAndStartsTheCountdown) {
     user.InDialog(IDD_CONNECTION_STATUS, [&](fw::Dialog& status) {
         established = PumpMessagesUntil([&] { return Title() == "Marrowin" && Visible(); });
         EXPECT_TRUE(PumpMessagesUntil([&] {
-            char text[2048] = {};
-            ::GetDlgItemTextA(status, IDC_STATUS_TEXT, text, sizeof(text));
-            return std::string(text).find("Connection esthablished ") != std::string::npos;
+            return ItemText(status, IDC_STATUS_TEXT).find("Connection esthablished ") !=
+                   std::string::npos;
         }));
         status.EndDialog(IDOK);
     });
@@ -206,59 +227,46 @@ TEST_F(TunnelTest, ADropWithReconnectOffAsksTheUser) {
     ::CheckDlgButton(*window, IDC_USE_IE_PROXY, BST_CHECKED);
     StartPrivacy();
     // Reset: the browser goes direct and the box is cleared, as if the user had unchecked it.
-    user.InDialog(IDD_CONNECTION_BROKEN, [](fw::Dialog& broken) {
-        ::SendMessageA(broken, WM_COMMAND, MAKEWPARAM(IDC_RESET_BROWSER_BUTTON, BN_CLICKED), 0);
-    });
-    ::SendMessageA(*window, WM_QV_STOP, 0, 0);
+    AnswerBroken(IDC_RESET_BROWSER_BUTTON);
+    Drop();
     ExpectOff();
     EXPECT_EQ(::IsDlgButtonChecked(*window, IDC_USE_IE_PROXY), static_cast<UINT>(BST_UNCHECKED));
     EXPECT_EQ(LanProxyServer(), "direct");
     EXPECT_EQ(CInternetOptions(files.File("Marrowin.ini")).ReadString("IE", "setIEproxy"), "0");
 
     // Reconnect starts again.
-    user.InDialog(IDD_CONNECTION_BROKEN, [](fw::Dialog& broken) {
-        ::SendMessageA(broken, WM_COMMAND, MAKEWPARAM(IDC_RECONNECT_BUTTON, BN_CLICKED), 0);
-    });
+    AnswerBroken(IDC_RECONNECT_BUTTON);
     user.InDialog(IDD_CONNECTION_STATUS, [](fw::Dialog& status) { status.EndDialog(IDOK); });
-    ::SendMessageA(*window, WM_QV_STOP, 0, 0);
+    Drop();
     ExpectOn();
     Click(IDC_START);
 
     // Cancel behaves like the reset button; with the box clear nothing changes.
-    user.InDialog(IDD_CONNECTION_BROKEN, [](fw::Dialog& broken) {
-        ::SendMessageA(broken, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    });
-    ::SendMessageA(*window, WM_QV_STOP, 0, 0);
+    AnswerBroken(IDCANCEL);
+    Drop();
     ExpectOff();
 }
 
-TEST_F(TunnelTest, AClientThatEndsWithoutReportingCountsAsADrop) {
-    WriteStandInScript(files.Folder(), {"sleep 300", "exit 3"});
+// A client that ends, whether or not it reported the drop first, counts as one drop.
+TEST_F(TunnelTest, AClientThatEndsCountsAsOneDrop) {
     Start();
-    StartPrivacy();
-    ExpectOn();
-    bool asked = false;
-    user.InDialog(IDD_CONNECTION_BROKEN, [&](fw::Dialog& broken) {
-        asked = true;
-        broken.EndDialog(2);
-    });
-    EXPECT_TRUE(PumpMessagesUntil([&] { return asked; }));
-    ExpectOff();
-}
-
-TEST_F(TunnelTest, AClientThatReportsAndEndsIsHandledOnce) {
-    WriteStandInScript(files.Folder(), {"sleep 300", "post WM_QV_STOP", "exit 0"});
-    Start();
-    StartPrivacy();
-    int asked = 0;
-    user.InDialog(IDD_CONNECTION_BROKEN, [&](fw::Dialog& broken) {
-        ++asked;
-        broken.EndDialog(2);
-    });
-    EXPECT_TRUE(PumpMessagesUntil([&] { return asked > 0; }));
-    PumpMessagesFor(2500);
-    EXPECT_EQ(asked, 1);
-    ExpectOff();
+    for (const std::vector<std::string>& script :
+         {std::vector<std::string>{"sleep 300", "exit 3"},
+          std::vector<std::string>{"sleep 300", "post WM_QV_STOP", "exit 0"}}) {
+        SCOPED_TRACE(script[1]);
+        WriteStandInScript(files.Folder(), script);
+        StartPrivacy();
+        ExpectOn();
+        int asked = 0;
+        user.InDialog(IDD_CONNECTION_BROKEN, [&](fw::Dialog& broken) {
+            ++asked;
+            broken.EndDialog(2);
+        });
+        EXPECT_TRUE(PumpMessagesUntil([&] { return asked > 0; }));
+        PumpMessagesFor(2500);
+        EXPECT_EQ(asked, 1);
+        ExpectOff();
+    }
 }
 
 // Our plink.exe says why its run failed just before "WM_QV_STOP"; the tray shows it in a
@@ -279,8 +287,8 @@ TEST_F(TunnelTest, TheClientsReasonIsShownOnceInABalloonWhenItsRunEnds) {
         return ::SendMessageA(*window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
     };
     auto drop = [this] {
-        user.InDialog(IDD_CONNECTION_BROKEN, [](fw::Dialog& broken) { broken.EndDialog(2); });
-        ::SendMessageA(*window, WM_QV_STOP, 0, 0);
+        AnswerBroken();
+        Drop();
     };
     const std::string refused = "The server refused the user name or password of this account.";
 
@@ -312,44 +320,57 @@ TEST_F(TunnelTest, TheClientsReasonIsShownOnceInABalloonWhenItsRunEnds) {
     window->SetTrayIcon(nullptr);
 }
 
-TEST_F(TunnelTest, TheReconnectSequenceMakesTenAttemptsAndThenGivesUp) {
+// The sequence's rules are the reconnect sequence test's; here its wiring to the timer, the
+// client and the question.
+TEST_F(TunnelTest, TheReconnectSequenceRelaunchesTheClientUntilItGivesUp) {
     WriteStandInScript(files.Folder(), {"wait-quit"});
     Start("[Main]\r\nreconnect=1\r\n");
     StartPrivacy();
-    ::SendMessageA(*window, WM_QV_STOP, 0, 0);
+    Drop();
     ExpectOff();
     EXPECT_FALSE(window->Reconnect().IsActive());
-    EXPECT_TRUE(::KillTimer(*window, kReconnectTimer) != FALSE);
+    EXPECT_TRUE(StopReconnectTimer());
     ::SetTimer(*window, kReconnectTimer, 10000, nullptr);
 
-    for (int attempt = 1; attempt <= 10; ++attempt) {
-        ::SendMessageA(*window, WM_TIMER, kReconnectTimer, 0);
-        EXPECT_EQ(window->Reconnect().Attempt(), attempt);
-        EXPECT_TRUE(window->Reconnect().IsActive());
-        ExpectOn();
-    }
+    for (int attempt = 1; attempt <= 10; ++attempt)
+        Tick();
+    EXPECT_EQ(window->Reconnect().Attempt(), 10);
+    ExpectOn();
     // A drop during the sequence asks the user and the sequence goes on.
-    user.InDialog(IDD_CONNECTION_BROKEN, [](fw::Dialog& broken) { broken.EndDialog(2); });
-    ::SendMessageA(*window, WM_QV_STOP, 0, 0);
+    AnswerBroken();
+    Drop();
     EXPECT_TRUE(window->Reconnect().IsActive());
     EXPECT_EQ(window->Reconnect().Attempt(), 10);
 
     // The eleventh tick gives up.
-    ::SendMessageA(*window, WM_TIMER, kReconnectTimer, 0);
-    EXPECT_EQ(window->Reconnect().Attempt(), 0);
+    Tick();
     EXPECT_FALSE(window->Reconnect().IsActive());
-    EXPECT_FALSE(::KillTimer(*window, kReconnectTimer));
+    EXPECT_FALSE(StopReconnectTimer());
     ExpectOff();
+}
+
+TEST_F(TunnelTest, AnEstablishedConnectionEndsTheReconnectSequence) {
+    WriteStandInScript(files.Folder(), {"wait-quit"});
+    Start("[Main]\r\nreconnect=1\r\n");
+    Drop();
+    Tick();
+    Tick();
+    EXPECT_EQ(window->Reconnect().Attempt(), 2);
+    ::SendMessageA(*window, WM_QV_CON_ESTH, 0, 0);
+    EXPECT_FALSE(window->Reconnect().IsActive());
+    EXPECT_FALSE(StopReconnectTimer());
+    ExpectOn();
+    Click(IDC_START);
 }
 
 // Waiting for the first attempt: another drop starts the wait again with the option on, and
 // asks the user with it off while the wait goes on.
 TEST_F(TunnelTest, ADropWhileWaitingForTheFirstAttempt) {
     Start("[Main]\r\nreconnect=1\r\n", false);
-    ::SendMessageA(*window, WM_QV_STOP, 0, 0);
-    ::SendMessageA(*window, WM_QV_STOP, 0, 0);
+    Drop();
+    Drop();
     EXPECT_FALSE(window->Reconnect().IsActive());
-    EXPECT_TRUE(::KillTimer(*window, kReconnectTimer));
+    EXPECT_TRUE(StopReconnectTimer());
 
     ::SetTimer(*window, kReconnectTimer, 10000, nullptr);
     Toggle(IDC_RECONNECT);
@@ -358,10 +379,10 @@ TEST_F(TunnelTest, ADropWhileWaitingForTheFirstAttempt) {
         asked = true;
         broken.EndDialog(2);
     });
-    ::SendMessageA(*window, WM_QV_STOP, 0, 0);
+    Drop();
     EXPECT_TRUE(asked);
     EXPECT_FALSE(window->Reconnect().IsActive());
-    EXPECT_TRUE(::KillTimer(*window, kReconnectTimer)) << "the wait goes on";
+    EXPECT_TRUE(StopReconnectTimer()) << "the wait goes on";
 }
 
 // The sequence can start the client again while the question is open; Reconnect then keeps
@@ -369,46 +390,31 @@ TEST_F(TunnelTest, ADropWhileWaitingForTheFirstAttempt) {
 TEST_F(TunnelTest, ReconnectAfterARelaunchKeepsTheTunnelRunning) {
     WriteStandInScript(files.Folder(), {"wait-quit"});
     Start("[Main]\r\nreconnect=1\r\n");
-    ::SendMessageA(*window, WM_QV_STOP, 0, 0);
-    ::SendMessageA(*window, WM_TIMER, kReconnectTimer, 0);
+    Drop();
+    Tick();
     ASSERT_TRUE(window->Tunnel().IsRunning());
     user.InDialog(IDD_CONNECTION_BROKEN, [this](fw::Dialog& broken) {
-        ::SendMessageA(*window, WM_TIMER, kReconnectTimer, 0);
+        Tick();
         ::SendMessageA(broken, WM_COMMAND, MAKEWPARAM(IDC_RECONNECT_BUTTON, BN_CLICKED), 0);
     });
-    ::SendMessageA(*window, WM_QV_STOP, 0, 0);
+    Drop();
     ExpectOn();
     Click(IDC_START);
 }
 
 TEST_F(TunnelTest, GivingUpLeavesTheBrowserAloneWhenNoClientIsRecorded) {
     Start("[Main]\r\nreconnect=1\r\n", false);
-    ::SendMessageA(*window, WM_QV_STOP, 0, 0);
+    Drop();
     // Without plink.exe every attempt fails: no box, privacy stays off, the attempt counts.
     for (int attempt = 1; attempt <= 10; ++attempt)
-        ::SendMessageA(*window, WM_TIMER, kReconnectTimer, 0);
+        Tick();
     EXPECT_EQ(window->Reconnect().Attempt(), 10);
     EXPECT_TRUE(user.Boxes().empty());
     ExpectOff();
     SetConnectionProxy("", "8080", true);
-    ::SendMessageA(*window, WM_TIMER, kReconnectTimer, 0);
+    Tick();
     EXPECT_EQ(window->Reconnect().Attempt(), 0);
     EXPECT_EQ(LanProxyServer(), "127.0.0.1:8080");
-}
-
-TEST_F(TunnelTest, AnEstablishedConnectionEndsTheReconnectSequence) {
-    WriteStandInScript(files.Folder(), {"wait-quit"});
-    Start("[Main]\r\nreconnect=1\r\n");
-    ::SendMessageA(*window, WM_QV_STOP, 0, 0);
-    ::SendMessageA(*window, WM_TIMER, kReconnectTimer, 0);
-    ::SendMessageA(*window, WM_TIMER, kReconnectTimer, 0);
-    EXPECT_EQ(window->Reconnect().Attempt(), 2);
-    ::SendMessageA(*window, WM_QV_CON_ESTH, 0, 0);
-    EXPECT_FALSE(window->Reconnect().IsActive());
-    EXPECT_EQ(window->Reconnect().Attempt(), 0);
-    EXPECT_FALSE(::KillTimer(*window, kReconnectTimer));
-    ExpectOn();
-    Click(IDC_START);
 }
 
 TEST_F(TunnelTest, TheReconnectBoxWritesTheSetting) {
@@ -440,25 +446,13 @@ TEST_F(TunnelTest, TheTorRelayRewritesOnlyTheProxyTargetPort) {
     session.SetString("PortForwardings",
                       "L3128=localhost:3128,L50000=localhost:3128,L13128=host3128:23128,");
     Start("", false);
-    std::string extra;
-    user.InDialog(IDD_TOR_WARNING, [&](fw::Dialog& warning) {
-        char text[512] = {};
-        ::GetDlgItemTextA(warning, IDC_WARNING_TEXT, text, sizeof(text));
-        extra = text;
-        warning.EndDialog(IDOK);
-    });
-    ::CheckDlgButton(*window, IDC_TOR, BST_CHECKED);
-    Click(IDC_TOR);
-    EXPECT_EQ(extra, "Relaying the Marrowin traffic to the TOR network will slowdown the speed of "
-                     "the connection");
-    EXPECT_EQ(SessionForwardings(account),
-              "L3128=localhost:8119,L50000=localhost:8119,L13128=host3128:23128,");
+    EXPECT_EQ(SetTor(true), "Relaying the Marrowin traffic to the TOR network will slowdown the "
+                            "speed of the connection");
+    EXPECT_EQ(Forwardings(), "L3128=localhost:8119,L50000=localhost:8119,L13128=host3128:23128,");
     EXPECT_EQ(CInternetOptions(files.File("Marrowin.ini")).ReadString("Main", "TOR"), "1");
 
-    ::CheckDlgButton(*window, IDC_TOR, BST_UNCHECKED);
-    Click(IDC_TOR);
-    EXPECT_EQ(SessionForwardings(account),
-              "L3128=localhost:3128,L50000=localhost:3128,L13128=host3128:23128,");
+    SetTor(false);
+    EXPECT_EQ(Forwardings(), "L3128=localhost:3128,L50000=localhost:3128,L13128=host3128:23128,");
     EXPECT_EQ(CInternetOptions(files.File("Marrowin.ini")).ReadString("Main", "TOR"), "0");
 }
 
@@ -466,17 +460,8 @@ TEST_F(TunnelTest, TheTorWarningSaysWhenTheConnectionIsAlreadyOpen) {
     WriteStandInScript(files.Folder(), {"wait-quit"});
     Start();
     StartPrivacy();
-    std::string text;
-    user.InDialog(IDD_TOR_WARNING, [&](fw::Dialog& warning) {
-        char buffer[512] = {};
-        ::GetDlgItemTextA(warning, IDC_WARNING_TEXT, buffer, sizeof(buffer));
-        text = buffer;
-        warning.EndDialog(IDOK);
-    });
-    ::CheckDlgButton(*window, IDC_TOR, BST_CHECKED);
-    Click(IDC_TOR);
-    EXPECT_NE(text.find("\r\nThe connection is allready open. In order for this setting to take "
-                        "effect you will need to restart the connection"),
+    EXPECT_NE(SetTor(true).find("\r\nThe connection is allready open. In order for this "
+                                "setting to take effect you will need to restart the connection"),
               std::string::npos);
     Click(IDC_START);
 }
@@ -486,10 +471,8 @@ TEST_F(TunnelTest, WithoutAProxyAccountTheTorRelayChangesNothing) {
     files.WriteSettings("[" + account + "]\r\nport=3128\r\n");
     window = std::make_unique<CDravenlokDlg>();
     ASSERT_TRUE(window->Create());
-    user.InDialog(IDD_TOR_WARNING, [](fw::Dialog& warning) { warning.EndDialog(IDOK); });
-    ::CheckDlgButton(*window, IDC_TOR, BST_CHECKED);
-    Click(IDC_TOR);
-    EXPECT_EQ(SessionForwardings(account), "L25=localhost:25,L50000=localhost:3128,");
+    SetTor(true);
+    EXPECT_EQ(Forwardings(), "L25=localhost:25,L50000=localhost:3128,");
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "tunnel/tor_warning_dialog.h"
 
 #include "resource.h"
+#include "support/dialog_input.h"
 #include "support/scripted_user.h"
 
 #include <gtest/gtest.h>
@@ -15,12 +16,6 @@ namespace {
 const COLORREF kGrey = RGB(214, 211, 206);
 const char kTorText[] =
     "Relaying the Marrowin traffic to the TOR network will slowdown the speed of the connection";
-
-std::string ItemText(HWND dialog, int id) {
-    char text[512] = {};
-    ::GetDlgItemTextA(dialog, id, text, sizeof(text));
-    return text;
-}
 
 // Runs the dialog modally while the scripted user presses one of its buttons.
 INT_PTR RunPressing(fw::Dialog& dialog, int button) {
@@ -74,12 +69,10 @@ void ExpectText(const CLabel* label) {
 }
 
 TEST(ConnectionBrokenDialog, ReconnectGivesOneAndEveryOtherWayOutGivesTwo) {
-    CErrorDlg reconnect;
-    EXPECT_EQ(RunPressing(reconnect, IDC_RECONNECT_BUTTON), 1);
-    CErrorDlg reset;
-    EXPECT_EQ(RunPressing(reset, IDC_RESET_BROWSER_BUTTON), 2);
-    CErrorDlg cancel;
-    EXPECT_EQ(RunPressing(cancel, IDCANCEL), 2);
+    for (int button : {IDC_RECONNECT_BUTTON, IDC_RESET_BROWSER_BUTTON, IDCANCEL}) {
+        CErrorDlg dialog;
+        EXPECT_EQ(RunPressing(dialog, button), button == IDC_RECONNECT_BUTTON ? 1 : 2) << button;
+    }
 
     ScriptedUser user;
     user.InDialog(IDD_CONNECTION_BROKEN,
