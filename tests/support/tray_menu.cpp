@@ -79,6 +79,10 @@ bool ShellHoldsIcon(HWND window, UINT id) {
     return ::Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
 }
 
+HICON ProgramIcon(int id) {
+    return ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
+}
+
 LRESULT ClickTrayIcon(const CTrayIcon& tray, UINT mouseMessage) {
     return ::SendMessageA(tray, CTrayIcon::CallbackMessage(), tray.IconId(), mouseMessage);
 }
@@ -97,4 +101,13 @@ ShownTrayMenu RightClickTrayIcon(const CTrayIcon& tray, const std::vector<WPARAM
         ::UnhookWindowsHookEx(hook);
     watch = nullptr;
     return shown;
+}
+
+std::vector<int> CheckedInTrayMenu(const CTrayIcon& tray) {
+    std::vector<int> checked;
+    ShownTrayMenu menu = RightClickTrayIcon(tray);
+    for (size_t i = 0; i < menu.items.size(); ++i)
+        if (menu.items[i].checked)
+            checked.push_back(static_cast<int>(i));
+    return checked;
 }

@@ -12,6 +12,8 @@
 
 // Whether the shell holds an icon for this window and id.
 bool ShellHoldsIcon(HWND window, UINT id);
+// The program's icon of that resource id (IDI_PRIVACY_ON ...), as the tray is given it.
+HICON ProgramIcon(int id);
 
 // Sends the icon's callback message for one mouse message, as the shell does; returns the
 // result of the icon's window.
@@ -36,3 +38,5 @@ struct ShownTrayMenu {
 // Right-clicks the icon and reads the menu while it is open. Without keys the menu is then
 // closed with nothing chosen; otherwise the keys (VK_DOWN, VK_RETURN ...) are typed into it.
 ShownTrayMenu RightClickTrayIcon(const CTrayIcon& tray, const std::vector<WPARAM>& keys = {});
+// The positions checked in the icon's menu, read while it is open.
+std::vector<int> CheckedInTrayMenu(const CTrayIcon& tray);

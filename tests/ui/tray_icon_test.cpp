@@ -46,10 +46,6 @@ public:
     std::vector<int> received;
 };
 
-HICON LoadProgramIcon(int id) {
-    return ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
-}
-
 class TrayIconTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -60,7 +56,7 @@ protected:
 
     std::unique_ptr<CMenuTrayIcon> MakeTray(UINT defaultCommand = ID_TRAY_RESTORE,
                                             bool byPosition = false, UINT id = IDR_TRAY_MENU) {
-        return std::make_unique<CMenuTrayIcon>("Marrowin", LoadProgramIcon(IDI_PRIVACY_OFF), id,
+        return std::make_unique<CMenuTrayIcon>("Marrowin", ProgramIcon(IDI_PRIVACY_OFF), id,
                                                defaultCommand, byPosition);
     }
     // Lets posted messages arrive at the stand-in.
@@ -73,7 +69,7 @@ protected:
 
 using Commands = std::vector<int>;
 
-TEST_F(TrayIconTest, TheIconIsAddedFromAHiddenWindowWithTheNarrowSecondVersionRecord) {
+TEST_F(TrayIconTest, TheIconIsAddedFromAHiddenWindowWithTheNarrowRecordAndRemovedWithIt) {
     auto tray = MakeTray();
     ASSERT_TRUE(tray->IsEnabled());
     const NOTIFYICONDATAA& record = tray->Record();
@@ -82,14 +78,18 @@ TEST_F(TrayIconTest, TheIconIsAddedFromAHiddenWindowWithTheNarrowSecondVersionRe
     EXPECT_EQ(record.uID, static_cast<UINT>(IDR_TRAY_MENU));
     EXPECT_EQ(record.uFlags, 7u);
     EXPECT_EQ(record.uCallbackMessage, ::RegisterWindowMessageA("CTrayIcon"));
-    EXPECT_EQ(record.hIcon, LoadProgramIcon(IDI_PRIVACY_OFF));
+    EXPECT_EQ(record.hIcon, ProgramIcon(IDI_PRIVACY_OFF));
     EXPECT_STREQ(record.szTip, "Marrowin");
     EXPECT_EQ(record.szInfo[0], '\0');
     EXPECT_EQ(record.szInfoTitle[0], '\0');
     EXPECT_EQ(record.dwInfoFlags, 0u);
     EXPECT_TRUE(ShellHoldsIcon(tray->Handle(), IDR_TRAY_MENU));
-
     EXPECT_FALSE(::IsWindowVisible(tray->Handle()));
+
+    HWND window = tray->Handle();
+    tray.reset();
+    EXPECT_FALSE(ShellHoldsIcon(window, IDR_TRAY_MENU));
+    EXPECT_FALSE(::IsWindow(window));
 }
 
 TEST_F(TrayIconTest, ATipLongerThan127CharactersIsCut) {
@@ -97,33 +97,19 @@ TEST_F(TrayIconTest, ATipLongerThan127CharactersIsCut) {
     for (int i = 0; i < 200; ++i)
         tip += static_cast<char>('a' + i % 26);
     CTrayIcon tray;
-    ASSERT_TRUE(tray.Create(tip, LoadProgramIcon(IDI_PRIVACY_OFF), 7));
+    ASSERT_TRUE(tray.Create(tip, ProgramIcon(IDI_PRIVACY_OFF), 7));
     EXPECT_EQ(std::string(tray.Record().szTip), tip.substr(0, 127));
     EXPECT_TRUE(ShellHoldsIcon(tray.Handle(), 7));
 }
 
-TEST_F(TrayIconTest, SettingTheIconChangesOnlyThePicture) {
+TEST_F(TrayIconTest, SettingTheIconChangesOnlyThePictureAndARestartedTaskbarGetsItBack) {
     auto tray = MakeTray();
-    tray->SetIcon(LoadProgramIcon(IDI_PRIVACY_ON));
-    EXPECT_EQ(tray->Record().hIcon, LoadProgramIcon(IDI_PRIVACY_ON));
+    tray->SetIcon(ProgramIcon(IDI_PRIVACY_ON));
+    EXPECT_EQ(tray->Record().hIcon, ProgramIcon(IDI_PRIVACY_ON));
     EXPECT_EQ(tray->Record().uFlags, static_cast<UINT>(NIF_ICON));
     EXPECT_STREQ(tray->Record().szTip, "Marrowin");
     EXPECT_EQ(tray->Record().uID, static_cast<UINT>(IDR_TRAY_MENU));
     EXPECT_TRUE(ShellHoldsIcon(tray->Handle(), IDR_TRAY_MENU));
-}
-
-TEST_F(TrayIconTest, DestructionRemovesTheIconAndItsWindow) {
-    auto tray = MakeTray();
-    HWND window = tray->Handle();
-    ASSERT_TRUE(ShellHoldsIcon(window, IDR_TRAY_MENU));
-    tray.reset();
-    EXPECT_FALSE(ShellHoldsIcon(window, IDR_TRAY_MENU));
-    EXPECT_FALSE(::IsWindow(window));
-}
-
-TEST_F(TrayIconTest, ARestartedTaskbarGetsTheIconBack) {
-    auto tray = MakeTray();
-    tray->SetIcon(LoadProgramIcon(IDI_PRIVACY_ON));
     const UINT taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
 
     // A restarted shell has forgotten every icon.
@@ -133,14 +119,14 @@ TEST_F(TrayIconTest, ARestartedTaskbarGetsTheIconBack) {
     ::SendMessageA(*tray, taskbarCreated, 0, 0);
     EXPECT_TRUE(ShellHoldsIcon(tray->Handle(), IDR_TRAY_MENU));
     EXPECT_EQ(tray->Record().uFlags, 7u);
-    EXPECT_EQ(tray->Record().hIcon, LoadProgramIcon(IDI_PRIVACY_ON));
+    EXPECT_EQ(tray->Record().hIcon, ProgramIcon(IDI_PRIVACY_ON));
 
     // Announced while the shell still holds the icon, the add is refused as a duplicate; the
     // icon must go on working and be removed at the end all the same.
     ::SendMessageA(*tray, taskbarCreated, 0, 0);
     ASSERT_TRUE(tray->IsEnabled());
-    tray->SetIcon(LoadProgramIcon(IDI_PRIVACY_OFF));
-    EXPECT_EQ(tray->Record().hIcon, LoadProgramIcon(IDI_PRIVACY_OFF));
+    tray->SetIcon(ProgramIcon(IDI_PRIVACY_OFF));
+    EXPECT_EQ(tray->Record().hIcon, ProgramIcon(IDI_PRIVACY_OFF));
     HWND window = tray->Handle();
     tray.reset();
     EXPECT_FALSE(ShellHoldsIcon(window, IDR_TRAY_MENU));
@@ -234,34 +220,23 @@ TEST_F(TrayIconTest, ARightClickShowsTheTrayMenuAtTheCursorOwnedByTheMainWindow)
     // Closed with nothing chosen, the menu leaves only the empty message behind it.
     Settle();
     EXPECT_EQ(Received(), Commands{MainWindowStandIn::kNullMessage});
+
+    // Down to "Start privacy", past the separator, and chosen: the command comes first.
+    Received().clear();
+    ASSERT_TRUE(RightClickTrayIcon(*tray, {VK_DOWN, VK_DOWN, VK_RETURN}).shown);
+    Settle();
+    EXPECT_EQ(Received(), (Commands{ID_TRAY_START, MainWindowStandIn::kNullMessage}));
 }
 
 TEST_F(TrayIconTest, ThePrivacyStateMovesTheCheckMark) {
     auto tray = MakeTray();
-    auto checkedPositions = [&] {
-        std::vector<int> checked;
-        ShownTrayMenu menu = RightClickTrayIcon(*tray);
-        for (size_t i = 0; i < menu.items.size(); ++i)
-            if (menu.items[i].checked)
-                checked.push_back(static_cast<int>(i));
-        return checked;
-    };
     tray->SetPrivacyState(true);
-    EXPECT_EQ(checkedPositions(), std::vector<int>{2});
+    EXPECT_EQ(CheckedInTrayMenu(*tray), std::vector<int>{2});
     tray->SetPrivacyState(false);
-    EXPECT_EQ(checkedPositions(), std::vector<int>{3});
+    EXPECT_EQ(CheckedInTrayMenu(*tray), std::vector<int>{3});
     tray->SetPrivacyState(true);
     tray->SetPrivacyState(true);
-    EXPECT_EQ(checkedPositions(), std::vector<int>{2});
-}
-
-TEST_F(TrayIconTest, TheChosenItemReachesTheMainWindowBeforeTheEmptyMessage) {
-    auto tray = MakeTray();
-    // Down to "Start privacy", past the separator, and choose it.
-    ShownTrayMenu menu = RightClickTrayIcon(*tray, {VK_DOWN, VK_DOWN, VK_RETURN});
-    ASSERT_TRUE(menu.shown);
-    Settle();
-    EXPECT_EQ(Received(), (Commands{ID_TRAY_START, MainWindowStandIn::kNullMessage}));
+    EXPECT_EQ(CheckedInTrayMenu(*tray), std::vector<int>{2});
 }
 
 TEST_F(TrayIconTest, AMenuThatCannotBeLoadedShowsAndSendsNothing) {
@@ -295,7 +270,7 @@ TEST_F(TrayIconTest, WithoutAMainWindowClicksPostNothing) {
 
 TEST_F(TrayIconTest, WithoutAMenuPressesAndRightClicksRestoreTheMainWindow) {
     CTrayIcon tray;
-    ASSERT_TRUE(tray.Create("Marrowin", LoadProgramIcon(IDI_PRIVACY_OFF), 9));
+    ASSERT_TRUE(tray.Create("Marrowin", ProgramIcon(IDI_PRIVACY_OFF), 9));
     for (UINT mouse : {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_RBUTTONDBLCLK})
         EXPECT_EQ(ClickTrayIcon(tray, mouse), 1) << mouse;
     for (UINT mouse : {WM_LBUTTONUP, WM_RBUTTONUP, WM_MOUSEMOVE})
