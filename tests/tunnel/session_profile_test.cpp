@@ -51,7 +51,7 @@ Values ExpectedRecord(const std::string& host, const std::string& userName, DWOR
         for (std::string name; in >> name;)
             record[name] = Number(number);
     };
-    auto texts = [&](const char* text, const char* names) {
+    auto texts = [&](const char* text, const std::string& names) {
         std::istringstream in(names);
         for (std::string name; in >> name;)
             record[name] = Text(text);
@@ -104,23 +104,15 @@ Values ExpectedRecord(const std::string& host, const std::string& userName, DWOR
     texts("1G", "RekeyBytes");
     texts("PuTTY", "Answerback");
     texts("Courier New", "Font");
-    texts("187,187,187", "Colour0 Colour20");
-    texts("255,255,255", "Colour1 Colour21");
-    texts("0,0,0", "Colour2 Colour4 Colour6");
-    texts("85,85,85", "Colour3 Colour7");
-    texts("0,255,0", "Colour5");
-    texts("187,0,0", "Colour8");
-    texts("255,85,85", "Colour9");
-    texts("0,187,0", "Colour10");
-    texts("85,255,85", "Colour11");
-    texts("187,187,0", "Colour12");
-    texts("255,255,85", "Colour13");
-    texts("0,0,187", "Colour14");
-    texts("85,85,255", "Colour15");
-    texts("187,0,187", "Colour16");
-    texts("255,85,255", "Colour17");
-    texts("0,187,187", "Colour18");
-    texts("85,255,255", "Colour19");
+    // Colour0 to Colour21.
+    const char* colours[] = {"187,187,187", "255,255,255", "0,0,0",       "85,85,85",
+                             "0,0,0",       "0,255,0",     "0,0,0",       "85,85,85",
+                             "187,0,0",     "255,85,85",   "0,187,0",     "85,255,85",
+                             "187,187,0",   "255,255,85",  "0,0,187",     "85,85,255",
+                             "187,0,187",   "255,85,255",  "0,187,187",   "85,255,255",
+                             "187,187,187", "255,255,255"};
+    for (int i = 0; i < 22; ++i)
+        texts(colours[i], "Colour" + std::to_string(i));
     texts("0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0", "Wordness0");
     texts("0,1,2,1,1,1,1,1,1,1,1,1,1,2,2,2,2,2,2,2,2,2,2,2,2,2,1,1,1,1,1,1", "Wordness32");
     texts("1,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,1,1,1,1,2", "Wordness64");
@@ -202,14 +194,15 @@ std::vector<std::string> Names(const Values& values) {
     return names;
 }
 
-// Each expected value is stored exactly so; other values are not looked at.
-void ExpectHolds(const Values& stored, const Values& expected) {
+// The session holds exactly these values, each stored exactly so.
+void ExpectSession(const std::string& session, const Values& expected) {
+    Values stored = ReadSession(session);
+    EXPECT_EQ(Names(stored), Names(expected));
     for (const auto& [name, value] : expected) {
         auto it = stored.find(name);
-        if (it == stored.end())
-            ADD_FAILURE() << name << " is missing";
-        else
+        if (it != stored.end()) {
             EXPECT_EQ(it->second, value) << name;
+        }
     }
 }
 
@@ -234,15 +227,24 @@ private:
     std::vector<std::string> names_;
 };
 
-TEST_F(SessionProfileTest, WritesTheWholeRecordWithTheCallersValues) {
+// Written again, the record is whole once more and the forwardings are cleared; values the
+// record does not name stay.
+TEST_F(SessionProfileTest, WritesTheWholeRecordAndWritingAgainResetsIt) {
     std::string name = NewSession();
     reader.WriteSessionProfile(name, "host.example", "alice");
+    ExpectSession(name, ExpectedRecord("host.example", "alice", 22));
 
-    Values stored = ReadSession(name);
-    Values expected = ExpectedRecord("host.example", "alice", 22);
-    EXPECT_EQ(stored.size(), 185u);
-    EXPECT_EQ(Names(stored), Names(expected));
-    ExpectHolds(stored, expected);
+    reader.WritePortForwardings(name, "L25=mail:25");
+    ASSERT_TRUE(StoreRaw(name, "HostName", REG_SZ, std::string("elsewhere") + '\0'));
+    ASSERT_TRUE(StoreRaw(name, "Cipher", REG_DWORD, Number(7).bytes));
+    ASSERT_TRUE(StoreRaw(name, "BoldFontIsBold", REG_DWORD, Number(0).bytes));
+    ASSERT_TRUE(StoreRaw(name, "Extra", REG_SZ, std::string("kept") + '\0'));
+    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, SessionPath(name).c_str(), "Font");
+
+    reader.WriteSessionProfile(name, name, "bob");
+    Values expected = ExpectedRecord(name, "bob", 22);
+    expected["Extra"] = Text("kept");
+    ExpectSession(name, expected);
     EXPECT_TRUE(user.Boxes().empty());
 }
 
@@ -271,58 +273,30 @@ TEST_F(SessionProfileTest, OnlyTheDefaultHostInAnyLetterCaseConnectsOnPort4022) 
     }
 }
 
-TEST_F(SessionProfileTest, WritingAgainResetsTheRecordAndKeepsForeignValues) {
-    std::string name = NewSession();
-    reader.WriteSessionProfile(name, name, "alice");
-    reader.WritePortForwardings(name, "L25=mail:25");
-    ASSERT_TRUE(StoreRaw(name, "HostName", REG_SZ, std::string("elsewhere") + '\0'));
-    ASSERT_TRUE(StoreRaw(name, "Cipher", REG_DWORD, Number(7).bytes));
-    ASSERT_TRUE(StoreRaw(name, "BoldFontIsBold", REG_DWORD, Number(0).bytes));
-    ASSERT_TRUE(StoreRaw(name, "Extra", REG_SZ, std::string("kept") + '\0'));
-    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, SessionPath(name).c_str(), "Font");
-
-    reader.WriteSessionProfile(name, name, "bob");
-
-    Values stored = ReadSession(name);
-    EXPECT_EQ(stored.size(), 186u);
-    ExpectHolds(stored, ExpectedRecord(name, "bob", 22));
-    EXPECT_EQ(stored["Extra"], Text("kept"));
-    EXPECT_EQ(reader.ReadPortForwardings(name), "");
-}
-
+// The new session gets the whole record with the old one's forwardings, however long; the old
+// one goes, unless the name stays, and then values the record does not name stay with it.
 TEST_F(SessionProfileTest, RenamingKeepsTheForwardingsAndResetsEverythingElse) {
-    std::string oldName = NewSession();
-    std::string newName = NewSession();
     std::string forwardings;
     for (int port = 50000; forwardings.size() < 1500; ++port)
         forwardings += "L" + std::to_string(port) + "=proxy.example:8080,";
-    reader.WriteSessionProfile(oldName, oldName, "alice");
-    reader.WritePortForwardings(oldName, forwardings);
-    ASSERT_TRUE(StoreRaw(oldName, "Cipher", REG_SZ, std::string("des") + '\0'));
-    ASSERT_TRUE(StoreRaw(oldName, "Extra", REG_SZ, std::string("left behind") + '\0'));
+    const std::string oldName = NewSession();
+    for (const std::string& newName : {NewSession(), oldName}) {
+        const bool sameName = newName == oldName;
+        SCOPED_TRACE(sameName ? "the same name" : "a new name");
+        reader.WriteSessionProfile(oldName, oldName, "alice");
+        reader.WritePortForwardings(oldName, forwardings);
+        ASSERT_TRUE(StoreRaw(oldName, "Cipher", REG_SZ, std::string("des") + '\0'));
+        ASSERT_TRUE(StoreRaw(oldName, "Extra", REG_SZ, std::string("foreign") + '\0'));
 
-    reader.RecreateSessionProfile(oldName, newName, "bob");
+        reader.RecreateSessionProfile(oldName, newName, "bob");
 
-    EXPECT_FALSE(SessionExists(oldName));
-    Values stored = ReadSession(newName);
-    EXPECT_EQ(stored.size(), 185u);
-    Values expected = ExpectedRecord(newName, "bob", 22);
-    expected["PortForwardings"] = Text(forwardings);
-    ExpectHolds(stored, expected);
-    EXPECT_TRUE(user.Boxes().empty());
-}
-
-TEST_F(SessionProfileTest, RenamingOntoTheSameNameKeepsTheForwardings) {
-    std::string name = NewSession();
-    reader.WriteSessionProfile(name, name, "alice");
-    reader.WritePortForwardings(name, "L110=pop.example:110,L25=smtp.example:25");
-    ASSERT_TRUE(StoreRaw(name, "Cipher", REG_SZ, std::string("des") + '\0'));
-
-    reader.RecreateSessionProfile(name, name, "carol");
-
-    Values expected = ExpectedRecord(name, "carol", 22);
-    expected["PortForwardings"] = Text("L110=pop.example:110,L25=smtp.example:25");
-    ExpectHolds(ReadSession(name), expected);
+        EXPECT_EQ(SessionExists(oldName), sameName);
+        Values expected = ExpectedRecord(newName, "bob", 22);
+        expected["PortForwardings"] = Text(forwardings);
+        if (sameName)
+            expected["Extra"] = Text("foreign");
+        ExpectSession(newName, expected);
+    }
     EXPECT_TRUE(user.Boxes().empty());
 }
 
@@ -335,7 +309,7 @@ TEST_F(SessionProfileTest, RenamingAMissingSessionComplainsAndStillWritesTheNewO
 
     EXPECT_EQ(user.Boxes().size(), 1u);
     EXPECT_FALSE(SessionExists(oldName));
-    ExpectHolds(ReadSession(newName), ExpectedRecord(newName, "bob", 22));
+    ExpectSession(newName, ExpectedRecord(newName, "bob", 22));
 }
 
 TEST_F(SessionProfileTest, DeletingRemovesTheSessionAndAMissingOneIsReportedOnce) {
