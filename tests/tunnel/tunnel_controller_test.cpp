@@ -55,11 +55,4 @@ TEST_F(TunnelControllerTest, AMissingClientIsReportedAndNothingRuns) {
     EXPECT_FALSE(tunnel.HasEnded());
 }
 
-TEST_F(TunnelControllerTest, TheLogShowsTheClientsCommandLineWithoutThePassword) {
-    ::SetCurrentDirectoryA(folder.Path().c_str());
-    tunnel.WriteLaunchLog("acct");
-    EXPECT_EQ(ReadWholeFile(folder.File("log.txt")),
-              folder.Path() + "\\plink.exe -pw ******** acct <in.txt");
-}
-
 } // namespace
