@@ -43,6 +43,7 @@ TEST_F(AccountStoreTest, ARenameWithANewPortMovesEverythingAndChangesTheProxyTar
     EXPECT_EQ(store.DefaultName(), renamed);
     EXPECT_EQ(Setting("IE", "proxyServer"), renamed);
     EXPECT_FALSE(SessionExists(alpha));
+    EXPECT_EQ(SessionValue(renamed, "HostName"), renamed);
     EXPECT_EQ(SessionValue(renamed, "UserName"), "max");
     EXPECT_EQ(SessionValue(renamed, "PortForwardings"),
               "L25=localhost:25,L110=localhost:110,L50000=localhost:8080,L8000=web:8080,");
@@ -67,8 +68,14 @@ TEST_F(AccountStoreTest, ForwardingsAreAddedOncePerLocalPortAndRemovedFromBothFo
     EXPECT_FALSE(store.RemoveForwarding(alpha, {"8000", "web", "80", "site"}));
     EXPECT_EQ(SessionValue(alpha, "PortForwardings").find("L8000="), std::string::npos);
     EXPECT_EQ(store.AllForwardings().size(), 3u);
+    // Another account's forwarding of the proxy's local port is not the browser's.
+    store.Create({beta, "ann", "pw", "8080"});
+    EXPECT_FALSE(store.RemoveForwarding(beta, {"50000", "localhost", "8080", "IE Proxy"}));
+    EXPECT_EQ(Setting(beta.c_str(), "forwardings"), "25:localhost:25:SMTP,110:localhost:110:POP3,");
+    EXPECT_EQ(Setting("IE", "proxyServer"), alpha);
     // The browser's proxy forwarding: the proxy account is then none.
     EXPECT_TRUE(store.RemoveForwarding(alpha, {"50000", "localhost", "3128", "IE Proxy"}));
+    EXPECT_EQ(SessionValue(alpha, "PortForwardings"), "L25=localhost:25,L110=localhost:110,");
     EXPECT_EQ(Setting("IE", "proxyServer"), "");
     EXPECT_EQ(Setting("IE", "proxyPort"), "");
 }

@@ -37,16 +37,11 @@ TEST(SettingsForm, HandMadeEntriesWithTooFewColonsAndEmptyEntriesAreSkipped) {
               "[25|localhost|25|SMTP][110|localhost|110|POP3]");
 }
 
-TEST(Entries, BothFormsAndTheDefaults) {
+TEST(Entries, BothForms) {
     Forwarding f{"8080", "web.lan", "80", "Intranet: main"};
     EXPECT_EQ(SettingsEntry(f), "8080:web.lan:80:Intranet: main,");
     EXPECT_EQ(SessionEntry(f), "L8080=web.lan:80,");
     EXPECT_EQ(FieldsOf(SettingsEntry(f)), Fields(f));
-
-    EXPECT_EQ(DefaultSettingsForwardings("3128"),
-              "25:localhost:25:SMTP,110:localhost:110:POP3,50000:localhost:3128:IE Proxy,");
-    EXPECT_EQ(DefaultSessionForwardings("3128"),
-              "L25=localhost:25,L110=localhost:110,L50000=localhost:3128,");
 }
 
 TEST(AppendingAnEntry, KeepsUnclosedTextAsItWasRead) {

@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class MainWindowFixture : public ::testing::Test {
 protected:
@@ -40,6 +41,19 @@ protected:
     COLORREF LabelColor(int id) const { return LabelTextColor(*window, id); }
     // A value of the settings file, read as the program reads it.
     std::string Setting(const std::string& section, const std::string& key) const;
+    // The focus is on the control, or on the edit field of its combo box.
+    bool FocusIsOn(int id) const;
+    const RecordedBox& LastBox() const { return user.Boxes().back(); }
+
+    // The account chosen from the server combo's list.
+    void ChooseAccount(const std::string& name) const;
+    // New, the four fields, Save.
+    void CreateAccount(const std::string& name, const std::string& userName,
+                       const std::string& password, const std::string& port) const;
+    void TypeForwarding(const std::string& local, const std::string& server,
+                        const std::string& port, const std::string& description) const;
+    // Each row of the forwarding list as "port|account|description|mark|target".
+    std::vector<std::string> Rows() const;
 
     AppFolderFiles files;
     ScriptedUser user;

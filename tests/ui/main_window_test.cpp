@@ -11,7 +11,6 @@
 #include "support/scripted_user.h"
 #include "support/stand_in.h"
 #include "support/tray_menu.h"
-#include "tunnel/client_contract.h"
 
 #include <commctrl.h>
 #include <wininet.h>
@@ -42,23 +41,10 @@ protected:
     }
 };
 
-const char kTwoAccounts[] = "[tunnel]\r\n"
-                            "servers=beta,alpha,\r\n"
-                            "default=ALPHA\r\n"
-                            "[alpha]\r\n"
-                            "username=joe\r\n"
-                            "[beta]\r\n"
-                            "username=ann\r\n";
-
 TEST_F(MainWindowTest, WithoutSettingsEverythingStartsOff) {
     Start("");
     EXPECT_EQ(::SendMessageA(Item(IDC_SERVER_NAME), CB_GETCOUNT, 0, 0), 0);
     EXPECT_EQ(Selection(IDC_SERVER_NAME), CB_ERR);
-    for (int box : {IDC_USE_IE_PROXY, IDC_NO_ACTIVEX, IDC_NO_JAVA, IDC_START_WITH_WINDOWS,
-                    IDC_AUTOSTART, IDC_MINIMIZE, IDC_RECONNECT, IDC_TOR})
-        EXPECT_FALSE(Checked(box)) << box;
-    EXPECT_EQ(Text(IDC_PROXY_SETTINGS_LABEL), "Proxy settings: not set");
-    EXPECT_EQ(LabelColor(IDC_PROXY_SETTINGS_LABEL), RGB(255, 0, 0));
     EXPECT_EQ(Text(IDC_STATUS_LABEL), "Privacy OFF");
     EXPECT_EQ(Text(IDC_START), "Start");
     EXPECT_FALSE(Enabled(IDC_STARTUP_TYPE));
@@ -79,7 +65,7 @@ TEST_F(MainWindowTest, TheStartAccountIsTheDefaultOrTheFirstOfTheSortedCombo) {
         const char* selected;
         std::vector<std::string> names; // in the file's order
     } cases[] = {
-        {kTwoAccounts, 0, "alpha", {"beta", "alpha"}},
+        {"[tunnel]\r\nservers=beta,alpha,\r\ndefault=ALPHA\r\n", 0, "alpha", {"beta", "alpha"}},
         {"[tunnel]\r\nservers=zeta,beta,\r\n", 0, "beta", {"zeta", "beta"}},
         {"[tunnel]\r\nservers=beta,\r\ndefault=gone\r\n", CB_ERR, "", {"beta"}},
     };
@@ -93,58 +79,65 @@ TEST_F(MainWindowTest, TheStartAccountIsTheDefaultOrTheFirstOfTheSortedCombo) {
     }
 }
 
+// A flag is on when its value reads as on ("1", "yes", "on", "Y" in any case), else off; the
+// proxy label says whether a proxy account is stored.
 TEST_F(MainWindowTest, OptionBoxesFollowTheSettings) {
-    Start("[IE]\r\nsetIEproxy=1\r\nNoActiveContent=yes\r\nnoJavascript=On\r\n"
-          "proxyServer=alpha\r\nconnectionType=2\r\n"
-          "[main]\r\nreconnect=Y\r\nTOR=1\r\n");
-    EXPECT_TRUE(Checked(IDC_USE_IE_PROXY));
-    EXPECT_TRUE(Checked(IDC_NO_ACTIVEX));
-    EXPECT_TRUE(Checked(IDC_NO_JAVA));
-    EXPECT_TRUE(Checked(IDC_RECONNECT));
-    EXPECT_TRUE(Checked(IDC_TOR));
-    EXPECT_FALSE(Checked(IDC_AUTOSTART));
-    EXPECT_EQ(Text(IDC_PROXY_SETTINGS_LABEL), "Proxy settings: set");
-    EXPECT_EQ(LabelColor(IDC_PROXY_SETTINGS_LABEL), RGB(0, 0, 0));
+    const struct {
+        std::string settings;
+        std::vector<int> checked;
+        std::vector<int> clear;
+        bool proxySet;
+    } cases[] = {
+        {"",
+         {},
+         {IDC_USE_IE_PROXY, IDC_NO_ACTIVEX, IDC_NO_JAVA, IDC_START_WITH_WINDOWS, IDC_AUTOSTART,
+          IDC_MINIMIZE, IDC_RECONNECT, IDC_TOR},
+         false},
+        {"[IE]\r\nsetIEproxy=1\r\nNoActiveContent=yes\r\nnoJavascript=On\r\n"
+         "proxyServer=alpha\r\nconnectionType=2\r\n[main]\r\nreconnect=Y\r\nTOR=1\r\n",
+         {IDC_USE_IE_PROXY, IDC_NO_ACTIVEX, IDC_NO_JAVA, IDC_RECONNECT, IDC_TOR},
+         {IDC_AUTOSTART},
+         true},
+        {"[IE]\r\nsetIEproxy=0\r\nNoActiveContent=no\r\n[Main]\r\nreconnect=2\r\nTOR=x\r\n",
+         {},
+         {IDC_USE_IE_PROXY, IDC_NO_ACTIVEX, IDC_RECONNECT, IDC_TOR},
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.settings);
+        Start(c.settings);
+        for (int box : c.checked)
+            EXPECT_TRUE(Checked(box)) << box;
+        for (int box : c.clear)
+            EXPECT_FALSE(Checked(box)) << box;
+        EXPECT_EQ(Text(IDC_PROXY_SETTINGS_LABEL),
+                  c.proxySet ? "Proxy settings: set" : "Proxy settings: not set");
+        EXPECT_EQ(LabelColor(IDC_PROXY_SETTINGS_LABEL), c.proxySet ? RGB(0, 0, 0) : RGB(255, 0, 0));
+        window.reset();
+    }
 }
 
-TEST_F(MainWindowTest, FlagsThatAreNotOnLeaveTheirBoxesClear) {
-    Start("[IE]\r\nsetIEproxy=0\r\nNoActiveContent=no\r\n[Main]\r\nreconnect=2\r\nTOR=x\r\n");
-    EXPECT_FALSE(Checked(IDC_USE_IE_PROXY));
-    EXPECT_FALSE(Checked(IDC_NO_ACTIVEX));
-    EXPECT_FALSE(Checked(IDC_RECONNECT));
-    EXPECT_FALSE(Checked(IDC_TOR));
-}
-
-struct StartupTypeCase {
-    const char* value;
-    bool checked;
-    bool comboEnabled;
-    int selection;
-};
-
-class StartupTypeTest : public MainWindowTest,
-                        public ::testing::WithParamInterface<StartupTypeCase> {};
-
-TEST_P(StartupTypeTest, SetsTheBoxAndTheCombo) {
-    const StartupTypeCase& c = GetParam();
-    Start(std::string("[Main]\r\nstartupType=") + c.value + "\r\n");
-    EXPECT_EQ(Checked(IDC_START_WITH_WINDOWS), c.checked);
-    EXPECT_EQ(Enabled(IDC_STARTUP_TYPE), c.comboEnabled);
-    EXPECT_EQ(Selection(IDC_STARTUP_TYPE), c.selection);
-}
-
-INSTANTIATE_TEST_SUITE_P(Values, StartupTypeTest,
-                         ::testing::Values(StartupTypeCase{"0", false, false, CB_ERR},
-                                           StartupTypeCase{"1", true, true, 0},
-                                           StartupTypeCase{"2", true, true, 1},
-                                           StartupTypeCase{"7", false, true, CB_ERR},
-                                           StartupTypeCase{"letters", false, false, CB_ERR}));
-
-TEST_F(MainWindowTest, TheStartupTypeComboHoldsItsTwoChoicesInOrder) {
-    Start("[Main]\r\nstartupType=2\r\n");
-    EXPECT_EQ(SelectedText(IDC_STARTUP_TYPE), "all users");
-    ::SendMessageA(Item(IDC_STARTUP_TYPE), CB_SETCURSEL, 0, 0);
-    EXPECT_EQ(SelectedText(IDC_STARTUP_TYPE), "current user");
+// The start-with-Windows box and the combo of its two kinds follow "startupType".
+TEST_F(MainWindowTest, TheStartupTypeSetsTheBoxAndTheCombo) {
+    const struct {
+        const char* value;
+        bool checked;
+        bool comboEnabled;
+        const char* selected;
+    } cases[] = {
+        {"0", false, false, ""}, {"1", true, true, "current user"}, {"2", true, true, "all users"},
+        {"7", false, true, ""},  {"letters", false, false, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        Start(std::string("[Main]\r\nstartupType=") + c.value + "\r\n");
+        EXPECT_EQ(ComboItems(Item(IDC_STARTUP_TYPE)),
+                  (std::vector<std::string>{"current user", "all users"}));
+        EXPECT_EQ(Checked(IDC_START_WITH_WINDOWS), c.checked);
+        EXPECT_EQ(Enabled(IDC_STARTUP_TYPE), c.comboEnabled);
+        EXPECT_EQ(SelectedText(IDC_STARTUP_TYPE), c.selected);
+        window.reset();
+    }
 }
 
 TEST_F(MainWindowTest, OnlyExactlyOneMinimisesAtStart) {
@@ -163,15 +156,12 @@ TEST_F(MainWindowTest, OnlyExactlyOneMinimisesAtStart) {
 
 TEST_F(MainWindowTest, OptionBoxesWriteTheSettingsAtOnce) {
     Start("");
-    Toggle(IDC_AUTOSTART);
-    Toggle(IDC_MINIMIZE);
-    CInternetOptions settings(files.File("Marrowin.ini"));
-    EXPECT_EQ(settings.ReadString("Main", "autostart"), "1");
-    EXPECT_EQ(settings.ReadString("Main", "minimize"), "1");
-    Toggle(IDC_AUTOSTART);
-    Toggle(IDC_MINIMIZE);
-    EXPECT_EQ(settings.ReadString("Main", "autostart"), "0");
-    EXPECT_EQ(settings.ReadString("Main", "minimize"), "0");
+    for (const char* value : {"1", "0"}) {
+        Toggle(IDC_AUTOSTART);
+        Toggle(IDC_MINIMIZE);
+        EXPECT_EQ(Setting("Main", "autostart"), value);
+        EXPECT_EQ(Setting("Main", "minimize"), value);
+    }
 }
 
 // Typed as a user types, every field takes more text than it shows: a server name of twenty
@@ -205,30 +195,25 @@ TEST_F(MainWindowTest, EveryFieldTakesTextLongerThanItShows) {
     Click(IDC_CONFIGURE_PROXY);
 }
 
-TEST_F(MainWindowTest, StartsCollapsedAtOneHundredOneHundred) {
-    Start("");
-    RECT rect = WindowRect();
-    EXPECT_EQ(rect.left, 100);
-    EXPECT_EQ(rect.top, 100);
-    RECT leftFrame;
-    ::GetWindowRect(Item(IDC_LEFT_FRAME), &leftFrame);
-    EXPECT_EQ(rect.right - rect.left, leftFrame.right - leftFrame.left + 5);
-    // The settings panel lies outside the collapsed window.
-    RECT panel;
-    ::GetWindowRect(Item(IDC_SETTINGS_FRAME), &panel);
-    EXPECT_GE(panel.left, rect.right - 10);
-    EXPECT_EQ(HelpTopic(), 1u);
-}
-
+// The window starts collapsed at (100, 100), the settings panel outside it; Settings opens and
+// closes the panel, each with its help topic.
 TEST_F(MainWindowTest, TheSettingsPanelOpensAndClosesAndClearsTheForwardingFields) {
     Start("");
     RECT collapsed = WindowRect();
+    RECT leftFrame;
+    ::GetWindowRect(Item(IDC_LEFT_FRAME), &leftFrame);
+    RECT panel;
+    ::GetWindowRect(Item(IDC_SETTINGS_FRAME), &panel);
+    EXPECT_EQ(collapsed.left, 100);
+    EXPECT_EQ(collapsed.top, 100);
+    EXPECT_EQ(collapsed.right - collapsed.left, leftFrame.right - leftFrame.left + 5);
+    EXPECT_GE(panel.left, collapsed.right - 10);
+    EXPECT_EQ(HelpTopic(), 1u);
     for (int field : {IDC_LOCAL_PORT, IDC_TARGET_SERVER, IDC_TARGET_PORT, IDC_PORT_DESCRIPTION})
         ::SetDlgItemTextA(*window, field, "25");
 
     Click(IDC_SETTINGS);
     RECT open = WindowRect();
-    RECT panel;
     ::GetWindowRect(Item(IDC_SETTINGS_FRAME), &panel);
     EXPECT_EQ(HelpTopic(), 2u);
     EXPECT_EQ(Text(IDC_SETTINGS), "Close settings");
@@ -271,7 +256,10 @@ TEST_F(MainWindowTest, OpeningNearTheDisplayEdgesMovesTheWindowToFit) {
     EXPECT_EQ(closed.top, open.top);
 }
 
-TEST_F(MainWindowTest, CloseAndMinimiseHideTheWindowUnlessChosenByMnemonic) {
+// Close and Minimise hide the window, unless chosen by mnemonic; Escape, a close request (a
+// cancel to the dialog) and the tray's restore command show it; Enter does nothing. None of
+// them ends the run.
+TEST_F(MainWindowTest, WhatHidesAndShowsTheWindow) {
     Start("");
     for (WPARAM command : {SC_CLOSE, SC_MINIMIZE}) {
         ::ShowWindow(*window, SW_SHOW);
@@ -281,28 +269,18 @@ TEST_F(MainWindowTest, CloseAndMinimiseHideTheWindowUnlessChosenByMnemonic) {
         EXPECT_FALSE(Visible()) << command;
         EXPECT_FALSE(::IsIconic(*window)) << command;
     }
-    // A close request reaches the dialog as a cancel, which shows the window.
+    for (WPARAM command : {MAKEWPARAM(IDCANCEL, BN_CLICKED), MAKEWPARAM(ID_TRAY_RESTORE, 0)}) {
+        ::ShowWindow(*window, SW_HIDE);
+        ::SendMessageA(*window, WM_COMMAND, command, 0);
+        EXPECT_TRUE(Visible()) << command;
+    }
+    ::ShowWindow(*window, SW_HIDE);
     ::SendMessageA(*window, WM_CLOSE, 0, 0);
     PumpMessagesFor(100);
-    EXPECT_TRUE(Visible());
-    EXPECT_EQ(window->Result(), -1);
-}
-
-TEST_F(MainWindowTest, EscapeShowsTheWindowAndEnterDoesNothing) {
-    Start("");
-    ::ShowWindow(*window, SW_HIDE);
-    ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     EXPECT_TRUE(Visible());
     ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     EXPECT_TRUE(Visible());
     EXPECT_EQ(window->Result(), -1);
-}
-
-TEST_F(MainWindowTest, TheTrayRestoreCommandShowsAHiddenWindow) {
-    Start("");
-    ::ShowWindow(*window, SW_HIDE);
-    ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(ID_TRAY_RESTORE, 0), 0);
-    EXPECT_TRUE(Visible());
 }
 
 TEST_F(MainWindowTest, TheSystemMenuCarriesTheAboutItem) {
@@ -361,68 +339,22 @@ TEST_F(MainWindowTest, TheClientsMessagesAreAnsweredZeroAndF1IsSwallowed) {
     EXPECT_TRUE(user.HelpTopics().empty());
 }
 
-TEST_F(MainWindowTest, TheEstablishedReportRestoresTheTitleAndShowsTheWindow) {
-    Start("");
-    ::SetWindowTextA(*window, "Dravenlok");
-    ::ShowWindow(*window, SW_HIDE);
-    ::SendMessageA(*window, WM_QV_CON_ESTH, 0, 0);
-    char title[64] = {};
-    ::GetWindowTextA(*window, title, sizeof(title));
-    EXPECT_STREQ(title, "Marrowin");
-    EXPECT_TRUE(Visible());
-}
-
-TEST_F(MainWindowTest, TheClientsReportsArriveFromItsOwnProcess) {
-    Start("");
-    ASSERT_TRUE(CopyStandInTo(files.Folder()));
-    WriteStandInScript(files.Folder(), {"post WM_QV_CON_START", "post WM_QV_CON_ESTH"});
-    // As during a start: the client looks for the window under its temporary title.
-    ::SetWindowTextA(*window, "Dravenlok");
-    ::ShowWindow(*window, SW_HIDE);
-
-    fw::ProcessHandles client;
-    DWORD error = 0;
-    ASSERT_TRUE(LaunchClient(ClientProgramPath(files.Folder()), ClientArguments("pw", "alpha"),
-                             files.Folder(), client, error));
-    EXPECT_TRUE(PumpMessagesUntil([this] { return Visible(); }));
-    char title[64] = {};
-    ::GetWindowTextA(*window, title, sizeof(title));
-    EXPECT_STREQ(title, "Marrowin");
-    EXPECT_TRUE(RecordHasLine(ReadStandInRecord(files.Folder()), "posted WM_QV_CON_ESTH"));
-    ::WaitForSingleObject(client.Process(), 10000);
-}
-
-TEST_F(MainWindowTest, TheTrayRefreshTimerStopsAfterTenTicks) {
-    Start("");
-    for (int tick = 0; tick < 10; ++tick)
-        ::SendMessageA(*window, WM_TIMER, 501, 0);
-    // Stopped: KillTimer on a timer that no longer runs fails.
-    EXPECT_FALSE(::KillTimer(*window, 501));
-}
-
-TEST_F(MainWindowTest, QuitAnsweredNoKeepsTheProgramRunning) {
-    Start("");
-    user.AnswerNextBox(IDNO);
-    ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(ID_TRAY_QUIT, 0), 0);
-    ASSERT_EQ(user.Boxes().size(), 1u);
-    EXPECT_EQ(user.Boxes()[0].text, "Are you sure you want to quit Marrowin ?");
-    EXPECT_EQ(user.Boxes()[0].caption, "Marrowin");
-    EXPECT_EQ(user.Boxes()[0].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
-    EXPECT_EQ(window->Result(), -1);
-    EXPECT_TRUE(Visible());
-}
-
-TEST_F(MainWindowTest, QuitAnsweredYesEndsTheModalRun) {
+// Quit asks first; No keeps the program running, Yes ends the modal run.
+TEST_F(MainWindowTest, QuitEndsTheModalRunOnlyWhenAnsweredYes) {
     files.WriteSettings("");
     CDravenlokDlg modal;
-    user.InDialog(IDD_MARROWIN_DIALOG, [](fw::Dialog& dialog) {
+    user.InDialog(IDD_MARROWIN_DIALOG, [&](fw::Dialog& dialog) {
         ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(ID_TRAY_QUIT, 0), 0);
+        EXPECT_EQ(modal.Result(), -1);
         ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(ID_TRAY_QUIT, 0), 0);
     });
     user.AnswerNextBox(IDNO);
     user.AnswerNextBox(IDYES);
     EXPECT_EQ(modal.DoModal(), IDCANCEL);
-    EXPECT_EQ(user.Boxes().size(), 2u);
+    ASSERT_EQ(user.Boxes().size(), 2u);
+    EXPECT_EQ(user.Boxes()[0].text, "Are you sure you want to quit Marrowin ?");
+    EXPECT_EQ(user.Boxes()[0].caption, "Marrowin");
+    EXPECT_EQ(user.Boxes()[0].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
 }
 
 // The installer's request to quit: Quit's clean-up without its question.
@@ -439,50 +371,6 @@ TEST_F(MainWindowTest, TheQuitMessageEndsTheRunWithoutAskingAndSetsTheBrowserBac
 std::string AutostartSettings(const std::string& account, const std::string& password) {
     return "[Main]\r\nautostart=1\r\n[tunnel]\r\nservers=" + account + ",\r\ndefault=" + account +
            "\r\n[" + account + "]\r\npassword=" + ScramblePassword(password) + "\r\n";
-}
-
-TEST_F(MainWindowTest, AutostartLaunchesTheDefaultAccountsClientAndShowsPrivacyOn) {
-    ASSERT_TRUE(CopyStandInTo(files.Folder()));
-    WriteStandInScript(files.Folder(), {"wait-quit"});
-    Start(AutostartSettings("alpha", "se cret"));
-
-    EXPECT_TRUE(window->Tunnel().IsRunning());
-    EXPECT_EQ(Text(IDC_START), "Stop");
-    EXPECT_EQ(Text(IDC_STATUS_LABEL), "Privacy ON");
-    EXPECT_EQ(LabelColor(IDC_STATUS_LABEL), RGB(0, 200, 0));
-    EXPECT_EQ(ControlFont(Item(IDC_STATUS_LABEL)).lfWeight, FW_BOLD);
-    EXPECT_EQ(ControlFont(Item(IDC_STATUS_LABEL)).lfHeight, -18);
-    EXPECT_TRUE(user.Boxes().empty());
-
-    ASSERT_TRUE(WaitForRecordLine(files.Folder(), "folder=" + files.Folder()));
-    std::vector<std::string> record = ReadStandInRecord(files.Folder());
-    // The autostart form has no leading blank; the password arrives in clear.
-    EXPECT_EQ(RecordedValue(record, "commandline"), "-pw se cret alpha <in.txt");
-    // The autostart path writes no log and keeps the window's title.
-    EXPECT_FALSE(FileExists(files.File("log.txt")));
-    char title[64] = {};
-    ::GetWindowTextA(*window, title, sizeof(title));
-    EXPECT_STREQ(title, "Marrowin");
-
-    user.AnswerNextBox(IDYES);
-    ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(ID_TRAY_QUIT, 0), 0);
-    EXPECT_FALSE(window->Tunnel().IsRunning());
-    EXPECT_TRUE(RecordHasLine(ReadStandInRecord(files.Folder()), "got WM_QUIT"));
-    EXPECT_EQ(window->Result(), IDCANCEL);
-}
-
-TEST_F(MainWindowTest, AutostartWithoutAClientReportsTheFailureAndStaysOff) {
-    user.AnswerNextBox(IDOK);
-    Start(AutostartSettings("alpha", "secret"));
-
-    ASSERT_EQ(user.Boxes().size(), 1u);
-    EXPECT_EQ(user.Boxes()[0].text,
-              "Failed to start program '" + files.Folder() + "\\plink.exe', error code = 2");
-    EXPECT_EQ(user.Boxes()[0].caption, "Marrowin");
-    EXPECT_EQ(user.Boxes()[0].type, static_cast<UINT>(MB_OK | MB_ICONSTOP));
-    EXPECT_FALSE(window->Tunnel().IsRunning());
-    EXPECT_EQ(Text(IDC_START), "Start");
-    EXPECT_EQ(Text(IDC_STATUS_LABEL), "Privacy OFF");
 }
 
 TEST_F(MainWindowTest, AutostartWithoutADefaultAccountLaunchesNothing) {
@@ -526,7 +414,7 @@ protected:
     CDravenlokApp app;
 };
 
-TEST_F(MainWindowTrayTest, WithoutAutostartTheTrayShowsPrivacyOff) {
+TEST_F(MainWindowTrayTest, WithoutAutostartTheTrayShowsPrivacyOffAndBringsBackTheWindow) {
     StartWithTray("");
     ASSERT_TRUE(Tray().IsEnabled());
     EXPECT_STREQ(Tray().Record().szTip, "Marrowin");
@@ -534,45 +422,15 @@ TEST_F(MainWindowTrayTest, WithoutAutostartTheTrayShowsPrivacyOff) {
     EXPECT_EQ(Tray().Record().hIcon, Picture(IDI_PRIVACY_OFF));
     EXPECT_EQ(CheckedInTrayMenu(), std::vector<int>{3});
 
-    // The refresh timer puts back the picture of the tunnel's state.
+    // The refresh timer puts back the picture of the tunnel's state, and stops after ten
+    // ticks: KillTimer on a timer that no longer runs fails.
     Tray().SetIcon(Picture(IDI_PRIVACY_ON));
     ::SendMessageA(*window, WM_TIMER, 501, 0);
     EXPECT_EQ(Tray().Record().hIcon, Picture(IDI_PRIVACY_OFF));
-}
+    for (int tick = 1; tick < 10; ++tick)
+        ::SendMessageA(*window, WM_TIMER, 501, 0);
+    EXPECT_FALSE(::KillTimer(*window, 501));
 
-TEST_F(MainWindowTrayTest, AutostartShowsPrivacyOnInTheTrayAndTheTrayMenuQuits) {
-    ASSERT_TRUE(CopyStandInTo(files.Folder()));
-    WriteStandInScript(files.Folder(), {"wait-quit"});
-    StartWithTray(AutostartSettings("alpha", "secret"));
-    ASSERT_TRUE(window->Tunnel().IsRunning());
-    EXPECT_EQ(Tray().Record().hIcon, Picture(IDI_PRIVACY_ON));
-    EXPECT_EQ(CheckedInTrayMenu(), std::vector<int>{2});
-
-    Tray().SetIcon(Picture(IDI_PRIVACY_OFF));
-    ::SendMessageA(*window, WM_TIMER, 501, 0);
-    EXPECT_EQ(Tray().Record().hIcon, Picture(IDI_PRIVACY_ON));
-
-    // "Quit Marrowin" is the fourth item down, past the separators. The client is asked to
-    // end only once it runs.
-    ASSERT_TRUE(WaitForRecordLine(files.Folder(), "folder=" + files.Folder()));
-    user.AnswerNextBox(IDYES);
-    RightClickTrayIcon(Tray(), {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
-    EXPECT_TRUE(PumpMessagesUntil([this] { return window->Result() == IDCANCEL; }));
-    ASSERT_EQ(user.Boxes().size(), 1u);
-    EXPECT_EQ(user.Boxes()[0].text, "Are you sure you want to quit Marrowin ?");
-    EXPECT_TRUE(WaitForRecordLine(files.Folder(), "got WM_QUIT"));
-}
-
-TEST_F(MainWindowTrayTest, AFailedAutostartLeavesTheTrayOff) {
-    user.AnswerNextBox(IDOK);
-    StartWithTray(AutostartSettings("alpha", "secret"));
-    ASSERT_EQ(user.Boxes().size(), 1u);
-    EXPECT_EQ(Tray().Record().hIcon, Picture(IDI_PRIVACY_OFF));
-    EXPECT_EQ(CheckedInTrayMenu(), std::vector<int>{3});
-}
-
-TEST_F(MainWindowTrayTest, TheTrayBringsBackTheHiddenWindow) {
-    StartWithTray("");
     // Wine hears of a hidden window's lost focus a moment later, and that change of focus
     // would close a menu or take the foreground from a window just brought there.
     ::ShowWindow(*window, SW_HIDE);
@@ -587,6 +445,58 @@ TEST_F(MainWindowTrayTest, TheTrayBringsBackTheHiddenWindow) {
     PumpMessagesFor(300);
     ASSERT_TRUE(RightClickTrayIcon(Tray(), {VK_DOWN, VK_RETURN}).shown);
     EXPECT_TRUE(PumpMessagesUntil([this] { return Visible(); }));
+}
+
+TEST_F(MainWindowTrayTest, AutostartLaunchesTheDefaultAccountShowsPrivacyOnAndTheTrayMenuQuits) {
+    ASSERT_TRUE(CopyStandInTo(files.Folder()));
+    WriteStandInScript(files.Folder(), {"wait-quit"});
+    StartWithTray(AutostartSettings("alpha", "se cret"));
+    ASSERT_TRUE(window->Tunnel().IsRunning());
+    EXPECT_EQ(Text(IDC_START), "Stop");
+    EXPECT_EQ(Text(IDC_STATUS_LABEL), "Privacy ON");
+    EXPECT_EQ(LabelColor(IDC_STATUS_LABEL), RGB(0, 200, 0));
+    EXPECT_EQ(ControlFont(Item(IDC_STATUS_LABEL)).lfWeight, FW_BOLD);
+    EXPECT_EQ(ControlFont(Item(IDC_STATUS_LABEL)).lfHeight, -18);
+    EXPECT_TRUE(user.Boxes().empty());
+    EXPECT_EQ(Tray().Record().hIcon, Picture(IDI_PRIVACY_ON));
+    EXPECT_EQ(CheckedInTrayMenu(), std::vector<int>{2});
+
+    Tray().SetIcon(Picture(IDI_PRIVACY_OFF));
+    ::SendMessageA(*window, WM_TIMER, 501, 0);
+    EXPECT_EQ(Tray().Record().hIcon, Picture(IDI_PRIVACY_ON));
+
+    ASSERT_TRUE(WaitForRecordLine(files.Folder(), "folder=" + files.Folder()));
+    // The autostart form has no leading blank; the password arrives in clear.
+    EXPECT_EQ(RecordedValue(ReadStandInRecord(files.Folder()), "commandline"),
+              "-pw se cret alpha <in.txt");
+    // The autostart path writes no log and keeps the window's title.
+    EXPECT_FALSE(FileExists(files.File("log.txt")));
+    EXPECT_EQ(Title(), "Marrowin");
+
+    // "Quit Marrowin" is the fourth item down, past the separators. The client is asked to
+    // end only once it runs.
+    user.AnswerNextBox(IDYES);
+    RightClickTrayIcon(Tray(), {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+    EXPECT_TRUE(PumpMessagesUntil([this] { return window->Result() == IDCANCEL; }));
+    ASSERT_EQ(user.Boxes().size(), 1u);
+    EXPECT_EQ(user.Boxes()[0].text, "Are you sure you want to quit Marrowin ?");
+    EXPECT_TRUE(WaitForRecordLine(files.Folder(), "got WM_QUIT"));
+    EXPECT_FALSE(window->Tunnel().IsRunning());
+}
+
+TEST_F(MainWindowTrayTest, AFailedAutostartIsReportedAndLeavesTheWindowAndTheTrayOff) {
+    user.AnswerNextBox(IDOK);
+    StartWithTray(AutostartSettings("alpha", "secret"));
+    ASSERT_EQ(user.Boxes().size(), 1u);
+    EXPECT_EQ(user.Boxes()[0].text,
+              "Failed to start program '" + files.Folder() + "\\plink.exe', error code = 2");
+    EXPECT_EQ(user.Boxes()[0].caption, "Marrowin");
+    EXPECT_EQ(user.Boxes()[0].type, static_cast<UINT>(MB_OK | MB_ICONSTOP));
+    EXPECT_FALSE(window->Tunnel().IsRunning());
+    EXPECT_EQ(Text(IDC_START), "Start");
+    EXPECT_EQ(Text(IDC_STATUS_LABEL), "Privacy OFF");
+    EXPECT_EQ(Tray().Record().hIcon, Picture(IDI_PRIVACY_OFF));
+    EXPECT_EQ(CheckedInTrayMenu(), std::vector<int>{3});
 }
 
 } // namespace
