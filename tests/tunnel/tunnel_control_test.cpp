@@ -177,12 +177,14 @@ TEST_F(TunnelTest, AStartWithoutAClientReportsTheFailureAndStaysOff) {
     EXPECT_TRUE(Visible());
 }
 
-// The client's report reaches the open status window, which starts its countdown.
-TEST_F(TunnelTest, TheEstablishedReportReachesTheStatusWindow) {
+// The client's report, from its own process, gives the hidden window back its title and shows
+// it, and reaches the open status window, which starts its countdown.
+TEST_F(TunnelTest, TheEstablishedReportShowsTheWindowAndStartsTheCountdown) {
     WriteStandInScript(files.Folder(),
                        {"post WM_QV_CON_START", "post WM_QV_CON_ESTH", "wait-quit"});
     Start();
     user.InDialog(IDD_CONNECTION_STATUS, [&](fw::Dialog& status) {
+        EXPECT_TRUE(PumpMessagesUntil([&] { return Title() == "Marrowin" && Visible(); }));
         EXPECT_TRUE(PumpMessagesUntil([&] {
             return ItemText(status, IDC_STATUS_TEXT).find("Connection esthablished ") !=
                    std::string::npos;
