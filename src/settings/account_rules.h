@@ -34,6 +34,10 @@ struct Refusal {
 
 using Verdict = std::optional<Refusal>;
 
+// Said when a forwarding would take an account's stored forwardings past what the settings file
+// keeps whole.
+inline constexpr char kTooManyForwardings[] = "The account has too many port forwardings!";
+
 // The longest host name there is, and the longest password an account keeps.
 const size_t kLongestServerName = 253;
 const size_t kLongestPassword = 256;
