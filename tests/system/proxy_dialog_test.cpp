@@ -229,13 +229,30 @@ TEST_F(ProxyDialogTest, ChoosingOtherPointsTheBrowserOnlyWithTheOption) {
     }
 }
 
+// The connection no longer chosen is switched back to direct, so that none is left pointing at
+// the tunnel once it stops.
+TEST_F(ProxyDialogTest, ChoosingTheLanSetsTheNamedConnectionDirect) {
+    Open({{"connectionType", "2"}, {"connectionName", "DialUp"}, {"proxyPort", "50003"}}, true);
+    browser.Set("DialUp", "50003", true);
+    Click(IDC_CONNECTION_EDIT_SAVE);
+    ChooseRadio(*dialog, IDC_CONNECTION_LAN, IDC_CONNECTION_OTHER, IDC_CONNECTION_LAN);
+    EXPECT_EQ(Setting("connectionType"), "1");
+    EXPECT_EQ(Text(IDC_CONNECTION_EDIT_SAVE), "Edit");
+    for (int id : {IDC_CONNECTION_EDIT_SAVE, IDC_CONNECTION_NAME})
+        EXPECT_FALSE(ItemEnabled(*dialog, id)) << id;
+    EXPECT_EQ(browser.Pointed(), std::set<std::string>{""});
+    EXPECT_EQ(LanProxyServer(), "127.0.0.1:50003");
+}
+
 TEST_F(ProxyDialogTest, ASavedNameIsPointedAndTheEmptyNameGoesBackToTheLan) {
     Open({{"connectionType", "2"}, {"connectionName", "DialUp"}, {"proxyPort", "50003"}}, true);
+    browser.Set("DialUp", "50003", true);
     Click(IDC_CONNECTION_EDIT_SAVE);
     ChooseItem(*dialog, IDC_CONNECTION_NAME, 1); // "ADSL"
     Click(IDC_CONNECTION_EDIT_SAVE);
     EXPECT_EQ(Setting("connectionName"), "ADSL");
     EXPECT_EQ(Text(IDC_CONNECTION_EDIT_SAVE), "Edit");
+    EXPECT_EQ(browser.Pointed(), std::set<std::string>{"ADSL"});
     EXPECT_EQ(LanProxyServer(), "127.0.0.1:50003");
 
     Click(IDC_CONNECTION_EDIT_SAVE);
@@ -245,6 +262,7 @@ TEST_F(ProxyDialogTest, ASavedNameIsPointedAndTheEmptyNameGoesBackToTheLan) {
     EXPECT_FALSE(ItemChecked(*dialog, IDC_CONNECTION_OTHER));
     EXPECT_FALSE(ItemEnabled(*dialog, IDC_CONNECTION_EDIT_SAVE));
     EXPECT_EQ(Setting("connectionType"), "1");
+    EXPECT_EQ(browser.Pointed(), std::set<std::string>{""});
     EXPECT_EQ(LanProxyServer(), "127.0.0.1:50003");
 }
 
