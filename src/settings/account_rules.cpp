@@ -43,6 +43,17 @@ bool HasLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
 }
 
+// A port field: text that is no number up to 65535 gets the range message, a number that is 0
+// (no connection or forwarding can use it) its own; either empties the field.
+Verdict CheckPort(const std::string& text, const char* rangeMessage, const char* zeroMessage,
+                  InputField field) {
+    if (!IsAllDigits(text) || ReadDecimal(text) > 65535)
+        return Stop(rangeMessage, field, true);
+    if (ReadDecimal(text) == 0)
+        return Stop(zeroMessage, field, true);
+    return std::nullopt;
+}
+
 } // namespace
 
 namespace {
@@ -57,9 +68,8 @@ unsigned char Lower(char c) {
 } // namespace
 
 bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return Lower(x) == Lower(y);
-           });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return Lower(x) == Lower(y); });
 }
 
 bool IgnoreCaseLess::operator()(const std::string& a, const std::string& b) const {
@@ -92,10 +102,8 @@ Verdict CheckAccountFields(const AccountFields& fields) {
         return Stop("Please provide the password!", InputField::Password);
     if (fields.serverPort.empty())
         return Stop("Please provide the server port!", InputField::ServerPort);
-    if (!PortNumber(fields.serverPort))
-        return Stop("The server port number must be between 1 and 65535 !", InputField::ServerPort,
-                    true);
-    return std::nullopt;
+    return CheckPort(fields.serverPort, "The server port number must be between 0 and 65535 !",
+                     "The server port number may not be 0 !", InputField::ServerPort);
 }
 
 Verdict CheckNewServerName(const std::string& name, const std::string& oldName,
@@ -106,8 +114,8 @@ Verdict CheckNewServerName(const std::string& name, const std::string& oldName,
         return Stop(
             "The server name may contain only letters, digits, dots, hyphens and underscores!",
             InputField::ServerName);
-    // The name is also the host ssh connects to.
-    if (name[0] == '-')
+    // The name is also the host ssh connects to (an empty one is refused with the other fields).
+    if (!name.empty() && !IsUsableHostName(name))
         return Stop("The server name may not begin with a hyphen!", InputField::ServerName);
     for (const std::string& existing : existingNames) {
         if (existing != oldName && EqualIgnoringCase(existing, name))
@@ -130,9 +138,10 @@ Verdict CheckForwarding(const Forwarding& forwarding) {
         return Stop("Please provide a local port number !", InputField::LocalPort);
     // The field takes digits only when typed; anything else that reaches it (pasted text)
     // would break both stored forms, so it counts as out of range.
-    if (!PortNumber(forwarding.localPort))
-        return Stop("The local port number must be between 1 and 65535 !", InputField::LocalPort,
-                    true);
+    if (Verdict refusal =
+            CheckPort(forwarding.localPort, "The local port number must be between 0 and 65535 !",
+                      "The local port number may not be 0 !", InputField::LocalPort))
+        return refusal;
     const char kSeparatorMessage[] =
         "The target server and port may not contain commas, colons, equals signs or blanks!";
     if (forwarding.targetServer.empty())
@@ -148,9 +157,10 @@ Verdict CheckForwarding(const Forwarding& forwarding) {
                     InputField::TargetPort);
     if (HasSeparator(forwarding.targetPort))
         return Stop(kSeparatorMessage, InputField::TargetPort);
-    if (!PortNumber(forwarding.targetPort))
-        return Stop("The target port number must be between 1 and 65535 !", InputField::TargetPort,
-                    true);
+    if (Verdict refusal =
+            CheckPort(forwarding.targetPort, "The target port number must be between 0 and 65535 !",
+                      "The target port number may not be 0 !", InputField::TargetPort))
+        return refusal;
     if (forwarding.description.find(',') != std::string::npos)
         return Stop("The port description may not contain commas!", InputField::Description);
     // Nobody types a line break into the one-line field, but text put there otherwise can
@@ -173,9 +183,7 @@ Verdict CheckForwardingAccount(const std::string& account,
 Verdict CheckProxyPort(const std::string& port) {
     if (port.empty())
         return Stop("Please provide the local port number !", InputField::LocalPort);
-    // The field takes digits only when typed; pasted text that is no number is out of range too,
-    // and port 0 cannot be forwarded.
-    if (!PortNumber(port))
-        return Stop("Local port value must be between 1 and 65535 !", InputField::LocalPort, true);
-    return std::nullopt;
+    // The field takes digits only when typed; pasted text that is no number is out of range too.
+    return CheckPort(port, "Local port value must be between 0 and 65535 !",
+                     "Local port value may not be 0 !", InputField::LocalPort);
 }

@@ -34,6 +34,10 @@ struct Refusal {
 
 using Verdict = std::optional<Refusal>;
 
+// Said when a forwarding would take an account's stored forwardings past what the settings file
+// keeps whole.
+inline constexpr char kTooManyForwardings[] = "The account has too many port forwardings!";
+
 // The longest host name there is, and the longest password an account keeps.
 const size_t kLongestServerName = 253;
 const size_t kLongestPassword = 256;
@@ -60,10 +64,10 @@ struct AccountFields {
     std::string serverPort;
 };
 
-// Every field filled in, a user name on one line and a server port from 0 to 65535.
+// Every field filled in, a user name on one line and a server port from 1 to 65535.
 Verdict CheckAccountFields(const AccountFields& fields);
 // A name for a new account or a rename: at most 253 characters (the longest host name), letters,
-// digits, dots, hyphens and underscores only,
+// digits, dots, hyphens and underscores only, usable as a host name by ssh (`IsUsableHostName`),
 // and no other account's name in any letter case (the settings file and the registry do not
 // tell such names apart). `oldName` is the account's present name, empty for a new one.
 Verdict CheckNewServerName(const std::string& name, const std::string& oldName,

@@ -233,37 +233,43 @@ void AccountStore::EnsureSession(const std::string& name) const {
 }
 
 ProxyForwardingChange AccountStore::SetProxyForwarding(const std::string& server,
-                                                       const std::string& port) {
+                                                       const std::string& typedPort) {
     writeFailed_ = false;
+    const std::string port = std::to_string(PortNumber(typedPort));
     EnsureSession(server);
-    std::string oldServer = settings_.ReadString("IE", "proxyServer");
-    std::string oldPort = settings_.ReadString("IE", "proxyPort");
+    const std::string oldServer = settings_.ReadString("IE", "proxyServer");
+    const std::optional<Forwarding> old =
+        FindForwarding(oldServer, settings_.ReadString("IE", "proxyPort"));
     ProxyForwardingChange change;
     change.account = server;
-    if (!FindForwarding(server, port)) {
-        std::optional<Forwarding> old = FindForwarding(oldServer, oldPort);
-        if (old && server == oldServer) {
+    if (!FindForwarding(server, port) && (!old || server == oldServer)) {
+        const std::string serverPort = settings_.ReadString(server, "port");
+        const bool move = old && SettingsEntry(*old) ==
+                                     SettingsEntry(ProxyForwarding(old->localPort, serverPort));
+        const Forwarding proxy = ProxyForwarding(port, serverPort);
+        std::string forwardings = settings_.ReadString(server, "forwardings");
+        RegistryReader registry;
+        std::string session = registry.ReadPortForwardings(server);
+        if (move) {
             // Only the local port changes, in both forms: a target the TOR relay has set in the
             // session stays as it is.
-            if (!Write(server, "forwardings",
-                       ChangeSettingsLocalPort(settings_.ReadString(server, "forwardings"), oldPort,
-                                               port)))
-                return change;
-            RegistryReader registry;
-            registry.WritePortForwardings(
-                server,
-                ChangeSessionLocalPort(registry.ReadPortForwardings(server), oldPort, port));
-            change.kind = ProxyForwardingChange::Kind::Moved;
-            change.oldLocalPort = oldPort;
-            change.forwarding = *old;
-            change.forwarding.localPort = port;
-        } else if (!old) {
-            Forwarding proxy{port, "localhost", settings_.ReadString(server, "port"), "IE Proxy"};
-            if (AddForwarding(server, proxy) != AddResult::Added || writeFailed_)
-                return change;
-            change.kind = ProxyForwardingChange::Kind::Added;
-            change.forwarding = proxy;
+            forwardings = ChangeSettingsLocalPort(forwardings, old->localPort, port);
+            session = ChangeSessionLocalPort(session, old->localPort, port);
+        } else {
+            forwardings = AppendSettingsEntry(forwardings, SettingsEntry(proxy));
+            session = AppendSessionEntry(session, SessionEntry(proxy));
         }
+        if (forwardings.size() > CInternetOptions::kLongestValue) {
+            change.refusal = Refusal{kTooManyForwardings, false, InputField::LocalPort, false};
+            return change;
+        }
+        if (!Write(server, "forwardings", forwardings))
+            return change;
+        registry.WritePortForwardings(server, session);
+        change.kind =
+            move ? ProxyForwardingChange::Kind::Moved : ProxyForwardingChange::Kind::Added;
+        change.oldLocalPort = move ? old->localPort : std::string();
+        change.forwarding = proxy;
     }
     Write("IE", {{"proxyserver", server}, {"proxyport", port}});
     return change;
@@ -272,11 +278,12 @@ ProxyForwardingChange AccountStore::SetProxyForwarding(const std::string& server
 std::optional<Forwarding> AccountStore::FindForwarding(const std::string& account,
                                                        const std::string& localPort) const {
     // The settings file would find a section named in another letter case too.
-    if (std::find(Names().begin(), Names().end(), account) == Names().end())
+    const int port = PortNumber(localPort);
+    if (!port || std::find(Names().begin(), Names().end(), account) == Names().end())
         return std::nullopt;
     for (const Forwarding& forwarding :
          ParseSettingsForwardings(settings_.ReadString(account, "forwardings"))) {
-        if (forwarding.localPort == localPort)
+        if (PortNumber(forwarding.localPort) == port)
             return forwarding;
     }
     return std::nullopt;

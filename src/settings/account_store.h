@@ -43,6 +43,8 @@ struct ProxyForwardingChange {
     std::string oldLocalPort;
     // Moved or Added: the forwarding as it is now stored.
     Forwarding forwarding;
+    // Why nothing at all was stored: the account's forwardings could take no more.
+    Verdict refusal;
 };
 
 class AccountStore {
@@ -99,12 +101,14 @@ public:
     bool RemoveForwarding(const std::string& account, const Forwarding& forwarding);
 
     // Makes local port `port` of the account `server` the browser's proxy ("IE" "proxyserver" and
-    // "proxyport"), and gives the account a forwarding of that port, in both forms:
+    // "proxyport"), and gives the account a forwarding of that port, in both forms. Ports are
+    // compared and stored as the numbers they spell ("050001" is 50001).
     // - none when the account forwards that port already;
-    // - for the same account, its forwarding of the old proxy port moves to the new port;
-    // - when the old proxy account has no forwarding of the old port, an "IE Proxy" forwarding
-    //   to the account's server port is added at the end;
-    // - another account than before adds nothing while the old one still has that forwarding.
+    // - for the same account, its "IE Proxy" forwarding of the old proxy port moves to the new
+    //   port; any other forwarding of the old port stays;
+    // - otherwise an "IE Proxy" forwarding to the account's server port is added at the end,
+    //   unless another account than before still has a forwarding of the old port.
+    // Forwardings that would grow past what the file keeps whole are refused: nothing is stored.
     ProxyForwardingChange SetProxyForwarding(const std::string& server, const std::string& port);
 
     // Points the browser proxy account's proxy forwarding at the server's TOR proxy port, or back
@@ -127,7 +131,8 @@ private:
                       const std::string& userName, const std::string& storedPassword,
                       const std::string& forwardings);
 
-    // The account's forwarding of the local port; the name must be an account's exactly.
+    // The account's forwarding of the local port, ports compared as the numbers they spell (no
+    // port matches 0); the name must be an account's exactly.
     std::optional<Forwarding> FindForwarding(const std::string& account,
                                              const std::string& localPort) const;
 

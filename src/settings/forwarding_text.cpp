@@ -73,10 +73,14 @@ std::string SessionEntry(const Forwarding& forwarding) {
            forwarding.targetPort + ",";
 }
 
+Forwarding ProxyForwarding(const std::string& localPort, const std::string& serverPort) {
+    return {localPort, "localhost", serverPort, "IE Proxy"};
+}
+
 std::vector<Forwarding> DefaultForwardings(const std::string& serverPort) {
     return {{"25", "localhost", "25", "SMTP"},
             {"110", "localhost", "110", "POP3"},
-            {"50000", "localhost", serverPort, "IE Proxy"}};
+            ProxyForwarding("50000", serverPort)};
 }
 
 std::string DefaultSettingsForwardings(const std::string& serverPort) {

@@ -23,6 +23,10 @@ std::vector<Forwarding> ParseSettingsForwardings(const std::string& text);
 std::string SettingsEntry(const Forwarding& forwarding);
 std::string SessionEntry(const Forwarding& forwarding);
 
+// The forwarding the browser's proxy goes through: the local port to the proxy service of the
+// account server, at the account's server port.
+Forwarding ProxyForwarding(const std::string& localPort, const std::string& serverPort);
+
 // What a new account starts with: SMTP on 25, POP3 on 110, and local 50000 to the proxy
 // service at the account's server port.
 std::vector<Forwarding> DefaultForwardings(const std::string& serverPort);

@@ -112,15 +112,17 @@ void IExplorerDlg::EditOrSaveProxy() {
     if (!Accept(CheckProxyPort(port)))
         return;
     ProxyForwardingChange change = accounts_.SetProxyForwarding(server, port);
+    if (!Accept(change.refusal))
+        return;
     if (accounts_.WriteFailed()) {
         fw::ShowMessageBox(Handle(), accounts_.WriteFailureText(), kProgramName,
                            MB_OK | MB_ICONSTOP);
         return;
     }
-    // The chosen connection goes to the new port; the other one is set direct.
+    // The chosen connection goes to the port as stored; the other one is set direct.
     std::string chosen = ChosenConnection();
     std::string other = chosen.empty() ? Settings().ReadString("IE", "connectionName") : "";
-    SwitchConnection(other, chosen, port);
+    SwitchConnection(other, chosen, accounts_.ProxyPort());
     if (onSaved_)
         onSaved_(change);
     EnableProxyEditing(false);

@@ -6,8 +6,6 @@
 #include "framework/user_seam.h"
 #include "system/registry_reader.h"
 
-#include <cstdlib>
-
 namespace {
 
 const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -81,15 +79,14 @@ void StartupEntry::TurnOff(int shownScope) const {
     StoreScope(kNone);
 }
 
-int StartupEntry::ChangeScope(int scope) const {
+void StartupEntry::ChangeScope(int scope) const {
     if (scope != kCurrentUser && scope != kAllUsers)
-        return scope;
+        return;
     RegistryReader registry;
     if (!registry.SetStartupEntry(scope, programPath_))
-        return std::atoi(settings_.ReadString("Main", "startupType").c_str());
+        return;
     // The new entry is in place: a failed removal leaves both, and the setting at the old scope.
     int other = scope == kCurrentUser ? kAllUsers : kCurrentUser;
     if (registry.RemoveStartupEntry(other))
         StoreScope(scope);
-    return scope;
 }

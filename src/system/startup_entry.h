@@ -25,9 +25,8 @@ public:
     // when the removal failed: the box has told the user.
     void TurnOff(int shownScope) const;
     // Writes the chosen scope's entry, then removes the other scope's, then stores the choice;
-    // the first step that fails stops there. Returns the scope to show: the chosen one, unless
-    // its entry could not be written, when the stored one is shown again.
-    int ChangeScope(int scope) const;
+    // the first step that fails stops there, after its box.
+    void ChangeScope(int scope) const;
 
 private:
     bool StoreScope(int scope) const;

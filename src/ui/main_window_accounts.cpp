@@ -337,8 +337,7 @@ void CDravenlokDlg::AddForwarding() {
     case AccountStore::AddResult::AlreadyForwarded:
         return;
     case AccountStore::AddResult::TooMany:
-        fw::ShowMessageBox(Handle(), "The account has too many port forwardings!", kProgramName,
-                           MB_OK | MB_ICONSTOP);
+        fw::ShowMessageBox(Handle(), kTooManyForwardings, kProgramName, MB_OK | MB_ICONSTOP);
         return;
     case AccountStore::AddResult::Added:
         break;

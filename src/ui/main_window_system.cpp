@@ -31,10 +31,10 @@ void CDravenlokDlg::ShowSavedProxy(const ProxyForwardingChange& change) {
 
 void CDravenlokDlg::OnStartWithWindowsOption() {
     if (startWithWindowsBox_.IsChecked()) {
-        if (!startupEntry_.TurnOn()) {
-            startWithWindowsBox_.SetCheck(false); // nothing was written
+        // A failure has shown its box: the box stays checked, the combo box and the setting
+        // stay as they were.
+        if (!startupEntry_.TurnOn())
             return;
-        }
         startupTypeCombo_.Enable(true);
         startupTypeCombo_.SetCurSel(0);
     } else {
@@ -45,6 +45,7 @@ void CDravenlokDlg::OnStartWithWindowsOption() {
     }
 }
 
+// The combo box keeps the chosen item, also when a step failed and the setting stayed.
 void CDravenlokDlg::OnStartupTypeChosen() {
-    startupTypeCombo_.SetCurSel(startupEntry_.ChangeScope(startupTypeCombo_.GetCurSel() + 1) - 1);
+    startupEntry_.ChangeScope(startupTypeCombo_.GetCurSel() + 1);
 }

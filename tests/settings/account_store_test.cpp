@@ -82,7 +82,7 @@ TEST_F(AccountStoreTest, ForwardingsAreAddedOncePerLocalPortAndRemovedFromBothFo
 
 using Kind = ProxyForwardingChange::Kind;
 
-TEST_F(AccountStoreTest, TheProxyForwardingMovesWithinItsAccountAndStaysForAPortAlreadyThere) {
+TEST_F(AccountStoreTest, OnlyTheProxyForwardingMovesWithinItsAccountAndNothingPastTheLimit) {
     store.Create({alpha, "joe", "pw", "3128"});
     // The TOR relay's target in the session stays as it is.
     store.SetTorRelay(true);
@@ -102,6 +102,32 @@ TEST_F(AccountStoreTest, TheProxyForwardingMovesWithinItsAccountAndStaysForAPort
     EXPECT_EQ(change.kind, Kind::None);
     EXPECT_EQ(store.AllForwardings().size(), 3u);
     EXPECT_EQ(Setting("IE", "proxyPort"), "110");
+
+    // POP3's forwarding is no proxy forwarding: it stays, and the new port gets one of its own.
+    // Ports count, and are stored, as the numbers they spell.
+    EXPECT_EQ(store.SetProxyForwarding(alpha, "050002").kind, Kind::Added);
+    EXPECT_EQ(Setting(alpha.c_str(), "forwardings"),
+              "25:localhost:25:SMTP,110:localhost:110:POP3,50001:localhost:3128:IE Proxy,"
+              "50002:localhost:3128:IE Proxy,");
+    EXPECT_EQ(SessionValue(alpha, "PortForwardings"),
+              "L25=localhost:25,L110=localhost:110,L50001=localhost:8119,L50002=localhost:3128,");
+    EXPECT_EQ(store.SetProxyForwarding(alpha, "050001").kind, Kind::None);
+    store.AddForwarding(alpha, {"08080", "web", "80", ""});
+    EXPECT_EQ(store.SetProxyForwarding(alpha, "8080").kind, Kind::None);
+    EXPECT_EQ(store.AllForwardings().size(), 5u);
+    EXPECT_EQ(Setting("IE", "proxyPort"), "8080");
+
+    // Filled to within 10 characters of what the file keeps whole: a proxy forwarding is refused
+    // and nothing is stored.
+    const size_t room = 32000 - Setting(alpha.c_str(), "forwardings").size();
+    store.AddForwarding(alpha, {"1", "x", "1", std::string(room - 17, 'd')});
+    const std::string full = Setting(alpha.c_str(), "forwardings");
+    change = store.SetProxyForwarding(alpha, "50003");
+    ASSERT_TRUE(change.refusal);
+    EXPECT_EQ(change.refusal->message, "The account has too many port forwardings!");
+    EXPECT_EQ(Setting(alpha.c_str(), "forwardings"), full);
+    EXPECT_EQ(SessionValue(alpha, "PortForwardings").find("L50003"), std::string::npos);
+    EXPECT_EQ(Setting("IE", "proxyPort"), "8080");
 }
 
 TEST_F(AccountStoreTest, AnotherAccountGetsAProxyForwardingOnlyWhenTheOldOneHasNone) {

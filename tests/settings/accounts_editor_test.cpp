@@ -99,49 +99,20 @@ TEST_F(AccountsEditorTest, TheModesEnableTheirControlsAndNameTheButton) {
     EXPECT_EQ(::SendMessageA(TooltipOf(*window), TTM_GETTOOLCOUNT, 0, 0), 14);
 }
 
-// Each refusal of a new account in the order the checks run, with its box and focus; the editor
-// stays in its mode and nothing is stored.
+// A refusal of each rule a new account passes, with its box and focus (the port field emptied);
+// the editor stays in its mode and nothing is stored. The rules' own cases are in their test.
 TEST_F(AccountsEditorTest, SaveRefusesMissingAndUnstorableFields) {
-    const char kRange[] = "The server port number must be between 1 and 65535 !";
-    const char kNameChars[] =
-        "The server name may contain only letters, digits, dots, hyphens and underscores!";
-    const char kExists[] = "The specified server allready exists in the list!";
-    const std::string longName(254, 'n');
-    const std::string longPassword(257, 'p');
     const struct {
-        std::string name;
-        std::string userName;
+        const char* name;
         std::string password;
         const char* port;
         const char* message;
-        UINT type;
-        int focus;
-        bool emptied;
+        int focus; // 0: an information box that points at no field
     } cases[] = {
-        {"", "", "", "", "Please provide the server name!", kStop, IDC_SERVER_NAME, false},
-        {"beta", "", "", "", "Please provide the user name!", kStop, IDC_USER_NAME, false},
-        {"beta", "ann", "", "", "Please provide the password!", kStop, IDC_PASSWORD, false},
-        {"beta", "ann", "pw", "", "Please provide the server port!", kStop, IDC_SERVER_PORT, false},
-        {"beta", "ann", "pw", "65536", kRange, kStop, IDC_SERVER_PORT, true},
-        // Port 0 is no port to connect to.
-        {"beta", "ann", "pw", "0", kRange, kStop, IDC_SERVER_PORT, true},
-        {"bad name", "ann", "pw", "22", kNameChars, kStop, IDC_SERVER_NAME, false},
-        {"comma,name", "ann", "pw", "22", kNameChars, kStop, IDC_SERVER_NAME, false},
-        {"[x]", "ann", "pw", "22", kNameChars, kStop, IDC_SERVER_NAME, false},
-        // The name is also the host ssh connects to, which it would take for an option.
-        {"-oProxyCommand", "ann", "pw", "22", "The server name may not begin with a hyphen!", kStop,
-         IDC_SERVER_NAME, false},
-        {longName, "ann", "pw", "22", "The server name may be at most 253 characters long!", kStop,
-         IDC_SERVER_NAME, false},
-        // A duplicate points at no field.
-        {"ALPHA", "ann", "pw", "22", kExists, kInformation, 0, false},
-        {"alpha", "ann", "pw", "22", kExists, kInformation, 0, false},
-        {"beta", "ann\r\n[alpha]", "pw", "22", "The user name may not contain line breaks!", kStop,
-         IDC_USER_NAME, false},
-        {"beta", "ann", "\x93pw", "22", "The password contains characters that cannot be stored!",
-         kStop, IDC_PASSWORD, false},
-        {"beta", "ann", longPassword, "22", "The password may be at most 256 characters long!",
-         kStop, IDC_PASSWORD, false},
+        {"beta", std::string(257, 'p'), "22", "The password may be at most 256 characters long!",
+         IDC_PASSWORD},
+        {"beta", "pw", "0", "The server port number may not be 0 !", IDC_SERVER_PORT},
+        {"ALPHA", "pw", "22", "The specified server allready exists in the list!", 0},
     };
     Start();
     CreateAccount("alpha", "joe", "secret", "22");
@@ -149,10 +120,9 @@ TEST_F(AccountsEditorTest, SaveRefusesMissingAndUnstorableFields) {
     size_t boxes = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
-        SCOPED_TRACE(c.name.substr(0, 20));
         Click(IDC_NEW_ACCOUNT);
         Type(IDC_SERVER_NAME, c.name);
-        Type(IDC_USER_NAME, c.userName);
+        Type(IDC_USER_NAME, "ann");
         Type(IDC_PASSWORD, c.password);
         Type(IDC_SERVER_PORT, c.port);
         user.AnswerNextBox(IDOK);
@@ -160,13 +130,9 @@ TEST_F(AccountsEditorTest, SaveRefusesMissingAndUnstorableFields) {
         ASSERT_EQ(user.Boxes().size(), ++boxes);
         EXPECT_EQ(LastBox().text, c.message);
         EXPECT_EQ(LastBox().caption, "Marrowin");
-        EXPECT_EQ(LastBox().type, c.type);
-        if (c.focus) {
-            EXPECT_TRUE(FocusIsOn(c.focus));
-        }
-        if (c.emptied) {
-            EXPECT_EQ(Text(c.focus), "");
-        }
+        EXPECT_EQ(LastBox().type, c.focus ? kStop : kInformation);
+        EXPECT_TRUE(!c.focus || FocusIsOn(c.focus));
+        EXPECT_EQ(Text(IDC_SERVER_PORT), c.focus == IDC_SERVER_PORT ? "" : c.port);
         EXPECT_EQ(Text(IDC_EDIT_SAVE), "Save");
         Click(IDC_CANCEL_EDIT);
     }

@@ -21,6 +21,8 @@
 
 #include <cstring>
 #include <memory>
+#include <set>
+#include <tuple>
 
 namespace {
 
@@ -146,17 +148,21 @@ TEST_F(ProxyDialogTest, AStoredNameGoneFromThePhoneBookGivesWayToTheLan) {
     EXPECT_EQ(Text(IDC_PROXY_PORT), "50001");
 }
 
-TEST_F(ProxyDialogTest, APortThatIsMissingOrOutOfRangeIsRefusedAndNothingIsStored) {
+// A port the rule refuses, and forwardings the account cannot take any more: the box, the focus
+// on the port, the dialog still editing, and nothing stored.
+TEST_F(ProxyDialogTest, ARefusedSaveIsReportedAndChangesNothing) {
     CreateAccounts();
-    Open({{"proxyServer", alpha}, {"proxyPort", "50000"}});
-    const char* kRange = "Local port value must be between 1 and 65535 !";
-    const std::pair<const char*, const char*> cases[] = {
-        {"", "Please provide the local port number !"},
-        {"65536", kRange},
-        {"80 ", kRange},
-        {"0", kRange}};
+    store.AddForwarding(alpha, {"1", "x", "1", std::string(31900, 'd')});
+    const std::string settings = ReadWholeFile(folder.File("Marrowin.ini"));
+    const std::string session = SessionValue(alpha, "PortForwardings");
+    Open({}, true);
+    // The port field is left as typed unless the rule empties it.
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"", "Please provide the local port number !", ""},
+        {"0", "Local port value may not be 0 !", ""},
+        {"50001", "The account has too many port forwardings!", "50001"}};
     Click(IDC_PROXY_EDIT_SAVE);
-    for (const auto& [port, message] : cases) {
+    for (const auto& [port, message, left] : cases) {
         user.AnswerNextBox(IDOK);
         TypeInto(*dialog, IDC_PROXY_PORT, port);
         Click(IDC_PROXY_EDIT_SAVE);
@@ -166,11 +172,14 @@ TEST_F(ProxyDialogTest, APortThatIsMissingOrOutOfRangeIsRefusedAndNothingIsStore
         EXPECT_EQ(box.caption, "Marrowin");
         EXPECT_EQ(box.type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
         EXPECT_EQ(box.owner, dialog->Handle());
-        EXPECT_EQ(Text(IDC_PROXY_PORT), "") << port;
+        EXPECT_EQ(Text(IDC_PROXY_PORT), left) << port;
         EXPECT_EQ(::GetFocus(), ::GetDlgItem(*dialog, IDC_PROXY_PORT)) << port;
         EXPECT_EQ(Text(IDC_PROXY_EDIT_SAVE), "Save");
     }
-    EXPECT_EQ(Setting("proxyPort"), "50000");
+    EXPECT_EQ(ReadWholeFile(folder.File("Marrowin.ini")), settings);
+    EXPECT_EQ(SessionValue(alpha, "PortForwardings"), session);
+    EXPECT_TRUE(browser.Pointed().empty());
+    EXPECT_EQ(LanProxyServer(), "direct");
     EXPECT_TRUE(changes.empty());
 }
 
@@ -179,7 +188,7 @@ TEST_F(ProxyDialogTest, SavesAddTheProxyForwardingThenMoveItAndPointTheChosenCon
     // The LAN is chosen: the named connection is set direct first, so under Wine the LAN
     // ends up pointed at the new port.
     Open({{"connectionType", "1"}, {"connectionName", "DialUp"}}, true);
-    SaveProxy("50001");
+    SaveProxy("050001"); // stored and forwarded as the number it spells
     ASSERT_EQ(changes.size(), 1u);
     EXPECT_EQ(changes[0].kind, Kind::Added);
     EXPECT_EQ(SessionValue(alpha, "PortForwardings"),
@@ -220,13 +229,30 @@ TEST_F(ProxyDialogTest, ChoosingOtherPointsTheBrowserOnlyWithTheOption) {
     }
 }
 
+// The connection no longer chosen is switched back to direct, so that none is left pointing at
+// the tunnel once it stops.
+TEST_F(ProxyDialogTest, ChoosingTheLanSetsTheNamedConnectionDirect) {
+    Open({{"connectionType", "2"}, {"connectionName", "DialUp"}, {"proxyPort", "50003"}}, true);
+    browser.Set("DialUp", "50003", true);
+    Click(IDC_CONNECTION_EDIT_SAVE);
+    ChooseRadio(*dialog, IDC_CONNECTION_LAN, IDC_CONNECTION_OTHER, IDC_CONNECTION_LAN);
+    EXPECT_EQ(Setting("connectionType"), "1");
+    EXPECT_EQ(Text(IDC_CONNECTION_EDIT_SAVE), "Edit");
+    for (int id : {IDC_CONNECTION_EDIT_SAVE, IDC_CONNECTION_NAME})
+        EXPECT_FALSE(ItemEnabled(*dialog, id)) << id;
+    EXPECT_EQ(browser.Pointed(), std::set<std::string>{""});
+    EXPECT_EQ(LanProxyServer(), "127.0.0.1:50003");
+}
+
 TEST_F(ProxyDialogTest, ASavedNameIsPointedAndTheEmptyNameGoesBackToTheLan) {
     Open({{"connectionType", "2"}, {"connectionName", "DialUp"}, {"proxyPort", "50003"}}, true);
+    browser.Set("DialUp", "50003", true);
     Click(IDC_CONNECTION_EDIT_SAVE);
     ChooseItem(*dialog, IDC_CONNECTION_NAME, 1); // "ADSL"
     Click(IDC_CONNECTION_EDIT_SAVE);
     EXPECT_EQ(Setting("connectionName"), "ADSL");
     EXPECT_EQ(Text(IDC_CONNECTION_EDIT_SAVE), "Edit");
+    EXPECT_EQ(browser.Pointed(), std::set<std::string>{"ADSL"});
     EXPECT_EQ(LanProxyServer(), "127.0.0.1:50003");
 
     Click(IDC_CONNECTION_EDIT_SAVE);
@@ -236,6 +262,7 @@ TEST_F(ProxyDialogTest, ASavedNameIsPointedAndTheEmptyNameGoesBackToTheLan) {
     EXPECT_FALSE(ItemChecked(*dialog, IDC_CONNECTION_OTHER));
     EXPECT_FALSE(ItemEnabled(*dialog, IDC_CONNECTION_EDIT_SAVE));
     EXPECT_EQ(Setting("connectionType"), "1");
+    EXPECT_EQ(browser.Pointed(), std::set<std::string>{""});
     EXPECT_EQ(LanProxyServer(), "127.0.0.1:50003");
 }
 

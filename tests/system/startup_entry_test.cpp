@@ -112,21 +112,28 @@ TEST_F(StartWithWindowsTest, AScopeChangeWhoseRemovalFailsKeepsTheOldSettingAndT
     ExpectEntry(HKEY_LOCAL_MACHINE, "1", 1);
 }
 
-TEST_F(StartWithWindowsTest, AnEntryThatCannotBeWrittenChangesNothingAndIsNotShownAsSet) {
+// What the user chose stays shown: the box stays checked with the combo box as it was, and the
+// combo box keeps the scope chosen.
+TEST_F(StartWithWindowsTest, AnEntryThatCannotBeWrittenChangesNothingStoredButTheControlsStay) {
     StartWindow("[Main]\r\nstartupType=0\r\n");
     {
         MissingRunKey missing(HKEY_CURRENT_USER);
         user.AnswerNextBox(IDOK);
         Toggle(IDC_START_WITH_WINDOWS);
-        ExpectEntry(nullptr, "0", CB_ERR);
+        EXPECT_TRUE(Checked(IDC_START_WITH_WINDOWS));
+        EXPECT_FALSE(Enabled(IDC_STARTUP_TYPE));
+        EXPECT_EQ(Setting("Main", "startupType"), "0");
+        EXPECT_EQ(RunValue(HKEY_CURRENT_USER), "<missing>");
     }
+    // Unchecked (no scope shown, nothing to remove) and checked again, with the key back.
+    Toggle(IDC_START_WITH_WINDOWS);
     Toggle(IDC_START_WITH_WINDOWS);
     ASSERT_EQ(RunValue(HKEY_CURRENT_USER), Entry());
     {
         MissingRunKey missing(HKEY_LOCAL_MACHINE);
         user.AnswerNextBox(IDOK);
         Choose(IDC_STARTUP_TYPE, 1);
-        ExpectEntry(HKEY_CURRENT_USER, "1", 0);
+        ExpectEntry(HKEY_CURRENT_USER, "1", 1);
     }
     ExpectFailureBoxes(user, 2);
 }
