@@ -31,15 +31,18 @@ use_wine_prefix() {
 # The dialogs ask for "MS Sans Serif". Wine has its own with Windows' metrics (package
 # fonts-wine), but does not find it in its data folder here and draws the dialogs in a wider
 # font instead, which clips their texts: the prefix gets it in its Fonts folder, where Wine
-# looks for it. The labels' GUI font ("MS Shell Dlg", which stands for Tahoma) would then fall
-# back to that bitmap font, which has no large or bold sizes, and Wine's own Tahoma has no bold
-# beyond small sizes: Tahoma is replaced by DejaVu Sans Condensed, of about its width.
+# looks for it. The same holds for Marlett, the symbols of the title bar's buttons, which
+# otherwise show as letters. The labels' GUI font ("MS Shell Dlg", which stands for Tahoma)
+# would then fall back to that bitmap font, which has no large or bold sizes, and Wine's own
+# Tahoma has no bold beyond small sizes: Tahoma is replaced by DejaVu Sans Condensed, of about
+# its width.
 use_windows_dialog_font() {
-    local font=/usr/share/wine/fonts/sserife.fon
-    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
-    if [ -f "$font" ] && [ -d "$fonts" ] && [ ! -e "$fonts/sserife.fon" ]; then
-        ln -s "$font" "$fonts/sserife.fon"
-    fi
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts" name
+    for name in sserife.fon marlett.ttf; do
+        if [ -f "/usr/share/wine/fonts/$name" ] && [ -d "$fonts" ] && [ ! -e "$fonts/$name" ]; then
+            ln -s "/usr/share/wine/fonts/$name" "$fonts/$name"
+        fi
+    done
     if ! grep -q '"Tahoma"="DejaVu Sans Condensed"' "$WINEPREFIX/user.reg" 2>/dev/null; then
         wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Tahoma /d 'DejaVu Sans Condensed' /f \
             >/dev/null 2>&1

@@ -60,9 +60,7 @@ void CLabel::RecreateFont() {
         ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
 }
 
-// Painted at the next paint, not at once: a label changed several times in a row, or before
-// its window is shown, is painted once.
 void CLabel::Redraw() const {
     if (hwnd_)
-        ::InvalidateRect(hwnd_, nullptr, TRUE);
+        ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }

@@ -61,11 +61,12 @@ DWORD StatusCode(HINTERNET request) {
     return status;
 }
 
-// Each chunk is cut at its first zero byte: the server's text ends there.
-void ReadBody(HINTERNET request, std::string& body) {
+// Each chunk is cut at its first zero byte: the server's text ends there. An abandoned
+// exchange stops reading.
+void ReadBody(HINTERNET request, const std::atomic<bool>& aborted, std::string& body) {
     char buffer[kChunkSize + 1];
     DWORD total = 0;
-    while (total < kBodyLimit) {
+    while (total < kBodyLimit && !aborted) {
         DWORD read = 0;
         if (!::InternetReadFile(request, buffer, std::min(kChunkSize, kBodyLimit - total), &read) ||
             read == 0)
@@ -94,7 +95,8 @@ VersionServer VersionServerAddress() {
     return server;
 }
 
-HttpComunicationCenter::HttpComunicationCenter() {
+HttpComunicationCenter::HttpComunicationCenter(DWORD answerTimeoutMs)
+    : answerTimeoutMs_(answerTimeoutMs) {
     session_.Reset(::InternetOpenA(ApplicationName().c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr,
                                    nullptr, 0));
 }
@@ -104,7 +106,6 @@ HttpComunicationCenter::~HttpComunicationCenter() {
 }
 
 bool HttpComunicationCenter::Connect() {
-    std::lock_guard<std::mutex> lock(mutex_);
     if (!aborted_ && session_) {
         // Only tuning: a library that lacks one of them (Wine has no connect back-off) still
         // reaches the server, so their failure does not fail the connect.
@@ -114,8 +115,13 @@ bool HttpComunicationCenter::Connect() {
         VersionServer server = VersionServerAddress();
         connection_.Reset(::InternetConnectA(session_.Get(), server.host.c_str(), server.port,
                                              nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, kContext));
-        if (connection_)
+        if (connection_) {
+            // A server that takes the request and never answers would otherwise keep the check
+            // waiting for ever under Wine, which has no receive time-out of its own and takes
+            // one only on the connection or the request, not on the session.
+            SetNumberOption(connection_.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, answerTimeoutMs_);
             return true;
+        }
     }
     session_.Reset();
     return false;
@@ -123,35 +129,18 @@ bool HttpComunicationCenter::Connect() {
 
 std::string HttpComunicationCenter::Exchange(const std::string& requestPath) {
     std::string body;
-    // The blocking calls run outside the lock, so that Abort can close their handle meanwhile;
-    // the calls then fail and the body stays as far as it got.
-    HINTERNET request = OpenRequest(requestPath);
-    if (request && ::HttpSendRequestA(request, nullptr, 0, nullptr, 0) &&
-        StatusCode(request) == HTTP_STATUS_OK)
-        ReadBody(request, body);
+    if (!aborted_ && connection_) {
+        request_.Reset(::HttpOpenRequestA(connection_.Get(), "GET", requestPath.c_str(), "HTTP/1.0",
+                                          nullptr, nullptr, kRequestFlags, kContext));
+        if (request_ && ::HttpSendRequestA(request_.Get(), nullptr, 0, nullptr, 0) &&
+            StatusCode(request_.Get()) == HTTP_STATUS_OK)
+            ReadBody(request_.Get(), aborted_, body);
+    }
     CloseAll();
     return body;
 }
 
-void HttpComunicationCenter::Abort() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        aborted_ = true;
-    }
-    CloseAll();
-}
-
-HINTERNET HttpComunicationCenter::OpenRequest(const std::string& requestPath) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (aborted_ || !connection_)
-        return nullptr;
-    request_.Reset(::HttpOpenRequestA(connection_.Get(), "GET", requestPath.c_str(), "HTTP/1.0",
-                                      nullptr, nullptr, kRequestFlags, kContext));
-    return request_.Get();
-}
-
 void HttpComunicationCenter::CloseAll() {
-    std::lock_guard<std::mutex> lock(mutex_);
     request_.Reset();
     connection_.Reset();
     session_.Reset();

@@ -5,7 +5,7 @@
 
 #include "update/internet_handle.h"
 
-#include <mutex>
+#include <atomic>
 #include <string>
 
 // Where the version server is: our placeholder host on the HTTP port, unless the environment
@@ -18,9 +18,12 @@ VersionServer VersionServerAddress();
 
 class HttpComunicationCenter {
 public:
+    // How long the server may take to answer before the exchange gives up.
+    static const DWORD kAnswerTimeoutMs = 10000;
+
     // Opens the Internet session with the system's own settings, so that the request goes
     // through the browser's proxy (the tunnel's too, while privacy is on).
-    HttpComunicationCenter();
+    explicit HttpComunicationCenter(DWORD answerTimeoutMs = kAnswerTimeoutMs);
     virtual ~HttpComunicationCenter();
     HttpComunicationCenter(const HttpComunicationCenter&) = delete;
     HttpComunicationCenter& operator=(const HttpComunicationCenter&) = delete;
@@ -31,17 +34,17 @@ public:
     // answer, read up to 64 KiB; then closes everything, whatever happened.
     std::string Exchange(const std::string& requestPath);
 
-    // Safe from any thread: closes every handle and opens no new one. Windows then ends a
-    // request waiting for the server at once; Wine lets it wait on, but its answer is dropped.
-    void Abort();
+    // Safe from any thread: the exchange reads nothing more and stops at its next step. The
+    // handles stay the exchange's own to close: one closed under a running call could be given
+    // to another request before the exchange's next call used it. A request that waits for the
+    // server goes on waiting, at most for the answer time-out.
+    void Abort() { aborted_ = true; }
 
 private:
-    HINTERNET OpenRequest(const std::string& requestPath);
     void CloseAll();
 
-    // Guards the handles, which Abort closes from another thread while a request runs.
-    std::mutex mutex_;
-    bool aborted_ = false;
+    const DWORD answerTimeoutMs_;
+    std::atomic<bool> aborted_{false};
     InternetHandle session_;
     InternetHandle connection_;
     InternetHandle request_;

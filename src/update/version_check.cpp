@@ -31,9 +31,9 @@ bool VersionCheck::Start(HWND window, const std::string& requestPath) {
         return false;
     try {
         auto state = std::make_shared<State>(window);
-        // Not joined: Wine's WinINet lets a request that waits for the server go on waiting
-        // after its handles are closed, and Quit must not wait for it. The thread holds the
-        // state itself and posts nothing once the check is abandoned.
+        // Not joined: an abandoned request that waits for the server goes on waiting, and Quit
+        // must not wait for it. The thread holds the state itself and posts nothing once the
+        // check is abandoned.
         std::thread([state, requestPath] { Run(state, requestPath); }).detach();
         state_ = std::move(state);
         return true;

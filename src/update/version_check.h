@@ -35,8 +35,8 @@ public:
     bool IsRunning() const { return state_ != nullptr; }
     // The answer, once kAnswerMessage has come, which ends the check; empty while none is in.
     std::optional<VersionAnswer> TakeAnswer();
-    // Drops the running check without waiting for the server: its request is closed and its
-    // answer never posted.
+    // Drops the running check without waiting for the server: its answer is never posted, and
+    // its thread ends on its own, at the latest at the exchange's answer time-out.
     void Abandon();
 
 private:

@@ -76,6 +76,12 @@ TEST_F(ControlsTest, ALabelAnswersItsColourRequestWithItsOwnFontAndColours) {
 
     WindowPicture picture(dialog);
     EXPECT_EQ(picture.At(label, 0, 0), RGB(0, 0, 255));
+
+    // On screen, a change is painted at once: nothing is left for a later paint.
+    ::ShowWindow(dialog, SW_SHOWNA);
+    ::UpdateWindow(dialog);
+    label.SetTextColor(RGB(0, 0, 0));
+    EXPECT_FALSE(::GetUpdateRect(label, nullptr, FALSE));
 }
 
 TEST_F(ControlsTest, ASkinButtonTakesTheShapeOfItsMaskAndAtNaturalSizeItsSize) {

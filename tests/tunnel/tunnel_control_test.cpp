@@ -343,12 +343,15 @@ TEST_F(TunnelTest, ReconnectAfterARelaunchKeepsTheTunnelAndTheReportEndsTheSeque
     ExpectOn();
 }
 
-// Without plink.exe: a drop while waiting for the first attempt, with the option turned off
-// meanwhile, asks the user and the wait goes on; every attempt then fails without a box and
-// privacy stays off; giving up leaves the browser alone.
+// Without plink.exe: a drop while waiting for the first attempt starts the wait again without
+// a question; with the option turned off meanwhile, it asks the user and the wait goes on;
+// every attempt then fails without a box and privacy stays off; giving up leaves the browser
+// alone.
 TEST_F(TunnelTest, WithoutAClientTheAttemptsRunOutAndLeaveTheBrowserAlone) {
     Start("[Main]\r\nreconnect=1\r\n", false);
     Drop();
+    Drop();
+    EXPECT_FALSE(window->Reconnect().IsActive());
     Toggle(IDC_RECONNECT);
     bool asked = false;
     user.InDialog(IDD_CONNECTION_BROKEN, [&](fw::Dialog& broken) {

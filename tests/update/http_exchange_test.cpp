@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -86,11 +88,23 @@ TEST_F(HttpExchangeTest, AnAbortedRequestGivesNothingEvenIfTheServerAnswersLater
     std::thread worker([&] { body = exchange.Exchange("v.php"); });
     ASSERT_TRUE(server_.WaitForRequests(1));
     exchange.Abort();
-    // Windows ends the request at the abort; Wine lets it wait for the server's answer, which
-    // must then be dropped.
+    // The request waits on for the server, whose answer is then dropped.
     server_.Answer(200, "x&ServerMessage=Too late");
     worker.join();
     EXPECT_EQ(body, "");
+}
+
+TEST_F(HttpExchangeTest, AServerThatNeverAnswersEndsTheExchangeWithNothingAtTheTimeOut) {
+    server_.HoldAnswers();
+    HttpComunicationCenter exchange(500);
+    ASSERT_TRUE(exchange.Connect());
+    std::future<std::string> body =
+        std::async(std::launch::async, [&] { return exchange.Exchange("v.php"); });
+    bool ended = body.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    // Lets a request that still waits go, so that the test ends either way.
+    server_.Answer(200, "x&ServerMessage=Too late");
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(body.get(), "");
 }
 
 TEST_F(HttpExchangeTest, ARefusedPortFailsTheExchangeNotTheConnect) {

@@ -24,7 +24,7 @@ protected:
     HttpTestServer server;
 };
 
-TEST_F(VersionButtonTest, TheServersMessageIsShownOnceItIsInAndTheButtonWorksAgain) {
+TEST_F(VersionButtonTest, WhileTheServerHasNotAnsweredTheButtonIsDisabledAndTheWindowWorks) {
     server.HoldAnswers();
     Click(IDC_VERSION_CHECK);
     ASSERT_TRUE(server.WaitForRequests(1));
@@ -39,22 +39,43 @@ TEST_F(VersionButtonTest, TheServersMessageIsShownOnceItIsInAndTheButtonWorksAga
     Click(IDC_VERSION_CHECK);
 
     user.AnswerNextBox(IDOK);
-    server.Answer(200, "OK&NewVersion=no&ServerMessage=You are up to date./nThanks.");
-    // Each box's caption, icon and owner are checked with ShowVersionAnswer.
+    server.Answer(200, "x&ServerMessage=Hey");
     ASSERT_TRUE(PumpMessagesUntil([&] { return !user.Boxes().empty(); }));
-    EXPECT_EQ(user.Boxes()[0].text, "You are up to date.\nThanks.");
-    EXPECT_TRUE(Enabled(IDC_VERSION_CHECK));
     PumpMessagesFor(300);
     EXPECT_EQ(server.RequestLines().size(), 1u);
     EXPECT_EQ(user.Boxes().size(), 1u);
 }
 
-TEST_F(VersionButtonTest, AFailedConnectIsTheWindowsOwnBox) {
-    ::SetEnvironmentVariableA("MARROWIN_VERSION_SERVER", ":80");
-    user.AnswerNextBox(IDOK);
-    Click(IDC_VERSION_CHECK);
-    ASSERT_TRUE(PumpMessagesUntil([&] { return !user.Boxes().empty(); }));
-    EXPECT_EQ(user.Boxes()[0].owner, window->Handle());
+// The box each answer ends with, as the user meets it; its icon is checked with
+// ShowVersionAnswer.
+TEST_F(VersionButtonTest, EachAnswerEndsInItsBox) {
+    const char failure[] = "Could not connect to the server. Please try again later.";
+    const struct {
+        std::string server;
+        const char* body;
+        const char* text;
+        const char* caption;
+        HWND owner;
+    } cases[] = {
+        {server.Address(), "OK&NewVersion=no&ServerMessage=You are up to date./nThanks.",
+         "You are up to date.\nThanks.", "New version check", nullptr},
+        {server.Address(), "OK&NewVersion=no", failure, "New version check", nullptr},
+        // No host to connect to: the connection cannot even be prepared.
+        {":80", "", failure, "Marrowin", window->Handle()},
+    };
+    for (const auto& c : cases) {
+        ::SetEnvironmentVariableA("MARROWIN_VERSION_SERVER", c.server.c_str());
+        server.Answer(200, c.body);
+        user.AnswerNextBox(IDOK);
+        size_t shown = user.Boxes().size();
+        Click(IDC_VERSION_CHECK);
+        ASSERT_TRUE(PumpMessagesUntil([&] { return user.Boxes().size() > shown; })) << c.text;
+        const RecordedBox& box = user.Boxes().back();
+        EXPECT_EQ(box.text, c.text);
+        EXPECT_EQ(box.caption, c.caption) << c.text;
+        EXPECT_EQ(box.owner, c.owner) << c.text;
+        EXPECT_TRUE(Enabled(IDC_VERSION_CHECK)) << c.text;
+    }
 }
 
 TEST_F(VersionButtonTest, QuitDuringACheckDoesNotWaitAndShowsNoAnswerAfterwards) {
