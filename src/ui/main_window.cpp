@@ -249,9 +249,7 @@ void CDravenlokDlg::SelectStartAccount() {
         accountsCombo_.SetCurSel(accountsCombo_.FindStringExact(-1, defaultAccountName_));
         ShowAccount();
         MarkDefaultForwardings(defaultAccountName_);
-        currentAccountName_ = defaultAccountName_;
     } else if (accountsCombo_.GetCount() > 0) {
-        currentAccountName_ = accountsCombo_.GetItemText(0);
         accountsCombo_.SetCurSel(0);
         ShowAccount();
     }

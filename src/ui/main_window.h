@@ -206,7 +206,6 @@ private:
     int tooltipCharWidth_ = 0;
     CMenuTrayIcon* trayIcon_ = nullptr;
     CConnDlg* statusWindow_ = nullptr;
-    std::string currentAccountName_;
     std::string defaultAccountName_;
     bool torEnabled_ = false;
     bool useBrowserProxy_ = false;

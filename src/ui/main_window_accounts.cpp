@@ -347,7 +347,7 @@ void CDravenlokDlg::AddForwarding() {
         return;
     }
     ClearForwardingFields();
-    forwardingList_.Append({account, forwarding}, account == accounts_.DefaultName());
+    forwardingList_.Append({account, forwarding}, account == defaultAccountName_);
 }
 
 void CDravenlokDlg::DeleteForwarding() {

@@ -1,9 +1,12 @@
-// Marrowin.exe, our plink.exe and the stand-in ssh.exe together, as a user meets them: Start,
-// the tunnel up with "Privacy ON", Stop, and nothing left running or listening.
+// Marrowin, our plink.exe and the stand-in ssh.exe together, as a user meets them: Start, the
+// tunnel up with "Privacy ON", Stop, and nothing left running or listening; a failed run's
+// reason in the tray's balloon.
 #include "plink_fixture.h"
 
+#include "app/dravenlok_app.h"
 #include "resource.h"
 #include "settings/password_scrambling.h"
+#include "support/main_window_fixture.h"
 #include "support/marrowin_process.h"
 #include "support/scripted_user.h"
 
@@ -102,6 +105,47 @@ TEST(PlinkEndToEnd, StartBringsPrivacyOnThroughSshAndStopEndsIt) {
     ASSERT_NE(nullptr, box);
     ClickMessageBoxButton(box, IDYES);
     EXPECT_EQ(0u, program.WaitForExit());
+}
+
+// The server refuses the password: the main window learns why from our plink.exe and the tray
+// says so in its balloon.
+class PlinkReasonTest : public MainWindowFixture {};
+
+TEST_F(PlinkReasonTest, ARefusedPasswordIsToldInTheTraysBalloon) {
+    StandInSshFolder ssh;
+    ScopedVariable sshProgram("MARROWIN_SSH", StandInSshPath().c_str());
+    const std::string account = UniqueSessionName("refused.example.org");
+    SessionKey session(account);
+    std::vector<int> ports = FreeLocalPorts(1);
+    ASSERT_EQ(1u, ports.size());
+    ASSERT_TRUE(session.SetString("HostName", account));
+    ASSERT_TRUE(session.SetDword("PortNumber", 22));
+    ASSERT_TRUE(session.SetString("UserName", "joe"));
+    ASSERT_TRUE(
+        session.SetString("PortForwardings", "L" + std::to_string(ports[0]) + "=localhost:3128,"));
+    ASSERT_TRUE(::CopyFileA(PlinkPath().c_str(), files.File("plink.exe").c_str(), FALSE));
+    files.WriteSettings("[tunnel]\r\nservers=" + account + ",\r\n[" + account +
+                        "]\r\nusername=joe\r\npassword=" + ScramblePassword("wrong") +
+                        "\r\nport=3128\r\n");
+    ssh.Script({"askpass", "deny"});
+    CDravenlokApp app;
+    app.CreateTrayIcon();
+    StartWindow(std::string(), app.TrayIcon());
+    app.SetMainWindow(window.get());
+    bool broken = false;
+    user.InDialog(IDD_CONNECTION_STATUS, [](fw::Dialog& status) { status.EndDialog(IDOK); });
+    user.InDialog(IDD_CONNECTION_BROKEN, [&broken](fw::Dialog& dialog) {
+        broken = true;
+        ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    });
+
+    Click(IDC_START);
+    EXPECT_TRUE(WaitUntil([&] { return broken; })) << "no drop reported";
+    const NOTIFYICONDATAA& record = app.TrayIcon()->Record();
+    EXPECT_EQ(record.uFlags, static_cast<UINT>(NIF_INFO));
+    EXPECT_STREQ(record.szInfo, "The server refused the user name or password of this account.");
+    app.SetMainWindow(nullptr);
+    window.reset();
 }
 
 } // namespace

@@ -66,7 +66,8 @@ protected:
         ssh_.Script({"askpass", "authenticated", "listen", "stay"});
         Start(CommandLine(password));
         ASSERT_TRUE(WaitForReports(2)) << plink_.ErrorOutput();
-        ASSERT_EQ((Reports{WM_QV_CON_START, WM_QV_CON_ESTH}), window_.arrived);
+        ASSERT_EQ((Reports{WM_QV_CON_START, WM_QV_CON_ESTH}), window_.arrived)
+            << plink_.ErrorOutput();
     }
 
     ReportWindow window_{"Marrowin"};
