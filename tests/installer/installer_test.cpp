@@ -2,6 +2,7 @@
 // user, the installed program run and quit, an upgrade over a running copy, and the uninstall,
 // silent and answered by hand.
 #include "resource.h"
+#include "support/dialog_input.h"
 #include "support/marrowin_process.h"
 #include "support/stand_in.h"
 #include "support/temp_folder.h"
@@ -40,12 +41,7 @@ std::string Quoted(const std::string& path) {
 
 // A text value under HKEY_CURRENT_USER, or "<missing>".
 std::string UserText(const char* key, const char* name) {
-    char text[1024] = {};
-    DWORD size = sizeof(text);
-    if (::RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, text, &size) !=
-        ERROR_SUCCESS)
-        return "<missing>";
-    return text;
+    return RegistryText(HKEY_CURRENT_USER, key, name);
 }
 
 std::string EntryText(const char* name) {
@@ -198,9 +194,8 @@ TEST_F(InstallerTest, ASilentInstallPutsTheProgramItsShortcutAndItsEntryInPlace)
     HWND window = WaitForTopLevelDialog(program.ProcessId(), "Marrowin");
     ASSERT_NE(window, nullptr);
     std::string version = MARROWIN_VERSION;
-    char label[64] = {};
-    ::GetDlgItemTextA(window, IDC_VERSION_LABEL, label, sizeof(label));
-    EXPECT_EQ(label, "Marrowin " + version.substr(0, version.rfind('.')));
+    EXPECT_EQ(ItemText(window, IDC_VERSION_LABEL),
+              "Marrowin " + version.substr(0, version.rfind('.')));
     ::PostMessageA(window, ::RegisterWindowMessageA(kQuitMessageName), 0, 0);
     EXPECT_EQ(program.WaitForExit(), 0u);
 }

@@ -163,20 +163,26 @@ HKEY OpenSession(const std::string& session) {
 
 } // namespace
 
+std::string RegistryText(HKEY root, const std::string& key, const char* valueName) {
+    const char* subkey = key.empty() ? nullptr : key.c_str();
+    DWORD size = 0;
+    if (::RegGetValueA(root, subkey, valueName, RRF_RT_REG_SZ, nullptr, nullptr, &size) !=
+        ERROR_SUCCESS)
+        return "<missing>";
+    std::string value(size, '\0');
+    if (::RegGetValueA(root, subkey, valueName, RRF_RT_REG_SZ, nullptr, &value[0], &size) !=
+        ERROR_SUCCESS)
+        return "<missing>";
+    return value.c_str();
+}
+
 std::string SessionValue(const std::string& session, const char* valueName) {
     HKEY key = OpenSession(session);
-    DWORD size = 0;
-    std::string value;
-    if (key && ::RegGetValueA(key, nullptr, valueName, RRF_RT_REG_SZ, nullptr, nullptr, &size) ==
-                   ERROR_SUCCESS) {
-        value.assign(size, '\0');
-        if (::RegGetValueA(key, nullptr, valueName, RRF_RT_REG_SZ, nullptr, &value[0], &size) !=
-            ERROR_SUCCESS)
-            size = 0;
-    }
-    if (key)
-        ::RegCloseKey(key);
-    return size ? std::string(value.c_str()) : "<missing>";
+    if (!key)
+        return "<missing>";
+    std::string value = RegistryText(key, std::string(), valueName);
+    ::RegCloseKey(key);
+    return value;
 }
 
 bool SessionExists(const std::string& session) {

@@ -45,6 +45,8 @@ private:
 // The tooltip control of the window, or null.
 HWND TooltipOf(HWND window);
 
+// A text value of a registry key, whole; "<missing>" when there is none.
+std::string RegistryText(HKEY root, const std::string& key, const char* valueName);
 // A text value of the saved session "<name>", whole; "<missing>" when there is none.
 std::string SessionValue(const std::string& session, const char* valueName);
 bool SessionExists(const std::string& session);

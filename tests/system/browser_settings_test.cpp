@@ -104,12 +104,7 @@ TEST(ConnectionProxy, TheLanIsPointedAtTheTunnelAndBackToDirect) {
     EXPECT_EQ(on.server, "127.0.0.1:50000");
     // What the browser reads back from the user's settings.
     EXPECT_EQ(UserDword(kInternetSettings, "ProxyEnable"), 1u);
-    char server[64] = {};
-    DWORD size = sizeof(server);
-    EXPECT_EQ(::RegGetValueA(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer", RRF_RT_REG_SZ,
-                             nullptr, server, &size),
-              ERROR_SUCCESS);
-    EXPECT_STREQ(server, "127.0.0.1:50000");
+    EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer"), "127.0.0.1:50000");
 
     ASSERT_TRUE(SetConnectionProxy("", "50000", false));
     ConnectionProxy off = QueryProxy("");

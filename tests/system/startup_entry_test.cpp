@@ -17,12 +17,7 @@ const char kFailure[] =
     "Could not set startup type option!\nMake sure you have the permission to access the registry!";
 
 std::string RunValue(HKEY root) {
-    char data[MAX_PATH * 2] = {};
-    DWORD size = sizeof(data);
-    if (::RegGetValueA(root, kRunKey, "Marrowin", RRF_RT_REG_SZ, nullptr, data, &size) !=
-        ERROR_SUCCESS)
-        return "<missing>";
-    return data;
+    return RegistryText(root, kRunKey, "Marrowin");
 }
 
 void RemoveRunValue(HKEY root) {

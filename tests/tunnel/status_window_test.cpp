@@ -3,6 +3,7 @@
 #include "tunnel/status_window.h"
 
 #include "resource.h"
+#include "support/dialog_input.h"
 #include "support/scripted_user.h"
 
 #include <gtest/gtest.h>
@@ -80,11 +81,7 @@ protected:
         window.SetReconnect(reconnect);
         ASSERT_TRUE(window.Create());
     }
-    std::string EditText() const {
-        char text[1024] = {};
-        ::GetDlgItemTextA(window, IDC_STATUS_TEXT, text, sizeof(text));
-        return text;
-    }
+    std::string EditText() const { return ItemText(window, IDC_STATUS_TEXT); }
     void Tick(UINT_PTR timer) const { ::SendMessageA(window, WM_TIMER, timer, 0); }
     bool TimerWasRunning(UINT_PTR timer) const { return ::KillTimer(window, timer) != FALSE; }
 
