@@ -211,6 +211,9 @@ TEST_F(SettingsFileTest, TheWholeFileReadAtOnceAgreesWithTheProfileFunctionsOnEv
         "[]\r\nforwardings=empty name\r\n[alpha]\r\nforward ings=x\r\n",
         "[alpha]\r\nforwardings=" + std::string(70000, 'L') + ",\r\n",
         "[ beta ]\r\n  FORWARDINGS =  110:localhost:110:POP3,  \r\n[BETA]\r\nforwardings=later\r\n",
+        "[\xE4x]\r\nforwardings=1:a:1:x,\r\n[\xC4x]\r\nforwardings=2:b:2:y,\r\n",
+        "[alpha]\r\nforwardings=\xA0x\xA0\r\n[\xA0"
+        "beta]\r\nforwardings=b\r\n",
         "[Tunnel]\r\nServers=a,b,\r\nDEFAULT=b\r\n[IE]\r\nsetIEproxy=1\r\nproxyport = 50000\r\n"
         "[tunnel]\r\ndefault=later section\r\n[b]\r\nport=22\r\nPort=23\r\nusername\r\n",
     };
