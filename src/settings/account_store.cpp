@@ -228,6 +228,12 @@ void AccountStore::EnsureSession(const std::string& name) const {
     for (const Forwarding& forwarding :
          ParseSettingsForwardings(settings_.ReadString(name, "forwardings")))
         forwardings += SessionEntry(forwarding);
+    // The browser proxy account's proxy forwarding leads to the TOR relay while that is on, as
+    // SetTorRelay left it in the session.
+    std::string port = settings_.ReadString(name, "port");
+    if (settings_.ReadFlag("Main", "TOR", false) &&
+        settings_.ReadString("IE", "ProxyServer") == name && !port.empty())
+        forwardings = ChangeSessionTargetPort(forwardings, port, kTorPort);
     if (registry.WriteSessionProfile(name, name, settings_.ReadString(name, "username")))
         registry.WritePortForwardings(name, forwardings);
 }
