@@ -145,8 +145,10 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
     update.serverPortChanged = edited.serverPort != saved.serverPort;
 
     RegistryReader registry;
-    if (update.renamed)
-        registry.RecreateSessionProfile(oldName, name, saved.userName);
+    // A session that cannot be moved stays under the old name; the account's own is made again
+    // from the settings file, which holds the edit, when it is next used.
+    if (update.renamed && !registry.RecreateSessionProfile(oldName, name, saved.userName))
+        return update;
     if (edited.userName != saved.userName)
         registry.WriteRegistryString(HKEY_CURRENT_USER, SessionPath(name), "UserName",
                                      edited.userName);
