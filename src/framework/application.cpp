@@ -1,6 +1,7 @@
 #include "framework/application.h"
 
 #include "framework/user_seam.h"
+#include "framework/wide_text.h"
 
 #include <mbstring.h>
 
@@ -13,6 +14,22 @@ Application* currentApplication = nullptr;
 // From htmlhelp.h; the viewer is loaded on demand so that the program runs without it.
 const UINT kHelpContext = 0x000F;
 using HtmlHelpFunction = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
+
+// The longest name of a file the program keeps beside itself, with its backslash: "\Marrowin.chm".
+const size_t kLongestFileName = 13;
+
+// The folder's short form where its volume keeps short names, else the folder as it is. Only
+// the wide function, with the prefix for long paths, takes a path of MAX_PATH or more.
+std::string ShortForm(const std::string& folder) {
+    const std::wstring prefix = L"\\\\?\\";
+    std::wstring longPath = prefix + Widen(folder);
+    std::wstring shortPath(longPath.size() + 1, L'\0');
+    DWORD length =
+        ::GetShortPathNameW(longPath.c_str(), &shortPath[0], static_cast<DWORD>(shortPath.size()));
+    if (length == 0 || length >= shortPath.size() || shortPath.compare(0, 4, prefix) != 0)
+        return folder;
+    return Narrow(shortPath.substr(4, length - 4));
+}
 
 } // namespace
 
@@ -70,7 +87,10 @@ std::string ExecutableFolder() {
     const unsigned char* last = _mbsrchr(start, '\\');
     if (!last)
         return std::string();
-    return path.substr(0, last - start);
+    std::string folder = path.substr(0, last - start);
+    // The ANSI file functions, the settings file's profile functions among them, take paths
+    // shorter than MAX_PATH only.
+    return folder.size() + kLongestFileName < MAX_PATH ? folder : ShortForm(folder);
 }
 
 } // namespace fw

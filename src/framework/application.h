@@ -43,7 +43,8 @@ bool ShowHelpTopic(HWND owner, const std::string& helpFile, DWORD contextId);
 // The full path of the running executable, however long.
 std::string ExecutablePath();
 // The folder of the running executable: its full path cut before the last backslash, or the
-// empty text when the path holds none.
+// empty text when the path holds none. A folder too long for the ANSI file functions to reach
+// the files in it comes in its short form, where its volume keeps short names.
 std::string ExecutableFolder();
 
 } // namespace fw

@@ -145,8 +145,10 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
     update.serverPortChanged = edited.serverPort != saved.serverPort;
 
     RegistryReader registry;
-    if (update.renamed)
-        registry.RecreateSessionProfile(oldName, name, saved.userName);
+    // A session that cannot be moved stays under the old name; the account's own is made again
+    // from the settings file, which holds the edit, when it is next used.
+    if (update.renamed && !registry.RecreateSessionProfile(oldName, name, saved.userName))
+        return update;
     if (edited.userName != saved.userName)
         registry.WriteRegistryString(HKEY_CURRENT_USER, SessionPath(name), "UserName",
                                      edited.userName);
@@ -228,6 +230,12 @@ void AccountStore::EnsureSession(const std::string& name) const {
     for (const Forwarding& forwarding :
          ParseSettingsForwardings(settings_.ReadString(name, "forwardings")))
         forwardings += SessionEntry(forwarding);
+    // The browser proxy account's proxy forwarding leads to the TOR relay while that is on, as
+    // SetTorRelay left it in the session.
+    std::string port = settings_.ReadString(name, "port");
+    if (settings_.ReadFlag("Main", "TOR", false) &&
+        settings_.ReadString("IE", "ProxyServer") == name && !port.empty())
+        forwardings = ChangeSessionTargetPort(forwardings, port, kTorPort);
     if (registry.WriteSessionProfile(name, name, settings_.ReadString(name, "username")))
         registry.WritePortForwardings(name, forwardings);
 }

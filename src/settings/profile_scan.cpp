@@ -57,33 +57,22 @@ Text Decode(const std::vector<char>& bytes) {
     return Widen(bytes.data(), size, CP_ACP);
 }
 
-// The platform's character rules for the text part of the read (profile_text.h), which is kept
-// free of Win32 so that it builds natively for fuzzing.
+// The character rules of the profile functions for the text part of the read
+// (profile_text.h), which is kept free of Win32 so that it builds natively for fuzzing.
+// White space is tab to carriage return and the blank; no other space counts.
 bool IsSpace(wchar_t c) {
-    if (c > 0x20 && c < 0x7F)
-        return false; // printable ASCII, asked about at the ends of nearly every line
-    WORD type = 0;
-    return ::GetStringTypeW(CT_CTYPE1, &c, 1, &type) && (type & C1_SPACE);
+    return (c >= L'\t' && c <= L'\r') || c == L' ';
 }
 
+// Names as the profile functions compare them: only the ASCII letters fold, and a name with an
+// accented capital and the same name with the small letter are two sections.
 Text FoldCase(std::wstring_view name) {
     Text folded(name);
-    // Most names are plain ASCII, whose letters fold alike in every table.
-    bool ascii = true;
     for (wchar_t& c : folded) {
-        if (c >= 0x80) {
-            ascii = false;
-            break;
-        }
         if (c >= L'a' && c <= L'z')
             c = static_cast<wchar_t>(c - L'a' + L'A');
     }
-    if (ascii || folded.empty())
-        return folded;
-    int length = ::LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, name.data(),
-                                static_cast<int>(name.size()), &folded[0],
-                                static_cast<int>(folded.size()));
-    return length > 0 ? folded.substr(0, length) : Text(name);
+    return folded;
 }
 
 } // namespace

@@ -10,7 +10,7 @@
 #include <vector>
 
 struct ProfileCharacters {
-    // White space as the platform's character types have it; Ctrl-Z counts as well, here.
+    // White space as the profile functions take it; Ctrl-Z counts as well, here.
     bool (*isSpace)(wchar_t c);
     // The name with its letter case folded: names are equal for the profile functions when
     // their folded forms are.

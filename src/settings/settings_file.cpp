@@ -184,16 +184,17 @@ bool CInternetOptions::DeleteSection(const std::string& section) const {
         ::WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, filePath_.c_str()));
 }
 
-void CInternetOptions::RenameAccountSection(const std::string& oldName,
+bool CInternetOptions::RenameAccountSection(const std::string& oldName,
                                             const std::string& newName) const {
-    // Everything is read before the old section goes: section names ignore letter case, so
-    // for a rename that only changes case the old and the new section are the same one.
-    std::string values[4];
-    for (int i = 0; i < 4; ++i)
-        values[i] = ReadString(oldName, kAccountKeys[i]);
-    DeleteSection(oldName);
-    for (int i = 0; i < 4; ++i)
-        WriteString(newName, kAccountKeys[i], values[i]);
+    // Everything is read before anything is written: section names ignore letter case, so for a
+    // rename that only changes case the old and the new section are the same one.
+    std::vector<std::pair<std::string, std::string>> values;
+    for (const char* key : kAccountKeys)
+        values.push_back({key, ReadString(oldName, key)});
+    // The old section goes only once the new one is stored whole: a failure loses nothing.
+    if (!WriteSection(newName, values))
+        return false;
+    return EqualIgnoringCase(oldName, newName) || DeleteSection(oldName);
 }
 
 void CInternetOptions::LoadAccountNames() {

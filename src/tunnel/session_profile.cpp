@@ -271,6 +271,15 @@ bool OpenSession(const std::string& sessionName, REGSAM access, bool create, fw:
            OpenKey(HKEY_CURRENT_USER, SessionPath(sessionName), access, create, key);
 }
 
+// Deletes the session's key, if there is one, without a word.
+bool RemoveSession(const std::string& sessionName) {
+    fw::RegKey sessions;
+    return !sessionName.empty() &&
+           ::RegOpenKeyExA(HKEY_CURRENT_USER, kSessionsKey, 0, KEY_ALL_ACCESS,
+                           sessions.Receive()) == ERROR_SUCCESS &&
+           ::RegDeleteKeyA(sessions, sessionName.c_str()) == ERROR_SUCCESS;
+}
+
 } // namespace
 
 bool RegistryReader::WriteSessionProfile(const std::string& sessionName, const std::string& host,
@@ -344,24 +353,24 @@ bool RegistryReader::WriteRegistryString(HKEY root, const std::string& subkey,
 }
 
 void RegistryReader::DeleteSessionProfile(const std::string& sessionName) const {
-    fw::RegKey sessions;
-    bool deleted = !sessionName.empty() &&
-                   ::RegOpenKeyExA(HKEY_CURRENT_USER, kSessionsKey, 0, KEY_ALL_ACCESS,
-                                   sessions.Receive()) == ERROR_SUCCESS &&
-                   ::RegDeleteKeyA(sessions, sessionName.c_str()) == ERROR_SUCCESS;
-    if (!deleted)
+    if (!RemoveSession(sessionName))
         fw::ShowMessageBox(nullptr, "Can't delete the registry key!", kProgramName, MB_OK);
 }
 
-// The new session is made whole before the old one goes, so that a failure leaves the old one.
+// The new session is made whole before the old one goes, so that a failure leaves the old one;
+// what a failure left of the new one is removed, so that it never passes for a saved session.
 // Names that differ only in letter case are one key: it is rewritten in place.
 bool RegistryReader::RecreateSessionProfile(const std::string& oldName, const std::string& newName,
                                             const std::string& userName) const {
     std::string forwardings = ReadPortForwardings(oldName);
+    const bool sameKey = EqualIgnoringCase(oldName, newName);
     if (!WriteSessionProfile(newName, newName, userName) ||
-        !WritePortForwardings(newName, forwardings))
+        !WritePortForwardings(newName, forwardings)) {
+        if (!sameKey)
+            RemoveSession(newName);
         return false;
-    if (!EqualIgnoringCase(oldName, newName))
+    }
+    if (!sameKey)
         DeleteSessionProfile(oldName);
     return true;
 }

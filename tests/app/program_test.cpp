@@ -1,5 +1,7 @@
 // Marrowin.exe as a user meets it: started from its own folder, a second copy started beside
 // it, and quit through the tray command with its confirmation.
+#include "framework/owners.h"
+#include "framework/wide_text.h"
 #include "framework/window.h"
 #include "resource.h"
 #include "support/http_test_server.h"
@@ -92,6 +94,47 @@ TEST_F(ProgramTest, TheSettingsFileIsFoundBesideTheProgramWhereverItIsStartedFro
     ::PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDC_AUTOSTART, BN_CLICKED), 0);
     QuitThroughTheTray(program, mainWindow);
     EXPECT_NE(ReadWholeFile(folder.File("Marrowin.ini")).find("autostart="), std::string::npos);
+}
+
+// A folder whose path is too long for the ANSI file functions: the program reaches the settings
+// file beside itself all the same. Wine starts a program from such a path only through its own
+// loader, so the program is found by its window.
+TEST_F(ProgramTest, InAFolderWithAVeryLongPathTheProgramReadsItsOwnSettingsFile) {
+    std::wstring longFolder = L"\\\\?\\" + fw::Widen(folder.Path());
+    while (longFolder.size() < 284) {
+        longFolder += L"\\" + std::wstring(40, L'd');
+        ASSERT_TRUE(::CreateDirectoryW(longFolder.c_str(), nullptr));
+    }
+    wchar_t shortFolder[MAX_PATH] = {};
+    ASSERT_GT(::GetShortPathNameW(longFolder.c_str(), shortFolder, MAX_PATH), 0u);
+    const std::string appFolder = fw::Narrow(shortFolder + 4);
+    MarrowinProcess copy(appFolder);
+    WriteWholeFile(appFolder + "\\Marrowin.ini", "[tunnel]\r\nservers=alpha,\r\n");
+    const char* wineLoader = ::getenv("WINELOADER");
+    ASSERT_NE(wineLoader, nullptr);
+    std::string commandLine =
+        std::string(wineLoader) + " \"" + fw::Narrow(longFolder.substr(4)) + "\\Marrowin.exe\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION loader = {};
+    ASSERT_TRUE(::CreateProcessA(WinePath(wineLoader).c_str(), &commandLine[0], nullptr, nullptr,
+                                 FALSE, 0, nullptr, folder.Path().c_str(), &startup, &loader));
+    ::CloseHandle(loader.hThread);
+    ::CloseHandle(loader.hProcess);
+
+    HWND mainWindow = WaitForTopLevelDialog(0, "Marrowin");
+    ASSERT_NE(mainWindow, nullptr);
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(mainWindow, &processId);
+    fw::KernelHandle process(::OpenProcess(SYNCHRONIZE, FALSE, processId));
+    EXPECT_EQ(::SendMessageA(::GetDlgItem(mainWindow, IDC_SERVER_NAME), CB_GETCOUNT, 0, 0), 1);
+    ::PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(ID_TRAY_QUIT, 0), 0);
+    HWND box = WaitForMessageBox(mainWindow);
+    ASSERT_NE(box, nullptr);
+    ClickMessageBoxButton(box, IDYES);
+    EXPECT_EQ(::WaitForSingleObject(process, 20000), WAIT_OBJECT_0);
+    // The rest of the folders are short enough for the temporary folder's removal.
+    RemoveTree(appFolder);
 }
 
 TEST_F(ProgramTest, QuitDuringAVersionCheckEndsTheProgramWithoutWaitingForTheServer) {

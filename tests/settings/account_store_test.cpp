@@ -159,6 +159,12 @@ TEST_F(AccountStoreTest, AMissingSessionIsMadeAgainFromTheSettingsFile) {
     EXPECT_EQ(SessionValue(alpha, "UserName"), "joe");
     EXPECT_EQ(SessionValue(alpha, "PortForwardings"),
               "L25=localhost:25,L110=localhost:110,L50000=localhost:3128,L8000=web:80,");
+    // With the TOR relay on, the browser's proxy forwarding leads to the relay.
+    store.Settings().WriteFlag("Main", "TOR", true);
+    DeleteSavedSession(alpha);
+    store.EnsureSession(alpha);
+    EXPECT_EQ(SessionValue(alpha, "PortForwardings"),
+              "L25=localhost:25,L110=localhost:110,L50000=localhost:8119,L8000=web:80,");
 }
 
 } // namespace

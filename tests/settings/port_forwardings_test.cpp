@@ -137,19 +137,21 @@ TEST_F(PortForwardingsTest, AddRefusesMissingAndUnstorableFields) {
 }
 
 // The file keeps an account's forwardings whole up to 32,000 characters: an Add past that is
-// refused and changes nothing.
+// refused and changes nothing, also on a hand-edited value far longer already.
 TEST_F(PortForwardingsTest, AnAccountWithTooManyForwardingsTakesNoMore) {
-    std::string full = "1:x:1:" + std::string(31990, 'd') + ",";
-    StartWith(full, "L1=x:1,", "", "");
-    std::string before = files.ReadSettings();
-    TypeForwarding("8080", "web", "80", "one more");
-    user.AnswerNextBox(IDOK);
-    Click(IDC_ADD_FORWARDING);
-    ASSERT_EQ(user.Boxes().size(), 1u);
-    EXPECT_EQ(LastBox().text, "The account has too many port forwardings!");
-    EXPECT_EQ(LastBox().type, kStop);
-    EXPECT_EQ(files.ReadSettings(), before);
-    EXPECT_EQ(SessionForwardings(alpha), "L1=x:1,");
+    for (size_t length : {31990, 117000}) {
+        SCOPED_TRACE(length);
+        StartWith("1:x:1:" + std::string(length, 'd') + ",", "L1=x:1,", "", "");
+        std::string before = files.ReadSettings();
+        TypeForwarding("8080", "web", "80", "one more");
+        user.AnswerNextBox(IDOK);
+        Click(IDC_ADD_FORWARDING);
+        EXPECT_EQ(LastBox().text, "The account has too many port forwardings!");
+        EXPECT_EQ(LastBox().type, kStop);
+        EXPECT_TRUE(files.ReadSettings() == before);
+        EXPECT_EQ(SessionForwardings(alpha), "L1=x:1,");
+    }
+    EXPECT_EQ(user.Boxes().size(), 2u);
 }
 
 TEST_F(PortForwardingsTest, AddAppendsToBothFormsAndTheList) {

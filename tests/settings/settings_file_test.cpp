@@ -133,7 +133,7 @@ TEST_F(SettingsFileTest, RenamingAnAccountMovesExactlyItsFourKeys) {
     options.WriteString("alpha", "comment", "not an account key");
     options.WriteString("beta", "username", "ann");
 
-    options.RenameAccountSection("alpha", "gamma");
+    EXPECT_TRUE(options.RenameAccountSection("alpha", "gamma"));
 
     EXPECT_EQ(options.ReadString("gamma", "username"), "joe");
     EXPECT_EQ(options.ReadString("gamma", "port"), "8080");
@@ -144,6 +144,15 @@ TEST_F(SettingsFileTest, RenamingAnAccountMovesExactlyItsFourKeys) {
     // A missing key arrives as an empty one.
     EXPECT_NE(file.find("password="), std::string::npos) << file;
     EXPECT_EQ(options.ReadString("beta", "username"), "ann");
+
+    // Only the letter case changes: the one section keeps its values.
+    EXPECT_TRUE(options.RenameAccountSection("gamma", "Gamma"));
+    EXPECT_EQ(options.ReadString("gamma", "username"), "joe");
+    // A value too long for the file: the new section is refused and the old one stays.
+    file = ReadWholeFile(path) + "[delta]\r\nforwardings=" + std::string(40000, 'f') + "\r\n";
+    WriteWholeFile(path, file);
+    EXPECT_FALSE(options.RenameAccountSection("delta", "epsilon"));
+    EXPECT_TRUE(ReadWholeFile(path) == file);
 }
 
 // Names in a list of zero-ended strings, as the profile functions return sections and keys.
@@ -202,6 +211,9 @@ TEST_F(SettingsFileTest, TheWholeFileReadAtOnceAgreesWithTheProfileFunctionsOnEv
         "[]\r\nforwardings=empty name\r\n[alpha]\r\nforward ings=x\r\n",
         "[alpha]\r\nforwardings=" + std::string(70000, 'L') + ",\r\n",
         "[ beta ]\r\n  FORWARDINGS =  110:localhost:110:POP3,  \r\n[BETA]\r\nforwardings=later\r\n",
+        "[\xE4x]\r\nforwardings=1:a:1:x,\r\n[\xC4x]\r\nforwardings=2:b:2:y,\r\n",
+        "[alpha]\r\nforwardings=\xA0x\xA0\r\n[\xA0"
+        "beta]\r\nforwardings=b\r\n",
         "[Tunnel]\r\nServers=a,b,\r\nDEFAULT=b\r\n[IE]\r\nsetIEproxy=1\r\nproxyport = 50000\r\n"
         "[tunnel]\r\ndefault=later section\r\n[b]\r\nport=22\r\nPort=23\r\nusername\r\n",
     };

@@ -73,7 +73,7 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM lParam) {
         ::GetWindowThreadProcessId(window, &processId);
         char title[256] = {};
         ::GetWindowTextA(window, title, sizeof(title));
-        if (processId != search->processId || search->title != title)
+        if ((search->processId && processId != search->processId) || search->title != title)
             return TRUE;
     }
     search->found = window;

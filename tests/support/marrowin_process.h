@@ -33,8 +33,8 @@ private:
     PROCESS_INFORMATION process_ = {};
 };
 
-// The top-level main window ("#32770") with the given title that belongs to the process, once
-// its start-up is over, or null once the time is out.
+// The top-level main window ("#32770") with the given title that belongs to the process (to any
+// process for 0), once its start-up is over, or null once the time is out.
 HWND WaitForTopLevelDialog(DWORD processId, const std::string& title, DWORD timeoutMs = 20000);
 // The message box owned by the window, or null once the time is out.
 HWND WaitForMessageBox(HWND owner, DWORD timeoutMs = 10000);

@@ -300,6 +300,16 @@ TEST_F(SessionProfileTest, RenamingKeepsTheForwardingsAndResetsEverythingElse) {
     EXPECT_TRUE(user.Boxes().empty());
 }
 
+// A new name the registry refuses (longer than a key's name may be): the old session stays whole.
+TEST_F(SessionProfileTest, ARenameTheRegistryRefusesKeepsTheOldSession) {
+    std::string oldName = NewSession();
+    reader.WriteSessionProfile(oldName, oldName, "alice");
+    reader.WritePortForwardings(oldName, "L25=smtp.example:25,");
+    Values before = ReadSession(oldName);
+    EXPECT_FALSE(reader.RecreateSessionProfile(oldName, oldName + std::string(300, 'x'), "bob"));
+    ExpectSession(oldName, before);
+}
+
 TEST_F(SessionProfileTest, RenamingAMissingSessionComplainsAndStillWritesTheNewOne) {
     std::string oldName = NewSession();
     std::string newName = NewSession();

@@ -52,7 +52,9 @@ protected:
         files.WriteSettings(
             "[tunnel]\r\nservers=" + account + ",\r\ndefault=" + account + "\r\n[" + account +
             "]\r\nusername=joe\r\npassword=" + ScramblePassword("se-cret!") +
-            "\r\nport=3128\r\n[IE]\r\nproxyServer=" + account + "\r\nproxyPort=50000\r\n" + extra);
+            "\r\nport=3128\r\nforwardings=25:localhost:25:SMTP,50000:localhost:3128:IE Proxy,\r\n"
+            "[IE]\r\nproxyServer=" +
+            account + "\r\nproxyPort=50000\r\n" + extra);
         app.CreateTrayIcon();
         ASSERT_NE(app.TrayIcon(), nullptr);
         StartWindow(std::string(), app.TrayIcon());
@@ -147,6 +149,18 @@ TEST_F(TunnelTest, StartAndStopRunTheClientAndShowTheState) {
     EXPECT_EQ(CheckedInTrayMenu(*app.TrayIcon()), std::vector<int>{3});
     EXPECT_TRUE(RecordHasLine(ReadStandInRecord(files.Folder()), "got WM_QUIT"));
     EXPECT_EQ(LanProxyServer(), "direct");
+}
+
+// A saved session deleted by hand is made again as the settings file says, TOR relay included,
+// and the client gets it.
+TEST_F(TunnelTest, ASavedSessionDeletedByHandIsMadeAgainForTheClient) {
+    DeleteSavedSession(account);
+    WriteStandInScript(files.Folder(), {"wait-quit"});
+    Start("[Main]\r\nTOR=1\r\n");
+    StartPrivacy([&] { ASSERT_TRUE(ClientRecorded("waiting for WM_QUIT")); });
+    std::vector<std::string> record = ReadStandInRecord(files.Folder());
+    EXPECT_EQ(RecordedValue(record, "UserName"), "joe");
+    EXPECT_EQ(RecordedValue(record, "PortForwardings"), "L25=localhost:25,L50000=localhost:8119,");
 }
 
 // Either tray item toggles, whatever its label; Stop sets the browser direct even with the
