@@ -3,7 +3,7 @@
 
 #include "settings/password_scrambling.h"
 #include "settings/server_list.h"
-#include "system/registry_reader.h"
+#include "settings/registry_reader.h"
 
 #include <algorithm>
 #include <utility>

@@ -3,7 +3,7 @@
 #include "system/browser_settings.h"
 
 #include "framework/owners.h"
-#include "system/registry_reader.h"
+#include "settings/registry_reader.h"
 
 #include <wininet.h>
 

@@ -4,7 +4,7 @@
 #include "controls/look.h"
 #include "framework/owners.h"
 #include "framework/user_seam.h"
-#include "system/registry_reader.h"
+#include "settings/registry_reader.h"
 
 namespace {
 

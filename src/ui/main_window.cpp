@@ -7,7 +7,7 @@
 #include "framework/application.h"
 #include "framework/user_seam.h"
 #include "resource.h"
-#include "system/registry_reader.h"
+#include "settings/registry_reader.h"
 #include "tunnel/client_messages.h"
 #include "ui/about_box.h"
 #include "ui/tray_icon.h"

@@ -8,7 +8,7 @@
 #include "controls/look.h"
 #include "framework/user_seam.h"
 #include "system/browser_settings.h"
-#include "system/registry_reader.h"
+#include "settings/registry_reader.h"
 #include "tunnel/client_contract.h"
 #include "tunnel/client_messages.h"
 #include "tunnel/connection_broken_dialog.h"

@@ -7,7 +7,7 @@
 #include "support/browser_proxy.h"
 #include "support/main_window_fixture.h"
 #include "support/scripted_user.h"
-#include "system/registry_reader.h"
+#include "settings/registry_reader.h"
 #include "ui/main_window.h"
 
 #include <windows.h>

@@ -13,7 +13,7 @@
 #include "support/temp_folder.h"
 #include "support/window_reading.h"
 #include "system/browser_settings.h"
-#include "system/registry_reader.h"
+#include "settings/registry_reader.h"
 
 #include <raserror.h>
 

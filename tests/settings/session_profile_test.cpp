@@ -1,6 +1,6 @@
 // Saved sessions of the SSH client, written, read, renamed and deleted in the real registry
 // under HKEY_CURRENT_USER, each test with session names of its own.
-#include "system/registry_reader.h"
+#include "settings/registry_reader.h"
 
 #include "support/scripted_user.h"
 #include "support/stand_in.h"

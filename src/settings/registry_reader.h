@@ -1,7 +1,8 @@
 // RegistryReader: the program's registry operations. It holds no state: every operation opens
 // the keys it needs and closes them before it returns, so callers make one where needed. The
-// saved sessions are written in tunnel/session_profile.cpp, the browser values in
-// system/browser_settings.cpp, the start-up entry in system/startup_entry.cpp.
+// saved sessions, the accounts' other half, are written in settings/session_profile.cpp; the
+// browser values in system/browser_settings.cpp and the start-up entry in
+// system/startup_entry.cpp.
 #pragma once
 
 #include <windows.h>

@@ -1,6 +1,6 @@
 // The SSH client's saved sessions: the fixed record each account's session is written with,
 // and reading, patching, renaming and deleting those sessions under HKEY_CURRENT_USER.
-#include "system/registry_reader.h"
+#include "settings/registry_reader.h"
 
 #include "settings/account_rules.h"
 
