@@ -21,7 +21,7 @@ void CDravenlokDlg::ShowSavedProxy(const ProxyForwardingChange& change) {
         break;
     case ProxyForwardingChange::Kind::Added:
         forwardingList_.Append({change.account, change.forwarding},
-                               change.account == accounts_.DefaultName());
+                               change.account == defaultAccountName_);
         break;
     case ProxyForwardingChange::Kind::None:
         break;
