@@ -59,8 +59,9 @@ TEST_F(MainWindowLookTest, GreyWindowWhiteFieldsAndThePrivacyStateInColour) {
     COMBOBOXINFO combo = {};
     combo.cbSize = sizeof(combo);
     ASSERT_TRUE(::GetComboBoxInfo(Item(IDC_SERVER_NAME), &combo));
-    for (HWND field : {Item(IDC_TARGET_SERVER), Item(IDC_LOCAL_PORT), Item(IDC_USER_NAME),
-                       Item(IDC_PASSWORD), combo.hwndItem})
+    for (HWND field : {Item(IDC_TARGET_SERVER), Item(IDC_TARGET_PORT), Item(IDC_LOCAL_PORT),
+                       Item(IDC_PORT_DESCRIPTION), Item(IDC_USER_NAME), Item(IDC_PASSWORD),
+                       Item(IDC_SERVER_PORT), combo.hwndItem})
         EXPECT_EQ(picture.Middle(field), kWhite) << ::GetDlgCtrlID(field);
 
     EXPECT_GT(CountPixels(picture, Item(IDC_STATUS_LABEL), RGB(255, 0, 0)), 20);
