@@ -126,10 +126,8 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
             tunnel.push_back({"default", name});
         if (!Write("tunnel", tunnel)) {
             if (sameSection)
-                settings_.WriteSection(oldName, {{"port", saved.serverPort},
-                                                 {"username", saved.userName},
-                                                 {"password", saved.password},
-                                                 {"forwardings", storedForwardings}});
+                WriteAccount(oldName, saved.serverPort, saved.userName, saved.password,
+                             storedForwardings);
             else
                 settings_.DeleteSection(name);
             return AccountUpdate{false, false, saved.password};
@@ -199,9 +197,8 @@ AccountStore::AddResult AccountStore::AddForwarding(const std::string& account,
     if (!Write(account, "forwardings", grown))
         return AddResult::Added;
     RegistryReader registry;
-    registry.WriteRegistryString(
-        HKEY_CURRENT_USER, SessionPath(account), "PortForwardings",
-        AppendSessionEntry(registry.ReadPortForwardings(account), SessionEntry(forwarding)));
+    registry.WritePortForwardings(account, AppendSessionEntry(registry.ReadPortForwardings(account),
+                                                              SessionEntry(forwarding)));
     return AddResult::Added;
 }
 

@@ -225,12 +225,7 @@ bool SetDword(HKEY key, const char* valueName, DWORD number) {
 
 // Our own SSH server listens on 4022; every other server on the usual port.
 DWORD PortNumberFor(const std::string& sessionName) {
-    std::string lowered = sessionName;
-    for (char& c : lowered) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return lowered == kDefaultSshHost ? 4022 : 22;
+    return EqualIgnoringCase(sessionName, kDefaultSshHost) ? 4022 : 22;
 }
 
 bool IsNamed(const RecordValue& value, const char* name) {

@@ -97,10 +97,8 @@ std::string CInternetOptions::WriteFailureText() const {
 
 bool CInternetOptions::WriteString(const std::string& section, const std::string& key,
                                    const std::string& value) const {
-    if (value.size() > kLongestValue) {
-        lastWriteError_ = ERROR_INSUFFICIENT_BUFFER;
+    if (!Storable({{key, value}}))
         return false;
-    }
     return Written(::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
                                                 filePath_.c_str()));
 }

@@ -159,6 +159,7 @@ private:
     void RemoveAccountItem(const std::string& name);
     void ShowWriteFailure();
     void ShowStoredAccounts(const std::string& select);
+    bool ShowStoredAfterWriteFailure(const std::string& select);
     // Writes an option's value; when the file refuses it, says why and puts the box back.
     bool StoreOption(const char* section, const char* key, fw::CheckBox& box);
 

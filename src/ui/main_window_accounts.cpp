@@ -138,11 +138,8 @@ int CDravenlokDlg::SaveNewAccount() {
         return -1;
 
     bool first = accounts_.Create(fields);
-    if (accounts_.WriteFailed()) {
-        ShowWriteFailure();
-        ShowStoredAccounts(savedFields_.name);
+    if (ShowStoredAfterWriteFailure(savedFields_.name))
         return -1;
-    }
     accountsCombo_.AddString(fields.serverName);
     AddDefaultForwardings(fields.serverName, fields.serverPort);
     // The first account becomes the default and carries the browser's traffic.
@@ -174,11 +171,8 @@ int CDravenlokDlg::SaveEditedAccount() {
         return -1;
 
     AccountUpdate update = accounts_.Update(saved, fields);
-    if (accounts_.WriteFailed()) {
-        ShowWriteFailure();
-        ShowStoredAccounts(update.renamed ? fields.serverName : saved.name);
+    if (ShowStoredAfterWriteFailure(update.renamed ? fields.serverName : saved.name))
         return -1;
-    }
     if (renamed) {
         RemoveAccountItem(saved.name);
         accountsCombo_.SetCurSel(accountsCombo_.AddString(fields.serverName));
@@ -239,11 +233,8 @@ void CDravenlokDlg::DeleteAccount() {
 
 void CDravenlokDlg::RemoveAccount(const std::string& name) {
     bool wasProxyAccount = accounts_.Remove(name);
-    if (accounts_.WriteFailed()) {
-        ShowWriteFailure();
-        ShowStoredAccounts(name);
+    if (ShowStoredAfterWriteFailure(name))
         return;
-    }
     RemoveAccountItem(name);
     if (defaultAccountName_ == name)
         defaultAccountName_.clear();
@@ -268,11 +259,8 @@ void CDravenlokDlg::SetDefaultAccount() {
     if (name.empty() || name == defaultAccountName_)
         return;
     accounts_.SetDefault(name);
-    if (accounts_.WriteFailed()) {
-        ShowWriteFailure();
-        ShowStoredAccounts(name);
+    if (ShowStoredAfterWriteFailure(name))
         return;
-    }
     defaultAccountName_ = name;
     MarkDefaultForwardings(name);
 }
@@ -280,6 +268,16 @@ void CDravenlokDlg::SetDefaultAccount() {
 // The settings file refused a write: the user learns why.
 void CDravenlokDlg::ShowWriteFailure() {
     fw::ShowMessageBox(Handle(), accounts_.WriteFailureText(), kProgramName, MB_OK | MB_ICONSTOP);
+}
+
+// After a write the settings file refused: the box, and what is stored with the name selected;
+// whether there was such a failure.
+bool CDravenlokDlg::ShowStoredAfterWriteFailure(const std::string& select) {
+    if (!accounts_.WriteFailed())
+        return false;
+    ShowWriteFailure();
+    ShowStoredAccounts(select);
+    return true;
 }
 
 // After a change that could not be written whole, the window shows what is stored, not what was
@@ -364,11 +362,8 @@ void CDravenlokDlg::DeleteForwarding() {
         return;
 
     bool wasProxyForwarding = accounts_.RemoveForwarding(selected.account, forwarding);
-    if (accounts_.WriteFailed()) {
-        ShowWriteFailure();
-        ShowStoredAccounts(selected.account);
+    if (ShowStoredAfterWriteFailure(selected.account))
         return;
-    }
     if (wasProxyForwarding)
         ShowProxySettingsSet(false);
     forwardingList_.Remove(row);
