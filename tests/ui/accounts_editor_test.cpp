@@ -35,6 +35,12 @@ protected:
     }
 
     std::vector<std::string> ComboItems() const { return ::ComboItems(Item(IDC_SERVER_NAME)); }
+    // Edit, the field typed into, Save.
+    void EditAndSave(int field, const std::string& text) {
+        Click(IDC_EDIT_SAVE);
+        Type(field, text);
+        Click(IDC_EDIT_SAVE);
+    }
     // Delete, confirmed with "OK" in the removal dialog.
     void DeleteConfirmed() {
         user.InDialog(IDD_SERVER_REMOVE, [](fw::Dialog& dialog) {
@@ -179,9 +185,7 @@ TEST_F(AccountsEditorTest, RenamingMovesTheAccountInTheComboAndTheList) {
     CreateAccount("xalpha", "max", "pw", "22");
 
     ChooseAccount("beta");
-    Click(IDC_EDIT_SAVE);
-    Type(IDC_SERVER_NAME, "gamma");
-    Click(IDC_EDIT_SAVE);
+    EditAndSave(IDC_SERVER_NAME, "gamma");
     EXPECT_EQ(Setting("tunnel", "servers"), "gamma,alpha,xalpha,");
     EXPECT_EQ(files.ReadSettings().find("[beta]"), std::string::npos);
     EXPECT_EQ(ComboItems(), (std::vector<std::string>{"alpha", "gamma", "xalpha"}));
@@ -190,17 +194,13 @@ TEST_F(AccountsEditorTest, RenamingMovesTheAccountInTheComboAndTheList) {
 
     std::string before = files.ReadSettings();
     ChooseAccount("gamma");
-    Click(IDC_EDIT_SAVE);
-    Type(IDC_SERVER_NAME, "XALPHA");
     user.AnswerNextBox(IDOK);
-    Click(IDC_EDIT_SAVE);
+    EditAndSave(IDC_SERVER_NAME, "XALPHA");
     EXPECT_EQ(LastBox().text, "The specified server allready exists in the list!");
     Click(IDC_CANCEL_EDIT);
     EXPECT_EQ(files.ReadSettings(), before);
 
-    Click(IDC_EDIT_SAVE);
-    Type(IDC_SERVER_NAME, "Gamma");
-    Click(IDC_EDIT_SAVE);
+    EditAndSave(IDC_SERVER_NAME, "Gamma");
     EXPECT_EQ(user.Boxes().size(), 1u);
     EXPECT_EQ(Setting("tunnel", "servers"), "Gamma,alpha,xalpha,");
     EXPECT_EQ(Setting("Gamma", "username"), "ann");
@@ -215,16 +215,12 @@ TEST_F(AccountsEditorTest, EditingKeepsAnUntouchedPasswordAndCancelPutsTheFields
     ChooseAccount("alpha");
     EXPECT_EQ(Text(IDC_PASSWORD), ScramblePassword("secret"));
 
-    Click(IDC_EDIT_SAVE);
-    Type(IDC_USER_NAME, "joseph");
-    Click(IDC_EDIT_SAVE);
+    EditAndSave(IDC_USER_NAME, "joseph");
     EXPECT_EQ(Setting("alpha", "password"), ScramblePassword("secret"));
     EXPECT_EQ(Setting("alpha", "username"), "joseph");
     EXPECT_EQ(SessionValue("alpha", "UserName"), "joseph");
 
-    Click(IDC_EDIT_SAVE);
-    Type(IDC_PASSWORD, "new one");
-    Click(IDC_EDIT_SAVE);
+    EditAndSave(IDC_PASSWORD, "new one");
     EXPECT_EQ(Setting("alpha", "password"), ScramblePassword("new one"));
 
     std::string password = Text(IDC_PASSWORD);
@@ -312,9 +308,7 @@ TEST_F(AccountsEditorTest, SetDefaultMovesTheMarksAndTheProxyAccount) {
     EXPECT_EQ(Rows()[0], "25|alpha|SMTP||localhost:25");
     EXPECT_EQ(Rows()[3], "25|beta|SMTP|[*]|localhost:25");
 
-    Click(IDC_EDIT_SAVE);
-    Type(IDC_SERVER_NAME, "gamma");
-    Click(IDC_EDIT_SAVE);
+    EditAndSave(IDC_SERVER_NAME, "gamma");
     ASSERT_EQ(Setting("tunnel", "default"), "gamma");
     CreateAccount("beta", "ann", "pw", "22");
     ChooseAccount("beta");
