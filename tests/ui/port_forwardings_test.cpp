@@ -42,11 +42,9 @@ protected:
     HWND List() const { return Item(IDC_FORWARDING_LIST); }
     // Selects the row as a click does, then tells the window about the click.
     void ClickRow(int row) const {
-        LVITEMA state = {};
-        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        state.state = LVIS_SELECTED | LVIS_FOCUSED;
-        ::SendMessageA(List(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
-        ::SendMessageA(List(), LVM_SETSELECTIONMARK, 0, row);
+        ListView_SetItemState(List(), row, LVIS_SELECTED | LVIS_FOCUSED,
+                              LVIS_SELECTED | LVIS_FOCUSED);
+        ListView_SetSelectionMark(List(), row);
         NMITEMACTIVATE click = {};
         click.hdr.hwndFrom = List();
         click.hdr.idFrom = IDC_FORWARDING_LIST;
