@@ -15,8 +15,7 @@ class AccountStoreTest : public ::testing::Test {
 protected:
     void TearDown() override {
         for (const std::string& name : {alpha, beta, renamed})
-            ::RegDeleteKeyA(HKEY_CURRENT_USER,
-                            (std::string(kStandInSessionsKey) + "\\" + name).c_str());
+            DeleteSavedSession(name);
     }
     std::string Setting(const char* section, const char* key) const {
         return store.Settings().ReadString(section, key);

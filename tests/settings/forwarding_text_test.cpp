@@ -21,20 +21,19 @@ std::string FieldsOf(const std::string& text) {
 }
 
 TEST(SettingsForm, EntriesAreCutAtCommasAndFieldsAtTheFirstThreeColons) {
-    EXPECT_EQ(FieldsOf("25:localhost:25:SMTP,8080:proxy.lan:3128:Web: via proxy: fast,"),
-              "[25|localhost|25|SMTP][8080|proxy.lan|3128|Web: via proxy: fast]");
-    EXPECT_EQ(FieldsOf(":::,1:::,"), "[|||][1|||]");
-    EXPECT_EQ(FieldsOf(""), "");
-}
-
-TEST(SettingsForm, TextAfterTheLastCommaIsNoEntry) {
-    EXPECT_EQ(FieldsOf("25:localhost:25:SMTP,110:localhost:110:POP3"), "[25|localhost|25|SMTP]");
-    EXPECT_EQ(FieldsOf("110:localhost:110:POP3"), "");
-}
-
-TEST(SettingsForm, HandMadeEntriesWithTooFewColonsAndEmptyEntriesAreSkipped) {
-    EXPECT_EQ(FieldsOf(",25:localhost:25:SMTP,,garbage,1:2:3,110:localhost:110:POP3,"),
-              "[25|localhost|25|SMTP][110|localhost|110|POP3]");
+    const std::pair<const char*, const char*> cases[] = {
+        {"25:localhost:25:SMTP,8080:proxy.lan:3128:Web: via proxy: fast,",
+         "[25|localhost|25|SMTP][8080|proxy.lan|3128|Web: via proxy: fast]"},
+        {":::,1:::,", "[|||][1|||]"},
+        {"", ""},
+        // Text after the last comma is no entry.
+        {"25:localhost:25:SMTP,110:localhost:110:POP3", "[25|localhost|25|SMTP]"},
+        {"110:localhost:110:POP3", ""},
+        // Hand-made entries with too few colons and empty entries are skipped.
+        {",25:localhost:25:SMTP,,garbage,1:2:3,110:localhost:110:POP3,",
+         "[25|localhost|25|SMTP][110|localhost|110|POP3]"}};
+    for (const auto& [text, fields] : cases)
+        EXPECT_EQ(FieldsOf(text), fields) << text;
 }
 
 TEST(Entries, BothForms) {

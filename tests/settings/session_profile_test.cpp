@@ -105,11 +105,10 @@ Values ExpectedRecord(const std::string& host, const std::string& userName, DWOR
     texts("PuTTY", "Answerback");
     texts("Courier New", "Font");
     // Colour0 to Colour21.
-    const char* colours[] = {"187,187,187", "255,255,255", "0,0,0",       "85,85,85",
-                             "0,0,0",       "0,255,0",     "0,0,0",       "85,85,85",
-                             "187,0,0",     "255,85,85",   "0,187,0",     "85,255,85",
-                             "187,187,0",   "255,255,85",  "0,0,187",     "85,85,255",
-                             "187,0,187",   "255,85,255",  "0,187,187",   "85,255,255",
+    const char* colours[] = {"187,187,187", "255,255,255", "0,0,0",      "85,85,85",   "0,0,0",
+                             "0,255,0",     "0,0,0",       "85,85,85",   "187,0,0",    "255,85,85",
+                             "0,187,0",     "85,255,85",   "187,187,0",  "255,255,85", "0,0,187",
+                             "85,85,255",   "187,0,187",   "255,85,255", "0,187,187",  "85,255,255",
                              "187,187,187", "255,255,255"};
     for (int i = 0; i < 22; ++i)
         texts(colours[i], "Colour" + std::to_string(i));
@@ -187,30 +186,20 @@ bool StoreRaw(const std::string& name, const char* valueName, DWORD type,
     return result == ERROR_SUCCESS;
 }
 
-std::vector<std::string> Names(const Values& values) {
-    std::vector<std::string> names;
-    for (const auto& entry : values)
-        names.push_back(entry.first);
-    return names;
-}
-
-// The session holds exactly these values, each stored exactly so.
+// The session holds exactly these values, each stored exactly so; a failure names the value.
 void ExpectSession(const std::string& session, const Values& expected) {
     Values stored = ReadSession(session);
-    EXPECT_EQ(Names(stored), Names(expected));
-    for (const auto& [name, value] : expected) {
-        auto it = stored.find(name);
-        if (it != stored.end()) {
-            EXPECT_EQ(it->second, value) << name;
-        }
-    }
+    for (const auto& [name, value] : expected)
+        EXPECT_EQ(stored[name], value) << name;
+    for (const auto& entry : stored)
+        EXPECT_EQ(expected.count(entry.first), 1u) << entry.first << " is not expected";
 }
 
 class SessionProfileTest : public ::testing::Test {
 protected:
     ~SessionProfileTest() override {
         for (const std::string& name : names_)
-            ::RegDeleteKeyA(HKEY_CURRENT_USER, SessionPath(name).c_str());
+            DeleteSavedSession(name);
     }
 
     // A session name of this test; its key goes with the test.
@@ -269,7 +258,7 @@ TEST_F(SessionProfileTest, OnlyTheDefaultHostInAnyLetterCaseConnectsOnPort4022) 
         // The name goes into the registry as typed, never lower-cased.
         EXPECT_EQ(stored["HostName"], Text(c.name));
         EXPECT_EQ(StoredKeyName(name), c.name);
-        ::RegDeleteKeyA(HKEY_CURRENT_USER, SessionPath(name).c_str());
+        DeleteSavedSession(name);
     }
 }
 

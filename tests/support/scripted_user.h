@@ -37,7 +37,6 @@ public:
     const std::vector<RecordedBox>& Boxes() const { return boxes_; }
     // The context ids of the help topics opened, in order.
     const std::vector<DWORD>& HelpTopics() const { return helpTopics_; }
-    size_t PendingAnswers() const { return answers_.size(); }
 
     int AnswerMessageBox(HWND owner, const std::string& text, const std::string& caption,
                          UINT type) override;

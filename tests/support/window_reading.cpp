@@ -1,12 +1,9 @@
 #include "support/window_reading.h"
 
 #include "framework/wide_text.h"
+#include "support/stand_in.h"
 
 #include <commctrl.h>
-
-namespace {
-const char kSessions[] = "Software\\Larkspindle\\PuTTY\\Sessions";
-}
 
 std::vector<std::string> ComboItems(HWND combo) {
     // Wide, as the program reads them: the ANSI message overruns a fixed buffer under Wine.
@@ -153,7 +150,8 @@ namespace {
 HKEY OpenSession(const std::string& session) {
     HKEY sessions = nullptr;
     HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kSessions, 0, KEY_READ, &sessions) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kStandInSessionsKey, 0, KEY_READ, &sessions) !=
+        ERROR_SUCCESS)
         return nullptr;
     if (::RegOpenKeyExA(sessions, session.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         key = nullptr;
