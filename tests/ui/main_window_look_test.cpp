@@ -1,9 +1,11 @@
 // The main window's look, read back from its pixels with the settings panel open: the grey of
-// the window, the white fields, the red of the states that are off, the headers' white text on
+// the window, the white fields, the colours of the privacy state, the headers' white text on
 // their bar; and every text of the window fitting its control.
 #include "controls/look.h"
 #include "resource.h"
+#include "settings/password_scrambling.h"
 #include "support/main_window_fixture.h"
+#include "support/stand_in.h"
 
 #include <gtest/gtest.h>
 
@@ -37,7 +39,7 @@ COLORREF TopLeftOfBitmap(int id) {
     return color;
 }
 
-TEST_F(MainWindowLookTest, GreyWindowWhiteFieldsAndTheOffStatesInRed) {
+TEST_F(MainWindowLookTest, GreyWindowWhiteFieldsAndThePrivacyStateInColour) {
     StartWindow("");
     Click(IDC_SETTINGS);
     WindowPicture picture(*window);
@@ -73,6 +75,22 @@ TEST_F(MainWindowLookTest, GreyWindowWhiteFieldsAndTheOffStatesInRed) {
     EXPECT_EQ(::SendMessageA(*window, WM_QUERYDRAGICON, 0, 0),
               reinterpret_cast<LRESULT>(
                   ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))));
+
+    window.reset();
+    // The client starts and ends at once: only the label's colour counts here.
+    ASSERT_TRUE(CopyStandInTo(files.Folder()));
+    WriteStandInScript(files.Folder(), {"exit 0"});
+    StartWindow("[Main]\r\nautostart=1\r\n[tunnel]\r\nservers=alpha,\r\ndefault=alpha\r\n"
+                "[alpha]\r\npassword=" +
+                ScramblePassword("pw") + "\r\n");
+    ASSERT_EQ(Text(IDC_STATUS_LABEL), "Privacy ON");
+    WindowPicture on(*window);
+    EXPECT_GT(CountPixels(on, Item(IDC_STATUS_LABEL), kAutostartGreen), 20);
+    EXPECT_EQ(CountPixels(on, Item(IDC_STATUS_LABEL), RGB(255, 0, 0)), 0);
+    // Its files go with the test: the client must have read its script by then. Waited for
+    // without running the window's messages, whose watch would take the end for a drop.
+    for (int i = 0; i < 200 && !RecordHasLine(ReadStandInRecord(files.Folder()), "exit 0"); ++i)
+        ::Sleep(50);
 }
 
 // Not a picture or a frame: those have no text to fit.
