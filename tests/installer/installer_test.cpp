@@ -30,22 +30,16 @@ std::string ShellFolder(int csidl) {
     return path;
 }
 
-// Compared whole, without printing two programs when they differ.
-bool SameContents(const std::string& path, const std::string& otherPath) {
-    return ReadWholeFile(path) == ReadWholeFile(otherPath);
-}
-
 std::string Quoted(const std::string& path) {
     return "\"" + path + "\"";
 }
 
-// A text value under HKEY_CURRENT_USER, or "<missing>".
-std::string UserText(const char* key, const char* name) {
-    return RegistryText(HKEY_CURRENT_USER, key, name);
-}
-
+// A text value of the uninstall entry or the start-up entry, or "<missing>".
 std::string EntryText(const char* name) {
-    return UserText(kUninstallKey, name);
+    return RegistryText(HKEY_CURRENT_USER, kUninstallKey, name);
+}
+std::string RunText() {
+    return RegistryText(HKEY_CURRENT_USER, kRunKey, "Marrowin");
 }
 
 DWORD EntryNumber(const char* name) {
@@ -170,7 +164,8 @@ TEST_F(InstallerTest, ASilentInstallPutsTheProgramItsShortcutAndItsEntryInPlace)
     ASSERT_EQ(SilentSetup(), 0u);
     size_t bytes = 0;
     for (const char* name : kProgramFiles) {
-        EXPECT_TRUE(SameContents(File(name), BuiltFile(name))) << name;
+        // Compared whole, without printing two programs when they differ.
+        EXPECT_TRUE(ReadWholeFile(File(name)) == ReadWholeFile(BuiltFile(name))) << name;
         bytes += ReadWholeFile(BuiltFile(name)).size();
     }
     EXPECT_TRUE(FileExists(File("Uninstall.exe")));
@@ -214,7 +209,7 @@ TEST_F(InstallerTest, SetupOverARunningCopyQuitsItReplacesItAndKeepsTheSettings)
     // Ended by its own Quit, not killed, and only then replaced: a running exe cannot be
     // written, and a failed write fails the silent setup.
     EXPECT_EQ(running.WaitForExit(0), 0u);
-    EXPECT_TRUE(SameContents(File("Marrowin.exe"), BuiltFile("Marrowin.exe")));
+    EXPECT_TRUE(ReadWholeFile(File("Marrowin.exe")) == ReadWholeFile(BuiltFile("Marrowin.exe")));
     EXPECT_EQ(ReadWholeFile(File("Marrowin.ini")), settings);
 }
 
@@ -237,7 +232,7 @@ TEST_F(InstallerTest, ASilentUninstallQuitsMarrowinRemovesItAndKeepsTheSettingsA
         EXPECT_FALSE(FileExists(File(name))) << name;
     EXPECT_FALSE(FileExists(shortcut));
     EXPECT_EQ(EntryText("DisplayName"), "<missing>");
-    EXPECT_EQ(UserText(kRunKey, "Marrowin"), "<missing>");
+    EXPECT_EQ(RunText(), "<missing>");
     EXPECT_EQ(ReadWholeFile(File("Marrowin.ini")), settings);
     EXPECT_TRUE(SessionExists(session.Name()));
 }
@@ -273,7 +268,7 @@ TEST_F(InstallerTest, AnUninstallAnsweredNoRemovesTheSettingsAndTheAccountsSessi
     EXPECT_FALSE(SessionExists(account.Name()));
     EXPECT_TRUE(SessionExists(other.Name()));
     EXPECT_FALSE(FileExists(dir));
-    EXPECT_EQ(UserText(kRunKey, "Marrowin"), otherCopy);
+    EXPECT_EQ(RunText(), otherCopy);
 }
 
 } // namespace

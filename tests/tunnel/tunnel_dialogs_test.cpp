@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -54,18 +55,12 @@ ColourAnswer AskColour(HWND dialog, UINT message, HWND control) {
     return answer;
 }
 
-void ExpectHeading(const CLabel* label) {
+// A red bold heading, or black text.
+void ExpectLabel(const CLabel* label, bool heading) {
     ASSERT_NE(label, nullptr);
-    EXPECT_EQ(label->TextColor(), RGB(255, 0, 0));
-    EXPECT_EQ(label->Font().lfWeight, FW_BOLD);
-    EXPECT_EQ(label->Font().lfHeight, -16);
-}
-
-void ExpectText(const CLabel* label) {
-    ASSERT_NE(label, nullptr);
-    EXPECT_EQ(label->TextColor(), RGB(0, 0, 0));
-    EXPECT_EQ(label->Font().lfWeight, FW_NORMAL);
-    EXPECT_EQ(label->Font().lfHeight, -14);
+    EXPECT_EQ(label->TextColor(), heading ? RGB(255, 0, 0) : RGB(0, 0, 0));
+    EXPECT_EQ(label->Font().lfWeight, heading ? FW_BOLD : FW_NORMAL);
+    EXPECT_EQ(label->Font().lfHeight, heading ? -16 : -14);
 }
 
 TEST(ConnectionBrokenDialog, ReconnectGivesOneAndEveryOtherWayOutGivesTwo) {
@@ -98,19 +93,17 @@ TEST(ConnectionBrokenDialog, IsTopMostWithItsTexts) {
 TEST(ConnectionBrokenDialog, PaintsGreyWithARedHeadingAndBlackText) {
     CErrorDlg dialog;
     ASSERT_TRUE(dialog.Create());
-    ExpectHeading(dialog.Label(IDC_BROKEN_TITLE));
+    ExpectLabel(dialog.Label(IDC_BROKEN_TITLE), true);
     for (int id : {IDC_BROKEN_TEXT1, IDC_BROKEN_TEXT2, IDC_BROKEN_TEXT3})
-        ExpectText(dialog.Label(id));
+        ExpectLabel(dialog.Label(id), false);
 
-    ColourAnswer heading = AskColour(dialog, WM_CTLCOLORSTATIC, dialog.Item(IDC_BROKEN_TITLE));
-    EXPECT_EQ(heading.brush, kGrey);
-    EXPECT_EQ(heading.text, RGB(255, 0, 0));
-    EXPECT_EQ(heading.backgroundMode, TRANSPARENT);
-
-    ColourAnswer text = AskColour(dialog, WM_CTLCOLORSTATIC, dialog.Item(IDC_BROKEN_TEXT2));
-    EXPECT_EQ(text.brush, kGrey);
-    EXPECT_EQ(text.text, RGB(0, 0, 0));
-    EXPECT_EQ(text.backgroundMode, TRANSPARENT);
+    for (auto [id, colour] :
+         {std::pair{IDC_BROKEN_TITLE, RGB(255, 0, 0)}, std::pair{IDC_BROKEN_TEXT2, RGB(0, 0, 0)}}) {
+        ColourAnswer answer = AskColour(dialog, WM_CTLCOLORSTATIC, dialog.Item(id));
+        EXPECT_EQ(answer.brush, kGrey) << id;
+        EXPECT_EQ(answer.text, colour) << id;
+        EXPECT_EQ(answer.backgroundMode, TRANSPARENT) << id;
+    }
 
     ColourAnswer button = AskColour(dialog, WM_CTLCOLORBTN, dialog.Item(IDC_RECONNECT_BUTTON));
     EXPECT_EQ(button.brush, kGrey);
@@ -140,8 +133,8 @@ TEST(TorWarning, HasARedHeadingAndBlackTextAndOkClosesIt) {
     ::GetWindowTextA(dialog, title, sizeof(title));
     EXPECT_STREQ(title, "Marrowin: Warning");
     EXPECT_EQ(ItemText(dialog, IDC_WARNING_TITLE), "WARNING:");
-    ExpectHeading(dialog.Label(IDC_WARNING_TITLE));
-    ExpectText(dialog.Label(IDC_WARNING_TEXT));
+    ExpectLabel(dialog.Label(IDC_WARNING_TITLE), true);
+    ExpectLabel(dialog.Label(IDC_WARNING_TEXT), false);
 
     CTorWarning modal;
     EXPECT_EQ(RunPressing(modal, IDOK), IDOK);

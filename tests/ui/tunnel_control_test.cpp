@@ -76,9 +76,11 @@ protected:
     void Tick() const { ::SendMessageA(*window, WM_TIMER, kReconnectTimer, 0); }
     // Stops the reconnect timer; whether it was running.
     bool StopReconnectTimer() const { return ::KillTimer(*window, kReconnectTimer) != FALSE; }
-    // The next connection-broken question is answered with the button.
+    // The next connection-broken question is answered with the button; brokenAsked counts
+    // the questions.
     void AnswerBroken(int button = IDCANCEL) {
-        user.InDialog(IDD_CONNECTION_BROKEN, [button](fw::Dialog& broken) {
+        user.InDialog(IDD_CONNECTION_BROKEN, [this, button](fw::Dialog& broken) {
+            ++brokenAsked;
             ::SendMessageA(broken, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
         });
     }
@@ -98,24 +100,19 @@ protected:
     }
     std::string Forwardings() const { return SessionValue(account, "PortForwardings"); }
     // The state as the button, the label and the tray's picture show it.
-    void ExpectOff() const {
-        EXPECT_FALSE(window->Tunnel().IsRunning());
-        EXPECT_EQ(Text(IDC_START), "Start");
-        EXPECT_EQ(Text(IDC_STATUS_LABEL), "Privacy OFF");
-        EXPECT_EQ(LabelColor(IDC_STATUS_LABEL), RGB(255, 0, 0));
-        EXPECT_EQ(app.TrayIcon()->Record().hIcon, ProgramIcon(IDI_PRIVACY_OFF));
-    }
-    void ExpectOn() const {
-        EXPECT_TRUE(window->Tunnel().IsRunning());
-        EXPECT_EQ(Text(IDC_START), "Stop");
-        EXPECT_EQ(Text(IDC_STATUS_LABEL), "Privacy ON");
-        EXPECT_EQ(LabelColor(IDC_STATUS_LABEL), RGB(0, 120, 0));
-        EXPECT_EQ(app.TrayIcon()->Record().hIcon, ProgramIcon(IDI_PRIVACY_ON));
+    void ExpectState(bool on) const {
+        EXPECT_EQ(window->Tunnel().IsRunning(), on);
+        EXPECT_EQ(Text(IDC_START), on ? "Stop" : "Start");
+        EXPECT_EQ(Text(IDC_STATUS_LABEL), on ? "Privacy ON" : "Privacy OFF");
+        EXPECT_EQ(LabelColor(IDC_STATUS_LABEL), on ? RGB(0, 120, 0) : RGB(255, 0, 0));
+        EXPECT_EQ(app.TrayIcon()->Record().hIcon,
+                  ProgramIcon(on ? IDI_PRIVACY_ON : IDI_PRIVACY_OFF));
     }
 
     CDravenlokApp app;
     std::string account = UniqueSessionName("tunnel");
     SessionKey session{account};
+    int brokenAsked = 0;
 };
 
 TEST_F(TunnelTest, StartAndStopRunTheClientAndShowTheState) {
@@ -125,7 +122,7 @@ TEST_F(TunnelTest, StartAndStopRunTheClientAndShowTheState) {
     StartPrivacy([&] {
         ASSERT_TRUE(ClientRecorded("waiting for WM_QUIT"));
         hiddenAsDravenlok = Title() == "Dravenlok" && !Visible();
-        ExpectOn();
+        ExpectState(true);
         EXPECT_EQ(LanProxyServer(), "127.0.0.1:50000");
     });
     EXPECT_TRUE(hiddenAsDravenlok);
@@ -145,7 +142,7 @@ TEST_F(TunnelTest, StartAndStopRunTheClientAndShowTheState) {
     EXPECT_EQ(CheckedInTrayMenu(*app.TrayIcon()), std::vector<int>{2});
 
     Click(IDC_START);
-    ExpectOff();
+    ExpectState(false);
     EXPECT_EQ(CheckedInTrayMenu(*app.TrayIcon()), std::vector<int>{3});
     EXPECT_TRUE(RecordHasLine(ReadStandInRecord(files.Folder()), "got WM_QUIT"));
     EXPECT_EQ(LanProxyServer(), "direct");
@@ -170,11 +167,11 @@ TEST_F(TunnelTest, TheTrayItemsToggleAndStopSetsTheBrowserDirect) {
     Start();
     user.InDialog(IDD_CONNECTION_STATUS, [](fw::Dialog& status) { status.EndDialog(IDOK); });
     ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(ID_TRAY_STOP, 0), 0);
-    ExpectOn();
+    ExpectState(true);
     EXPECT_EQ(LanProxyServer(), "direct");
     SetConnectionProxy("", "9999", true);
     ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(ID_TRAY_START, 0), 0);
-    ExpectOff();
+    ExpectState(false);
     EXPECT_EQ(LanProxyServer(), "direct");
 }
 
@@ -186,7 +183,7 @@ TEST_F(TunnelTest, AStartWithoutAClientReportsTheFailureAndStaysOff) {
     EXPECT_EQ(user.Boxes()[0].text,
               "Failed to start program '" + files.Folder() + "\\plink.exe', error code = 2");
     EXPECT_EQ(user.Boxes()[0].type, static_cast<UINT>(MB_OK | MB_ICONSTOP));
-    ExpectOff();
+    ExpectState(false);
     EXPECT_EQ(Title(), "Marrowin");
     EXPECT_TRUE(Visible());
 }
@@ -206,7 +203,7 @@ TEST_F(TunnelTest, TheEstablishedReportShowsTheWindowAndStartsTheCountdown) {
         status.EndDialog(IDOK);
     });
     Click(IDC_START);
-    ExpectOn();
+    ExpectState(true);
 }
 
 TEST_F(TunnelTest, ADropWithReconnectOffAsksTheUser) {
@@ -217,7 +214,7 @@ TEST_F(TunnelTest, ADropWithReconnectOffAsksTheUser) {
     // Reset: the browser goes direct and the box is cleared, as if the user had unchecked it.
     AnswerBroken(IDC_RESET_BROWSER_BUTTON);
     Drop();
-    ExpectOff();
+    ExpectState(false);
     EXPECT_EQ(::IsDlgButtonChecked(*window, IDC_USE_IE_PROXY), static_cast<UINT>(BST_UNCHECKED));
     EXPECT_EQ(LanProxyServer(), "direct");
     EXPECT_EQ(Setting("IE", "setIEproxy"), "0");
@@ -226,13 +223,13 @@ TEST_F(TunnelTest, ADropWithReconnectOffAsksTheUser) {
     AnswerBroken(IDC_RECONNECT_BUTTON);
     user.InDialog(IDD_CONNECTION_STATUS, [](fw::Dialog& status) { status.EndDialog(IDOK); });
     Drop();
-    ExpectOn();
+    ExpectState(true);
     Click(IDC_START);
 
     // Cancel behaves like the reset button; with the box clear nothing changes.
     AnswerBroken(IDCANCEL);
     Drop();
-    ExpectOff();
+    ExpectState(false);
 }
 
 // A client that ends, whether or not it reported the drop first, counts as one drop.
@@ -244,16 +241,13 @@ TEST_F(TunnelTest, AClientThatEndsCountsAsOneDrop) {
         SCOPED_TRACE(script[1]);
         WriteStandInScript(files.Folder(), script);
         StartPrivacy();
-        ExpectOn();
-        int asked = 0;
-        user.InDialog(IDD_CONNECTION_BROKEN, [&](fw::Dialog& broken) {
-            ++asked;
-            broken.EndDialog(2);
-        });
-        EXPECT_TRUE(PumpMessagesUntil([&] { return asked > 0; }));
+        ExpectState(true);
+        brokenAsked = 0;
+        AnswerBroken();
+        EXPECT_TRUE(PumpMessagesUntil([&] { return brokenAsked > 0; }));
         PumpMessagesFor(2500);
-        EXPECT_EQ(asked, 1);
-        ExpectOff();
+        EXPECT_EQ(brokenAsked, 1);
+        ExpectState(false);
     }
 }
 
@@ -279,7 +273,7 @@ TEST_F(TunnelTest, TheClientsReasonIsShownOnceInABalloonWhenItsRunEnds) {
     StartPrivacy();
     EXPECT_EQ(tell(kFailureReasonTag, refused), TRUE);
     drop();
-    ExpectOff();
+    ExpectState(false);
     EXPECT_EQ(record.uFlags, static_cast<UINT>(NIF_INFO));
     EXPECT_STREQ(record.szInfoTitle, "Marrowin");
     EXPECT_EQ(record.szInfo, refused);
@@ -310,20 +304,20 @@ TEST_F(TunnelTest, TheReconnectSequenceRelaunchesTheClientUntilItGivesUp) {
     Start("setIEproxy=1\r\n[Main]\r\nreconnect=1\r\n");
     StartPrivacy();
     Drop();
-    ExpectOff();
+    ExpectState(false);
     EXPECT_TRUE(StopReconnectTimer());
     ::SetTimer(*window, kReconnectTimer, 10000, nullptr);
 
     Tick();
-    ExpectOn();
+    ExpectState(true);
     EXPECT_EQ(LanProxyServer(), "127.0.0.1:50000");
     // A drop during the sequence asks the user and the sequence goes on.
     AnswerBroken();
     Drop();
-    ExpectOff();
+    ExpectState(false);
     for (int attempt = 2; attempt <= 10; ++attempt)
         Tick();
-    ExpectOn();
+    ExpectState(true);
 
     // The eleventh tick gives up, stops the client it started and sets the browser direct
     // (the answer above took the proxy option back, so it is pointed here).
@@ -331,7 +325,7 @@ TEST_F(TunnelTest, TheReconnectSequenceRelaunchesTheClientUntilItGivesUp) {
     Tick();
     EXPECT_FALSE(window->Reconnect().IsActive());
     EXPECT_FALSE(StopReconnectTimer());
-    ExpectOff();
+    ExpectState(false);
     EXPECT_EQ(LanProxyServer(), "direct");
 }
 
@@ -348,13 +342,13 @@ TEST_F(TunnelTest, ReconnectAfterARelaunchKeepsTheTunnelAndTheReportEndsTheSeque
         ::SendMessageA(broken, WM_COMMAND, MAKEWPARAM(IDC_RECONNECT_BUTTON, BN_CLICKED), 0);
     });
     Drop();
-    ExpectOn();
+    ExpectState(true);
 
     ASSERT_TRUE(window->Reconnect().IsActive());
     ::SendMessageA(*window, WM_QV_CON_ESTH, 0, 0);
     EXPECT_FALSE(window->Reconnect().IsActive());
     EXPECT_FALSE(StopReconnectTimer());
-    ExpectOn();
+    ExpectState(true);
 }
 
 // Without plink.exe: a drop while waiting for the first attempt starts the wait again without
@@ -367,19 +361,15 @@ TEST_F(TunnelTest, WithoutAClientTheAttemptsRunOutAndLeaveTheBrowserAlone) {
     Drop();
     EXPECT_FALSE(window->Reconnect().IsActive());
     Toggle(IDC_RECONNECT);
-    bool asked = false;
-    user.InDialog(IDD_CONNECTION_BROKEN, [&](fw::Dialog& broken) {
-        asked = true;
-        broken.EndDialog(2);
-    });
+    AnswerBroken();
     Drop();
-    EXPECT_TRUE(asked);
+    EXPECT_EQ(brokenAsked, 1);
     EXPECT_TRUE(StopReconnectTimer()) << "the wait goes on";
 
     for (int attempt = 1; attempt <= 10; ++attempt)
         Tick();
     EXPECT_TRUE(user.Boxes().empty());
-    ExpectOff();
+    ExpectState(false);
     SetConnectionProxy("", "8080", true);
     Tick();
     EXPECT_EQ(window->Reconnect().Attempt(), 0);

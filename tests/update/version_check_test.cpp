@@ -15,7 +15,6 @@
 namespace {
 
 const char kServerVariable[] = "MARROWIN_VERSION_SERVER";
-const char kFailure[] = "Could not connect to the server. Please try again later.";
 
 // Counts the answer messages it gets and takes each answer from the check, as the main window
 // does.
@@ -62,30 +61,17 @@ protected:
     AnswerWindow window_{check_};
 };
 
+// What an exchange gives for each answer, and the box for each body, are tested with the
+// exchange and with the reading of the answer; the version button's test has the server that
+// cannot be reached. Here the answer reaches the window.
 TEST_F(VersionCheckTest, TheAnswerComesBackToTheWindowAsItsBox) {
-    // What an exchange gives for each answer, and the box for each body, are tested with the
-    // exchange and with the reading of the answer; here the answer reaches the window.
-    struct Case {
-        std::string server;
-        VersionBox box;
-        const char* text;
-    };
-    const Case cases[] = {
-        {server_.Address(), VersionBox::ServerMessage, "Hey"},
-        // No host to connect to: the connection cannot even be prepared.
-        {":80", VersionBox::ConnectFailed, kFailure},
-    };
     server_.Answer(200, "x&ServerMessage=Hey");
-    for (const Case& c : cases) {
-        PointAt(c.server);
-        window_.answers.clear();
-        ASSERT_TRUE(check_.Start(window_, "v.php"));
-        EXPECT_TRUE(check_.IsRunning());
-        ASSERT_TRUE(WaitForAnswers(1)) << c.server;
-        EXPECT_EQ(window_.answers[0].box, c.box) << c.server;
-        EXPECT_EQ(window_.answers[0].text, c.text) << c.server;
-        EXPECT_FALSE(check_.IsRunning());
-    }
+    ASSERT_TRUE(check_.Start(window_, "v.php"));
+    EXPECT_TRUE(check_.IsRunning());
+    ASSERT_TRUE(WaitForAnswers(1));
+    EXPECT_EQ(window_.answers[0].box, VersionBox::ServerMessage);
+    EXPECT_EQ(window_.answers[0].text, "Hey");
+    EXPECT_FALSE(check_.IsRunning());
 }
 
 TEST_F(VersionCheckTest, AnAbandonedCheckNeverPostsItsAnswer) {
