@@ -10,6 +10,7 @@ const char kPasswordMask[] = "********";
 // The log only helps a user see how the client was started: a log that cannot be written
 // does not keep the tunnel from starting.
 void TunnelController::WriteLaunchLog(const std::string& account) const {
+    ::SetCurrentDirectoryA(folder_.c_str());
     HANDLE opened = ::CreateFileA("log.txt", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (opened == INVALID_HANDLE_VALUE)

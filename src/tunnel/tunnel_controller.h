@@ -14,8 +14,8 @@ public:
     void SetFolder(const std::string& folder) { folder_ = folder; }
     const std::string& Folder() const { return folder_; }
 
-    // Writes "log.txt" in the working folder: how the client is started for the account,
-    // with eight asterisks in place of the password.
+    // Writes "log.txt" in the program's folder, which becomes the working folder: how the
+    // client is started for the account, with eight asterisks in place of the password.
     void WriteLaunchLog(const std::string& account) const;
     // Starts the client with the arguments unless one runs already. Returns the text that
     // reports a failure, or the empty text when a client runs.

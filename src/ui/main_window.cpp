@@ -161,7 +161,7 @@ bool CDravenlokDlg::OnInitDialog() {
     ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon_));
 
     std::string folder = fw::ExecutableFolder();
-    tunnel_.SetFolder(folder);
+    session_.SetFolder(folder);
     startupEntry_.SetFolder(folder);
     ::SetCurrentDirectoryA(folder.c_str());
 
@@ -181,7 +181,6 @@ bool CDravenlokDlg::OnInitDialog() {
     FillAccountsCombo();
     FillForwardingList();
     defaultAccountName_ = accounts_.DefaultName();
-    connectionType_ = accounts_.Settings().ReadInt("IE", "connectionType");
     SelectStartAccount();
 
     ReadOptionBoxes();
@@ -257,8 +256,6 @@ void CDravenlokDlg::SelectStartAccount() {
 
 void CDravenlokDlg::ReadOptionBoxes() {
     const CInternetOptions& settings = accounts_.Settings();
-    useBrowserProxy_ = settings.ReadFlag("IE", "setIEproxy", false);
-    useBrowserProxyBox_.SetCheck(useBrowserProxy_);
     autostartBox_.SetCheck(settings.ReadFlag("Main", "autostart", false));
     reconnectBox_.SetCheck(settings.ReadFlag("Main", "reconnect", false));
     torEnabled_ = settings.ReadFlag("Main", "TOR", false);
@@ -267,8 +264,8 @@ void CDravenlokDlg::ReadOptionBoxes() {
 
 void CDravenlokDlg::ApplyStoredBrowserOptions() {
     const CInternetOptions& settings = accounts_.Settings();
-    if (useBrowserProxy_)
-        SetBrowserProxyForTunnel(true, accounts_.ProxyPort());
+    session_.ApplyStoredBrowserOption();
+    useBrowserProxyBox_.SetCheck(session_.UsesBrowserProxy());
     noActiveXBox_.SetCheck(settings.ReadFlag("IE", "NoActiveContent", false));
     if (noActiveXBox_.IsChecked())
         RegistryReader().DisableActiveX();
@@ -386,10 +383,10 @@ void CDravenlokDlg::QuitWithoutAsking() {
     // A version check still waiting for the server is dropped, not waited for.
     versionCheck_.Abandon();
     // The whole Stop, so that the browser's connection is set back to direct too.
-    if (tunnel_.IsRunning())
+    if (session_.IsRunning())
         StopTunnel();
     // With privacy off the use-browser-proxy option may still point a connection at the tunnel.
-    browserProxy_.SetAllDirect();
+    session_.SetBrowserAllDirect();
     // Whatever the option boxes say, the browser is left as it was before Marrowin.
     RegistryReader registry;
     registry.ResetRegistryProxy();
@@ -451,7 +448,7 @@ void CDravenlokDlg::OnHideTimer() {
 // The shell may not be ready when the program starts with Windows: the icon is set again
 // every second for the first ten seconds.
 void CDravenlokDlg::OnTrayRefreshTimer() {
-    ShowTrayPicture(tunnel_.IsRunning());
+    ShowTrayPicture(session_.IsRunning());
     if (++trayRefreshTicks_ >= kTrayRefreshTicks)
         ::KillTimer(Handle(), kTrayRefreshTimer);
 }

@@ -3,8 +3,8 @@
 // and hides itself instead of closing.
 //
 // The window is a view over the models it owns: the accounts (settings file and saved
-// sessions), the forwarding list, the tunnel's client process, the reconnect sequence, the
-// client's reason for a failed run and the start-up entry.
+// sessions), the forwarding list, the privacy session (the tunnel's client, the reconnect
+// sequence and the browser's proxy) and the start-up entry.
 // Its handlers read the controls, ask a model and show the answer; the rules live in the
 // models. Its member bodies are in main_window.cpp (start-up, panel, options, version check,
 // Quit), main_window_accounts.cpp (accounts editor and forwardings), main_window_tunnel.cpp
@@ -19,11 +19,8 @@
 #include "framework/dialog.h"
 #include "settings/account_rules.h"
 #include "settings/account_store.h"
-#include "system/browser_settings.h"
 #include "system/startup_entry.h"
-#include "tunnel/failure_notice.h"
-#include "tunnel/reconnect_sequence.h"
-#include "tunnel/tunnel_controller.h"
+#include "tunnel/privacy_session.h"
 #include "ui/forwarding_list.h"
 #include "update/version_check.h"
 
@@ -56,9 +53,7 @@ public:
 
     // The models, for reading.
     const AccountStore& Accounts() const { return accounts_; }
-    const TunnelController& Tunnel() const { return tunnel_; }
-    const ReconnectSequence& Reconnect() const { return reconnect_; }
-    const BrowserProxy& Proxy() const { return browserProxy_; }
+    const PrivacySession& Session() const { return session_; }
 
 protected:
     bool OnInitDialog() override;
@@ -98,10 +93,8 @@ private:
 
     // Browser options
     void OnUseBrowserProxyOption();
-    bool ApplyBrowserProxyOption(bool on);
     void OnNoActiveXOption();
     void OnNoJavaOption();
-    std::string BrowserConnectionName() const;
 
     // The browser proxy dialog and start with Windows
     void ConfigureProxy();
@@ -109,16 +102,12 @@ private:
     void OnStartWithWindowsOption();
     void OnStartupTypeChosen();
 
-    // Tunnel: the SSH client started and stopped, and the state shown in four places
+    // Tunnel: privacy on and off, and the state shown in four places
     void StartStopTunnel();
     void StartTunnel();
     void StopTunnel();
     void AutostartDefaultTunnel();
-    void RelaunchTunnel();
-    void AbortReconnect();
-    std::string LaunchClient(const std::string& arguments);
-    void StopClient();
-    void SetBrowserProxyForTunnel(bool on, const std::string& port);
+    void ShowStarted(const StartOutcome& started, COLORREF onColor);
     void ShowPrivacyState(bool on, COLORREF onColor);
     void ShowWindowAsMarrowin();
 
@@ -126,7 +115,6 @@ private:
     void OnConnectionEstablished();
     void OnConnectionLost();
     LRESULT OnCopyData(const COPYDATASTRUCT* data);
-    void ShowFailureReason();
     void OnReconnectTimer();
     void OnClientWatchTimer();
     void OnReconnectOption();
@@ -193,12 +181,9 @@ private:
 
     // The models
     AccountStore accounts_;
-    TunnelController tunnel_;
-    ReconnectSequence reconnect_;
-    FailureNotice failureNotice_;
+    PrivacySession session_{accounts_};
     ForwardingList forwardingList_;
     VersionCheck versionCheck_;
-    BrowserProxy browserProxy_;
     StartupEntry startupEntry_{accounts_.Settings()};
 
     HICON appIcon_;
@@ -209,8 +194,6 @@ private:
     CConnDlg* statusWindow_ = nullptr;
     std::string defaultAccountName_;
     bool torEnabled_ = false;
-    bool useBrowserProxy_ = false;
-    int connectionType_ = 0;
     int startupType_ = 0;
     bool settingsPanelOpen_ = false;
     int helpContextId_ = 1;

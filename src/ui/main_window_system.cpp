@@ -5,11 +5,11 @@
 #include "system/proxy_dialog.h"
 
 void CDravenlokDlg::ConfigureProxy() {
-    IExplorerDlg dialog(Handle(), accounts_, browserProxy_, useBrowserProxy_,
+    IExplorerDlg dialog(Handle(), accounts_, session_.Browser(), session_.UsesBrowserProxy(),
                         [this](const ProxyForwardingChange& change) { ShowSavedProxy(change); });
     dialog.DoModal();
     // The proxy may now apply to another connection, at the next Start or Stop as well.
-    connectionType_ = accounts_.Settings().ReadInt("IE", "connectionType");
+    session_.ReadBrowserConnection();
 }
 
 void CDravenlokDlg::ShowSavedProxy(const ProxyForwardingChange& change) {

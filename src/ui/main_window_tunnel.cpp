@@ -1,15 +1,13 @@
-// Privacy on and off in the main window: the SSH client started for an account and stopped,
-// the browser pointed at the tunnel and back, and the state shown together on the Start
-// button, the status label and the tray icon. Also the client's reports and its reason for a
-// failed run, shown in a balloon of the tray icon, the reconnect sequence, the start of the
-// default tunnel at program start, the TOR relay option and the three browser options.
+// Privacy on and off in the main window: the handlers ask the privacy session and show its
+// answer together on the Start button, the status label and the tray icon, the status window
+// and the boxes. Also the client's reports, its reason for a failed run in a balloon of the
+// tray icon, the reconnect sequence's timer, the TOR relay option and the three browser
+// options.
 #include "ui/main_window.h"
 
 #include "controls/look.h"
 #include "framework/user_seam.h"
-#include "system/browser_settings.h"
 #include "settings/registry_reader.h"
-#include "tunnel/client_contract.h"
 #include "tunnel/client_messages.h"
 #include "tunnel/connection_broken_dialog.h"
 #include "tunnel/status_window.h"
@@ -22,7 +20,7 @@ const UINT kClientWatchPeriodMs = 1000;
 } // namespace
 
 void CDravenlokDlg::StartStopTunnel() {
-    if (tunnel_.IsRunning())
+    if (session_.IsRunning())
         StopTunnel();
     else
         StartTunnel();
@@ -31,35 +29,25 @@ void CDravenlokDlg::StartStopTunnel() {
 void CDravenlokDlg::StartTunnel() {
     std::string account = accountsCombo_.GetText();
     if (!account.empty()) {
-        // A saved session deleted by hand is made again, so that the client finds the account.
-        accounts_.EnsureSession(account);
-        std::string arguments = ClientArguments(accounts_.ClearPassword(account), account);
-        ::SetCurrentDirectoryA(tunnel_.Folder().c_str());
-        tunnel_.WriteLaunchLog(account);
-
         // The client finds the window under this title until it reports back.
         ::SetWindowTextA(Handle(), "Dravenlok");
         ::ShowWindow(Handle(), SW_HIDE);
-
-        std::string failure = LaunchClient(arguments);
-        if (!failure.empty()) {
+        StartOutcome started = session_.Start(account, StartKind::Manual);
+        if (!started.running) {
             ShowWindowAsMarrowin();
-            fw::ShowMessageBox(Handle(), failure, kProgramName, MB_OK | MB_ICONSTOP);
+            fw::ShowMessageBox(Handle(), started.failure, kProgramName, MB_OK | MB_ICONSTOP);
             return;
         }
-        if (useBrowserProxy_)
-            SetBrowserProxyForTunnel(true, accounts_.ProxyPort());
-        ShowPrivacyState(true, kPrivacyOnGreen);
+        ShowStarted(started, kPrivacyOnGreen);
     }
 
-    bool reconnect = accounts_.Settings().ReadFlag("Main", "reconnect", false);
     // A Start from inside an open status window's modal run does not open a second one.
     if (statusWindow_)
         return;
     CConnDlg status(Handle());
     status.SetAccountName(account);
-    status.SetReconnect(reconnect);
-    status.SetProxy(useBrowserProxy_);
+    status.SetReconnect(session_.ReconnectOption());
+    status.SetProxy(session_.UsesBrowserProxy());
     status.SetTor(torEnabled_);
     statusWindow_ = &status;
     status.DoModal();
@@ -67,83 +55,30 @@ void CDravenlokDlg::StartTunnel() {
 }
 
 void CDravenlokDlg::StopTunnel() {
-    StopClient();
-    // Direct again whatever the option box says, so the browser never points at a dead tunnel.
-    SetBrowserProxyForTunnel(false, std::string());
+    session_.Stop();
     ShowPrivacyState(false, kAlertRed);
 }
 
-// Starts the default account's tunnel at program start, from the session saved with the
-// account. Unlike Start, it writes no log, keeps the window and opens no status window.
+// Starts the default account's tunnel at program start. Unlike Start, it writes no log, keeps
+// the window and opens no status window.
 void CDravenlokDlg::AutostartDefaultTunnel() {
-    const CInternetOptions& settings = accounts_.Settings();
-    std::string account = accounts_.DefaultName();
-    bool useBrowserProxy = settings.ReadFlag("IE", "setIEproxy", false);
-    if (account.empty()) {
-        SetTrayPrivacyState(false);
+    StartOutcome started = session_.Start(accounts_.DefaultName(), StartKind::Autostart);
+    if (started.running) {
+        ShowStarted(started, kAutostartGreen);
         return;
     }
-    std::string port = accounts_.ProxyPort();
-    if (useBrowserProxy && !port.empty())
-        SetBrowserProxyForTunnel(true, port);
-
-    accounts_.EnsureSession(account);
-    std::string failure =
-        LaunchClient(AutostartClientArguments(accounts_.ClearPassword(account), account));
-    if (!failure.empty()) {
-        // Never leave the browser pointing at a tunnel that does not run.
-        if (useBrowserProxy && !port.empty())
-            SetBrowserProxyForTunnel(false, port);
-        SetTrayPrivacyState(false);
-        fw::ShowMessageBox(Handle(), failure, kProgramName, MB_OK | MB_ICONSTOP);
-        return;
-    }
-    ShowPrivacyState(true, kAutostartGreen);
+    SetTrayPrivacyState(false);
+    if (!started.failure.empty())
+        fw::ShowMessageBox(Handle(), started.failure, kProgramName, MB_OK | MB_ICONSTOP);
 }
 
-// One attempt of the reconnect sequence: like Start, without log, title change, hiding or
-// status window. A client that cannot be started counts as an attempt and privacy stays off.
-void CDravenlokDlg::RelaunchTunnel() {
-    if (statusWindow_)
-        statusWindow_->SetRetryNumber(reconnect_.Attempt());
-    std::string account = accountsCombo_.GetText();
-    if (account.empty())
-        return;
-    accounts_.EnsureSession(account);
-    if (!LaunchClient(ClientArguments(accounts_.ClearPassword(account), account)).empty())
-        return;
-    if (useBrowserProxy_)
-        SetBrowserProxyForTunnel(true, accounts_.ProxyPort());
-    ShowPrivacyState(true, kPrivacyOnGreen);
-}
-
-void CDravenlokDlg::AbortReconnect() {
-    StopClient();
-    SetBrowserProxyForTunnel(false, accounts_.ProxyPort());
-    ShowPrivacyState(false, kAlertRed);
-}
-
-// Starts the client unless one runs already and watches its process; the failure text, or
-// empty when it runs.
-std::string CDravenlokDlg::LaunchClient(const std::string& arguments) {
-    failureNotice_.OnClientStart();
-    bool wasRunning = tunnel_.IsRunning();
-    std::string failure = tunnel_.Launch(arguments);
-    if (failure.empty() && !wasRunning)
+// A client that has just been started is watched, so that one that ends without reporting is
+// noticed.
+void CDravenlokDlg::ShowStarted(const StartOutcome& started, COLORREF color) {
+    if (started.launched)
         ::SetTimer(Handle(), kClientWatchTimer, kClientWatchPeriodMs, nullptr);
-    return failure;
-}
-
-void CDravenlokDlg::StopClient() {
-    tunnel_.Stop();
-}
-
-// The proxy of the browser connection the settings name: the dial-up connection for
-// connection type 2, otherwise the LAN.
-void CDravenlokDlg::SetBrowserProxyForTunnel(bool on, const std::string& port) {
-    if (on && port.empty())
-        return;
-    browserProxy_.Set(BrowserConnectionName(), port, on);
+    if (started.running)
+        ShowPrivacyState(true, color);
 }
 
 void CDravenlokDlg::ShowPrivacyState(bool on, COLORREF color) {
@@ -165,22 +100,23 @@ void CDravenlokDlg::OnConnectionEstablished() {
     ShowWindowAsMarrowin();
     // The tunnel is up again: a running reconnect sequence has done its job.
     ::KillTimer(Handle(), kReconnectTimer);
-    reconnect_.OnEstablished();
+    session_.OnEstablished();
 }
 
 // The tunnel has dropped: it is stopped, and either the reconnect sequence starts or the user
 // is asked what to do.
 void CDravenlokDlg::OnConnectionLost() {
     ShowWindowAsMarrowin();
-    bool reconnect = accounts_.Settings().ReadFlag("Main", "reconnect", false);
     if (statusWindow_)
         statusWindow_->SetDropped();
-    if (tunnel_.IsRunning())
-        StartStopTunnel();
+    DropOutcome drop = session_.OnClientEnded();
+    if (drop.stoppedClient)
+        ShowPrivacyState(false, kAlertRed);
     // Before anything that waits for the user: the balloon comes with the news of the drop.
-    ShowFailureReason();
+    if (!drop.reason.empty() && trayIcon_)
+        trayIcon_->ShowBalloon(kProgramName, drop.reason, NIIF_ERROR);
 
-    if (reconnect_.OnDrop(reconnect) == ReconnectSequence::DropAction::StartSequence) {
+    if (drop.startSequence) {
         ::SetTimer(Handle(), kReconnectTimer, kReconnectPeriodMs, nullptr);
         return;
     }
@@ -188,36 +124,32 @@ void CDravenlokDlg::OnConnectionLost() {
     if (question.DoModal() == CErrorDlg::kReconnect) {
         // The reconnect sequence may have started the client again while the question was
         // open; the toggle would then stop it.
-        if (!tunnel_.IsRunning())
+        if (!session_.IsRunning())
             StartStopTunnel();
     } else if (useBrowserProxyBox_.IsChecked()) {
         // As if the user had unchecked the box: the browser goes direct and stays so.
-        ApplyBrowserProxyOption(false);
-        useBrowserProxy_ = false;
+        session_.DropBrowserProxyOption();
         useBrowserProxyBox_.SetCheck(false);
     }
 }
 
 // Our plink.exe says why its run failed, just before it reports the end.
 LRESULT CDravenlokDlg::OnCopyData(const COPYDATASTRUCT* data) {
-    return data && failureNotice_.OnCopyData(data->dwData, data->lpData, data->cbData) ? TRUE
-                                                                                       : FALSE;
-}
-
-void CDravenlokDlg::ShowFailureReason() {
-    std::string reason = failureNotice_.TakeOnEnd();
-    if (!reason.empty() && trayIcon_)
-        trayIcon_->ShowBalloon(kProgramName, reason, NIIF_ERROR);
+    return data && session_.OnClientReason(data->dwData, data->lpData, data->cbData) ? TRUE
+                                                                                     : FALSE;
 }
 
 void CDravenlokDlg::OnReconnectTimer() {
-    if (reconnect_.OnTick() == ReconnectSequence::TickAction::Relaunch) {
-        RelaunchTunnel();
+    ReconnectTick tick = session_.OnReconnectTick(accountsCombo_.GetText());
+    if (!tick.gaveUp) {
+        if (statusWindow_)
+            statusWindow_->SetRetryNumber(session_.Reconnect().Attempt());
+        ShowStarted(tick.relaunch, kPrivacyOnGreen);
         return;
     }
     ::KillTimer(Handle(), kReconnectTimer);
-    if (tunnel_.IsRunning())
-        AbortReconnect();
+    if (tick.stoppedClient)
+        ShowPrivacyState(false, kAlertRed);
     if (statusWindow_)
         statusWindow_->SetMaximumReached();
 }
@@ -225,15 +157,13 @@ void CDravenlokDlg::OnReconnectTimer() {
 // A client that ends without reporting is taken as a dropped connection, so that "Privacy ON"
 // never shows over a dead tunnel. One whose report is still on its way is left to the report.
 void CDravenlokDlg::OnClientWatchTimer() {
-    if (!tunnel_.IsRunning()) {
-        ::KillTimer(Handle(), kClientWatchTimer);
-        return;
-    }
-    if (!tunnel_.HasEnded())
+    ClientWatch watch = session_.WatchClient();
+    if (watch == ClientWatch::Running)
         return;
     ::KillTimer(Handle(), kClientWatchTimer);
     MSG pending;
-    if (::PeekMessageA(&pending, Handle(), WM_QV_STOP, WM_QV_STOP, PM_NOREMOVE))
+    if (watch == ClientWatch::NoClient ||
+        ::PeekMessageA(&pending, Handle(), WM_QV_STOP, WM_QV_STOP, PM_NOREMOVE))
         return;
     OnConnectionLost();
 }
@@ -248,7 +178,7 @@ void CDravenlokDlg::OnTorOption() {
     bool on = torBox_.IsChecked();
     if (on) {
         CTorWarning warning(Handle());
-        warning.SetConnectionOpen(tunnel_.IsRunning());
+        warning.SetConnectionOpen(session_.IsRunning());
         warning.DoModal();
     }
     torEnabled_ = on;
@@ -263,28 +193,10 @@ int CDravenlokDlg::ApplyTorRelay(bool on) {
 
 void CDravenlokDlg::OnUseBrowserProxyOption() {
     bool on = useBrowserProxyBox_.IsChecked();
-    if (!ApplyBrowserProxyOption(on)) {
+    if (!session_.ApplyBrowserProxyOption(on)) {
         ShowWriteFailure();
         useBrowserProxyBox_.SetCheck(!on);
-        return;
     }
-    useBrowserProxy_ = on;
-}
-
-// False when the option could not be stored; the browser is then pointed at the tunnel only if
-// it was stored, but set direct in any case.
-bool CDravenlokDlg::ApplyBrowserProxyOption(bool on) {
-    bool stored = accounts_.Settings().WriteFlag("IE", "setIEproxy", on);
-    // The port is not checked: with none stored the proxy becomes "127.0.0.1:".
-    if (stored || !on)
-        browserProxy_.Set(BrowserConnectionName(), accounts_.ProxyPort(), on);
-    return stored;
-}
-
-// The named connection when the connection type is 2, otherwise the LAN settings.
-std::string CDravenlokDlg::BrowserConnectionName() const {
-    return connectionType_ == 2 ? accounts_.Settings().ReadString("IE", "connectionName")
-                                : std::string();
 }
 
 void CDravenlokDlg::OnNoActiveXOption() {

@@ -251,7 +251,7 @@ TEST_F(BrowserOptionsTest, QuitRestoresTheBrowserWhateverTheBoxesSay) {
               c.proxyOption);
         ExpectActiveX(c.boxes);
         ExpectJava(c.boxes);
-        ASSERT_EQ(window->Proxy().Pointed().size(), c.pointed);
+        ASSERT_EQ(window->Session().Browser().Pointed().size(), c.pointed);
         // Switched off from outside meanwhile, the zones are restored all the same.
         RegistryReader().DisableActiveX();
         RegistryReader().SetJavaDisabled(1);
@@ -265,7 +265,7 @@ TEST_F(BrowserOptionsTest, QuitRestoresTheBrowserWhateverTheBoxesSay) {
         EXPECT_EQ(LanProxyServer(), "direct");
         // Under Wine the registry reset alone already reads as direct: the pointed connections
         // are what shows that each was set back through the browser's own settings.
-        EXPECT_TRUE(window->Proxy().Pointed().empty());
+        EXPECT_TRUE(window->Session().Browser().Pointed().empty());
         EXPECT_EQ(Setting("IE", "noactivecontent"), box);
     }
 }

@@ -340,7 +340,7 @@ TEST_F(AccountsEditorTest, ANameOf253AndAPasswordOf256CharactersReachTheClient) 
     Click(IDC_START);
     ASSERT_TRUE(WaitForRecordLine(files.Folder(), "HostName=" + name));
     EXPECT_EQ(RecordedValue(ReadStandInRecord(files.Folder()), "password"), std::string(256, 'p'));
-    if (window->Tunnel().IsRunning())
+    if (window->Session().IsRunning())
         Click(IDC_START);
     DeleteSavedSession(name);
 }

@@ -46,7 +46,7 @@ TEST_F(MainWindowTest, WithoutSettingsEverythingStartsOff) {
     EXPECT_EQ(Text(IDC_STATUS_LABEL), "Privacy OFF");
     EXPECT_EQ(Text(IDC_START), "Start");
     EXPECT_FALSE(Enabled(IDC_STARTUP_TYPE));
-    EXPECT_EQ(window->Tunnel().Folder(), files.Folder());
+    EXPECT_EQ(window->Session().Folder(), files.Folder());
     EXPECT_FALSE(FileExists(files.File("Marrowin.ini")));
 
     char current[MAX_PATH] = {};
@@ -363,7 +363,7 @@ TEST_F(MainWindowTest, TheQuitMessageEndsTheRunWithoutAskingAndSetsTheBrowserBac
     EXPECT_EQ(window->Result(), IDCANCEL);
     EXPECT_TRUE(user.Boxes().empty());
     EXPECT_EQ(QueryProxy("").flags, static_cast<DWORD>(PROXY_TYPE_DIRECT));
-    EXPECT_TRUE(window->Proxy().Pointed().empty());
+    EXPECT_TRUE(window->Session().Browser().Pointed().empty());
 }
 
 std::string AutostartSettings(const std::string& account, const std::string& password) {
@@ -375,7 +375,7 @@ TEST_F(MainWindowTest, AutostartWithoutADefaultAccountLaunchesNothing) {
     ASSERT_TRUE(CopyStandInTo(files.Folder()));
     StartWindow("[Main]\r\nautostart=1\r\n[tunnel]\r\nservers=alpha,\r\n");
     EXPECT_TRUE(Checked(IDC_AUTOSTART));
-    EXPECT_FALSE(window->Tunnel().IsRunning());
+    EXPECT_FALSE(window->Session().IsRunning());
     EXPECT_EQ(Text(IDC_START), "Start");
     PumpMessagesFor(300);
     EXPECT_FALSE(FileExists(files.File("stand_in_record.txt")));
@@ -431,7 +431,7 @@ TEST_F(MainWindowTrayTest, AutostartLaunchesTheDefaultAccountShowsPrivacyOnAndTh
     ASSERT_TRUE(CopyStandInTo(files.Folder()));
     WriteStandInScript(files.Folder(), {"wait-quit"});
     StartWithTray(AutostartSettings("alpha", "se cret"));
-    ASSERT_TRUE(window->Tunnel().IsRunning());
+    ASSERT_TRUE(window->Session().IsRunning());
     EXPECT_EQ(Text(IDC_START), "Stop");
     EXPECT_EQ(Text(IDC_STATUS_LABEL), "Privacy ON");
     EXPECT_EQ(LabelColor(IDC_STATUS_LABEL), RGB(0, 200, 0));
@@ -460,7 +460,7 @@ TEST_F(MainWindowTrayTest, AutostartLaunchesTheDefaultAccountShowsPrivacyOnAndTh
     EXPECT_TRUE(PumpMessagesUntil([this] { return window->Result() == IDCANCEL; }));
     EXPECT_EQ(user.Boxes().size(), 1u);
     EXPECT_TRUE(WaitForRecordLine(files.Folder(), "got WM_QUIT"));
-    EXPECT_FALSE(window->Tunnel().IsRunning());
+    EXPECT_FALSE(window->Session().IsRunning());
 }
 
 TEST_F(MainWindowTrayTest, AFailedAutostartIsReportedAndLeavesTheWindowAndTheTrayOff) {
@@ -471,7 +471,7 @@ TEST_F(MainWindowTrayTest, AFailedAutostartIsReportedAndLeavesTheWindowAndTheTra
               "Failed to start program '" + files.Folder() + "\\plink.exe', error code = 2");
     EXPECT_EQ(user.Boxes()[0].caption, "Marrowin");
     EXPECT_EQ(user.Boxes()[0].type, static_cast<UINT>(MB_OK | MB_ICONSTOP));
-    EXPECT_FALSE(window->Tunnel().IsRunning());
+    EXPECT_FALSE(window->Session().IsRunning());
     EXPECT_EQ(Text(IDC_START), "Start");
     EXPECT_EQ(Text(IDC_STATUS_LABEL), "Privacy OFF");
     EXPECT_EQ(Tray().Record().hIcon, ProgramIcon(IDI_PRIVACY_OFF));

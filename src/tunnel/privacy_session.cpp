@@ -1,0 +1,115 @@
+// Privacy on and off: the one way every start of the tunnel takes, its end, the reconnect
+// sequence's attempts and where the browser's proxy points meanwhile.
+#include "tunnel/privacy_session.h"
+
+#include "tunnel/client_contract.h"
+
+StartOutcome PrivacySession::Start(const std::string& account, StartKind kind) {
+    StartOutcome outcome;
+    if (account.empty())
+        return outcome;
+    failureNotice_.OnClientStart();
+    // A saved session deleted by hand is made again, so that the client finds the account.
+    accounts_.EnsureSession(account);
+    std::string password = accounts_.ClearPassword(account);
+    // The autostart has always passed its arguments without the leading blank.
+    std::string arguments = kind == StartKind::Autostart
+                                ? AutostartClientArguments(password, account)
+                                : ClientArguments(password, account);
+    if (kind == StartKind::Manual)
+        tunnel_.WriteLaunchLog(account);
+
+    bool wasRunning = tunnel_.IsRunning();
+    outcome.failure = tunnel_.Launch(arguments);
+    if (!outcome.failure.empty()) {
+        // Pointed at start-up with the option on: never left at a tunnel that does not run.
+        if (kind == StartKind::Autostart && useBrowserProxy_ && !accounts_.ProxyPort().empty())
+            PointBrowser(false);
+        return outcome;
+    }
+    outcome.running = true;
+    outcome.launched = !wasRunning;
+    if (useBrowserProxy_)
+        PointBrowser(true);
+    return outcome;
+}
+
+void PrivacySession::Stop() {
+    tunnel_.Stop();
+    PointBrowser(false);
+}
+
+DropOutcome PrivacySession::OnClientEnded() {
+    DropOutcome outcome;
+    if (tunnel_.IsRunning()) {
+        Stop();
+        outcome.stoppedClient = true;
+    }
+    outcome.reason = failureNotice_.TakeOnEnd();
+    outcome.startSequence =
+        reconnect_.OnDrop(ReconnectOption()) == ReconnectSequence::DropAction::StartSequence;
+    return outcome;
+}
+
+ReconnectTick PrivacySession::OnReconnectTick(const std::string& account) {
+    ReconnectTick tick;
+    if (reconnect_.OnTick() == ReconnectSequence::TickAction::Relaunch) {
+        tick.relaunch = Start(account, StartKind::Relaunch);
+        return tick;
+    }
+    tick.gaveUp = true;
+    if (tunnel_.IsRunning()) {
+        Stop();
+        tick.stoppedClient = true;
+    }
+    return tick;
+}
+
+ClientWatch PrivacySession::WatchClient() const {
+    if (!tunnel_.IsRunning())
+        return ClientWatch::NoClient;
+    return tunnel_.HasEnded() ? ClientWatch::EndedUnreported : ClientWatch::Running;
+}
+
+bool PrivacySession::ReconnectOption() const {
+    return accounts_.Settings().ReadFlag("Main", "reconnect", false);
+}
+
+void PrivacySession::ApplyStoredBrowserOption() {
+    ReadBrowserConnection();
+    useBrowserProxy_ = accounts_.Settings().ReadFlag("IE", "setIEproxy", false);
+    if (useBrowserProxy_)
+        PointBrowser(true);
+}
+
+void PrivacySession::ReadBrowserConnection() {
+    connectionType_ = accounts_.Settings().ReadInt("IE", "connectionType");
+}
+
+bool PrivacySession::ApplyBrowserProxyOption(bool on) {
+    bool stored = accounts_.Settings().WriteFlag("IE", "setIEproxy", on);
+    // The port is not checked: with none stored the proxy becomes "127.0.0.1:".
+    if (stored || !on)
+        browserProxy_.Set(BrowserConnectionName(), accounts_.ProxyPort(), on);
+    if (stored)
+        useBrowserProxy_ = on;
+    return stored;
+}
+
+void PrivacySession::DropBrowserProxyOption() {
+    ApplyBrowserProxyOption(false);
+    useBrowserProxy_ = false;
+}
+
+std::string PrivacySession::BrowserConnectionName() const {
+    return connectionType_ == 2 ? accounts_.Settings().ReadString("IE", "connectionName")
+                                : std::string();
+}
+
+// Without a stored proxy port there is nothing to point the browser at.
+void PrivacySession::PointBrowser(bool on) {
+    std::string port = on ? accounts_.ProxyPort() : std::string();
+    if (on && port.empty())
+        return;
+    browserProxy_.Set(BrowserConnectionName(), port, on);
+}

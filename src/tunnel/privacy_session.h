@@ -1,0 +1,119 @@
+// PrivacySession: privacy on and off. It owns the SSH client (TunnelController), the reconnect
+// sequence, the client's reason for a failed run and the decision where the browser's proxy
+// points. Every start of the tunnel takes one way: the account's saved session made again if
+// it is missing, the client's arguments, the launch log, the launch, the browser pointed at
+// the tunnel. It knows no window: the main window keeps the timers and shows the answers.
+#pragma once
+
+#include "settings/account_store.h"
+#include "system/browser_settings.h"
+#include "tunnel/failure_notice.h"
+#include "tunnel/reconnect_sequence.h"
+#include "tunnel/tunnel_controller.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Who starts the tunnel. Manual is the user's Start: it writes the launch log. Autostart is the
+// default account's start at program start. Relaunch is an attempt of the reconnect sequence.
+enum class StartKind { Manual, Autostart, Relaunch };
+
+struct StartOutcome {
+    // A client runs for the account now, and privacy is on.
+    bool running = false;
+    // The client was started by this call: the window watches it from now on.
+    bool launched = false;
+    // Why no client could be started, as the user is told; empty when one runs or no account
+    // was given.
+    std::string failure;
+};
+
+// What the end of the client's run did.
+struct DropOutcome {
+    // Privacy was on: the client is stopped and the browser set direct.
+    bool stoppedClient = false;
+    // The client's reason for the end, shown once; empty when it gave none.
+    std::string reason;
+    // The reconnect sequence waits for its first tick; otherwise the user is asked.
+    bool startSequence = false;
+};
+
+// What a tick of the reconnect sequence's timer did.
+struct ReconnectTick {
+    // The attempts are used up: the sequence has ended.
+    bool gaveUp = false;
+    // Giving up stopped a client that an attempt had started, and set the browser direct.
+    bool stoppedClient = false;
+    // The attempt's start, when the sequence goes on.
+    StartOutcome relaunch;
+};
+
+// What the watch over the client's process sees.
+enum class ClientWatch {
+    NoClient,         // privacy is off: nothing to watch
+    Running,          // the client runs
+    EndedUnreported,  // the client has ended without being stopped
+};
+
+class PrivacySession {
+public:
+    explicit PrivacySession(AccountStore& accounts) : accounts_(accounts) {}
+
+    // The folder of Marrowin.exe, where the client is found, started and logged.
+    void SetFolder(const std::string& folder) { tunnel_.SetFolder(folder); }
+    const std::string& Folder() const { return tunnel_.Folder(); }
+
+    // Starts the client for the account unless one runs already, and points the browser at
+    // the tunnel when the option says so. An empty account starts nothing.
+    StartOutcome Start(const std::string& account, StartKind kind);
+    // Stops the client and sets the browser's connection direct, whatever the option says.
+    void Stop();
+    bool IsRunning() const { return tunnel_.IsRunning(); }
+
+    // The client's reports: the tunnel is up; the client's reason for a failed run (false when
+    // the data is no reason); the run has ended.
+    void OnEstablished() { reconnect_.OnEstablished(); }
+    bool OnClientReason(std::uintptr_t tag, const void* data, std::size_t size) {
+        return failureNotice_.OnCopyData(tag, data, size);
+    }
+    DropOutcome OnClientEnded();
+    // A tick of the reconnect sequence: one more attempt for the account, or the end.
+    ReconnectTick OnReconnectTick(const std::string& account);
+    ClientWatch WatchClient() const;
+
+    // The reconnect option, as the settings file has it now.
+    bool ReconnectOption() const;
+    const ReconnectSequence& Reconnect() const { return reconnect_; }
+
+    // The browser's proxy. The option and the connection it applies to are read from the
+    // settings file at program start, where the browser is pointed at the tunnel if the
+    // option is on; the connection is read again after the proxy dialog may have changed it.
+    void ApplyStoredBrowserOption();
+    void ReadBrowserConnection();
+    bool UsesBrowserProxy() const { return useBrowserProxy_; }
+    // Stores the option and points the browser's connection at the tunnel or back to direct.
+    // False when the option could not be stored: the browser is then set direct, but pointed
+    // at the tunnel only if the option was stored.
+    bool ApplyBrowserProxyOption(bool on);
+    // The option given up after a dropped tunnel: the browser goes direct and stays so.
+    void DropBrowserProxyOption();
+    // Sets every connection still pointed at the tunnel back to direct.
+    void SetBrowserAllDirect() { browserProxy_.SetAllDirect(); }
+    BrowserProxy& Browser() { return browserProxy_; }
+    const BrowserProxy& Browser() const { return browserProxy_; }
+
+private:
+    // The connection the browser's proxy applies to: the named dial-up connection for
+    // connection type 2, otherwise the LAN settings (empty).
+    std::string BrowserConnectionName() const;
+    void PointBrowser(bool on);
+
+    AccountStore& accounts_;
+    TunnelController tunnel_;
+    ReconnectSequence reconnect_;
+    FailureNotice failureNotice_;
+    BrowserProxy browserProxy_;
+    bool useBrowserProxy_ = false;
+    int connectionType_ = 0;
+};

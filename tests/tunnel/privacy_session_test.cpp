@@ -1,0 +1,153 @@
+// The privacy session without a window, with the stand-in client as a real process, the real
+// settings file, saved sessions and browser proxy: each kind of start, the end of a run and
+// its reason, the reconnect sequence's attempts and where the browser points meanwhile.
+#include "tunnel/privacy_session.h"
+
+#include "settings/password_scrambling.h"
+#include "support/browser_proxy.h"
+#include "support/stand_in.h"
+#include "support/temp_folder.h"
+#include "system/browser_settings.h"
+#include "tunnel/failure_notice.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class PrivacySessionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        session.SetString("HostName", "alpha");
+        session.SetString("PortForwardings", "L25=localhost:25,L50000=localhost:3128,");
+        SetConnectionProxy("", "", false);
+        privacy.SetFolder(folder.Path());
+    }
+    void TearDown() override {
+        privacy.Stop();
+        SetConnectionProxy("", "", false);
+    }
+
+    // The account of the session with its browser proxy forwarding, the extra lines, and the
+    // stand-in client following the script (none: no client).
+    void Prepare(const std::string& extra, const std::vector<std::string>& script = {"wait-quit"}) {
+        DeleteFileIfPresent(folder.File(kStandInRecordFile));
+        if (!script.empty()) {
+            ASSERT_TRUE(CopyStandInTo(folder.Path()));
+            WriteStandInScript(folder.Path(), script);
+        }
+        WriteWholeFile(folder.File("Marrowin.ini"),
+                       "[tunnel]\r\nservers=" + account + ",\r\n[" + account +
+                           "]\r\nusername=joe\r\npassword=" +
+                           ScramblePassword("se-cret!") +
+                           "\r\nport=3128\r\nforwardings=25:localhost:25:SMTP,50000:localhost:"
+                           "3128:IE Proxy,\r\n[IE]\r\nproxyServer=" +
+                           account + "\r\nproxyPort=50000\r\n" + extra);
+        accounts.Open(folder.File("Marrowin.ini"));
+        accounts.LoadNames();
+        privacy.ApplyStoredBrowserOption();
+    }
+    std::string CommandLine() const {
+        EXPECT_TRUE(WaitForRecordLine(folder.Path(), "waiting for WM_QUIT"));
+        return RecordedValue(ReadStandInRecord(folder.Path()), "commandline");
+    }
+    bool TellReason(std::uintptr_t tag, const std::string& reason) {
+        return privacy.OnClientReason(tag, reason.c_str(), reason.size() + 1);
+    }
+
+    TempFolder folder;
+    std::string account = UniqueSessionName("privacy");
+    SessionKey session{account};
+    AccountStore accounts;
+    PrivacySession privacy{accounts};
+};
+
+// One client at a time; the user's Start writes the log (one line, the password masked), the
+// autostart passes no leading blank, and a saved session deleted by hand is made again as the
+// settings file says, TOR relay included.
+TEST_F(PrivacySessionTest, EachKindOfStartGivesTheClientItsArguments) {
+    const std::string tail = "-pw se-cret! " + account + " <in.txt";
+    const struct {
+        StartKind kind;
+        std::string arguments;
+        bool logged;
+    } cases[] = {{StartKind::Manual, " " + tail, true},
+                 {StartKind::Autostart, tail, false},
+                 {StartKind::Relaunch, " " + tail, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        DeleteFileIfPresent(folder.File("log.txt"));
+        DeleteSavedSession(account);
+        Prepare("[Main]\r\nTOR=1\r\n");
+        StartOutcome started = privacy.Start(account, c.kind);
+        EXPECT_TRUE(started.running && started.launched);
+        EXPECT_EQ(CommandLine(), c.arguments);
+        EXPECT_EQ(RecordedValue(ReadStandInRecord(folder.Path()), "PortForwardings"),
+                  "L25=localhost:25,L50000=localhost:8119,");
+        EXPECT_EQ(ReadWholeFile(folder.File("log.txt")),
+                  c.logged ? folder.Path() + "\\plink.exe -pw ******** " + account + " <in.txt"
+                           : "");
+        EXPECT_FALSE(privacy.Start(account, c.kind).launched) << "a running client is kept";
+        privacy.Stop();
+        EXPECT_TRUE(RecordHasLine(ReadStandInRecord(folder.Path()), "got WM_QUIT"));
+    }
+    EXPECT_FALSE(privacy.Start("", StartKind::Manual).running) << "no account, no client";
+}
+
+// A client that cannot be started says why. The browser pointed at program start is set direct
+// again when the autostart fails; a failed attempt of the reconnect sequence leaves it alone.
+TEST_F(PrivacySessionTest, AFailedStartSaysWhyAndNothingRuns) {
+    Prepare("setIEproxy=1\r\n", {});
+    ASSERT_EQ(LanProxyServer(), "127.0.0.1:50000");
+    StartOutcome started = privacy.Start(account, StartKind::Relaunch);
+    EXPECT_EQ(started.failure,
+              "Failed to start program '" + folder.Path() + "\\plink.exe', error code = 2");
+    EXPECT_FALSE(started.running || privacy.IsRunning());
+    EXPECT_EQ(LanProxyServer(), "127.0.0.1:50000");
+    EXPECT_FALSE(privacy.Start(account, StartKind::Autostart).running);
+    EXPECT_EQ(LanProxyServer(), "direct");
+}
+
+// The end of a run stops the client and sets the browser direct; the client's reason is given
+// once, never another program's data or the reason of a run the user stopped.
+TEST_F(PrivacySessionTest, TheEndOfARunStopsTheClientAndGivesItsReasonOnce) {
+    Prepare("setIEproxy=1\r\n[Main]\r\nreconnect=1\r\n", {"sleep 200", "exit 3"});
+    const std::string refused = "The server refused the user name or password of this account.";
+    privacy.Start(account, StartKind::Manual);
+    EXPECT_EQ(LanProxyServer(), "127.0.0.1:50000");
+    EXPECT_TRUE(TellReason(kFailureReasonTag, refused));
+    EXPECT_FALSE(TellReason(0x1234, "other"));
+    EXPECT_TRUE(WaitForRecordLine(folder.Path(), "exit 3"));
+    for (int i = 0; i < 100 && privacy.WatchClient() == ClientWatch::Running; ++i)
+        ::Sleep(50);
+    EXPECT_EQ(privacy.WatchClient(), ClientWatch::EndedUnreported);
+    DropOutcome drop = privacy.OnClientEnded();
+    EXPECT_TRUE(drop.stoppedClient && drop.startSequence);
+    EXPECT_EQ(drop.reason, refused);
+    EXPECT_EQ(privacy.WatchClient(), ClientWatch::NoClient);
+    EXPECT_EQ(LanProxyServer(), "direct");
+    EXPECT_EQ(privacy.OnClientEnded().reason, "");
+
+    TellReason(kFailureReasonTag, refused);
+    privacy.Start(account, StartKind::Manual);
+    EXPECT_EQ(privacy.OnClientEnded().reason, "") << "an earlier run's reason";
+}
+
+// Ten attempts, each starting the client and pointing the browser; the eleventh tick gives up,
+// stops the client an attempt started and sets the browser direct. Without a client, giving
+// up leaves the browser alone.
+TEST_F(PrivacySessionTest, TheReconnectSequenceRelaunchesUntilItGivesUp) {
+    Prepare("setIEproxy=1\r\n");
+    for (bool withClient : {true, false}) {
+        for (int attempt = 1; attempt <= ReconnectSequence::kMaximumAttempts; ++attempt)
+            EXPECT_EQ(privacy.OnReconnectTick(account).relaunch.running, withClient);
+        EXPECT_EQ(LanProxyServer(), withClient ? "127.0.0.1:50000" : "direct");
+        SetConnectionProxy("", "8080", true);
+        ReconnectTick tick = privacy.OnReconnectTick(account);
+        EXPECT_TRUE(tick.gaveUp);
+        EXPECT_EQ(tick.stoppedClient, withClient);
+        EXPECT_EQ(LanProxyServer(), withClient ? "direct" : "127.0.0.1:8080");
+        DeleteFileIfPresent(folder.File("plink.exe"));
+    }
+}
+
+} // namespace
