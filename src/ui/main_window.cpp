@@ -39,14 +39,6 @@ CDravenlokDlg::CDravenlokDlg()
     : fw::Dialog(IDD_MARROWIN_DIALOG),
       appIcon_(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))) {
     OnCommand(IDC_SETTINGS, [this] { ToggleSettingsPanel(); });
-    OnCommand(IDC_AUTOSTART, [this] { OnAutostartOption(); });
-    OnCommand(IDC_MINIMIZE, [this] { OnMinimizeOption(); });
-    OnCommand(IDC_USE_IE_PROXY, [this] { OnUseBrowserProxyOption(); });
-    OnCommand(IDC_NO_ACTIVEX, [this] { OnNoActiveXOption(); });
-    OnCommand(IDC_NO_JAVA, [this] { OnNoJavaOption(); });
-    OnCommand(IDC_CONFIGURE_PROXY, [this] { ConfigureProxy(); });
-    OnCommand(IDC_START_WITH_WINDOWS, [this] { OnStartWithWindowsOption(); });
-    OnCommand(IDC_STARTUP_TYPE, CBN_SELCHANGE, [this] { OnStartupTypeChosen(); });
     OnCommand(IDC_SERVER_NAME, CBN_SELCHANGE, [this] { ShowAccount(); });
     OnCommand(IDC_NEW_ACCOUNT, [this] { BeginNewAccount(); });
     OnCommand(IDC_EDIT_SAVE, [this] { EditOrSave(); });
@@ -79,8 +71,6 @@ CDravenlokDlg::CDravenlokDlg()
     OnCommand(IDC_START, [this] { StartStopTunnel(); });
     OnCommand(ID_TRAY_START, [this] { StartStopTunnel(); });
     OnCommand(ID_TRAY_STOP, [this] { StartStopTunnel(); });
-    OnCommand(IDC_RECONNECT, [this] { OnReconnectOption(); });
-    OnCommand(IDC_TOR, [this] { OnTorOption(); });
     OnTimer(kReconnectTimer, [this] { OnReconnectTimer(); });
     OnTimer(kClientWatchTimer, [this] { OnClientWatchTimer(); });
 
@@ -134,26 +124,14 @@ void CDravenlokDlg::DoDataExchange() {
     addForwardingButton_.Bind(dialog, IDC_ADD_FORWARDING);
     deleteForwardingButton_.Bind(dialog, IDC_DELETE_FORWARDING);
     forwardingList_.Bind(dialog, IDC_FORWARDING_LIST);
-    startupTypeCombo_.Bind(dialog, IDC_STARTUP_TYPE);
     localPortEdit_.Bind(dialog, IDC_LOCAL_PORT);
     targetServerEdit_.Bind(dialog, IDC_TARGET_SERVER);
     targetPortEdit_.Bind(dialog, IDC_TARGET_PORT);
     portDescriptionEdit_.Bind(dialog, IDC_PORT_DESCRIPTION);
-    useBrowserProxyBox_.Bind(dialog, IDC_USE_IE_PROXY);
-    noActiveXBox_.Bind(dialog, IDC_NO_ACTIVEX);
-    noJavaBox_.Bind(dialog, IDC_NO_JAVA);
-    startWithWindowsBox_.Bind(dialog, IDC_START_WITH_WINDOWS);
-    autostartBox_.Bind(dialog, IDC_AUTOSTART);
-    minimizeBox_.Bind(dialog, IDC_MINIMIZE);
-    reconnectBox_.Bind(dialog, IDC_RECONNECT);
-    torBox_.Bind(dialog, IDC_TOR);
 }
 
 bool CDravenlokDlg::OnInitDialog() {
     fw::Dialog::OnInitDialog();
-    // The start-with-Windows choices, in this order: index 0 current user, 1 all users.
-    startupTypeCombo_.AddString("current user");
-    startupTypeCombo_.AddString("all users");
 
     CreateTooltipControl();
     AddAboutItemToSystemMenu();
@@ -162,7 +140,7 @@ bool CDravenlokDlg::OnInitDialog() {
 
     std::string folder = fw::ExecutableFolder();
     session_.SetFolder(folder);
-    startupEntry_.SetFolder(folder);
+    options_.SetFolder(folder);
     ::SetCurrentDirectoryA(folder.c_str());
 
     MeasureWindowSizes();
@@ -183,28 +161,22 @@ bool CDravenlokDlg::OnInitDialog() {
     defaultAccountName_ = accounts_.DefaultName();
     SelectStartAccount();
 
-    ReadOptionBoxes();
-    ApplyStoredBrowserOptions();
+    options_.ShowStoredOptions();
 
     // Before the autostart, which may ask the user over the window.
     ::ShowWindow(Handle(), SW_SHOW);
-    if (autostartBox_.IsChecked())
+    if (options_.AutostartChosen())
         AutostartDefaultTunnel();
     else
         SetTrayPrivacyState(false);
 
-    ShowStartupType();
+    options_.ShowStartupType();
     ShowProxySettingsSet(!accounts_.Settings().ReadString("IE", "proxyServer").empty());
     RegisterTooltips();
     ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 
-    // Only the exact text "1" minimises at start; the check box itself always writes 1 or 0.
-    if (accounts_.Settings().ReadString("Main", "minimize") == "1") {
-        minimizeBox_.SetCheck(true);
+    if (options_.ShowMinimizeOption())
         ::SetTimer(Handle(), kHideTimer, 50, nullptr);
-    } else {
-        minimizeBox_.SetCheck(false);
-    }
 
     accounts_.Settings().DropSnapshot();
     helpContextId_ = 1;
@@ -251,45 +223,6 @@ void CDravenlokDlg::SelectStartAccount() {
     } else if (accountsCombo_.GetCount() > 0) {
         accountsCombo_.SetCurSel(0);
         ShowAccount();
-    }
-}
-
-void CDravenlokDlg::ReadOptionBoxes() {
-    const CInternetOptions& settings = accounts_.Settings();
-    autostartBox_.SetCheck(settings.ReadFlag("Main", "autostart", false));
-    reconnectBox_.SetCheck(settings.ReadFlag("Main", "reconnect", false));
-    torEnabled_ = settings.ReadFlag("Main", "TOR", false);
-    torBox_.SetCheck(torEnabled_);
-}
-
-void CDravenlokDlg::ApplyStoredBrowserOptions() {
-    const CInternetOptions& settings = accounts_.Settings();
-    session_.ApplyStoredBrowserOption();
-    useBrowserProxyBox_.SetCheck(session_.UsesBrowserProxy());
-    noActiveXBox_.SetCheck(settings.ReadFlag("IE", "NoActiveContent", false));
-    if (noActiveXBox_.IsChecked())
-        RegistryReader().DisableActiveX();
-    noJavaBox_.SetCheck(settings.ReadFlag("IE", "NoJavascript", false));
-    if (noJavaBox_.IsChecked())
-        RegistryReader().SetJavaDisabled(1);
-}
-
-void CDravenlokDlg::ShowStartupType() {
-    // Decimal conversion: empty or letters read as 0.
-    startupType_ = std::atoi(accounts_.Settings().ReadString("Main", "startupType").c_str());
-    switch (startupType_) {
-    case 0:
-        startWithWindowsBox_.SetCheck(false);
-        startupTypeCombo_.Enable(false);
-        break;
-    case 1:
-    case 2:
-        startWithWindowsBox_.SetCheck(true);
-        startupTypeCombo_.Enable(true);
-        startupTypeCombo_.SetCurSel(startupType_ - 1);
-        break;
-    default:
-        break; // the template's state: unchecked, enabled, nothing selected
     }
 }
 
@@ -344,22 +277,6 @@ void CDravenlokDlg::ClearForwardingFields() {
     for (fw::Edit* field :
          {&localPortEdit_, &portDescriptionEdit_, &targetServerEdit_, &targetPortEdit_})
         field->SetText("");
-}
-
-void CDravenlokDlg::OnAutostartOption() {
-    StoreOption("Main", "autostart", autostartBox_);
-}
-
-void CDravenlokDlg::OnMinimizeOption() {
-    StoreOption("main", "minimize", minimizeBox_);
-}
-
-bool CDravenlokDlg::StoreOption(const char* section, const char* key, fw::CheckBox& box) {
-    if (accounts_.Settings().WriteFlag(section, key, box.IsChecked()))
-        return true;
-    ShowWriteFailure();
-    box.SetCheck(!box.IsChecked());
-    return false;
 }
 
 void CDravenlokDlg::OpenWebPage(const char* address) {

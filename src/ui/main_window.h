@@ -6,10 +6,11 @@
 // sessions), the forwarding list, the privacy session (the tunnel's client, the reconnect
 // sequence and the browser's proxy) and the start-up entry.
 // Its handlers read the controls, ask a model and show the answer; the rules live in the
-// models. Its member bodies are in main_window.cpp (start-up, panel, options, version check,
-// Quit), main_window_accounts.cpp (accounts editor and forwardings), main_window_tunnel.cpp
-// (privacy on and off, the client's reports, reconnect, TOR relay, browser options),
-// main_window_system.cpp (browser proxy dialog, start with Windows), main_window_look.cpp
+// models. The settings panel's options are a part of their own (OptionsPanel). Its member
+// bodies are in main_window.cpp (start-up, panel, version check, Quit),
+// main_window_accounts.cpp (accounts editor and forwardings), main_window_tunnel.cpp (privacy
+// on and off, the client's reports, reconnect), main_window_system.cpp (what the browser proxy
+// dialog stored), main_window_look.cpp
 // (labels, headers, colours, painting while minimised) and tooltips.cpp.
 #pragma once
 
@@ -19,9 +20,9 @@
 #include "framework/dialog.h"
 #include "settings/account_rules.h"
 #include "settings/account_store.h"
-#include "system/startup_entry.h"
 #include "tunnel/privacy_session.h"
 #include "ui/forwarding_list.h"
+#include "ui/options_panel.h"
 #include "update/version_check.h"
 
 #include <string>
@@ -67,17 +68,12 @@ private:
     void MeasureWindowSizes();
     void FillAccountsCombo();
     void SelectStartAccount();
-    void ReadOptionBoxes();
-    void ApplyStoredBrowserOptions();
-    void ShowStartupType();
 
     // Settings panel and options
     void ToggleSettingsPanel();
     void OpenSettingsPanel();
     void CloseSettingsPanel();
     void ClearForwardingFields();
-    void OnAutostartOption();
-    void OnMinimizeOption();
 
     // Commands of the left strip and the tray
     void OpenWebPage(const char* address);
@@ -91,16 +87,8 @@ private:
     void CheckForNewVersion();
     void OnVersionAnswer();
 
-    // Browser options
-    void OnUseBrowserProxyOption();
-    void OnNoActiveXOption();
-    void OnNoJavaOption();
-
-    // The browser proxy dialog and start with Windows
-    void ConfigureProxy();
+    // What the browser proxy dialog stored, in the forwarding list and the proxy label
     void ShowSavedProxy(const ProxyForwardingChange& change);
-    void OnStartWithWindowsOption();
-    void OnStartupTypeChosen();
 
     // Tunnel: privacy on and off, and the state shown in four places
     void StartStopTunnel();
@@ -117,11 +105,6 @@ private:
     LRESULT OnCopyData(const COPYDATASTRUCT* data);
     void OnReconnectTimer();
     void OnClientWatchTimer();
-    void OnReconnectOption();
-
-    // TOR relay
-    void OnTorOption();
-    int ApplyTorRelay(bool on);
 
     // Accounts editor
     enum class EditorMode { Idle, NewAccount, EditAccount };
@@ -148,8 +131,6 @@ private:
     void ShowWriteFailure();
     void ShowStoredAccounts(const std::string& select);
     bool ShowStoredAfterWriteFailure(const std::string& select);
-    // Writes an option's value; when the file refuses it, says why and puts the box back.
-    bool StoreOption(const char* section, const char* key, fw::CheckBox& box);
 
     // Port forwardings
     void SetUpForwardingList();
@@ -182,9 +163,10 @@ private:
     // The models
     AccountStore accounts_;
     PrivacySession session_{accounts_};
+    OptionsPanel options_{*this, accounts_, session_,
+                          [this](const ProxyForwardingChange& change) { ShowSavedProxy(change); }};
     ForwardingList forwardingList_;
     VersionCheck versionCheck_;
-    StartupEntry startupEntry_{accounts_.Settings()};
 
     HICON appIcon_;
     HWND tooltip_ = nullptr;
@@ -193,8 +175,6 @@ private:
     CMenuTrayIcon* trayIcon_ = nullptr;
     CConnDlg* statusWindow_ = nullptr;
     std::string defaultAccountName_;
-    bool torEnabled_ = false;
-    int startupType_ = 0;
     bool settingsPanelOpen_ = false;
     int helpContextId_ = 1;
     int trayRefreshTicks_ = 0;
@@ -231,17 +211,8 @@ private:
     fw::Button cancelEditButton_;
     fw::Button addForwardingButton_;
     fw::Button deleteForwardingButton_;
-    fw::ComboBox startupTypeCombo_;
     fw::Edit localPortEdit_;
     fw::Edit targetServerEdit_;
     fw::Edit targetPortEdit_;
     fw::Edit portDescriptionEdit_;
-    fw::CheckBox useBrowserProxyBox_;
-    fw::CheckBox noActiveXBox_;
-    fw::CheckBox noJavaBox_;
-    fw::CheckBox startWithWindowsBox_;
-    fw::CheckBox autostartBox_;
-    fw::CheckBox minimizeBox_;
-    fw::CheckBox reconnectBox_;
-    fw::CheckBox torBox_;
 };

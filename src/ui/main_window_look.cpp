@@ -70,12 +70,12 @@ LRESULT CDravenlokDlg::OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam) {
 int CDravenlokDlg::FieldId(HWND control) const {
     if (control == Handle())
         return 0;
-    for (const fw::ComboBox* combo : {&accountsCombo_, &startupTypeCombo_}) {
+    for (int combo : {IDC_SERVER_NAME, IDC_STARTUP_TYPE}) {
         COMBOBOXINFO parts = {};
         parts.cbSize = sizeof(parts);
-        if (::GetComboBoxInfo(*combo, &parts) &&
+        if (::GetComboBoxInfo(Item(combo), &parts) &&
             (control == parts.hwndItem || control == parts.hwndList))
-            return combo->Id();
+            return combo;
     }
     return ::GetDlgCtrlID(control);
 }

@@ -1,17 +1,14 @@
 // Privacy on and off in the main window: the handlers ask the privacy session and show its
 // answer together on the Start button, the status label and the tray icon, the status window
 // and the boxes. Also the client's reports, its reason for a failed run in a balloon of the
-// tray icon, the reconnect sequence's timer, the TOR relay option and the three browser
-// options.
+// tray icon and the reconnect sequence's timer.
 #include "ui/main_window.h"
 
 #include "controls/look.h"
 #include "framework/user_seam.h"
-#include "settings/registry_reader.h"
 #include "tunnel/client_messages.h"
 #include "tunnel/connection_broken_dialog.h"
 #include "tunnel/status_window.h"
-#include "tunnel/tor_warning_dialog.h"
 #include "ui/tray_icon.h"
 
 namespace {
@@ -48,7 +45,7 @@ void CDravenlokDlg::StartTunnel() {
     status.SetAccountName(account);
     status.SetReconnect(session_.ReconnectOption());
     status.SetProxy(session_.UsesBrowserProxy());
-    status.SetTor(torEnabled_);
+    status.SetTor(options_.TorEnabled());
     statusWindow_ = &status;
     status.DoModal();
     statusWindow_ = nullptr;
@@ -126,10 +123,8 @@ void CDravenlokDlg::OnConnectionLost() {
         // open; the toggle would then stop it.
         if (!session_.IsRunning())
             StartStopTunnel();
-    } else if (useBrowserProxyBox_.IsChecked()) {
-        // As if the user had unchecked the box: the browser goes direct and stays so.
-        session_.DropBrowserProxyOption();
-        useBrowserProxyBox_.SetCheck(false);
+    } else {
+        options_.GiveUpBrowserProxy();
     }
 }
 
@@ -166,51 +161,4 @@ void CDravenlokDlg::OnClientWatchTimer() {
         ::PeekMessageA(&pending, Handle(), WM_QV_STOP, WM_QV_STOP, PM_NOREMOVE))
         return;
     OnConnectionLost();
-}
-
-void CDravenlokDlg::OnReconnectOption() {
-    StoreOption("Main", "reconnect", reconnectBox_);
-}
-
-void CDravenlokDlg::OnTorOption() {
-    if (!StoreOption("Main", "TOR", torBox_))
-        return;
-    bool on = torBox_.IsChecked();
-    if (on) {
-        CTorWarning warning(Handle());
-        warning.SetConnectionOpen(session_.IsRunning());
-        warning.DoModal();
-    }
-    torEnabled_ = on;
-    ApplyTorRelay(on);
-}
-
-// The running client is not restarted: the change takes effect at its next start.
-int CDravenlokDlg::ApplyTorRelay(bool on) {
-    accounts_.SetTorRelay(on);
-    return 0;
-}
-
-void CDravenlokDlg::OnUseBrowserProxyOption() {
-    bool on = useBrowserProxyBox_.IsChecked();
-    if (!session_.ApplyBrowserProxyOption(on)) {
-        ShowWriteFailure();
-        useBrowserProxyBox_.SetCheck(!on);
-    }
-}
-
-void CDravenlokDlg::OnNoActiveXOption() {
-    if (!StoreOption("IE", "noactivecontent", noActiveXBox_))
-        return;
-    bool off = noActiveXBox_.IsChecked();
-    if (off)
-        RegistryReader().DisableActiveX();
-    else
-        RegistryReader().RestoreActiveX();
-}
-
-void CDravenlokDlg::OnNoJavaOption() {
-    if (!StoreOption("IE", "noJavascript", noJavaBox_))
-        return;
-    RegistryReader().SetJavaDisabled(noJavaBox_.IsChecked() ? 1 : 0);
 }
