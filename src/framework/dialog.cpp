@@ -1,6 +1,7 @@
 #include "framework/dialog.h"
 
 #include "framework/custom_control.h"
+#include "framework/dialog_part.h"
 #include "framework/user_seam.h"
 
 namespace fw {
@@ -89,23 +90,11 @@ void Dialog::EndDialog(INT_PTR result) {
 
 bool Dialog::OnInitDialog() {
     DoDataExchange();
+    for (DialogPart* part : parts_)
+        part->DoDataExchange(hwnd_);
+    for (DialogPart* part : parts_)
+        part->OnInitDialog();
     return true;
-}
-
-void Dialog::OnCommand(int id, int code, Handler handler) {
-    commands_[{id, code}] = std::move(handler);
-}
-
-void Dialog::OnNotify(int id, UINT code, NotifyHandler handler) {
-    notifications_[{id, code}] = std::move(handler);
-}
-
-void Dialog::OnTimer(UINT_PTR id, Handler handler) {
-    timers_[id] = std::move(handler);
-}
-
-void Dialog::OnMessage(UINT message, MessageHandler handler) {
-    messages_[message] = std::move(handler);
 }
 
 INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -149,26 +138,34 @@ INT_PTR Dialog::Route(UINT message, WPARAM wParam, LPARAM lParam) {
         return RouteCommand(wParam) ? TRUE : FALSE;
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
-        auto it = notifications_.find({static_cast<int>(header->idFrom), header->code});
-        if (it == notifications_.end())
-            return FALSE;
-        ::SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, it->second(header));
-        return TRUE;
+        int id = static_cast<int>(header->idFrom);
+        for (const HandlerTables* tables : tables_) {
+            if (auto* handler = tables->FindNotify(id, header->code)) {
+                ::SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, (*handler)(header));
+                return TRUE;
+            }
+        }
+        return FALSE;
     }
-    case WM_TIMER: {
-        auto it = timers_.find(wParam);
-        if (it == timers_.end())
-            return FALSE;
-        it->second();
-        return TRUE;
-    }
+    case WM_TIMER:
+        for (const HandlerTables* tables : tables_) {
+            if (auto* handler = tables->FindTimer(wParam)) {
+                (*handler)();
+                return TRUE;
+            }
+        }
+        return FALSE;
     default:
         break;
     }
-    auto it = messages_.find(message);
-    if (it == messages_.end())
+    const MessageHandler* handler = nullptr;
+    for (const HandlerTables* tables : tables_) {
+        if ((handler = tables->FindMessage(message)))
+            break;
+    }
+    if (!handler)
         return static_cast<INT_PTR>(ReflectToControl(message, wParam, lParam));
-    LRESULT result = it->second(wParam, lParam);
+    LRESULT result = (*handler)(wParam, lParam);
     if (ReturnsResultDirectly(message))
         return static_cast<INT_PTR>(result);
     ::SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
@@ -193,10 +190,11 @@ LRESULT Dialog::ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam) con
 bool Dialog::RouteCommand(WPARAM wParam) {
     int id = LOWORD(wParam);
     int code = HIWORD(wParam);
-    auto it = commands_.find({id, code});
-    if (it != commands_.end()) {
-        it->second();
-        return true;
+    for (const HandlerTables* tables : tables_) {
+        if (auto* handler = tables->FindCommand(id, code)) {
+            (*handler)();
+            return true;
+        }
     }
     if (code == BN_CLICKED && id == IDOK) {
         OnOK();

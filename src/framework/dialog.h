@@ -1,15 +1,19 @@
 // Dialogs from resource templates: modal runs, modeless creation, and one routing function
-// that dispatches commands, notifications, timers and messages to handler tables, and passes
-// the controls' colour and drawing requests back to them.
+// that dispatches commands, notifications, timers and messages to handler tables (the
+// dialog's own, then those of its parts), and passes the controls' colour and drawing requests
+// back to them.
 #pragma once
+
+#include "framework/handler_tables.h"
 
 #include <windows.h>
 
-#include <functional>
-#include <map>
 #include <utility>
+#include <vector>
 
 namespace fw {
+
+class DialogPart;
 
 class Dialog {
 public:
@@ -33,11 +37,8 @@ public:
     INT_PTR Result() const { return result_; }
 
 protected:
-    using Handler = std::function<void()>;
-    using NotifyHandler = std::function<LRESULT(NMHDR*)>;
-    using MessageHandler = std::function<LRESULT(WPARAM, LPARAM)>;
-
-    // Binds controls, then returns true so that the default control gets the focus.
+    // Binds controls, its own and then its parts', initialises the parts, then returns true so
+    // that the default control gets the focus.
     virtual bool OnInitDialog();
     virtual void DoDataExchange() {}
     virtual void OnOK() { EndDialog(IDOK); }
@@ -46,10 +47,16 @@ protected:
     // Handler tables, filled in each dialog's constructor. Button clicks and menu commands
     // arrive with notification code 0.
     void OnCommand(int id, Handler handler) { OnCommand(id, 0, std::move(handler)); }
-    void OnCommand(int id, int code, Handler handler);
-    void OnNotify(int id, UINT code, NotifyHandler handler);
-    void OnTimer(UINT_PTR id, Handler handler);
-    void OnMessage(UINT message, MessageHandler handler);
+    void OnCommand(int id, int code, Handler handler) {
+        handlers_.AddCommand(id, code, std::move(handler));
+    }
+    void OnNotify(int id, UINT code, NotifyHandler handler) {
+        handlers_.AddNotify(id, code, std::move(handler));
+    }
+    void OnTimer(UINT_PTR id, Handler handler) { handlers_.AddTimer(id, std::move(handler)); }
+    void OnMessage(UINT message, MessageHandler handler) {
+        handlers_.AddMessage(message, std::move(handler));
+    }
 
     // The default handling of a control's colour or owner-draw request: it is passed back to
     // the control that asked (see fw::CustomControl), whose answer is returned; 0 when the
@@ -57,6 +64,9 @@ protected:
     LRESULT ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam) const;
 
 private:
+    // A part joins its dialog's routing when it is made.
+    friend class DialogPart;
+
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR Route(UINT message, WPARAM wParam, LPARAM lParam);
     bool RouteCommand(WPARAM wParam);
@@ -67,10 +77,10 @@ private:
     bool modal_ = false;
     INT_PTR result_ = -1;
 
-    std::map<std::pair<int, int>, Handler> commands_;
-    std::map<std::pair<int, UINT>, NotifyHandler> notifications_;
-    std::map<UINT_PTR, Handler> timers_;
-    std::map<UINT, MessageHandler> messages_;
+    HandlerTables handlers_;
+    std::vector<DialogPart*> parts_;
+    // The tables a message is looked up in: the dialog's own, then its parts' in order.
+    std::vector<const HandlerTables*> tables_{&handlers_};
 };
 
 } // namespace fw
