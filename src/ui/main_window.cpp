@@ -36,8 +36,7 @@ const char kPurchasePage[] = "http://www.marrowin.example/purchase.html";
 } // namespace
 
 CDravenlokDlg::CDravenlokDlg()
-    : fw::Dialog(IDD_MARROWIN_DIALOG),
-      appIcon_(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))) {
+    : fw::Dialog(IDD_MARROWIN_DIALOG), look_(*this) {
     OnCommand(IDC_SETTINGS, [this] { ToggleSettingsPanel(); });
     OnCommand(IDC_AUTOSTART, [this] { OnAutostartOption(); });
     OnCommand(IDC_MINIMIZE, [this] { OnMinimizeOption(); });
@@ -89,7 +88,6 @@ CDravenlokDlg::CDravenlokDlg()
 
     OnMessage(WM_SYSCOMMAND, [this](WPARAM w, LPARAM l) { return OnSysCommand(w, l); });
     OnMessage(WM_HELP, [](WPARAM, LPARAM) -> LRESULT { return TRUE; });
-    AddLookHandlers();
     OnMessage(WM_QV_CON_START, [](WPARAM, LPARAM) -> LRESULT { return 0; });
     OnMessage(WM_QV_CON_ESTH, [this](WPARAM, LPARAM) -> LRESULT {
         OnConnectionEstablished();
@@ -113,13 +111,6 @@ void CDravenlokDlg::DoDataExchange() {
     startButton_.Bind(dialog, IDC_START);
     settingsButton_.Bind(dialog, IDC_SETTINGS);
     versionCheckButton_.Bind(dialog, IDC_VERSION_CHECK);
-    statusLabel_.Bind(dialog, IDC_STATUS_LABEL);
-    proxySettingsLabel_.Bind(dialog, IDC_PROXY_SETTINGS_LABEL);
-    forwardingsHeading_.Bind(dialog, IDC_FORWARDINGS_HEADING);
-    serverSettingsHeading_.Bind(dialog, IDC_SERVER_SETTINGS_HEADING);
-    versionLabel_.Bind(dialog, IDC_VERSION_LABEL);
-    mainMenuHeader_.Bind(dialog, IDC_MAIN_MENU_HEADER);
-    tunnelSettingsHeader_.Bind(dialog, IDC_TUNNEL_SETTINGS_HEADER);
     leftFrame_.Bind(dialog, IDC_LEFT_FRAME);
     settingsFrame_.Bind(dialog, IDC_SETTINGS_FRAME);
     accountsCombo_.Bind(dialog, IDC_SERVER_NAME);
@@ -149,16 +140,14 @@ void CDravenlokDlg::DoDataExchange() {
     torBox_.Bind(dialog, IDC_TOR);
 }
 
+// The parts bind their controls and set themselves up first.
 bool CDravenlokDlg::OnInitDialog() {
     fw::Dialog::OnInitDialog();
     // The start-with-Windows choices, in this order: index 0 current user, 1 all users.
     startupTypeCombo_.AddString("current user");
     startupTypeCombo_.AddString("all users");
 
-    CreateTooltipControl();
     AddAboutItemToSystemMenu();
-    ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon_));
-    ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon_));
 
     std::string folder = fw::ExecutableFolder();
     tunnel_.SetFolder(folder);
@@ -170,8 +159,6 @@ bool CDravenlokDlg::OnInitDialog() {
     ::SetWindowPos(Handle(), HWND_TOP, 100, 100, collapsedWidth_, collapsedHeight_, SWP_NOACTIVATE);
     settingsPanelOpen_ = false;
 
-    StyleLabelsAndHeaders();
-    CreateBrushes();
     SetUpForwardingList();
 
     accounts_.Open(folder + "\\Marrowin.ini");
@@ -195,8 +182,7 @@ bool CDravenlokDlg::OnInitDialog() {
         SetTrayPrivacyState(false);
 
     ShowStartupType();
-    ShowProxySettingsSet(!accounts_.Settings().ReadString("IE", "proxyServer").empty());
-    RegisterTooltips();
+    look_.ShowProxySettingsSet(!accounts_.Settings().ReadString("IE", "proxyServer").empty());
     ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 
     // Only the exact text "1" minimises at start; the check box itself always writes 1 or 0.
@@ -294,12 +280,6 @@ void CDravenlokDlg::ShowStartupType() {
     default:
         break; // the template's state: unchecked, enabled, nothing selected
     }
-}
-
-// "Proxy settings: set" in black when a browser proxy account is set, else "not set" in red.
-void CDravenlokDlg::ShowProxySettingsSet(bool set) {
-    proxySettingsLabel_.SetText(set ? "Proxy settings: set" : "Proxy settings: not set");
-    proxySettingsLabel_.SetTextColor(set ? kTextBlack : kAlertRed);
 }
 
 void CDravenlokDlg::ToggleSettingsPanel() {

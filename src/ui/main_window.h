@@ -9,12 +9,10 @@
 // models. Its member bodies are in main_window.cpp (start-up, panel, options, version check,
 // Quit), main_window_accounts.cpp (accounts editor and forwardings), main_window_tunnel.cpp
 // (privacy on and off, the client's reports, reconnect, TOR relay, browser options),
-// main_window_system.cpp (browser proxy dialog, start with Windows), main_window_look.cpp
-// (labels, headers, colours, painting while minimised) and tooltips.cpp.
+// main_window_system.cpp (browser proxy dialog, start with Windows). Its look, with the
+// tooltips, is a part of it (WindowLook).
 #pragma once
 
-#include "controls/label.h"
-#include "controls/skin_button.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "settings/account_rules.h"
@@ -25,6 +23,7 @@
 #include "tunnel/reconnect_sequence.h"
 #include "tunnel/tunnel_controller.h"
 #include "ui/forwarding_list.h"
+#include "ui/window_look.h"
 #include "update/version_check.h"
 
 #include <string>
@@ -150,7 +149,6 @@ private:
     void DeleteAccount();
     void RemoveAccount(const std::string& name);
     void SetDefaultAccount();
-    void ShowProxySettingsSet(bool set);
     // Shows the refusal's box, then empties and focuses its field; false when there was one.
     bool Accept(const Verdict& verdict);
     fw::Control* FieldControl(InputField field);
@@ -173,20 +171,6 @@ private:
     LRESULT SelectForwarding();
     void EnableForwardingButtons(bool enable);
 
-    // Look: labels and headers, colours, painting while minimised
-    void AddLookHandlers();
-    void StyleLabelsAndHeaders();
-    void CreateBrushes();
-    LRESULT OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam);
-    int FieldId(HWND control) const;
-    bool IsLabel(HWND control) const;
-    LRESULT OnPaint();
-
-    // Tooltips
-    void CreateTooltipControl();
-    void RegisterTooltips();
-    void SetTooltip(int controlId, const std::string& text);
-
     // The tray icon's picture and check mark.
     void ShowTrayPicture(bool privacyOn);
     void SetTrayPrivacyState(bool privacyOn);
@@ -201,10 +185,9 @@ private:
     BrowserProxy browserProxy_;
     StartupEntry startupEntry_{accounts_.Settings()};
 
-    HICON appIcon_;
-    HWND tooltip_ = nullptr;
-    // The average character width of the window's own device context, which tip widths count in.
-    int tooltipCharWidth_ = 0;
+    // The part of the window that holds its look, whose handlers follow the window's own.
+    WindowLook look_;
+
     CMenuTrayIcon* trayIcon_ = nullptr;
     CConnDlg* statusWindow_ = nullptr;
     std::string defaultAccountName_;
@@ -225,15 +208,6 @@ private:
     fw::Button startButton_;
     fw::Button settingsButton_;
     fw::Button versionCheckButton_;
-    CLabel statusLabel_;
-    CLabel proxySettingsLabel_;
-    CLabel forwardingsHeading_;
-    CLabel serverSettingsHeading_;
-    CLabel versionLabel_;
-    CxSkinButton mainMenuHeader_;
-    CxSkinButton tunnelSettingsHeader_;
-    fw::Brush greyBrush_;
-    fw::Brush whiteBrush_;
     fw::Static leftFrame_;
     fw::Static settingsFrame_;
 

@@ -54,7 +54,7 @@ void CDravenlokDlg::EnableAccountEditing(EditorMode mode) {
     EnableForwardingButtons(!editing);
     cancelEditButton_.Enable(editing);
     editSaveButton_.SetText(editing ? "Save" : "Edit");
-    SetTooltip(IDC_EDIT_SAVE, editing ? "Save the modifications" : "Edit the current account");
+    look_.ShowEditSaveTip(editing);
 }
 
 void CDravenlokDlg::BeginNewAccount() {
@@ -146,7 +146,7 @@ int CDravenlokDlg::SaveNewAccount() {
     if (first) {
         defaultAccountName_ = fields.serverName;
         MarkDefaultForwardings(fields.serverName);
-        ShowProxySettingsSet(true);
+        look_.ShowProxySettingsSet(true);
     }
     return 1;
 }
@@ -247,7 +247,7 @@ void CDravenlokDlg::RemoveAccount(const std::string& name) {
         targetPortEdit_.SetText("");
     }
     if (wasProxyAccount)
-        ShowProxySettingsSet(false);
+        look_.ShowProxySettingsSet(false);
     localPortEdit_.SetText("");
     targetServerEdit_.SetText("");
     portDescriptionEdit_.SetText("");
@@ -297,7 +297,7 @@ void CDravenlokDlg::ShowStoredAccounts(const std::string& select) {
         accountsCombo_.SetText("");
         ShowAccountFields(Account());
     }
-    ShowProxySettingsSet(!accounts_.Settings().ReadString("IE", "proxyServer").empty());
+    look_.ShowProxySettingsSet(!accounts_.Settings().ReadString("IE", "proxyServer").empty());
     EnableAccountEditing(EditorMode::Idle);
 }
 
@@ -365,7 +365,7 @@ void CDravenlokDlg::DeleteForwarding() {
     if (ShowStoredAfterWriteFailure(selected.account))
         return;
     if (wasProxyForwarding)
-        ShowProxySettingsSet(false);
+        look_.ShowProxySettingsSet(false);
     forwardingList_.Remove(row);
     ClearForwardingFields();
 }

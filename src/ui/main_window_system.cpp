@@ -26,7 +26,7 @@ void CDravenlokDlg::ShowSavedProxy(const ProxyForwardingChange& change) {
     case ProxyForwardingChange::Kind::None:
         break;
     }
-    ShowProxySettingsSet(true);
+    look_.ShowProxySettingsSet(true);
 }
 
 void CDravenlokDlg::OnStartWithWindowsOption() {

@@ -148,8 +148,7 @@ void CDravenlokDlg::SetBrowserProxyForTunnel(bool on, const std::string& port) {
 
 void CDravenlokDlg::ShowPrivacyState(bool on, COLORREF color) {
     startButton_.SetText(on ? "Stop" : "Start");
-    statusLabel_.SetText(on ? "Privacy ON" : "Privacy OFF");
-    statusLabel_.SetFontBold(true).SetTextColor(color).SetFontSize(18);
+    look_.ShowPrivacyState(on, color);
     ShowTrayPicture(on);
     SetTrayPrivacyState(on);
 }
