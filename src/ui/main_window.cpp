@@ -36,7 +36,10 @@ const char kPurchasePage[] = "http://www.marrowin.example/purchase.html";
 } // namespace
 
 CDravenlokDlg::CDravenlokDlg()
-    : fw::Dialog(IDD_MARROWIN_DIALOG), look_(*this) {
+    : fw::Dialog(IDD_MARROWIN_DIALOG), look_(*this),
+      accountsEditor_(*this, accounts_,
+                      {[this](bool set) { look_.ShowProxySettingsSet(set); },
+                       [this](bool editing) { look_.ShowEditSaveTip(editing); }}) {
     OnCommand(IDC_SETTINGS, [this] { ToggleSettingsPanel(); });
     OnCommand(IDC_AUTOSTART, [this] { OnAutostartOption(); });
     OnCommand(IDC_MINIMIZE, [this] { OnMinimizeOption(); });
@@ -46,19 +49,6 @@ CDravenlokDlg::CDravenlokDlg()
     OnCommand(IDC_CONFIGURE_PROXY, [this] { ConfigureProxy(); });
     OnCommand(IDC_START_WITH_WINDOWS, [this] { OnStartWithWindowsOption(); });
     OnCommand(IDC_STARTUP_TYPE, CBN_SELCHANGE, [this] { OnStartupTypeChosen(); });
-    OnCommand(IDC_SERVER_NAME, CBN_SELCHANGE, [this] { ShowAccount(); });
-    OnCommand(IDC_NEW_ACCOUNT, [this] { BeginNewAccount(); });
-    OnCommand(IDC_EDIT_SAVE, [this] { EditOrSave(); });
-    OnCommand(IDC_CANCEL_EDIT, [this] { CancelEdit(); });
-    OnCommand(IDC_DELETE_ACCOUNT, [this] { DeleteAccount(); });
-    OnCommand(IDC_SET_DEFAULT, [this] { SetDefaultAccount(); });
-    OnCommand(IDC_ADD_FORWARDING, [this] { AddForwarding(); });
-    OnCommand(IDC_DELETE_FORWARDING, [this] { DeleteForwarding(); });
-    OnNotify(IDC_FORWARDING_LIST, NM_CLICK, [this](NMHDR*) { return SelectForwarding(); });
-    OnNotify(IDC_FORWARDING_LIST, LVN_GETDISPINFOA, [this](NMHDR* header) -> LRESULT {
-        forwardingList_.AnswerCellRequest(*reinterpret_cast<NMLVDISPINFOA*>(header));
-        return 0;
-    });
     OnCommand(IDC_TEST_SETTINGS, [this] { OpenWebPage(kConnectionTestPage); });
     OnCommand(IDC_PURCHASE, [this] { OpenWebPage(kPurchasePage); });
     OnCommand(IDC_HELP_BUTTON, [this] { ShowHelp(); });
@@ -113,23 +103,7 @@ void CDravenlokDlg::DoDataExchange() {
     versionCheckButton_.Bind(dialog, IDC_VERSION_CHECK);
     leftFrame_.Bind(dialog, IDC_LEFT_FRAME);
     settingsFrame_.Bind(dialog, IDC_SETTINGS_FRAME);
-    accountsCombo_.Bind(dialog, IDC_SERVER_NAME);
-    userNameEdit_.Bind(dialog, IDC_USER_NAME);
-    passwordEdit_.Bind(dialog, IDC_PASSWORD);
-    serverPortEdit_.Bind(dialog, IDC_SERVER_PORT);
-    newAccountButton_.Bind(dialog, IDC_NEW_ACCOUNT);
-    deleteAccountButton_.Bind(dialog, IDC_DELETE_ACCOUNT);
-    setDefaultButton_.Bind(dialog, IDC_SET_DEFAULT);
-    editSaveButton_.Bind(dialog, IDC_EDIT_SAVE);
-    cancelEditButton_.Bind(dialog, IDC_CANCEL_EDIT);
-    addForwardingButton_.Bind(dialog, IDC_ADD_FORWARDING);
-    deleteForwardingButton_.Bind(dialog, IDC_DELETE_FORWARDING);
-    forwardingList_.Bind(dialog, IDC_FORWARDING_LIST);
     startupTypeCombo_.Bind(dialog, IDC_STARTUP_TYPE);
-    localPortEdit_.Bind(dialog, IDC_LOCAL_PORT);
-    targetServerEdit_.Bind(dialog, IDC_TARGET_SERVER);
-    targetPortEdit_.Bind(dialog, IDC_TARGET_PORT);
-    portDescriptionEdit_.Bind(dialog, IDC_PORT_DESCRIPTION);
     useBrowserProxyBox_.Bind(dialog, IDC_USE_IE_PROXY);
     noActiveXBox_.Bind(dialog, IDC_NO_ACTIVEX);
     noJavaBox_.Bind(dialog, IDC_NO_JAVA);
@@ -159,17 +133,11 @@ bool CDravenlokDlg::OnInitDialog() {
     ::SetWindowPos(Handle(), HWND_TOP, 100, 100, collapsedWidth_, collapsedHeight_, SWP_NOACTIVATE);
     settingsPanelOpen_ = false;
 
-    SetUpForwardingList();
-
     accounts_.Open(folder + "\\Marrowin.ini");
     accounts_.Settings().HoldSnapshot();
     accounts_.LoadNames();
-    defaultAccountName_ = accounts_.DefaultName();
-    FillAccountsCombo();
-    FillForwardingList();
-    defaultAccountName_ = accounts_.DefaultName();
+    accountsEditor_.ShowAccounts();
     connectionType_ = accounts_.Settings().ReadInt("IE", "connectionType");
-    SelectStartAccount();
 
     ReadOptionBoxes();
     ApplyStoredBrowserOptions();
@@ -224,21 +192,6 @@ void CDravenlokDlg::MeasureWindowSizes() {
     POINT panelRight = {panelFrame.right, panelFrame.bottom};
     ::ScreenToClient(Handle(), &panelRight);
     expandedWidth_ = panelRight.x - PlacementRect(Handle()).left + 5;
-}
-
-void CDravenlokDlg::FillAccountsCombo() {
-    accountsCombo_.AddStrings(accounts_.Names());
-}
-
-void CDravenlokDlg::SelectStartAccount() {
-    if (!defaultAccountName_.empty()) {
-        accountsCombo_.SetCurSel(accountsCombo_.FindStringExact(-1, defaultAccountName_));
-        ShowAccount();
-        MarkDefaultForwardings(defaultAccountName_);
-    } else if (accountsCombo_.GetCount() > 0) {
-        accountsCombo_.SetCurSel(0);
-        ShowAccount();
-    }
 }
 
 void CDravenlokDlg::ReadOptionBoxes() {
@@ -311,7 +264,7 @@ void CDravenlokDlg::OpenSettingsPanel() {
     ::SetWindowPos(Handle(), HWND_TOP, left, top, width, height, SWP_SHOWWINDOW);
     settingsButton_.SetText("Close settings");
     settingsPanelOpen_ = true;
-    ClearForwardingFields();
+    accountsEditor_.ClearForwardingFields();
 }
 
 void CDravenlokDlg::CloseSettingsPanel() {
@@ -320,13 +273,7 @@ void CDravenlokDlg::CloseSettingsPanel() {
                    SWP_SHOWWINDOW);
     settingsButton_.SetText("Open settings");
     settingsPanelOpen_ = false;
-    ClearForwardingFields();
-}
-
-void CDravenlokDlg::ClearForwardingFields() {
-    for (fw::Edit* field :
-         {&localPortEdit_, &portDescriptionEdit_, &targetServerEdit_, &targetPortEdit_})
-        field->SetText("");
+    accountsEditor_.ClearForwardingFields();
 }
 
 void CDravenlokDlg::OnAutostartOption() {
@@ -335,6 +282,10 @@ void CDravenlokDlg::OnAutostartOption() {
 
 void CDravenlokDlg::OnMinimizeOption() {
     StoreOption("main", "minimize", minimizeBox_);
+}
+
+void CDravenlokDlg::ShowWriteFailure() {
+    ::ShowWriteFailure(Handle(), accounts_);
 }
 
 bool CDravenlokDlg::StoreOption(const char* section, const char* key, fw::CheckBox& box) {

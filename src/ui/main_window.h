@@ -3,26 +3,25 @@
 // and hides itself instead of closing.
 //
 // The window is a view over the models it owns: the accounts (settings file and saved
-// sessions), the forwarding list, the tunnel's client process, the reconnect sequence, the
-// client's reason for a failed run and the start-up entry.
+// sessions), the tunnel's client process, the reconnect sequence, the client's reason for a
+// failed run and the start-up entry. Two parts of it hold their own controls and handlers: the
+// accounts editor with the forwardings (AccountsEditor) and the look (WindowLook).
 // Its handlers read the controls, ask a model and show the answer; the rules live in the
 // models. Its member bodies are in main_window.cpp (start-up, panel, options, version check,
-// Quit), main_window_accounts.cpp (accounts editor and forwardings), main_window_tunnel.cpp
-// (privacy on and off, the client's reports, reconnect, TOR relay, browser options),
-// main_window_system.cpp (browser proxy dialog, start with Windows). Its look, with the
-// tooltips, is a part of it (WindowLook).
+// Quit), main_window_tunnel.cpp (privacy on and off, the client's reports, reconnect, TOR
+// relay, browser options) and main_window_system.cpp (browser proxy dialog, start with
+// Windows).
 #pragma once
 
 #include "framework/controls.h"
 #include "framework/dialog.h"
-#include "settings/account_rules.h"
 #include "settings/account_store.h"
 #include "system/browser_settings.h"
 #include "system/startup_entry.h"
 #include "tunnel/failure_notice.h"
 #include "tunnel/reconnect_sequence.h"
 #include "tunnel/tunnel_controller.h"
-#include "ui/forwarding_list.h"
+#include "ui/accounts_editor.h"
 #include "ui/window_look.h"
 #include "update/version_check.h"
 
@@ -69,8 +68,6 @@ private:
     // Start-up
     void AddAboutItemToSystemMenu();
     void MeasureWindowSizes();
-    void FillAccountsCombo();
-    void SelectStartAccount();
     void ReadOptionBoxes();
     void ApplyStoredBrowserOptions();
     void ShowStartupType();
@@ -79,7 +76,6 @@ private:
     void ToggleSettingsPanel();
     void OpenSettingsPanel();
     void CloseSettingsPanel();
-    void ClearForwardingFields();
     void OnAutostartOption();
     void OnMinimizeOption();
 
@@ -134,42 +130,10 @@ private:
     void OnTorOption();
     int ApplyTorRelay(bool on);
 
-    // Accounts editor
-    enum class EditorMode { Idle, NewAccount, EditAccount };
-    void ShowAccount();
-    void BeginNewAccount();
-    void EditOrSave();
-    int SaveNewAccount();
-    int SaveEditedAccount();
-    AccountFields ReadAccountFields() const;
-    void ShowAccountFields(const Account& account);
-    void SaveFieldValues();
-    void EnableAccountEditing(EditorMode mode);
-    void CancelEdit();
-    void DeleteAccount();
-    void RemoveAccount(const std::string& name);
-    void SetDefaultAccount();
-    // Shows the refusal's box, then empties and focuses its field; false when there was one.
-    bool Accept(const Verdict& verdict);
-    fw::Control* FieldControl(InputField field);
-    int AccountItem(const std::string& name) const;
-    void SelectAccountItem(const std::string& name);
-    void RemoveAccountItem(const std::string& name);
+    // The settings file refused a write: the user learns why.
     void ShowWriteFailure();
-    void ShowStoredAccounts(const std::string& select);
-    bool ShowStoredAfterWriteFailure(const std::string& select);
     // Writes an option's value; when the file refuses it, says why and puts the box back.
     bool StoreOption(const char* section, const char* key, fw::CheckBox& box);
-
-    // Port forwardings
-    void SetUpForwardingList();
-    void FillForwardingList();
-    void MarkDefaultForwardings(const std::string& name);
-    void AddDefaultForwardings(const std::string& account, const std::string& serverPort);
-    void AddForwarding();
-    void DeleteForwarding();
-    LRESULT SelectForwarding();
-    void EnableForwardingButtons(bool enable);
 
     // The tray icon's picture and check mark.
     void ShowTrayPicture(bool privacyOn);
@@ -180,17 +144,16 @@ private:
     TunnelController tunnel_;
     ReconnectSequence reconnect_;
     FailureNotice failureNotice_;
-    ForwardingList forwardingList_;
     VersionCheck versionCheck_;
     BrowserProxy browserProxy_;
     StartupEntry startupEntry_{accounts_.Settings()};
 
-    // The part of the window that holds its look, whose handlers follow the window's own.
+    // The parts, whose handlers follow the window's own.
     WindowLook look_;
+    AccountsEditor accountsEditor_;
 
     CMenuTrayIcon* trayIcon_ = nullptr;
     CConnDlg* statusWindow_ = nullptr;
-    std::string defaultAccountName_;
     bool torEnabled_ = false;
     bool useBrowserProxy_ = false;
     int connectionType_ = 0;
@@ -201,9 +164,6 @@ private:
     int collapsedWidth_ = 0;
     int collapsedHeight_ = 0;
     int expandedWidth_ = 0;
-    EditorMode editorMode_ = EditorMode::Idle;
-    // The account's fields as they were when New or Edit began, for Cancel and Save.
-    Account savedFields_;
 
     fw::Button startButton_;
     fw::Button settingsButton_;
@@ -211,22 +171,7 @@ private:
     fw::Static leftFrame_;
     fw::Static settingsFrame_;
 
-    fw::ComboBox accountsCombo_;
-    fw::Edit userNameEdit_;
-    fw::Edit passwordEdit_;
-    fw::Edit serverPortEdit_;
-    fw::Button newAccountButton_;
-    fw::Button deleteAccountButton_;
-    fw::Button setDefaultButton_;
-    fw::Button editSaveButton_;
-    fw::Button cancelEditButton_;
-    fw::Button addForwardingButton_;
-    fw::Button deleteForwardingButton_;
     fw::ComboBox startupTypeCombo_;
-    fw::Edit localPortEdit_;
-    fw::Edit targetServerEdit_;
-    fw::Edit targetPortEdit_;
-    fw::Edit portDescriptionEdit_;
     fw::CheckBox useBrowserProxyBox_;
     fw::CheckBox noActiveXBox_;
     fw::CheckBox noJavaBox_;

@@ -13,19 +13,7 @@ void CDravenlokDlg::ConfigureProxy() {
 }
 
 void CDravenlokDlg::ShowSavedProxy(const ProxyForwardingChange& change) {
-    switch (change.kind) {
-    case ProxyForwardingChange::Kind::Moved:
-        forwardingList_.Replace(
-            forwardingList_.FindForwardingRow(change.oldLocalPort, change.account),
-            change.forwarding);
-        break;
-    case ProxyForwardingChange::Kind::Added:
-        forwardingList_.Append({change.account, change.forwarding},
-                               change.account == defaultAccountName_);
-        break;
-    case ProxyForwardingChange::Kind::None:
-        break;
-    }
+    accountsEditor_.ShowProxyForwarding(change);
     look_.ShowProxySettingsSet(true);
 }
 

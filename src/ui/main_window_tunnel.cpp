@@ -29,7 +29,7 @@ void CDravenlokDlg::StartStopTunnel() {
 }
 
 void CDravenlokDlg::StartTunnel() {
-    std::string account = accountsCombo_.GetText();
+    std::string account = accountsEditor_.SelectedAccount();
     if (!account.empty()) {
         // A saved session deleted by hand is made again, so that the client finds the account.
         accounts_.EnsureSession(account);
@@ -106,7 +106,7 @@ void CDravenlokDlg::AutostartDefaultTunnel() {
 void CDravenlokDlg::RelaunchTunnel() {
     if (statusWindow_)
         statusWindow_->SetRetryNumber(reconnect_.Attempt());
-    std::string account = accountsCombo_.GetText();
+    std::string account = accountsEditor_.SelectedAccount();
     if (account.empty())
         return;
     accounts_.EnsureSession(account);
