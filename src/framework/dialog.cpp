@@ -97,13 +97,6 @@ bool Dialog::OnInitDialog() {
     return true;
 }
 
-std::vector<const HandlerTables*> Dialog::Tables() const {
-    std::vector<const HandlerTables*> tables{&handlers_};
-    for (const DialogPart* part : parts_)
-        tables.push_back(&part->Handlers());
-    return tables;
-}
-
 INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Dialog* self;
     if (message == WM_INITDIALOG) {
@@ -145,8 +138,9 @@ INT_PTR Dialog::Route(UINT message, WPARAM wParam, LPARAM lParam) {
         return RouteCommand(wParam) ? TRUE : FALSE;
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
-        for (const HandlerTables* tables : Tables()) {
-            if (auto* handler = tables->FindNotify(static_cast<int>(header->idFrom), header->code)) {
+        int id = static_cast<int>(header->idFrom);
+        for (const HandlerTables* tables : tables_) {
+            if (auto* handler = tables->FindNotify(id, header->code)) {
                 ::SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, (*handler)(header));
                 return TRUE;
             }
@@ -154,7 +148,7 @@ INT_PTR Dialog::Route(UINT message, WPARAM wParam, LPARAM lParam) {
         return FALSE;
     }
     case WM_TIMER:
-        for (const HandlerTables* tables : Tables()) {
+        for (const HandlerTables* tables : tables_) {
             if (auto* handler = tables->FindTimer(wParam)) {
                 (*handler)();
                 return TRUE;
@@ -165,7 +159,7 @@ INT_PTR Dialog::Route(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     }
     const MessageHandler* handler = nullptr;
-    for (const HandlerTables* tables : Tables()) {
+    for (const HandlerTables* tables : tables_) {
         if ((handler = tables->FindMessage(message)))
             break;
     }
@@ -196,7 +190,7 @@ LRESULT Dialog::ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam) con
 bool Dialog::RouteCommand(WPARAM wParam) {
     int id = LOWORD(wParam);
     int code = HIWORD(wParam);
-    for (const HandlerTables* tables : Tables()) {
+    for (const HandlerTables* tables : tables_) {
         if (auto* handler = tables->FindCommand(id, code)) {
             (*handler)();
             return true;

@@ -70,8 +70,6 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR Route(UINT message, WPARAM wParam, LPARAM lParam);
     bool RouteCommand(WPARAM wParam);
-    // The tables a message is looked up in: the dialog's own, then its parts' in order.
-    std::vector<const HandlerTables*> Tables() const;
 
     UINT templateId_;
     HWND parent_;
@@ -81,6 +79,8 @@ private:
 
     HandlerTables handlers_;
     std::vector<DialogPart*> parts_;
+    // The tables a message is looked up in: the dialog's own, then its parts' in order.
+    std::vector<const HandlerTables*> tables_{&handlers_};
 };
 
 } // namespace fw

@@ -15,12 +15,13 @@ namespace fw {
 class DialogPart {
 public:
     // Joins the dialog, which must outlive the part (a part is a member of its dialog).
-    explicit DialogPart(Dialog& dialog) : dialog_(dialog) { dialog.parts_.push_back(this); }
+    explicit DialogPart(Dialog& dialog) : dialog_(dialog) {
+        dialog.parts_.push_back(this);
+        dialog.tables_.push_back(&handlers_);
+    }
     virtual ~DialogPart() = default;
     DialogPart(const DialogPart&) = delete;
     DialogPart& operator=(const DialogPart&) = delete;
-
-    const HandlerTables& Handlers() const { return handlers_; }
 
 protected:
     friend class Dialog;
@@ -30,7 +31,6 @@ protected:
     // Called after every part has bound its controls, during the dialog's WM_INITDIALOG.
     virtual void OnInitDialog() {}
 
-    Dialog& Owner() const { return dialog_; }
     HWND DialogHandle() const { return dialog_.Handle(); }
     HWND Item(int id) const { return dialog_.Item(id); }
 

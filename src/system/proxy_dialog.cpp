@@ -2,6 +2,7 @@
 // connection the proxy applies to, and the browser following both while the option is on.
 #include "system/proxy_dialog.h"
 
+#include "controls/brushes.h"
 #include "controls/look.h"
 #include "framework/user_seam.h"
 #include "resource.h"
@@ -29,8 +30,7 @@ IExplorerDlg::IExplorerDlg(HWND parent, AccountStore& accounts, BrowserProxy& br
                            bool useBrowserProxy, SavedHandler onSaved,
                            EnumEntriesFunction phoneBook)
     : fw::Dialog(IDD_IE_PROXY, parent), accounts_(accounts), browserProxy_(browserProxy),
-      useBrowserProxy_(useBrowserProxy), onSaved_(std::move(onSaved)), phoneBook_(phoneBook),
-      grey_(::CreateSolidBrush(kWindowGrey)), white_(::CreateSolidBrush(kFieldWhite)) {
+      useBrowserProxy_(useBrowserProxy), onSaved_(std::move(onSaved)), phoneBook_(phoneBook) {
     OnCommand(IDC_PROXY_EDIT_SAVE, [this] { EditOrSaveProxy(); });
     OnCommand(IDC_CONNECTION_LAN, [this] { ChooseLan(); });
     OnCommand(IDC_CONNECTION_OTHER, [this] { ChooseOther(); });
@@ -235,5 +235,5 @@ LRESULT IExplorerDlg::OnCtlColor(UINT message, HDC dc, HWND control) const {
                  id == IDC_CONNECTION_NAME;
     ::SetTextColor(dc, kTextBlack);
     ::SetBkMode(dc, TRANSPARENT);
-    return reinterpret_cast<LRESULT>(field ? white_.Get() : grey_.Get());
+    return reinterpret_cast<LRESULT>(field ? FieldWhiteBrush() : WindowGreyBrush());
 }

@@ -7,7 +7,6 @@
 
 #include "framework/controls.h"
 #include "framework/dialog.h"
-#include "framework/owners.h"
 #include "settings/account_rules.h"
 #include "settings/account_store.h"
 #include "system/browser_settings.h"
@@ -65,8 +64,6 @@ private:
     EnumEntriesFunction phoneBook_;
     bool editingProxy_ = false;
     bool editingConnection_ = false;
-    fw::Brush grey_;
-    fw::Brush white_;
 
     fw::ComboBox serverCombo_;
     fw::Edit portEdit_;

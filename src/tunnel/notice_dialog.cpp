@@ -1,6 +1,7 @@
 // The grey look of the tunnel's notices and the colour requests of their controls.
 #include "tunnel/notice_dialog.h"
 
+#include "controls/brushes.h"
 #include "controls/look.h"
 
 namespace {
@@ -11,7 +12,7 @@ const int kTextHeight = 14;
 } // namespace
 
 NoticeDialog::NoticeDialog(UINT templateId, HWND parent)
-    : fw::Dialog(templateId, parent), background_(::CreateSolidBrush(kWindowGrey)) {
+    : fw::Dialog(templateId, parent) {
     for (UINT message : {WM_CTLCOLORDLG, WM_CTLCOLORSTATIC, WM_CTLCOLORBTN}) {
         OnMessage(message,
                   [this, message](WPARAM w, LPARAM l) { return OnCtlColor(message, w, l); });
@@ -41,5 +42,5 @@ LRESULT NoticeDialog::OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam) con
     if (LRESULT labelBrush = ReflectToControl(message, wParam, lParam))
         return labelBrush;
     ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-    return reinterpret_cast<LRESULT>(background_.Get());
+    return reinterpret_cast<LRESULT>(WindowGreyBrush());
 }

@@ -4,7 +4,6 @@
 
 #include "controls/label.h"
 #include "framework/dialog.h"
-#include "framework/owners.h"
 
 #include <vector>
 
@@ -32,6 +31,5 @@ private:
 
     LRESULT OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam) const;
 
-    fw::Brush background_;
     std::vector<LabelEntry> labels_;
 };

@@ -1,6 +1,8 @@
-// The main window's start-up, its settings panel, the options that only write the settings
-// file, Help, About, the web pages, the version check, hiding instead of closing, Quit and the
-// tray icon.
+// The main window's start-up, its settings panel, Help, About, the web pages, the version
+// check, hiding instead of closing, Quit and the tray icon; and privacy on and off: the
+// handlers ask the privacy session and show its answer, together on the Start button, the
+// status label and the tray icon, in the status window and in boxes, with the client's reason
+// for a failed run in a balloon of the tray icon and the reconnect sequence's timer.
 #include "ui/main_window.h"
 
 #include "controls/look.h"
@@ -9,18 +11,20 @@
 #include "resource.h"
 #include "settings/registry_reader.h"
 #include "tunnel/client_messages.h"
+#include "tunnel/connection_broken_dialog.h"
+#include "tunnel/status_window.h"
 #include "ui/about_box.h"
 #include "ui/tray_icon.h"
 
 #include <shellapi.h>
-
-#include <cstdlib>
 
 namespace {
 
 const UINT_PTR kHideTimer = 500;
 const UINT_PTR kTrayRefreshTimer = 501;
 const int kTrayRefreshTicks = 10;
+const UINT kReconnectPeriodMs = 10000;
+const UINT kClientWatchPeriodMs = 1000;
 
 // The window's rectangle as its placement records it.
 RECT PlacementRect(HWND window) {
@@ -36,22 +40,13 @@ const char kPurchasePage[] = "http://www.marrowin.example/purchase.html";
 } // namespace
 
 CDravenlokDlg::CDravenlokDlg()
-    : fw::Dialog(IDD_MARROWIN_DIALOG),
-      appIcon_(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))) {
+    : fw::Dialog(IDD_MARROWIN_DIALOG), look_(*this),
+      accountsEditor_(*this, accounts_,
+                      {[this](bool set) { look_.ShowProxySettingsSet(set); },
+                       [this](bool editing) { look_.ShowEditSaveTip(editing); }}),
+      options_(*this, accounts_, session_,
+               [this](const ProxyForwardingChange& change) { ShowSavedProxy(change); }) {
     OnCommand(IDC_SETTINGS, [this] { ToggleSettingsPanel(); });
-    OnCommand(IDC_SERVER_NAME, CBN_SELCHANGE, [this] { ShowAccount(); });
-    OnCommand(IDC_NEW_ACCOUNT, [this] { BeginNewAccount(); });
-    OnCommand(IDC_EDIT_SAVE, [this] { EditOrSave(); });
-    OnCommand(IDC_CANCEL_EDIT, [this] { CancelEdit(); });
-    OnCommand(IDC_DELETE_ACCOUNT, [this] { DeleteAccount(); });
-    OnCommand(IDC_SET_DEFAULT, [this] { SetDefaultAccount(); });
-    OnCommand(IDC_ADD_FORWARDING, [this] { AddForwarding(); });
-    OnCommand(IDC_DELETE_FORWARDING, [this] { DeleteForwarding(); });
-    OnNotify(IDC_FORWARDING_LIST, NM_CLICK, [this](NMHDR*) { return SelectForwarding(); });
-    OnNotify(IDC_FORWARDING_LIST, LVN_GETDISPINFOA, [this](NMHDR* header) -> LRESULT {
-        forwardingList_.AnswerCellRequest(*reinterpret_cast<NMLVDISPINFOA*>(header));
-        return 0;
-    });
     OnCommand(IDC_TEST_SETTINGS, [this] { OpenWebPage(kConnectionTestPage); });
     OnCommand(IDC_PURCHASE, [this] { OpenWebPage(kPurchasePage); });
     OnCommand(IDC_HELP_BUTTON, [this] { ShowHelp(); });
@@ -79,7 +74,6 @@ CDravenlokDlg::CDravenlokDlg()
 
     OnMessage(WM_SYSCOMMAND, [this](WPARAM w, LPARAM l) { return OnSysCommand(w, l); });
     OnMessage(WM_HELP, [](WPARAM, LPARAM) -> LRESULT { return TRUE; });
-    AddLookHandlers();
     OnMessage(WM_QV_CON_START, [](WPARAM, LPARAM) -> LRESULT { return 0; });
     OnMessage(WM_QV_CON_ESTH, [this](WPARAM, LPARAM) -> LRESULT {
         OnConnectionEstablished();
@@ -103,40 +97,15 @@ void CDravenlokDlg::DoDataExchange() {
     startButton_.Bind(dialog, IDC_START);
     settingsButton_.Bind(dialog, IDC_SETTINGS);
     versionCheckButton_.Bind(dialog, IDC_VERSION_CHECK);
-    statusLabel_.Bind(dialog, IDC_STATUS_LABEL);
-    proxySettingsLabel_.Bind(dialog, IDC_PROXY_SETTINGS_LABEL);
-    forwardingsHeading_.Bind(dialog, IDC_FORWARDINGS_HEADING);
-    serverSettingsHeading_.Bind(dialog, IDC_SERVER_SETTINGS_HEADING);
-    versionLabel_.Bind(dialog, IDC_VERSION_LABEL);
-    mainMenuHeader_.Bind(dialog, IDC_MAIN_MENU_HEADER);
-    tunnelSettingsHeader_.Bind(dialog, IDC_TUNNEL_SETTINGS_HEADER);
     leftFrame_.Bind(dialog, IDC_LEFT_FRAME);
     settingsFrame_.Bind(dialog, IDC_SETTINGS_FRAME);
-    accountsCombo_.Bind(dialog, IDC_SERVER_NAME);
-    userNameEdit_.Bind(dialog, IDC_USER_NAME);
-    passwordEdit_.Bind(dialog, IDC_PASSWORD);
-    serverPortEdit_.Bind(dialog, IDC_SERVER_PORT);
-    newAccountButton_.Bind(dialog, IDC_NEW_ACCOUNT);
-    deleteAccountButton_.Bind(dialog, IDC_DELETE_ACCOUNT);
-    setDefaultButton_.Bind(dialog, IDC_SET_DEFAULT);
-    editSaveButton_.Bind(dialog, IDC_EDIT_SAVE);
-    cancelEditButton_.Bind(dialog, IDC_CANCEL_EDIT);
-    addForwardingButton_.Bind(dialog, IDC_ADD_FORWARDING);
-    deleteForwardingButton_.Bind(dialog, IDC_DELETE_FORWARDING);
-    forwardingList_.Bind(dialog, IDC_FORWARDING_LIST);
-    localPortEdit_.Bind(dialog, IDC_LOCAL_PORT);
-    targetServerEdit_.Bind(dialog, IDC_TARGET_SERVER);
-    targetPortEdit_.Bind(dialog, IDC_TARGET_PORT);
-    portDescriptionEdit_.Bind(dialog, IDC_PORT_DESCRIPTION);
 }
 
+// The parts bind their controls and set themselves up first.
 bool CDravenlokDlg::OnInitDialog() {
     fw::Dialog::OnInitDialog();
 
-    CreateTooltipControl();
     AddAboutItemToSystemMenu();
-    ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon_));
-    ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon_));
 
     std::string folder = fw::ExecutableFolder();
     session_.SetFolder(folder);
@@ -148,19 +117,10 @@ bool CDravenlokDlg::OnInitDialog() {
     ::SetWindowPos(Handle(), HWND_TOP, 100, 100, collapsedWidth_, collapsedHeight_, SWP_NOACTIVATE);
     settingsPanelOpen_ = false;
 
-    StyleLabelsAndHeaders();
-    CreateBrushes();
-    SetUpForwardingList();
-
     accounts_.Open(folder + "\\Marrowin.ini");
     accounts_.Settings().HoldSnapshot();
     accounts_.LoadNames();
-    defaultAccountName_ = accounts_.DefaultName();
-    FillAccountsCombo();
-    FillForwardingList();
-    defaultAccountName_ = accounts_.DefaultName();
-    SelectStartAccount();
-
+    accountsEditor_.ShowAccounts();
     options_.ShowStoredOptions();
 
     // Before the autostart, which may ask the user over the window.
@@ -171,8 +131,7 @@ bool CDravenlokDlg::OnInitDialog() {
         SetTrayPrivacyState(false);
 
     options_.ShowStartupType();
-    ShowProxySettingsSet(!accounts_.Settings().ReadString("IE", "proxyServer").empty());
-    RegisterTooltips();
+    look_.ShowProxySettingsSet(!accounts_.Settings().ReadString("IE", "proxyServer").empty());
     ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 
     if (options_.ShowMinimizeOption())
@@ -211,27 +170,6 @@ void CDravenlokDlg::MeasureWindowSizes() {
     expandedWidth_ = panelRight.x - PlacementRect(Handle()).left + 5;
 }
 
-void CDravenlokDlg::FillAccountsCombo() {
-    accountsCombo_.AddStrings(accounts_.Names());
-}
-
-void CDravenlokDlg::SelectStartAccount() {
-    if (!defaultAccountName_.empty()) {
-        accountsCombo_.SetCurSel(accountsCombo_.FindStringExact(-1, defaultAccountName_));
-        ShowAccount();
-        MarkDefaultForwardings(defaultAccountName_);
-    } else if (accountsCombo_.GetCount() > 0) {
-        accountsCombo_.SetCurSel(0);
-        ShowAccount();
-    }
-}
-
-// "Proxy settings: set" in black when a browser proxy account is set, else "not set" in red.
-void CDravenlokDlg::ShowProxySettingsSet(bool set) {
-    proxySettingsLabel_.SetText(set ? "Proxy settings: set" : "Proxy settings: not set");
-    proxySettingsLabel_.SetTextColor(set ? kTextBlack : kAlertRed);
-}
-
 void CDravenlokDlg::ToggleSettingsPanel() {
     if (settingsPanelOpen_) {
         CloseSettingsPanel();
@@ -261,7 +199,12 @@ void CDravenlokDlg::OpenSettingsPanel() {
     ::SetWindowPos(Handle(), HWND_TOP, left, top, width, height, SWP_SHOWWINDOW);
     settingsButton_.SetText("Close settings");
     settingsPanelOpen_ = true;
-    ClearForwardingFields();
+    accountsEditor_.ClearForwardingFields();
+}
+
+void CDravenlokDlg::ShowSavedProxy(const ProxyForwardingChange& change) {
+    accountsEditor_.ShowProxyForwarding(change);
+    look_.ShowProxySettingsSet(true);
 }
 
 void CDravenlokDlg::CloseSettingsPanel() {
@@ -270,13 +213,7 @@ void CDravenlokDlg::CloseSettingsPanel() {
                    SWP_SHOWWINDOW);
     settingsButton_.SetText("Open settings");
     settingsPanelOpen_ = false;
-    ClearForwardingFields();
-}
-
-void CDravenlokDlg::ClearForwardingFields() {
-    for (fw::Edit* field :
-         {&localPortEdit_, &portDescriptionEdit_, &targetServerEdit_, &targetPortEdit_})
-        field->SetText("");
+    accountsEditor_.ClearForwardingFields();
 }
 
 void CDravenlokDlg::OpenWebPage(const char* address) {
@@ -368,6 +305,152 @@ void CDravenlokDlg::OnTrayRefreshTimer() {
     ShowTrayPicture(session_.IsRunning());
     if (++trayRefreshTicks_ >= kTrayRefreshTicks)
         ::KillTimer(Handle(), kTrayRefreshTimer);
+}
+
+void CDravenlokDlg::StartStopTunnel() {
+    if (session_.IsRunning())
+        StopTunnel();
+    else
+        StartTunnel();
+}
+
+void CDravenlokDlg::StartTunnel() {
+    std::string account = accountsEditor_.SelectedAccount();
+    if (!account.empty()) {
+        // The client finds the window under this title until it reports back.
+        ::SetWindowTextA(Handle(), "Dravenlok");
+        ::ShowWindow(Handle(), SW_HIDE);
+        StartOutcome started = session_.Start(account, StartKind::Manual);
+        if (!started.running) {
+            ShowWindowAsMarrowin();
+            fw::ShowMessageBox(Handle(), started.failure, kProgramName, MB_OK | MB_ICONSTOP);
+            return;
+        }
+        ShowStarted(started, kPrivacyOnGreen);
+    }
+
+    // A Start from inside an open status window's modal run does not open a second one.
+    if (statusWindow_)
+        return;
+    CConnDlg status(Handle());
+    status.SetAccountName(account);
+    status.SetReconnect(session_.ReconnectOption());
+    status.SetProxy(session_.UsesBrowserProxy());
+    status.SetTor(options_.TorEnabled());
+    statusWindow_ = &status;
+    status.DoModal();
+    statusWindow_ = nullptr;
+}
+
+void CDravenlokDlg::StopTunnel() {
+    session_.Stop();
+    ShowPrivacyState(false, kAlertRed);
+}
+
+// Starts the default account's tunnel at program start. Unlike Start, it writes no log, keeps
+// the window and opens no status window.
+void CDravenlokDlg::AutostartDefaultTunnel() {
+    StartOutcome started = session_.Start(accounts_.DefaultName(), StartKind::Autostart);
+    if (started.running) {
+        ShowStarted(started, kAutostartGreen);
+        return;
+    }
+    SetTrayPrivacyState(false);
+    if (!started.failure.empty())
+        fw::ShowMessageBox(Handle(), started.failure, kProgramName, MB_OK | MB_ICONSTOP);
+}
+
+// A client that has just been started is watched, so that one that ends without reporting is
+// noticed.
+void CDravenlokDlg::ShowStarted(const StartOutcome& started, COLORREF color) {
+    if (started.launched)
+        ::SetTimer(Handle(), kClientWatchTimer, kClientWatchPeriodMs, nullptr);
+    if (started.running)
+        ShowPrivacyState(true, color);
+}
+
+void CDravenlokDlg::ShowPrivacyState(bool on, COLORREF color) {
+    startButton_.SetText(on ? "Stop" : "Start");
+    look_.ShowPrivacyState(on, color);
+    ShowTrayPicture(on);
+    SetTrayPrivacyState(on);
+}
+
+void CDravenlokDlg::ShowWindowAsMarrowin() {
+    ::SetWindowTextA(Handle(), kProgramName);
+    ::ShowWindow(Handle(), SW_SHOW);
+}
+
+void CDravenlokDlg::OnConnectionEstablished() {
+    if (statusWindow_)
+        statusWindow_->SetEstablished();
+    ShowWindowAsMarrowin();
+    // The tunnel is up again: a running reconnect sequence has done its job.
+    ::KillTimer(Handle(), kReconnectTimer);
+    session_.OnEstablished();
+}
+
+// The tunnel has dropped: it is stopped, and either the reconnect sequence starts or the user
+// is asked what to do.
+void CDravenlokDlg::OnConnectionLost() {
+    ShowWindowAsMarrowin();
+    if (statusWindow_)
+        statusWindow_->SetDropped();
+    DropOutcome drop = session_.OnClientEnded();
+    if (drop.stoppedClient)
+        ShowPrivacyState(false, kAlertRed);
+    // Before anything that waits for the user: the balloon comes with the news of the drop.
+    if (!drop.reason.empty() && trayIcon_)
+        trayIcon_->ShowBalloon(kProgramName, drop.reason, NIIF_ERROR);
+
+    if (drop.startSequence) {
+        ::SetTimer(Handle(), kReconnectTimer, kReconnectPeriodMs, nullptr);
+        return;
+    }
+    CErrorDlg question(Handle());
+    if (question.DoModal() == CErrorDlg::kReconnect) {
+        // The reconnect sequence may have started the client again while the question was
+        // open; the toggle would then stop it.
+        if (!session_.IsRunning())
+            StartStopTunnel();
+    } else {
+        options_.GiveUpBrowserProxy();
+    }
+}
+
+// Our plink.exe says why its run failed, just before it reports the end.
+LRESULT CDravenlokDlg::OnCopyData(const COPYDATASTRUCT* data) {
+    return data && session_.OnClientReason(data->dwData, data->lpData, data->cbData) ? TRUE
+                                                                                     : FALSE;
+}
+
+void CDravenlokDlg::OnReconnectTimer() {
+    ReconnectTick tick = session_.OnReconnectTick(accountsEditor_.SelectedAccount());
+    if (!tick.gaveUp) {
+        if (statusWindow_)
+            statusWindow_->SetRetryNumber(session_.Reconnect().Attempt());
+        ShowStarted(tick.relaunch, kPrivacyOnGreen);
+        return;
+    }
+    ::KillTimer(Handle(), kReconnectTimer);
+    if (tick.stoppedClient)
+        ShowPrivacyState(false, kAlertRed);
+    if (statusWindow_)
+        statusWindow_->SetMaximumReached();
+}
+
+// A client that ends without reporting is taken as a dropped connection, so that "Privacy ON"
+// never shows over a dead tunnel. One whose report is still on its way is left to the report.
+void CDravenlokDlg::OnClientWatchTimer() {
+    ClientWatch watch = session_.WatchClient();
+    if (watch == ClientWatch::Running)
+        return;
+    ::KillTimer(Handle(), kClientWatchTimer);
+    MSG pending;
+    if (watch == ClientWatch::NoClient ||
+        ::PeekMessageA(&pending, Handle(), WM_QV_STOP, WM_QV_STOP, PM_NOREMOVE))
+        return;
+    OnConnectionLost();
 }
 
 // The tray icon belongs to the application; a window given none has none to change.

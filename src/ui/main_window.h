@@ -3,29 +3,23 @@
 // and hides itself instead of closing.
 //
 // The window is a view over the models it owns: the accounts (settings file and saved
-// sessions), the forwarding list, the privacy session (the tunnel's client, the reconnect
-// sequence and the browser's proxy) and the start-up entry.
-// Its handlers read the controls, ask a model and show the answer; the rules live in the
-// models. The settings panel's options are a part of their own (OptionsPanel). Its member
-// bodies are in main_window.cpp (start-up, panel, version check, Quit),
-// main_window_accounts.cpp (accounts editor and forwardings), main_window_tunnel.cpp (privacy
-// on and off, the client's reports, reconnect), main_window_system.cpp (what the browser proxy
-// dialog stored), main_window_look.cpp
-// (labels, headers, colours, painting while minimised) and tooltips.cpp.
+// sessions), the privacy session (the tunnel's client, the reconnect sequence and the browser's
+// proxy) and the version check. Three parts of it hold their own controls and handlers: the
+// look (WindowLook), the accounts editor with the forwardings (AccountsEditor) and the
+// settings panel's options (OptionsPanel). What stays here is the window's own: start-up, the
+// settings panel, the tray, Quit, the version check's answer, and privacy on and off as the
+// session answers it, shown on the Start button, the status label, the tray icon, the status
+// window and in boxes.
 #pragma once
 
-#include "controls/label.h"
-#include "controls/skin_button.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
-#include "settings/account_rules.h"
 #include "settings/account_store.h"
 #include "tunnel/privacy_session.h"
-#include "ui/forwarding_list.h"
+#include "ui/accounts_editor.h"
 #include "ui/options_panel.h"
+#include "ui/window_look.h"
 #include "update/version_check.h"
-
-#include <string>
 
 class CConnDlg;
 class CMenuTrayIcon;
@@ -63,17 +57,14 @@ protected:
     void OnCancel() override;
 
 private:
-    // Start-up
+    // Start-up and the settings panel
     void AddAboutItemToSystemMenu();
     void MeasureWindowSizes();
-    void FillAccountsCombo();
-    void SelectStartAccount();
-
-    // Settings panel and options
     void ToggleSettingsPanel();
     void OpenSettingsPanel();
     void CloseSettingsPanel();
-    void ClearForwardingFields();
+    // What the browser proxy dialog stored, in the forwarding list and the proxy label.
+    void ShowSavedProxy(const ProxyForwardingChange& change);
 
     // Commands of the left strip and the tray
     void OpenWebPage(const char* address);
@@ -87,10 +78,7 @@ private:
     void CheckForNewVersion();
     void OnVersionAnswer();
 
-    // What the browser proxy dialog stored, in the forwarding list and the proxy label
-    void ShowSavedProxy(const ProxyForwardingChange& change);
-
-    // Tunnel: privacy on and off, and the state shown in four places
+    // Privacy on and off, and the state shown in four places
     void StartStopTunnel();
     void StartTunnel();
     void StopTunnel();
@@ -98,6 +86,8 @@ private:
     void ShowStarted(const StartOutcome& started, COLORREF onColor);
     void ShowPrivacyState(bool on, COLORREF onColor);
     void ShowWindowAsMarrowin();
+    void ShowTrayPicture(bool privacyOn);
+    void SetTrayPrivacyState(bool privacyOn);
 
     // Reports of the SSH client and the reconnect sequence
     void OnConnectionEstablished();
@@ -106,113 +96,28 @@ private:
     void OnReconnectTimer();
     void OnClientWatchTimer();
 
-    // Accounts editor
-    enum class EditorMode { Idle, NewAccount, EditAccount };
-    void ShowAccount();
-    void BeginNewAccount();
-    void EditOrSave();
-    int SaveNewAccount();
-    int SaveEditedAccount();
-    AccountFields ReadAccountFields() const;
-    void ShowAccountFields(const Account& account);
-    void SaveFieldValues();
-    void EnableAccountEditing(EditorMode mode);
-    void CancelEdit();
-    void DeleteAccount();
-    void RemoveAccount(const std::string& name);
-    void SetDefaultAccount();
-    void ShowProxySettingsSet(bool set);
-    // Shows the refusal's box, then empties and focuses its field; false when there was one.
-    bool Accept(const Verdict& verdict);
-    fw::Control* FieldControl(InputField field);
-    int AccountItem(const std::string& name) const;
-    void SelectAccountItem(const std::string& name);
-    void RemoveAccountItem(const std::string& name);
-    void ShowWriteFailure();
-    void ShowStoredAccounts(const std::string& select);
-    bool ShowStoredAfterWriteFailure(const std::string& select);
-
-    // Port forwardings
-    void SetUpForwardingList();
-    void FillForwardingList();
-    void MarkDefaultForwardings(const std::string& name);
-    void AddDefaultForwardings(const std::string& account, const std::string& serverPort);
-    void AddForwarding();
-    void DeleteForwarding();
-    LRESULT SelectForwarding();
-    void EnableForwardingButtons(bool enable);
-
-    // Look: labels and headers, colours, painting while minimised
-    void AddLookHandlers();
-    void StyleLabelsAndHeaders();
-    void CreateBrushes();
-    LRESULT OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam);
-    int FieldId(HWND control) const;
-    bool IsLabel(HWND control) const;
-    LRESULT OnPaint();
-
-    // Tooltips
-    void CreateTooltipControl();
-    void RegisterTooltips();
-    void SetTooltip(int controlId, const std::string& text);
-
-    // The tray icon's picture and check mark.
-    void ShowTrayPicture(bool privacyOn);
-    void SetTrayPrivacyState(bool privacyOn);
-
     // The models
     AccountStore accounts_;
     PrivacySession session_{accounts_};
-    OptionsPanel options_{*this, accounts_, session_,
-                          [this](const ProxyForwardingChange& change) { ShowSavedProxy(change); }};
-    ForwardingList forwardingList_;
     VersionCheck versionCheck_;
 
-    HICON appIcon_;
-    HWND tooltip_ = nullptr;
-    // The average character width of the window's own device context, which tip widths count in.
-    int tooltipCharWidth_ = 0;
+    // The parts, whose handlers follow the window's own.
+    WindowLook look_;
+    AccountsEditor accountsEditor_;
+    OptionsPanel options_;
+
     CMenuTrayIcon* trayIcon_ = nullptr;
     CConnDlg* statusWindow_ = nullptr;
-    std::string defaultAccountName_;
     bool settingsPanelOpen_ = false;
     int helpContextId_ = 1;
     int trayRefreshTicks_ = 0;
     int collapsedWidth_ = 0;
     int collapsedHeight_ = 0;
     int expandedWidth_ = 0;
-    EditorMode editorMode_ = EditorMode::Idle;
-    // The account's fields as they were when New or Edit began, for Cancel and Save.
-    Account savedFields_;
 
     fw::Button startButton_;
     fw::Button settingsButton_;
     fw::Button versionCheckButton_;
-    CLabel statusLabel_;
-    CLabel proxySettingsLabel_;
-    CLabel forwardingsHeading_;
-    CLabel serverSettingsHeading_;
-    CLabel versionLabel_;
-    CxSkinButton mainMenuHeader_;
-    CxSkinButton tunnelSettingsHeader_;
-    fw::Brush greyBrush_;
-    fw::Brush whiteBrush_;
     fw::Static leftFrame_;
     fw::Static settingsFrame_;
-
-    fw::ComboBox accountsCombo_;
-    fw::Edit userNameEdit_;
-    fw::Edit passwordEdit_;
-    fw::Edit serverPortEdit_;
-    fw::Button newAccountButton_;
-    fw::Button deleteAccountButton_;
-    fw::Button setDefaultButton_;
-    fw::Button editSaveButton_;
-    fw::Button cancelEditButton_;
-    fw::Button addForwardingButton_;
-    fw::Button deleteForwardingButton_;
-    fw::Edit localPortEdit_;
-    fw::Edit targetServerEdit_;
-    fw::Edit targetPortEdit_;
-    fw::Edit portDescriptionEdit_;
 };

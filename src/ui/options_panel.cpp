@@ -7,6 +7,7 @@
 #include "settings/registry_reader.h"
 #include "system/proxy_dialog.h"
 #include "tunnel/tor_warning_dialog.h"
+#include "ui/accounts_editor.h"
 
 #include <cstdlib>
 
@@ -123,7 +124,7 @@ void OptionsPanel::OnTorOption() {
 void OptionsPanel::OnUseBrowserProxyOption() {
     bool on = useBrowserProxyBox_.IsChecked();
     if (!session_.ApplyBrowserProxyOption(on)) {
-        ShowWriteFailure();
+        ShowWriteFailure(DialogHandle(), accounts_);
         useBrowserProxyBox_.SetCheck(!on);
     }
 }
@@ -175,12 +176,7 @@ void OptionsPanel::OnStartupTypeChosen() {
 bool OptionsPanel::StoreOption(const char* section, const char* key, fw::CheckBox& box) {
     if (accounts_.Settings().WriteFlag(section, key, box.IsChecked()))
         return true;
-    ShowWriteFailure();
+    ShowWriteFailure(DialogHandle(), accounts_);
     box.SetCheck(!box.IsChecked());
     return false;
-}
-
-void OptionsPanel::ShowWriteFailure() const {
-    fw::ShowMessageBox(DialogHandle(), accounts_.WriteFailureText(), kProgramName,
-                       MB_OK | MB_ICONSTOP);
 }

@@ -53,7 +53,6 @@ private:
     void OnStartupTypeChosen();
     // Writes an option's value; when the file refuses it, says why and puts the box back.
     bool StoreOption(const char* section, const char* key, fw::CheckBox& box);
-    void ShowWriteFailure() const;
 
     AccountStore& accounts_;
     PrivacySession& session_;

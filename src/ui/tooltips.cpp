@@ -1,7 +1,8 @@
-// The main window's tooltips: one tooltip control owned by the window, a tip for each button
-// and option that needs one, and the tip of Edit/Save that follows the accounts editor's mode.
+// The main window's tooltips: the tooltip control, the tips of the buttons and options, and the
+// width that lets long tips wrap.
+#include "ui/tooltips.h"
+
 #include "resource.h"
-#include "ui/main_window.h"
 
 #include <commctrl.h>
 
@@ -29,29 +30,27 @@ const struct {
 
 } // namespace
 
-void CDravenlokDlg::CreateTooltipControl() {
+void Tooltips::Create(HWND window) {
+    window_ = window;
     tooltip_ = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, CW_USEDEFAULT,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
                                  ::GetModuleHandleA(nullptr), nullptr);
     if (!tooltip_)
         return;
     ::SendMessageA(tooltip_, TTM_ACTIVATE, TRUE, 0);
     // Measured once: the context's font never changes, and asking costs a device context.
-    HDC dc = ::GetDC(Handle());
+    HDC dc = ::GetDC(window);
     TEXTMETRICA metrics = {};
     ::GetTextMetricsA(dc, &metrics);
-    ::ReleaseDC(Handle(), dc);
-    tooltipCharWidth_ = metrics.tmAveCharWidth;
-}
-
-void CDravenlokDlg::RegisterTooltips() {
+    ::ReleaseDC(window, dc);
+    charWidth_ = metrics.tmAveCharWidth;
     for (const auto& tip : kTooltips)
-        SetTooltip(tip.control, tip.text);
+        Set(tip.control, tip.text);
 }
 
 // Adds the control's tip, or changes its text; then, as after every tip, the tip width becomes
 // that of this text in average characters, so long tips wrap.
-void CDravenlokDlg::SetTooltip(int controlId, const std::string& text) {
+void Tooltips::Set(int controlId, const std::string& text) {
     if (!tooltip_)
         return;
     TOOLINFOA tool = {};
@@ -59,8 +58,8 @@ void CDravenlokDlg::SetTooltip(int controlId, const std::string& text) {
     // The tooltip subclasses the control, so it sees the mouse messages without the
     // program relaying them.
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = Handle();
-    tool.uId = reinterpret_cast<UINT_PTR>(Item(controlId));
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(::GetDlgItem(window_, controlId));
     tool.lpszText = const_cast<char*>(text.c_str());
     TOOLINFOA existing = tool;
     existing.lpszText = nullptr;
@@ -68,6 +67,5 @@ void CDravenlokDlg::SetTooltip(int controlId, const std::string& text) {
     ::SendMessageA(tooltip_, known ? TTM_UPDATETIPTEXTA : TTM_ADDTOOLA, 0,
                    reinterpret_cast<LPARAM>(&tool));
 
-    ::SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0,
-                   static_cast<LPARAM>(text.size()) * tooltipCharWidth_);
+    ::SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, static_cast<LPARAM>(text.size()) * charWidth_);
 }

@@ -1,17 +1,84 @@
-// The accounts editor and the port forwardings of the main window: accounts are shown,
-// created, edited, renamed, removed and made the default, and forwardings added, deleted and
-// selected. The account store writes every change at once to the settings file and the
-// account's saved SSH session; the window shows it in the combo box, the fields and the list.
-#include "ui/main_window.h"
+// The accounts editor and the port forwardings of the main window: the account store writes
+// every change at once to the settings file and the account's saved SSH session; the editor
+// shows it in the combo box, the fields and the list.
+#include "ui/accounts_editor.h"
 
 #include "controls/look.h"
 #include "framework/user_seam.h"
 #include "resource.h"
 #include "settings/server_remove_dialog.h"
 
+#include <utility>
+
+void ShowWriteFailure(HWND window, const AccountStore& accounts) {
+    fw::ShowMessageBox(window, accounts.WriteFailureText(), kProgramName, MB_OK | MB_ICONSTOP);
+}
+
+AccountsEditor::AccountsEditor(fw::Dialog& dialog, AccountStore& accounts, Events events)
+    : fw::DialogPart(dialog), accounts_(accounts), events_(std::move(events)) {
+    OnCommand(IDC_SERVER_NAME, CBN_SELCHANGE, [this] { ShowAccount(); });
+    OnCommand(IDC_NEW_ACCOUNT, [this] { BeginNewAccount(); });
+    OnCommand(IDC_EDIT_SAVE, [this] { EditOrSave(); });
+    OnCommand(IDC_CANCEL_EDIT, [this] { CancelEdit(); });
+    OnCommand(IDC_DELETE_ACCOUNT, [this] { DeleteAccount(); });
+    OnCommand(IDC_SET_DEFAULT, [this] { SetDefaultAccount(); });
+    OnCommand(IDC_ADD_FORWARDING, [this] { AddForwarding(); });
+    OnCommand(IDC_DELETE_FORWARDING, [this] { DeleteForwarding(); });
+    OnNotify(IDC_FORWARDING_LIST, NM_CLICK, [this](NMHDR*) { return SelectForwarding(); });
+    OnNotify(IDC_FORWARDING_LIST, LVN_GETDISPINFOA, [this](NMHDR* header) -> LRESULT {
+        forwardingList_.AnswerCellRequest(*reinterpret_cast<NMLVDISPINFOA*>(header));
+        return 0;
+    });
+}
+
+void AccountsEditor::DoDataExchange(HWND dialog) {
+    accountsCombo_.Bind(dialog, IDC_SERVER_NAME);
+    userNameEdit_.Bind(dialog, IDC_USER_NAME);
+    passwordEdit_.Bind(dialog, IDC_PASSWORD);
+    serverPortEdit_.Bind(dialog, IDC_SERVER_PORT);
+    newAccountButton_.Bind(dialog, IDC_NEW_ACCOUNT);
+    deleteAccountButton_.Bind(dialog, IDC_DELETE_ACCOUNT);
+    setDefaultButton_.Bind(dialog, IDC_SET_DEFAULT);
+    editSaveButton_.Bind(dialog, IDC_EDIT_SAVE);
+    cancelEditButton_.Bind(dialog, IDC_CANCEL_EDIT);
+    addForwardingButton_.Bind(dialog, IDC_ADD_FORWARDING);
+    deleteForwardingButton_.Bind(dialog, IDC_DELETE_FORWARDING);
+    forwardingList_.Bind(dialog, IDC_FORWARDING_LIST);
+    localPortEdit_.Bind(dialog, IDC_LOCAL_PORT);
+    targetServerEdit_.Bind(dialog, IDC_TARGET_SERVER);
+    targetPortEdit_.Bind(dialog, IDC_TARGET_PORT);
+    portDescriptionEdit_.Bind(dialog, IDC_PORT_DESCRIPTION);
+}
+
+void AccountsEditor::OnInitDialog() {
+    forwardingList_.SetUp();
+}
+
+void AccountsEditor::ShowAccounts() {
+    defaultAccountName_ = accounts_.DefaultName();
+    FillAccountsCombo();
+    FillForwardingList();
+    SelectStartAccount();
+}
+
+void AccountsEditor::FillAccountsCombo() {
+    accountsCombo_.AddStrings(accounts_.Names());
+}
+
+void AccountsEditor::SelectStartAccount() {
+    if (!defaultAccountName_.empty()) {
+        accountsCombo_.SetCurSel(accountsCombo_.FindStringExact(-1, defaultAccountName_));
+        ShowAccount();
+        forwardingList_.MarkDefault(defaultAccountName_);
+    } else if (accountsCombo_.GetCount() > 0) {
+        accountsCombo_.SetCurSel(0);
+        ShowAccount();
+    }
+}
+
 // --- Accounts editor
 
-void CDravenlokDlg::ShowAccount() {
+void AccountsEditor::ShowAccount() {
     int selected = accountsCombo_.GetCurSel();
     if (selected < 0)
         return;
@@ -23,26 +90,26 @@ void CDravenlokDlg::ShowAccount() {
     serverPortEdit_.SetText(account.serverPort);
 }
 
-AccountFields CDravenlokDlg::ReadAccountFields() const {
+AccountFields AccountsEditor::ReadAccountFields() const {
     return AccountFields{accountsCombo_.GetText(), userNameEdit_.GetText(), passwordEdit_.GetText(),
                          serverPortEdit_.GetText()};
 }
 
-void CDravenlokDlg::ShowAccountFields(const Account& account) {
+void AccountsEditor::ShowAccountFields(const Account& account) {
     accountsCombo_.SetText(account.name);
     userNameEdit_.SetText(account.userName);
     passwordEdit_.SetText(account.password);
     serverPortEdit_.SetText(account.serverPort);
 }
 
-void CDravenlokDlg::SaveFieldValues() {
+void AccountsEditor::SaveFieldValues() {
     AccountFields fields = ReadAccountFields();
     savedFields_ = Account{fields.serverName, fields.userName, fields.password, fields.serverPort};
 }
 
 // The controls of each mode: the account fields are editable only in New and Edit, which
 // lock the buttons that would change other accounts or forwardings meanwhile.
-void CDravenlokDlg::EnableAccountEditing(EditorMode mode) {
+void AccountsEditor::EnableAccountEditing(EditorMode mode) {
     editorMode_ = mode;
     bool editing = mode != EditorMode::Idle;
     userNameEdit_.Enable(editing);
@@ -54,10 +121,10 @@ void CDravenlokDlg::EnableAccountEditing(EditorMode mode) {
     EnableForwardingButtons(!editing);
     cancelEditButton_.Enable(editing);
     editSaveButton_.SetText(editing ? "Save" : "Edit");
-    SetTooltip(IDC_EDIT_SAVE, editing ? "Save the modifications" : "Edit the current account");
+    events_.editingChanged(editing);
 }
 
-void CDravenlokDlg::BeginNewAccount() {
+void AccountsEditor::BeginNewAccount() {
     if (editorMode_ != EditorMode::Idle)
         return;
     SaveFieldValues();
@@ -73,7 +140,7 @@ void CDravenlokDlg::BeginNewAccount() {
     EnableAccountEditing(EditorMode::NewAccount);
 }
 
-void CDravenlokDlg::EditOrSave() {
+void AccountsEditor::EditOrSave() {
     switch (editorMode_) {
     case EditorMode::Idle:
         localPortEdit_.SetText("");
@@ -93,7 +160,7 @@ void CDravenlokDlg::EditOrSave() {
     }
 }
 
-fw::Control* CDravenlokDlg::FieldControl(InputField field) {
+fw::Control* AccountsEditor::FieldControl(InputField field) {
     switch (field) {
     case InputField::ServerName:
         return &accountsCombo_;
@@ -117,20 +184,20 @@ fw::Control* CDravenlokDlg::FieldControl(InputField field) {
     return nullptr;
 }
 
-bool CDravenlokDlg::Accept(const Verdict& verdict) {
+bool AccountsEditor::Accept(const Verdict& verdict) {
     if (!verdict)
         return true;
     fw::Control* field = FieldControl(verdict->field);
     if (field && verdict->clearField)
         field->SetText("");
-    fw::ShowMessageBox(Handle(), verdict->message, kProgramName,
+    fw::ShowMessageBox(DialogHandle(), verdict->message, kProgramName,
                        MB_OK | (verdict->information ? MB_ICONINFORMATION : MB_ICONSTOP));
     if (field)
         ::SetFocus(*field);
     return false;
 }
 
-int CDravenlokDlg::SaveNewAccount() {
+int AccountsEditor::SaveNewAccount() {
     AccountFields fields = ReadAccountFields();
     if (!Accept(CheckAccountFields(fields)) ||
         !Accept(CheckNewServerName(fields.serverName, std::string(), accounts_.Names())) ||
@@ -145,13 +212,13 @@ int CDravenlokDlg::SaveNewAccount() {
     // The first account becomes the default and carries the browser's traffic.
     if (first) {
         defaultAccountName_ = fields.serverName;
-        MarkDefaultForwardings(fields.serverName);
-        ShowProxySettingsSet(true);
+        forwardingList_.MarkDefault(fields.serverName);
+        events_.proxySettingsChanged(true);
     }
     return 1;
 }
 
-int CDravenlokDlg::SaveEditedAccount() {
+int AccountsEditor::SaveEditedAccount() {
     AccountFields fields = ReadAccountFields();
     if (!Accept(CheckAccountFields(fields)))
         return -1;
@@ -190,14 +257,14 @@ int CDravenlokDlg::SaveEditedAccount() {
     return 1;
 }
 
-void CDravenlokDlg::CancelEdit() {
+void AccountsEditor::CancelEdit() {
     SelectAccountItem(savedFields_.name);
     ShowAccountFields(savedFields_);
     EnableAccountEditing(EditorMode::Idle);
 }
 
 // The combo's item whose text equals the name exactly; -1 when there is none.
-int CDravenlokDlg::AccountItem(const std::string& name) const {
+int AccountsEditor::AccountItem(const std::string& name) const {
     for (int i = 0; i < accountsCombo_.GetCount(); ++i) {
         if (accountsCombo_.GetItemText(i) == name)
             return i;
@@ -205,19 +272,19 @@ int CDravenlokDlg::AccountItem(const std::string& name) const {
     return -1;
 }
 
-void CDravenlokDlg::SelectAccountItem(const std::string& name) {
+void AccountsEditor::SelectAccountItem(const std::string& name) {
     int item = AccountItem(name);
     if (item >= 0)
         accountsCombo_.SetCurSel(item);
 }
 
-void CDravenlokDlg::RemoveAccountItem(const std::string& name) {
+void AccountsEditor::RemoveAccountItem(const std::string& name) {
     int item = AccountItem(name);
     if (item >= 0)
         ::SendMessageA(accountsCombo_, CB_DELETESTRING, item, 0);
 }
 
-void CDravenlokDlg::DeleteAccount() {
+void AccountsEditor::DeleteAccount() {
     std::string name = accountsCombo_.GetText();
     if (name.empty())
         return;
@@ -225,13 +292,13 @@ void CDravenlokDlg::DeleteAccount() {
     int item = accountsCombo_.FindStringExact(-1, name);
     if (item >= 0)
         name = accountsCombo_.GetItemText(item);
-    CServerRemove confirmation(Handle(), name);
+    CServerRemove confirmation(DialogHandle(), name);
     if (confirmation.DoModal() != IDOK)
         return;
     RemoveAccount(name);
 }
 
-void CDravenlokDlg::RemoveAccount(const std::string& name) {
+void AccountsEditor::RemoveAccount(const std::string& name) {
     bool wasProxyAccount = accounts_.Remove(name);
     if (ShowStoredAfterWriteFailure(name))
         return;
@@ -247,14 +314,14 @@ void CDravenlokDlg::RemoveAccount(const std::string& name) {
         targetPortEdit_.SetText("");
     }
     if (wasProxyAccount)
-        ShowProxySettingsSet(false);
+        events_.proxySettingsChanged(false);
     localPortEdit_.SetText("");
     targetServerEdit_.SetText("");
     portDescriptionEdit_.SetText("");
     forwardingList_.RemoveAccount(name);
 }
 
-void CDravenlokDlg::SetDefaultAccount() {
+void AccountsEditor::SetDefaultAccount() {
     std::string name = accountsCombo_.GetText();
     if (name.empty() || name == defaultAccountName_)
         return;
@@ -262,33 +329,28 @@ void CDravenlokDlg::SetDefaultAccount() {
     if (ShowStoredAfterWriteFailure(name))
         return;
     defaultAccountName_ = name;
-    MarkDefaultForwardings(name);
-}
-
-// The settings file refused a write: the user learns why.
-void CDravenlokDlg::ShowWriteFailure() {
-    fw::ShowMessageBox(Handle(), accounts_.WriteFailureText(), kProgramName, MB_OK | MB_ICONSTOP);
+    forwardingList_.MarkDefault(name);
 }
 
 // After a write the settings file refused: the box, and what is stored with the name selected;
 // whether there was such a failure.
-bool CDravenlokDlg::ShowStoredAfterWriteFailure(const std::string& select) {
+bool AccountsEditor::ShowStoredAfterWriteFailure(const std::string& select) {
     if (!accounts_.WriteFailed())
         return false;
-    ShowWriteFailure();
+    ShowWriteFailure(DialogHandle(), accounts_);
     ShowStoredAccounts(select);
     return true;
 }
 
 // After a change that could not be written whole, the window shows what is stored, not what was
 // typed: the accounts, their forwardings and the proxy account as the file has them.
-void CDravenlokDlg::ShowStoredAccounts(const std::string& select) {
+void AccountsEditor::ShowStoredAccounts(const std::string& select) {
     accounts_.ReloadNames();
     ::SendMessageA(accountsCombo_, CB_RESETCONTENT, 0, 0);
     FillAccountsCombo();
     FillForwardingList();
     defaultAccountName_ = accounts_.DefaultName();
-    MarkDefaultForwardings(defaultAccountName_);
+    forwardingList_.MarkDefault(defaultAccountName_);
     int item = accountsCombo_.FindStringExact(-1, select);
     accountsCombo_.SetCurSel(item >= 0 ? item : 0);
     if (accountsCombo_.GetCurSel() >= 0) {
@@ -297,33 +359,25 @@ void CDravenlokDlg::ShowStoredAccounts(const std::string& select) {
         accountsCombo_.SetText("");
         ShowAccountFields(Account());
     }
-    ShowProxySettingsSet(!accounts_.Settings().ReadString("IE", "proxyServer").empty());
+    events_.proxySettingsChanged(!accounts_.Settings().ReadString("IE", "proxyServer").empty());
     EnableAccountEditing(EditorMode::Idle);
 }
 
 // --- Port forwardings: the list of all accounts' forwardings
 
-void CDravenlokDlg::SetUpForwardingList() {
-    forwardingList_.SetUp();
-}
-
-void CDravenlokDlg::FillForwardingList() {
+void AccountsEditor::FillForwardingList() {
     forwardingList_.Fill(accounts_.AllForwardings());
-}
-
-void CDravenlokDlg::MarkDefaultForwardings(const std::string& name) {
-    forwardingList_.MarkDefault(name);
 }
 
 // The rows of the three forwardings a new account starts with; the account store has written
 // them.
-void CDravenlokDlg::AddDefaultForwardings(const std::string& account,
-                                          const std::string& serverPort) {
+void AccountsEditor::AddDefaultForwardings(const std::string& account,
+                                           const std::string& serverPort) {
     for (const Forwarding& forwarding : DefaultForwardings(serverPort))
         forwardingList_.Append({account, forwarding}, false);
 }
 
-void CDravenlokDlg::AddForwarding() {
+void AccountsEditor::AddForwarding() {
     Forwarding forwarding{localPortEdit_.GetText(), targetServerEdit_.GetText(),
                           targetPortEdit_.GetText(), portDescriptionEdit_.GetText()};
     // The forwarding belongs to the account named in the server field.
@@ -335,20 +389,20 @@ void CDravenlokDlg::AddForwarding() {
     case AccountStore::AddResult::AlreadyForwarded:
         return;
     case AccountStore::AddResult::TooMany:
-        fw::ShowMessageBox(Handle(), kTooManyForwardings, kProgramName, MB_OK | MB_ICONSTOP);
+        fw::ShowMessageBox(DialogHandle(), kTooManyForwardings, kProgramName, MB_OK | MB_ICONSTOP);
         return;
     case AccountStore::AddResult::Added:
         break;
     }
     if (accounts_.WriteFailed()) {
-        ShowWriteFailure();
+        ShowWriteFailure(DialogHandle(), accounts_);
         return;
     }
     ClearForwardingFields();
     forwardingList_.Append({account, forwarding}, account == defaultAccountName_);
 }
 
-void CDravenlokDlg::DeleteForwarding() {
+void AccountsEditor::DeleteForwarding() {
     int row = forwardingList_.SelectedRow();
     if (row < 0)
         return;
@@ -358,19 +412,20 @@ void CDravenlokDlg::DeleteForwarding() {
                            "\nServer account: " + selected.account +
                            "\nTargetServer: " + forwarding.targetServer + ":" +
                            forwarding.targetPort + "\nDescription: " + forwarding.description;
-    if (fw::ShowMessageBox(Handle(), question, kProgramName, MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (fw::ShowMessageBox(DialogHandle(), question, kProgramName, MB_YESNO | MB_ICONQUESTION) !=
+        IDYES)
         return;
 
     bool wasProxyForwarding = accounts_.RemoveForwarding(selected.account, forwarding);
     if (ShowStoredAfterWriteFailure(selected.account))
         return;
     if (wasProxyForwarding)
-        ShowProxySettingsSet(false);
+        events_.proxySettingsChanged(false);
     forwardingList_.Remove(row);
     ClearForwardingFields();
 }
 
-LRESULT CDravenlokDlg::SelectForwarding() {
+LRESULT AccountsEditor::SelectForwarding() {
     if (editorMode_ != EditorMode::Idle)
         return 0;
     int row = forwardingList_.SelectedRow();
@@ -389,7 +444,29 @@ LRESULT CDravenlokDlg::SelectForwarding() {
     return 0;
 }
 
-void CDravenlokDlg::EnableForwardingButtons(bool enable) {
+void AccountsEditor::EnableForwardingButtons(bool enable) {
     addForwardingButton_.Enable(enable);
     deleteForwardingButton_.Enable(enable);
+}
+
+void AccountsEditor::ClearForwardingFields() {
+    for (fw::Edit* field :
+         {&localPortEdit_, &portDescriptionEdit_, &targetServerEdit_, &targetPortEdit_})
+        field->SetText("");
+}
+
+void AccountsEditor::ShowProxyForwarding(const ProxyForwardingChange& change) {
+    switch (change.kind) {
+    case ProxyForwardingChange::Kind::Moved:
+        forwardingList_.Replace(
+            forwardingList_.FindForwardingRow(change.oldLocalPort, change.account),
+            change.forwarding);
+        break;
+    case ProxyForwardingChange::Kind::Added:
+        forwardingList_.Append({change.account, change.forwarding},
+                               change.account == defaultAccountName_);
+        break;
+    case ProxyForwardingChange::Kind::None:
+        break;
+    }
 }

@@ -1,0 +1,142 @@
+// The main window's look: its labels and header bars styled at start-up, the grey of the
+// window with white fields, the application icon while minimised and as the drag icon.
+#include "ui/window_look.h"
+
+#include "controls/brushes.h"
+#include "controls/look.h"
+#include "resource.h"
+
+namespace {
+
+// The fields the user types into or chooses from, which stand on white.
+const int kWhiteFields[] = {IDC_LOCAL_PORT,  IDC_USER_NAME,     IDC_PASSWORD,
+                            IDC_SERVER_NAME, IDC_STARTUP_TYPE,  IDC_PORT_DESCRIPTION,
+                            IDC_SERVER_PORT, IDC_TARGET_SERVER, IDC_TARGET_PORT};
+
+} // namespace
+
+WindowLook::WindowLook(fw::Dialog& dialog)
+    : fw::DialogPart(dialog),
+      appIcon_(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))) {
+    for (UINT message : {WM_CTLCOLORDLG, WM_CTLCOLORSTATIC, WM_CTLCOLOREDIT, WM_CTLCOLORBTN,
+                         WM_CTLCOLORLISTBOX, WM_CTLCOLORSCROLLBAR}) {
+        OnMessage(message,
+                  [this, message](WPARAM w, LPARAM l) { return OnCtlColor(message, w, l); });
+    }
+    OnMessage(WM_PAINT, [this](WPARAM, LPARAM) { return OnPaint(); });
+    OnMessage(WM_QUERYDRAGICON,
+              [this](WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(appIcon_); });
+}
+
+void WindowLook::DoDataExchange(HWND dialog) {
+    statusLabel_.Bind(dialog, IDC_STATUS_LABEL);
+    proxySettingsLabel_.Bind(dialog, IDC_PROXY_SETTINGS_LABEL);
+    forwardingsHeading_.Bind(dialog, IDC_FORWARDINGS_HEADING);
+    serverSettingsHeading_.Bind(dialog, IDC_SERVER_SETTINGS_HEADING);
+    versionLabel_.Bind(dialog, IDC_VERSION_LABEL);
+    mainMenuHeader_.Bind(dialog, IDC_MAIN_MENU_HEADER);
+    tunnelSettingsHeader_.Bind(dialog, IDC_TUNNEL_SETTINGS_HEADER);
+}
+
+void WindowLook::OnInitDialog() {
+    tooltips_.Create(DialogHandle());
+    SetWindowIcon();
+    StyleLabelsAndHeaders();
+}
+
+void WindowLook::SetWindowIcon() const {
+    ::SendMessageA(DialogHandle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon_));
+    ::SendMessageA(DialogHandle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon_));
+}
+
+void WindowLook::StyleLabelsAndHeaders() {
+    statusLabel_.SetFontBold(true).SetTextColor(kAlertRed).SetFontSize(18).SetBkColor(kWindowGrey);
+    for (CLabel* heading : {&forwardingsHeading_, &serverSettingsHeading_, &versionLabel_})
+        heading->SetFontBold(true).SetTextColor(kTextBlack).SetBkColor(kWindowGrey);
+    // The headers are the same bar whether pressed or not: they have no command.
+    for (CxSkinButton* header : {&mainMenuHeader_, &tunnelSettingsHeader_}) {
+        header->SetSkin(IDB_HEADER_SKIN, IDB_HEADER_SKIN, 0, 0, 0, 0, CxSkinButton::kStretch, 0, 0);
+        header->SetTextOffset(-3);
+        header->SetTextColor(kWhite);
+        header->SetShadow(true);
+    }
+    proxySettingsLabel_.SetFontBold(true)
+        .SetTextColor(kTextBlack)
+        .SetFontSize(10)
+        .SetBkColor(kWindowGrey);
+}
+
+void WindowLook::ShowPrivacyState(bool on, COLORREF color) {
+    statusLabel_.SetText(on ? "Privacy ON" : "Privacy OFF");
+    statusLabel_.SetFontBold(true).SetTextColor(color).SetFontSize(18);
+}
+
+void WindowLook::ShowProxySettingsSet(bool set) {
+    proxySettingsLabel_.SetText(set ? "Proxy settings: set" : "Proxy settings: not set");
+    proxySettingsLabel_.SetTextColor(set ? kTextBlack : kAlertRed);
+}
+
+void WindowLook::ShowEditSaveTip(bool editing) {
+    tooltips_.Set(IDC_EDIT_SAVE, editing ? "Save the modifications" : "Edit the current account");
+}
+
+// Everything stands on the grey, except the fields the user types into or chooses from. A
+// label keeps the text colour it chose when its request was passed back to it.
+LRESULT WindowLook::OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam) const {
+    ReflectToControl(message, wParam, lParam);
+    auto dc = reinterpret_cast<HDC>(wParam);
+    auto control = reinterpret_cast<HWND>(lParam);
+    ::SetBkMode(dc, TRANSPARENT);
+    int id = FieldId(control);
+    for (int field : kWhiteFields) {
+        if (id == field) {
+            ::SetTextColor(dc, kTextBlack);
+            ::SetBkColor(dc, kWhite);
+            return reinterpret_cast<LRESULT>(FieldWhiteBrush());
+        }
+    }
+    if (!IsLabel(control))
+        ::SetTextColor(dc, kTextBlack);
+    ::SetBkColor(dc, kWindowGrey);
+    return reinterpret_cast<LRESULT>(WindowGreyBrush());
+}
+
+// The edit and the drop-down list of a combo box ask for their colours as the combo box.
+int WindowLook::FieldId(HWND control) const {
+    if (control == DialogHandle())
+        return 0;
+    for (int comboId : {IDC_SERVER_NAME, IDC_STARTUP_TYPE}) {
+        COMBOBOXINFO parts = {};
+        parts.cbSize = sizeof(parts);
+        if (::GetComboBoxInfo(Item(comboId), &parts) &&
+            (control == parts.hwndItem || control == parts.hwndList))
+            return comboId;
+    }
+    return ::GetDlgCtrlID(control);
+}
+
+bool WindowLook::IsLabel(HWND control) const {
+    for (const CLabel* label : {&statusLabel_, &proxySettingsLabel_, &forwardingsHeading_,
+                                &serverSettingsHeading_, &versionLabel_}) {
+        if (label->Handle() == control)
+            return true;
+    }
+    return false;
+}
+
+// Minimised, the window shows the application icon in the middle of its client area.
+LRESULT WindowLook::OnPaint() const {
+    HWND window = DialogHandle();
+    if (!::IsIconic(window))
+        return ::DefWindowProcA(window, WM_PAINT, 0, 0);
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(window, &paint);
+    ::SendMessageA(window, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client;
+    ::GetClientRect(window, &client);
+    int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    ::DrawIcon(dc, x, y, appIcon_);
+    ::EndPaint(window, &paint);
+    return 0;
+}

@@ -1,0 +1,46 @@
+// WindowLook: the main window's look, a part of the window. It owns the labels and header bars,
+// styles them at start-up, colours the window grey with white input fields, paints the
+// application icon while the window is minimised and gives it as the drag icon, and holds the
+// tooltips. The window tells it what to show: the privacy state on the status label, whether
+// the browser proxy's account is set, whether an account is being edited.
+#pragma once
+
+#include "controls/label.h"
+#include "controls/skin_button.h"
+#include "framework/dialog_part.h"
+#include "ui/tooltips.h"
+
+class WindowLook : public fw::DialogPart {
+public:
+    explicit WindowLook(fw::Dialog& dialog);
+
+    // "Privacy ON" or "Privacy OFF" on the status label, in the colour given.
+    void ShowPrivacyState(bool on, COLORREF color);
+    // "Proxy settings: set" in black when a browser proxy account is set, else "not set" in red.
+    void ShowProxySettingsSet(bool set);
+    // The tip of Edit/Save follows the accounts editor's mode.
+    void ShowEditSaveTip(bool editing);
+
+protected:
+    void DoDataExchange(HWND dialog) override;
+    void OnInitDialog() override;
+
+private:
+    void SetWindowIcon() const;
+    void StyleLabelsAndHeaders();
+    LRESULT OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam) const;
+    int FieldId(HWND control) const;
+    bool IsLabel(HWND control) const;
+    LRESULT OnPaint() const;
+
+    HICON appIcon_;
+    Tooltips tooltips_;
+
+    CLabel statusLabel_;
+    CLabel proxySettingsLabel_;
+    CLabel forwardingsHeading_;
+    CLabel serverSettingsHeading_;
+    CLabel versionLabel_;
+    CxSkinButton mainMenuHeader_;
+    CxSkinButton tunnelSettingsHeader_;
+};
