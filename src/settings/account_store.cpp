@@ -148,7 +148,7 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
     if (update.renamed && !registry.RecreateSessionProfile(oldName, name, saved.userName))
         return update;
     if (edited.userName != saved.userName)
-        registry.WriteRegistryString(HKEY_CURRENT_USER, SessionPath(name), "UserName",
+        registry.WriteRegistryString(HKEY_CURRENT_USER, SessionPath(name), kSessionUserName,
                                      edited.userName);
     if (update.serverPortChanged)
         registry.WritePortForwardings(name,

@@ -2,8 +2,8 @@
 // functions, its text taken apart by profile_text.cpp; see profile_scan.h.
 #include "settings/profile_scan.h"
 
-#include "framework/owners.h"
 #include "framework/wide_text.h"
+#include "owners/owners.h"
 #include "settings/profile_text.h"
 
 #include <windows.h>

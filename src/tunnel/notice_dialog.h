@@ -4,7 +4,7 @@
 
 #include "controls/label.h"
 #include "framework/dialog.h"
-#include "framework/owners.h"
+#include "owners/owners.h"
 
 #include <vector>
 

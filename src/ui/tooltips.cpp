@@ -1,5 +1,6 @@
 // The main window's tooltips: one tooltip control owned by the window, a tip for each button
 // and option that needs one, and the tip of Edit/Save that follows the accounts editor's mode.
+#include "owners/owners.h"
 #include "resource.h"
 #include "ui/main_window.h"
 
@@ -37,10 +38,8 @@ void CDravenlokDlg::CreateTooltipControl() {
         return;
     ::SendMessageA(tooltip_, TTM_ACTIVATE, TRUE, 0);
     // Measured once: the context's font never changes, and asking costs a device context.
-    HDC dc = ::GetDC(Handle());
     TEXTMETRICA metrics = {};
-    ::GetTextMetricsA(dc, &metrics);
-    ::ReleaseDC(Handle(), dc);
+    ::GetTextMetricsA(fw::WindowDc(Handle()), &metrics);
     tooltipCharWidth_ = metrics.tmAveCharWidth;
 }
 
