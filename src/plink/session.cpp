@@ -1,9 +1,9 @@
 // Reading the saved session from the registry; see session.h.
 #include "plink/session.h"
 
+#include "logic/account_rules.h"
 #include "logic/saved_session.h"
 #include "owners/owners.h"
-#include "settings/account_rules.h"
 
 #include <windows.h>
 

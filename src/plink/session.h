@@ -3,7 +3,7 @@
 #pragma once
 
 #include "logic/saved_session.h"
-#include "plink/session_forwardings.h"
+#include "logic/session_forwardings.h"
 
 #include <string>
 #include <vector>

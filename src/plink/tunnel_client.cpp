@@ -2,9 +2,9 @@
 // see tunnel_client.h.
 #include "plink/tunnel_client.h"
 
+#include "logic/command_line.h"
+#include "logic/end_reason.h"
 #include "plink/askpass.h"
-#include "plink/command_line.h"
-#include "plink/end_reason.h"
 #include "plink/error_output.h"
 #include "plink/output_watch.h"
 #include "plink/pipes.h"

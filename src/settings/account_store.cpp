@@ -1,8 +1,8 @@
 // The accounts in the settings file and in the saved sessions, kept in step.
 #include "settings/account_store.h"
 
-#include "settings/password_scrambling.h"
-#include "settings/server_list.h"
+#include "logic/password_scrambling.h"
+#include "logic/server_list.h"
 #include "settings/registry_reader.h"
 
 #include <algorithm>

@@ -3,8 +3,8 @@
 #include "settings/profile_scan.h"
 
 #include "framework/wide_text.h"
+#include "logic/profile_text.h"
 #include "owners/owners.h"
-#include "settings/profile_text.h"
 
 #include <windows.h>
 

@@ -4,9 +4,9 @@
 
 #include "controls/look.h"
 #include "framework/user_seam.h"
+#include "logic/account_rules.h"
 #include "logic/saved_session.h"
 #include "owners/owners.h"
-#include "settings/account_rules.h"
 
 #include <cstring>
 #include <vector>

@@ -17,7 +17,7 @@
 #include "controls/skin_button.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
-#include "settings/account_rules.h"
+#include "logic/account_rules.h"
 #include "settings/account_store.h"
 #include "system/browser_settings.h"
 #include "system/startup_entry.h"

@@ -1,12 +1,12 @@
 // Tests of our plink.exe's plain logic: the command line Marrowin gives it, the session's
 // forwardings, the ssh command line built from a session, reading ssh's verbose output, and
 // why a run failed.
-#include "plink/command_line.h"
-#include "plink/end_reason.h"
+#include "logic/account_rules.h"
+#include "logic/command_line.h"
+#include "logic/end_reason.h"
 #include "plink/output_watch.h"
 #include "plink/session.h"
 #include "plink/ssh_arguments.h"
-#include "settings/account_rules.h"
 #include "support/marrowin_process.h"
 #include "support/temp_folder.h"
 

@@ -1,6 +1,6 @@
 // The two stored forms of a forwarding list as plain text: parsing the settings form, making
 // entries, and the edits that must touch whole entries only.
-#include "settings/forwarding_text.h"
+#include "logic/forwarding_text.h"
 
 #include <gtest/gtest.h>
 

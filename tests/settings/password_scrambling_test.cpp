@@ -1,5 +1,5 @@
 // Password scrambling: the stored form is fixed by the key, byte for byte.
-#include "settings/password_scrambling.h"
+#include "logic/password_scrambling.h"
 
 #include "support/temp_folder.h"
 
