@@ -5,10 +5,10 @@
 // port, target server, target port and description.
 #include "fuzz_support.h"
 
-#include "plink/session_forwardings.h"
-#include "settings/account_rules.h"
-#include "settings/forwarding_text.h"
-#include "settings/server_list.h"
+#include "logic/account_rules.h"
+#include "logic/forwarding_text.h"
+#include "logic/server_list.h"
+#include "logic/session_forwardings.h"
 
 #include <cctype>
 

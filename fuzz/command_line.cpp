@@ -3,8 +3,8 @@
 // was typed. Input: the command line, also taken as a password.
 #include "fuzz_support.h"
 
-#include "plink/command_line.h"
-#include "settings/account_rules.h"
+#include "logic/account_rules.h"
+#include "logic/command_line.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // stored text.
 #include "fuzz_support.h"
 
-#include "settings/password_scrambling.h"
+#include "logic/password_scrambling.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

@@ -4,7 +4,7 @@
 // character a byte, or UTF-16 (little-endian) after the mark FF FE.
 #include "fuzz_support.h"
 
-#include "settings/profile_text.h"
+#include "logic/profile_text.h"
 
 #include <cwctype>
 

@@ -3,7 +3,7 @@
 // line.
 #include "fuzz_support.h"
 
-#include "settings/server_list.h"
+#include "logic/server_list.h"
 
 #include <algorithm>
 

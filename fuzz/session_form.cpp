@@ -4,9 +4,9 @@
 // text, another port text, one per line.
 #include "fuzz_support.h"
 
-#include "plink/session_forwardings.h"
-#include "settings/account_rules.h"
-#include "settings/forwarding_text.h"
+#include "logic/account_rules.h"
+#include "logic/forwarding_text.h"
+#include "logic/session_forwardings.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // Input: the value.
 #include "fuzz_support.h"
 
-#include "plink/session_forwardings.h"
-#include "settings/account_rules.h"
+#include "logic/account_rules.h"
+#include "logic/session_forwardings.h"
 
 #include <set>
 

@@ -3,7 +3,7 @@
 // defaults. Input: the stored value, a port text, another port text, one per line.
 #include "fuzz_support.h"
 
-#include "settings/forwarding_text.h"
+#include "logic/forwarding_text.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // answer, and a message the server sends is shown as it was sent. Input: the body.
 #include "fuzz_support.h"
 
-#include "update/version_answer.h"
+#include "logic/version_answer.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 #include "controls/brushes.h"
 
 #include "controls/look.h"
-#include "framework/owners.h"
+#include "owners/owners.h"
 
 HBRUSH WindowGreyBrush() {
     static const fw::Brush brush(::CreateSolidBrush(kWindowGrey));

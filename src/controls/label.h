@@ -4,7 +4,7 @@
 #pragma once
 
 #include "framework/custom_control.h"
-#include "framework/owners.h"
+#include "owners/owners.h"
 
 class CLabel : public fw::CustomControl {
 public:

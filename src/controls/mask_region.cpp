@@ -25,9 +25,8 @@ fw::Region RegionFromMask(HBITMAP mask) {
     format.bmiHeader.biBitCount = 32;
     format.bmiHeader.biCompression = BI_RGB;
     std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
-    HDC screen = ::GetDC(nullptr);
-    int rows = ::GetDIBits(screen, mask, 0, height, pixels.data(), &format, DIB_RGB_COLORS);
-    ::ReleaseDC(nullptr, screen);
+    int rows =
+        ::GetDIBits(fw::WindowDc(nullptr), mask, 0, height, pixels.data(), &format, DIB_RGB_COLORS);
     if (rows != height)
         return fw::Region();
 

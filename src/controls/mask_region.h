@@ -2,7 +2,7 @@
 // belongs to it.
 #pragma once
 
-#include "framework/owners.h"
+#include "owners/owners.h"
 
 // The union of the runs of non-white pixels of the bitmap, row by row, in the bitmap's pixel
 // coordinates; empty when the bitmap cannot be read.

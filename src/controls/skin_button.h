@@ -5,7 +5,7 @@
 #pragma once
 
 #include "framework/custom_control.h"
-#include "framework/owners.h"
+#include "owners/owners.h"
 
 #include <string>
 

@@ -9,28 +9,26 @@ namespace {
 
 const UINT kTextFormat = DT_SINGLELINE | DT_CENTER | DT_VCENTER;
 
-// A memory device context with a bitmap selected into it, for the time of one drawing.
-class MemoryDc {
+// A memory device context with a bitmap selected into it, for the time of one drawing; the
+// bitmap it held before is selected back before the context is deleted.
+class BitmapDc {
 public:
-    MemoryDc(HDC like, HBITMAP bitmap) : dc_(::CreateCompatibleDC(like)) {
+    BitmapDc(HDC like, HBITMAP bitmap) : dc_(::CreateCompatibleDC(like)) {
         if (dc_)
             old_ = ::SelectObject(dc_, bitmap);
     }
-    ~MemoryDc() {
-        if (!dc_)
-            return;
+    ~BitmapDc() {
         if (old_)
             ::SelectObject(dc_, old_);
-        ::DeleteDC(dc_);
     }
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
+    BitmapDc(const BitmapDc&) = delete;
+    BitmapDc& operator=(const BitmapDc&) = delete;
 
     operator HDC() const { return dc_; }
     explicit operator bool() const { return dc_ && old_; }
 
 private:
-    HDC dc_;
+    fw::MemoryDc dc_;
     HGDIOBJ old_ = nullptr;
 };
 
@@ -106,7 +104,7 @@ bool CxSkinButton::FollowCursorBeforeDrawing() {
 // Tiled from the top-left corner, or copied at natural size or stretched; with a mask, only
 // the mask's black shows the bitmap, the rest keeps what was there.
 void CxSkinButton::DrawBitmap(HDC dc, HBITMAP bitmap, const RECT& rect) const {
-    MemoryDc source(dc, bitmap);
+    BitmapDc source(dc, bitmap);
     if (!bitmap || !source) {
         ::FillRect(dc, &rect, ::GetSysColorBrush(COLOR_BTNFACE));
         return;
@@ -125,9 +123,9 @@ void CxSkinButton::DrawBitmap(HDC dc, HBITMAP bitmap, const RECT& rect) const {
         target = {rect.right - rect.left, rect.bottom - rect.top};
     ::SetStretchBltMode(dc, COLORONCOLOR);
 
-    MemoryDc mask(dc, maskBitmap_);
+    BitmapDc mask(dc, maskBitmap_);
     fw::Bitmap work(maskBitmap_ ? ::CreateCompatibleBitmap(dc, target.cx, target.cy) : nullptr);
-    MemoryDc canvas(dc, work);
+    BitmapDc canvas(dc, work);
     if (!maskBitmap_ || !mask || !work || !canvas) {
         ::StretchBlt(dc, rect.left, rect.top, target.cx, target.cy, source, 0, 0, size.cx, size.cy,
                      SRCCOPY);

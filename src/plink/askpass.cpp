@@ -2,6 +2,7 @@
 #include "plink/askpass.h"
 
 #include "plink/error_output.h"
+#include "plink/pipes.h"
 
 #include <vector>
 
@@ -118,7 +119,7 @@ bool SetAskpassEnvironment(const std::string& pipeName) {
 }
 
 AskpassServer::~AskpassServer() {
-    if (state_ != State::Done && pipe_.IsValid()) {
+    if (state_ != State::Done && pipe_) {
         ::CancelIo(pipe_.Get());
         DWORD ignored = 0;
         ::GetOverlappedResult(pipe_.Get(), &overlapped_, &ignored, TRUE);
@@ -144,7 +145,7 @@ bool AskpassServer::Open(const std::string& password, std::string& error) {
         name_.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
         PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 4096, 16,
         0, security.Attributes()));
-    if (!event_.IsValid() || !pipe_.IsValid()) {
+    if (!event_ || !pipe_) {
         error = "The password pipe could not be created (error " +
                 std::to_string(::GetLastError()) + ").";
         return false;

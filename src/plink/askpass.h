@@ -4,7 +4,7 @@
 // over a one-shot named pipe and prints it for ssh.
 #pragma once
 
-#include "plink/pipes.h"
+#include "owners/owners.h"
 
 #include <windows.h>
 
@@ -52,8 +52,8 @@ private:
 
     std::string name_;
     std::string message_;
-    Handle pipe_;
-    Handle event_;
+    fw::KernelHandle pipe_;
+    fw::KernelHandle event_;
     OVERLAPPED overlapped_ = {};
     State state_ = State::Done;
     HANDLE job_ = nullptr;

@@ -24,7 +24,7 @@ std::string WithoutDebugPrefix(const std::string& line) {
 
 OutputReader::OutputReader(HANDLE pipe)
     : pipe_(pipe), event_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
-    if (!event_.IsValid()) {
+    if (!event_) {
         finished_ = true;
         return;
     }

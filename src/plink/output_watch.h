@@ -8,7 +8,7 @@
 // What it says is confirmed before it is believed: each local port must accept a connection.
 #pragma once
 
-#include "plink/pipes.h"
+#include "owners/owners.h"
 
 #include <windows.h>
 
@@ -50,7 +50,7 @@ private:
     void TakeLines(std::vector<std::string>& lines, bool all);
 
     HANDLE pipe_;
-    Handle event_;
+    fw::KernelHandle event_;
     OVERLAPPED overlapped_ = {};
     char buffer_[4096];
     std::string partial_;

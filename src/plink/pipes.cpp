@@ -50,13 +50,7 @@ OwnerOnlySecurity::~OwnerOnlySecurity() {
         ::LocalFree(descriptor_);
 }
 
-void Handle::Reset(HANDLE handle) {
-    if (IsValid())
-        ::CloseHandle(handle_);
-    handle_ = handle;
-}
-
-bool CreateOutputPipe(Handle& reader, Handle& writer, DWORD& errorCode) {
+bool CreateOutputPipe(fw::KernelHandle& reader, fw::KernelHandle& writer, DWORD& errorCode) {
     OwnerOnlySecurity security;
     std::string name = UniquePipeName("output");
     if (!security.IsValid() || name.empty()) {
@@ -69,14 +63,14 @@ bool CreateOutputPipe(Handle& reader, Handle& writer, DWORD& errorCode) {
         name.c_str(), PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
         PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 0, 4096, 0,
         security.Attributes()));
-    if (!reader.IsValid()) {
+    if (!reader) {
         errorCode = ::GetLastError();
         return false;
     }
     SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
     writer.Reset(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, &inheritable, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!writer.IsValid()) {
+    if (!writer) {
         errorCode = ::GetLastError();
         reader.Reset();
         return false;

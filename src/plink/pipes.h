@@ -2,6 +2,8 @@
 // the askpass instance through one, and ssh's verbose output comes back through another.
 #pragma once
 
+#include "owners/owners.h"
+
 #include <windows.h>
 
 #include <string>
@@ -28,24 +30,6 @@ private:
     SECURITY_ATTRIBUTES attributes_ = {};
 };
 
-// An owned handle; closes it when replaced or gone.
-class Handle {
-public:
-    Handle() = default;
-    explicit Handle(HANDLE handle) : handle_(handle) {}
-    ~Handle() { Reset(); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-
-    void Reset(HANDLE handle = nullptr);
-    HANDLE Get() const { return handle_; }
-    // True for a handle that is neither null nor INVALID_HANDLE_VALUE.
-    bool IsValid() const { return handle_ && handle_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle_ = nullptr;
-};
-
 // One pipe for a child's output: `reader` is ours, opened for overlapped reads; `writer` is
 // the inheritable end to hand to the child. False with the system error code on failure.
-bool CreateOutputPipe(Handle& reader, Handle& writer, DWORD& errorCode);
+bool CreateOutputPipe(fw::KernelHandle& reader, fw::KernelHandle& writer, DWORD& errorCode);

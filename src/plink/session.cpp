@@ -1,7 +1,9 @@
 // Reading the saved session from the registry; see session.h.
 #include "plink/session.h"
 
-#include "settings/account_rules.h"
+#include "logic/account_rules.h"
+#include "logic/saved_session.h"
+#include "owners/owners.h"
 
 #include <windows.h>
 
@@ -44,56 +46,42 @@ std::optional<DWORD> ReadDword(HKEY key, const char* name) {
     return value;
 }
 
-class RegistryKey {
-public:
-    ~RegistryKey() {
-        if (key_)
-            ::RegCloseKey(key_);
-    }
-    // The sessions key first, then the session in it: under Wine the ANSI registry functions
-    // refuse a whole path longer than 260 characters, and a session's name alone can be 253.
-    bool OpenSession(const std::string& name) {
-        HKEY sessions = nullptr;
-        if (::RegOpenKeyExA(HKEY_CURRENT_USER, kSessionsKey, 0, KEY_QUERY_VALUE, &sessions) !=
-            ERROR_SUCCESS)
-            return false;
-        bool opened =
-            ::RegOpenKeyExA(sessions, name.c_str(), 0, KEY_QUERY_VALUE, &key_) == ERROR_SUCCESS;
-        ::RegCloseKey(sessions);
-        return opened;
-    }
-    operator HKEY() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
+// The sessions key first, then the session in it: under Wine the ANSI registry functions refuse
+// a whole path longer than 260 characters, and a session's name alone can be 253.
+bool OpenSession(const std::string& name, fw::RegKey& key) {
+    fw::RegKey sessions;
+    return ::RegOpenKeyExA(HKEY_CURRENT_USER, kSessionsKey, 0, KEY_QUERY_VALUE,
+                           sessions.Receive()) == ERROR_SUCCESS &&
+           ::RegOpenKeyExA(sessions, name.c_str(), 0, KEY_QUERY_VALUE, key.Receive()) ==
+               ERROR_SUCCESS;
+}
 
 } // namespace
 
 bool ReadSession(const std::string& name, Session& session, std::string& error) {
-    RegistryKey key;
-    if (name.empty() || !key.OpenSession(name)) {
+    fw::RegKey key;
+    if (name.empty() || !OpenSession(name, key)) {
         error = "The saved session \"" + name + "\" does not exist.";
         return false;
     }
 
-    std::optional<std::string> host = ReadString(key, "HostName");
+    std::optional<std::string> host = ReadString(key, kSessionHostName);
     if (!host || !IsUsableHostName(*host)) {
         error = "The saved session \"" + name + "\" has no usable HostName.";
         return false;
     }
-    std::optional<DWORD> port = ReadDword(key, "PortNumber");
+    std::optional<DWORD> port = ReadDword(key, kSessionPortNumber);
     if (port && (*port < 1 || *port > 65535)) {
         error = "The saved session \"" + name + "\" has PortNumber " + std::to_string(*port) +
                 ", which is no TCP port.";
         return false;
     }
     SessionForwardings forwardings =
-        ParseSessionForwardings(ReadString(key, "PortForwardings").value_or(std::string()));
+        ParseSessionForwardings(ReadString(key, kSessionPortForwardings).value_or(std::string()));
 
     session.host = *host;
-    session.port = port ? static_cast<int>(*port) : 22;
-    session.user = ReadString(key, "UserName").value_or(std::string());
+    session.port = port ? static_cast<int>(*port) : kSshPort;
+    session.user = ReadString(key, kSessionUserName).value_or(std::string());
     session.forwardings = forwardings.usable;
     session.skippedForwardings = forwardings.skipped;
     return true;

@@ -1,18 +1,16 @@
 // The saved session plink.exe is pointed at: host, port, user and local port forwardings, read
-// from HKEY_CURRENT_USER "Software\Larkspindle\PuTTY\Sessions\<name>", where Marrowin writes
-// one per account.
+// from the key where Marrowin writes one per account (logic/saved_session.h).
 #pragma once
 
-#include "plink/session_forwardings.h"
+#include "logic/saved_session.h"
+#include "logic/session_forwardings.h"
 
 #include <string>
 #include <vector>
 
-inline constexpr char kSessionsKey[] = "Software\\Larkspindle\\PuTTY\\Sessions";
-
 struct Session {
     std::string host;
-    int port = 22;
+    int port = kSshPort;
     std::string user;
     std::vector<LocalForwarding> forwardings;
     std::vector<std::string> skippedForwardings;

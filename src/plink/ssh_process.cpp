@@ -14,7 +14,7 @@ std::string SystemErrorText(const std::string& what, DWORD code) {
 bool SshProcess::Start(const std::string& program, const std::vector<std::string>& arguments,
                        HANDLE errorOutput, std::string& error) {
     job_.Reset(::CreateJobObjectA(nullptr, nullptr));
-    if (!job_.IsValid()) {
+    if (!job_) {
         error = SystemErrorText("The job object for ssh could not be created", ::GetLastError());
         return false;
     }
@@ -27,10 +27,10 @@ bool SshProcess::Start(const std::string& program, const std::vector<std::string
     }
 
     SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
-    Handle nowhere(::CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING, 0,
-                                 nullptr));
-    if (!nowhere.IsValid()) {
+    fw::KernelHandle nowhere(::CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                                           OPEN_EXISTING, 0, nullptr));
+    if (!nowhere) {
         error = SystemErrorText("NUL could not be opened", ::GetLastError());
         return false;
     }
@@ -53,7 +53,7 @@ bool SshProcess::Start(const std::string& program, const std::vector<std::string
         return false;
     }
     process_.Reset(process.hProcess);
-    Handle thread(process.hThread);
+    fw::KernelHandle thread(process.hThread);
     if (!::AssignProcessToJobObject(job_.Get(), process.hProcess)) {
         error = SystemErrorText("ssh could not be put into its job object", ::GetLastError());
         ::TerminateProcess(process.hProcess, 1);
@@ -71,15 +71,15 @@ bool SshProcess::Start(const std::string& program, const std::vector<std::string
 }
 
 void SshProcess::End() {
-    if (job_.IsValid())
+    if (job_)
         ::TerminateJobObject(job_.Get(), 1);
-    if (process_.IsValid())
+    if (process_)
         ::WaitForSingleObject(process_.Get(), 10000);
 }
 
 DWORD SshProcess::ExitCode() const {
     DWORD code = 1;
-    if (!process_.IsValid() || !::GetExitCodeProcess(process_.Get(), &code))
+    if (!process_ || !::GetExitCodeProcess(process_.Get(), &code))
         return 1;
     return code;
 }

@@ -4,7 +4,7 @@
 // is ever left behind holding the local ports.
 #pragma once
 
-#include "plink/pipes.h"
+#include "owners/owners.h"
 
 #include <windows.h>
 
@@ -31,6 +31,6 @@ public:
     DWORD ExitCode() const;
 
 private:
-    Handle job_;
-    Handle process_;
+    fw::KernelHandle job_;
+    fw::KernelHandle process_;
 };

@@ -2,11 +2,12 @@
 // see tunnel_client.h.
 #include "plink/tunnel_client.h"
 
+#include "logic/command_line.h"
+#include "logic/end_reason.h"
 #include "plink/askpass.h"
-#include "plink/command_line.h"
-#include "plink/end_reason.h"
 #include "plink/error_output.h"
 #include "plink/output_watch.h"
+#include "plink/pipes.h"
 #include "plink/reports.h"
 #include "plink/session.h"
 #include "plink/ssh_arguments.h"
@@ -165,8 +166,8 @@ int RunTunnelClient(const std::string& commandLine) {
         return Fail(error, ClientFailure::SystemFault, reason, kExitNoSsh);
     if (!request->password.empty())
         ::SecureZeroMemory(&request->password[0], request->password.size());
-    Handle outputReader;
-    Handle outputWriter;
+    fw::KernelHandle outputReader;
+    fw::KernelHandle outputWriter;
     DWORD errorCode = 0;
     if (!CreateOutputPipe(outputReader, outputWriter, errorCode))
         return Fail("The pipe for ssh's output could not be created (error " +

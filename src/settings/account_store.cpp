@@ -1,8 +1,8 @@
 // The accounts in the settings file and in the saved sessions, kept in step.
 #include "settings/account_store.h"
 
-#include "settings/password_scrambling.h"
-#include "settings/server_list.h"
+#include "logic/password_scrambling.h"
+#include "logic/server_list.h"
 #include "settings/registry_reader.h"
 
 #include <algorithm>
@@ -148,7 +148,7 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
     if (update.renamed && !registry.RecreateSessionProfile(oldName, name, saved.userName))
         return update;
     if (edited.userName != saved.userName)
-        registry.WriteRegistryString(HKEY_CURRENT_USER, SessionPath(name), "UserName",
+        registry.WriteRegistryString(HKEY_CURRENT_USER, SessionPath(name), kSessionUserName,
                                      edited.userName);
     if (update.serverPortChanged)
         registry.WritePortForwardings(name,

@@ -4,8 +4,8 @@
 // forwardings included; it returns what the window needs to show the change. No window here.
 #pragma once
 
-#include "settings/account_rules.h"
-#include "settings/forwarding_text.h"
+#include "logic/account_rules.h"
+#include "logic/forwarding_text.h"
 #include "settings/settings_file.h"
 
 #include <optional>

@@ -2,9 +2,9 @@
 // functions, its text taken apart by profile_text.cpp; see profile_scan.h.
 #include "settings/profile_scan.h"
 
-#include "framework/owners.h"
 #include "framework/wide_text.h"
-#include "settings/profile_text.h"
+#include "logic/profile_text.h"
+#include "owners/owners.h"
 
 #include <windows.h>
 

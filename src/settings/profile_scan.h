@@ -4,8 +4,8 @@
 // whole file each while the file is new.
 #pragma once
 
-#include "settings/account_rules.h"
-#include "settings/profile_text.h"
+#include "logic/account_rules.h"
+#include "logic/profile_text.h"
 
 #include <map>
 #include <string>

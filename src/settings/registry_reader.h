@@ -1,9 +1,12 @@
 // RegistryReader: the program's registry operations. It holds no state: every operation opens
 // the keys it needs and closes them before it returns, so callers make one where needed. The
-// saved sessions, the accounts' other half, are written in settings/session_profile.cpp; the
+// saved sessions, the accounts' other half, are written in settings/session_profile.cpp (their
+// key, SessionPath, and the values plink.exe reads: logic/saved_session.h); the
 // browser values in system/browser_settings.cpp and the start-up entry in
 // system/startup_entry.cpp.
 #pragma once
+
+#include "logic/saved_session.h"
 
 #include <windows.h>
 
@@ -11,9 +14,6 @@
 
 // The SSH server host name built into the program; a session of that name connects on port 4022.
 inline constexpr char kDefaultSshHost[] = "ssh.marrowin.example";
-
-// The key of a saved session under HKEY_CURRENT_USER; the name goes in unchanged.
-std::string SessionPath(const std::string& sessionName);
 
 class RegistryReader {
 public:

@@ -2,18 +2,16 @@
 // and reading, patching, renaming and deleting those sessions under HKEY_CURRENT_USER.
 #include "settings/registry_reader.h"
 
-#include "settings/account_rules.h"
-
 #include "controls/look.h"
-#include "framework/owners.h"
 #include "framework/user_seam.h"
+#include "logic/account_rules.h"
+#include "logic/saved_session.h"
+#include "owners/owners.h"
 
 #include <cstring>
 #include <vector>
 
 namespace {
-
-const char kSessionsKey[] = "Software\\Larkspindle\\PuTTY\\Sessions";
 
 // One value of a saved session. Text values carry their text, DWORD values their number.
 struct RecordValue {
@@ -27,7 +25,7 @@ struct RecordValue {
 // filled in by WriteSessionProfile; everything else is the same for every account.
 const RecordValue kSessionRecord[] = {
     {"Present", REG_DWORD, nullptr, 1},
-    {"HostName", REG_SZ, nullptr, 0}, // from the caller
+    {kSessionHostName, REG_SZ, nullptr, 0}, // from the caller
     {"LogFileName", REG_SZ, "c:\\putty.log", 0},
     {"LogType", REG_DWORD, nullptr, 2},
     {"LogFileClash", REG_DWORD, nullptr, 0},
@@ -35,7 +33,7 @@ const RecordValue kSessionRecord[] = {
     {"SSHLogOmitPasswords", REG_DWORD, nullptr, 0},
     {"SSHLogOmitData", REG_DWORD, nullptr, 0},
     {"Protocol", REG_SZ, "ssh", 0},
-    {"PortNumber", REG_DWORD, nullptr, 0}, // by the session name
+    {kSessionPortNumber, REG_DWORD, nullptr, 0}, // by the session name
     {"CloseOnExit", REG_DWORD, nullptr, 1},
     {"WarnOnClose", REG_DWORD, nullptr, 1},
     {"PingInterval", REG_DWORD, nullptr, 0},
@@ -55,7 +53,7 @@ const RecordValue kSessionRecord[] = {
     {"ProxyPassword", REG_SZ, "", 0},
     {"ProxyTelnetCommand", REG_SZ, "connect %host %port\\n", 0},
     {"Environment", REG_SZ, "", 0},
-    {"UserName", REG_SZ, nullptr, 0}, // from the caller
+    {kSessionUserName, REG_SZ, nullptr, 0}, // from the caller
     {"LocalUserName", REG_SZ, "", 0},
     {"NoPTY", REG_DWORD, nullptr, 0},
     {"Compression", REG_DWORD, nullptr, 0},
@@ -185,7 +183,7 @@ const RecordValue kSessionRecord[] = {
     {"X11AuthType", REG_DWORD, nullptr, 1},
     {"LocalPortAcceptAll", REG_DWORD, nullptr, 0},
     {"RemotePortAcceptAll", REG_DWORD, nullptr, 0},
-    {"PortForwardings", REG_SZ, "", 0},
+    {kSessionPortForwardings, REG_SZ, "", 0},
     {"BugIgnore1", REG_DWORD, nullptr, 0},
     {"BugPlainPW1", REG_DWORD, nullptr, 0},
     {"BugRSA1", REG_DWORD, nullptr, 0},
@@ -225,20 +223,12 @@ bool SetDword(HKEY key, const char* valueName, DWORD number) {
 
 // Our own SSH server listens on 4022; every other server on the usual port.
 DWORD PortNumberFor(const std::string& sessionName) {
-    return EqualIgnoringCase(sessionName, kDefaultSshHost) ? 4022 : 22;
+    return EqualIgnoringCase(sessionName, kDefaultSshHost) ? 4022 : kSshPort;
 }
 
 bool IsNamed(const RecordValue& value, const char* name) {
     return std::strcmp(value.name, name) == 0;
 }
-
-} // namespace
-
-std::string SessionPath(const std::string& sessionName) {
-    return std::string(kSessionsKey) + "\\" + sessionName;
-}
-
-namespace {
 
 // Opens the key in two steps, its parent first: under Wine the ANSI registry functions refuse a
 // whole path longer than 260 characters, and a session's name alone can be 253.
@@ -285,12 +275,12 @@ bool RegistryReader::WriteSessionProfile(const std::string& sessionName, const s
     bool written = true;
     for (const RecordValue& value : kSessionRecord) {
         if (value.type == REG_DWORD) {
-            written &=
-                SetDword(key, value.name,
-                         IsNamed(value, "PortNumber") ? PortNumberFor(sessionName) : value.number);
-        } else if (IsNamed(value, "HostName")) {
+            written &= SetDword(key, value.name,
+                                IsNamed(value, kSessionPortNumber) ? PortNumberFor(sessionName)
+                                                                   : value.number);
+        } else if (IsNamed(value, kSessionHostName)) {
             written &= SetString(key, value.name, host);
-        } else if (IsNamed(value, "UserName")) {
+        } else if (IsNamed(value, kSessionUserName)) {
             written &= SetString(key, value.name, userName);
         } else {
             written &= SetString(key, value.name, value.text);
@@ -315,11 +305,11 @@ std::string RegistryReader::ReadPortForwardings(const std::string& sessionName) 
     std::vector<char> data;
     LONG result = ERROR_MORE_DATA;
     while (result == ERROR_MORE_DATA) {
-        if (::RegQueryValueExA(key, "PortForwardings", nullptr, &type, nullptr, &size) !=
+        if (::RegQueryValueExA(key, kSessionPortForwardings, nullptr, &type, nullptr, &size) !=
             ERROR_SUCCESS)
             return "";
         data.assign(size, '\0');
-        result = ::RegQueryValueExA(key, "PortForwardings", nullptr, &type,
+        result = ::RegQueryValueExA(key, kSessionPortForwardings, nullptr, &type,
                                     reinterpret_cast<BYTE*>(data.data()), &size);
     }
     bool isText = type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
@@ -336,7 +326,7 @@ bool RegistryReader::WritePortForwardings(const std::string& sessionName,
     // Opened, never created: a session that was not written has nothing to take forwardings.
     fw::RegKey key;
     return OpenSession(sessionName, KEY_SET_VALUE, false, key) &&
-           SetString(key, "PortForwardings", forwardings);
+           SetString(key, kSessionPortForwardings, forwardings);
 }
 
 bool RegistryReader::WriteRegistryString(HKEY root, const std::string& subkey,

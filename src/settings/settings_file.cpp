@@ -1,7 +1,7 @@
 #include "settings/settings_file.h"
 
-#include "settings/account_rules.h"
-#include "settings/server_list.h"
+#include "logic/account_rules.h"
+#include "logic/server_list.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 // switch ActiveX and Java/JavaScript off and on, and the registry proxy values reset at quit.
 #include "system/browser_settings.h"
 
-#include "framework/owners.h"
+#include "owners/owners.h"
 #include "settings/registry_reader.h"
 
 #include <wininet.h>

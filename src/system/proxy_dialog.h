@@ -7,7 +7,7 @@
 
 #include "framework/controls.h"
 #include "framework/dialog.h"
-#include "settings/account_rules.h"
+#include "logic/account_rules.h"
 #include "settings/account_store.h"
 #include "system/browser_settings.h"
 #include "system/phone_book.h"

@@ -2,8 +2,8 @@
 #include "system/startup_entry.h"
 
 #include "controls/look.h"
-#include "framework/owners.h"
 #include "framework/user_seam.h"
+#include "owners/owners.h"
 #include "settings/registry_reader.h"
 
 namespace {

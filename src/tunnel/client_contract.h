@@ -3,7 +3,7 @@
 // registered messages.
 #pragma once
 
-#include "framework/owners.h"
+#include "owners/owners.h"
 
 #include <windows.h>
 

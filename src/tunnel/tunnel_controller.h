@@ -4,7 +4,7 @@
 // main window shows the state and keeps the timers.
 #pragma once
 
-#include "framework/owners.h"
+#include "owners/owners.h"
 
 #include <string>
 

@@ -9,7 +9,7 @@
 
 #include "framework/controls.h"
 #include "framework/dialog_part.h"
-#include "settings/account_rules.h"
+#include "logic/account_rules.h"
 #include "settings/account_store.h"
 #include "ui/forwarding_list.h"
 

@@ -2,6 +2,7 @@
 // width that lets long tips wrap.
 #include "ui/tooltips.h"
 
+#include "owners/owners.h"
 #include "resource.h"
 
 #include <commctrl.h>
@@ -39,10 +40,8 @@ void Tooltips::Create(HWND window) {
         return;
     ::SendMessageA(tooltip_, TTM_ACTIVATE, TRUE, 0);
     // Measured once: the context's font never changes, and asking costs a device context.
-    HDC dc = ::GetDC(window);
     TEXTMETRICA metrics = {};
-    ::GetTextMetricsA(dc, &metrics);
-    ::ReleaseDC(window, dc);
+    ::GetTextMetricsA(fw::WindowDc(window), &metrics);
     charWidth_ = metrics.tmAveCharWidth;
     for (const auto& tip : kTooltips)
         Set(tip.control, tip.text);

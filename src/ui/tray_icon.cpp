@@ -3,6 +3,7 @@
 
 #include "framework/application.h"
 #include "framework/dialog.h"
+#include "owners/owners.h"
 
 // The record the shell is given is the second version of the narrow form: 488 bytes in a
 // 32-bit program, 504 in a 64-bit one, where the handles are wider.
@@ -19,24 +20,15 @@ UINT TaskbarCreatedMessage() {
     return message;
 }
 
-// The tray menu resource, loaded for one use and destroyed with this owner.
-class TrayMenu {
-public:
-    explicit TrayMenu(UINT id)
-        : menu_(::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id))) {}
-    ~TrayMenu() {
-        if (menu_)
-            ::DestroyMenu(menu_);
-    }
-    TrayMenu(const TrayMenu&) = delete;
-    TrayMenu& operator=(const TrayMenu&) = delete;
+// The tray menu resource, loaded for one use.
+fw::Menu LoadTrayMenu(UINT id) {
+    return fw::Menu(::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)));
+}
 
-    // The menu's first popup; null when the menu or its popup cannot be loaded.
-    HMENU Popup() const { return menu_ ? ::GetSubMenu(menu_, 0) : nullptr; }
-
-private:
-    HMENU menu_;
-};
+// The menu's first popup; null when the menu or its popup cannot be loaded.
+HMENU FirstPopup(const fw::Menu& menu) {
+    return menu ? ::GetSubMenu(menu, 0) : nullptr;
+}
 
 } // namespace
 
@@ -153,8 +145,8 @@ bool CMenuTrayIcon::SetDefaultCommand(UINT commandOrPosition, bool byPosition) {
         return true;
     defaultCommand_ = commandOrPosition;
     defaultByPosition_ = byPosition;
-    TrayMenu menu(IconId());
-    HMENU popup = menu.Popup();
+    fw::Menu menu = LoadTrayMenu(IconId());
+    HMENU popup = FirstPopup(menu);
     if (!popup)
         return false;
     ::SetMenuDefaultItem(popup, defaultCommand_, defaultByPosition_ ? TRUE : FALSE);
@@ -194,8 +186,8 @@ LRESULT CMenuTrayIcon::OnLeftButtonUp() {
     ::SetForegroundWindow(mainWindow);
     UINT command = defaultCommand_;
     if (defaultByPosition_) {
-        TrayMenu menu(IconId());
-        HMENU popup = menu.Popup();
+        fw::Menu menu = LoadTrayMenu(IconId());
+        HMENU popup = FirstPopup(menu);
         if (!popup)
             return 0;
         command = ::GetMenuItemID(popup, static_cast<int>(defaultCommand_));
@@ -207,8 +199,8 @@ LRESULT CMenuTrayIcon::OnLeftButtonUp() {
 }
 
 LRESULT CMenuTrayIcon::ShowMenu() {
-    TrayMenu menu(IconId());
-    HMENU popup = menu.Popup();
+    fw::Menu menu = LoadTrayMenu(IconId());
+    HMENU popup = FirstPopup(menu);
     HWND mainWindow = MainWindow();
     if (!popup || !mainWindow)
         return 0;

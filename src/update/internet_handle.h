@@ -1,7 +1,7 @@
 // Owns one WinINet handle (session, connection or request) and closes it exactly once.
 #pragma once
 
-#include "framework/owners.h"
+#include "owners/owners.h"
 
 #include <windows.h>
 #include <wininet.h>

@@ -10,7 +10,7 @@
 //   - Quit: Abandon() (the destructor does it too). It does not wait for the server.
 #pragma once
 
-#include "update/version_answer.h"
+#include "logic/version_answer.h"
 
 #include <windows.h>
 

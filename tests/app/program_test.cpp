@@ -1,8 +1,8 @@
 // Marrowin.exe as a user meets it: started from its own folder, a second copy started beside
 // it, and quit through the tray command with its confirmation.
-#include "framework/owners.h"
 #include "framework/wide_text.h"
 #include "framework/window.h"
+#include "owners/owners.h"
 #include "resource.h"
 #include "support/http_test_server.h"
 #include "support/marrowin_process.h"

@@ -4,8 +4,8 @@
 #include "plink_fixture.h"
 
 #include "app/dravenlok_app.h"
+#include "logic/password_scrambling.h"
 #include "resource.h"
-#include "settings/password_scrambling.h"
 #include "support/main_window_fixture.h"
 #include "support/marrowin_process.h"
 #include "support/scripted_user.h"

@@ -1,6 +1,7 @@
 // The settings file against the real profile functions, in a temporary folder.
 #include "settings/settings_file.h"
 
+#include "logic/password_scrambling.h"
 #include "support/temp_folder.h"
 
 #include <windows.h>
@@ -293,6 +294,35 @@ TEST_F(SettingsFileTest, DeletingASectionRemovesAllItsKeys) {
     EXPECT_EQ(options.ReadString("alpha", "port"), "");
     EXPECT_EQ(options.ReadString("beta", "port"), "1");
     EXPECT_EQ(ReadWholeFile(path).find("alpha"), std::string::npos);
+}
+
+// A password is stored only if the settings file gives it back unchanged: checked against the
+// real profile functions for passwords whose scrambled form begins or ends with every byte
+// there is, or comes wrapped in quotes.
+TEST_F(SettingsFileTest, APasswordCanBeStoredOnlyIfTheFileGivesItsScrambledFormBack) {
+    std::vector<std::string> scrambledForms = {"\"in quotes\"", "'in quotes'"};
+    for (int byte = 1; byte < 256; ++byte) {
+        scrambledForms.push_back(std::string(1, static_cast<char>(byte)) + "middle");
+        scrambledForms.push_back("middle" + std::string(1, static_cast<char>(byte)));
+    }
+    for (const std::string& scrambled : scrambledForms) {
+        std::string password = UnscramblePassword(scrambled);
+        if (ScramblePassword(password) != scrambled)
+            continue; // the clear text would hold a zero byte, which no field takes
+        ::WritePrivateProfileStringA("alpha", "password", scrambled.c_str(), path.c_str());
+        char back[64] = {};
+        ::GetPrivateProfileStringA("alpha", "password", "", back, sizeof(back), path.c_str());
+        if (scrambled != back) {
+            EXPECT_FALSE(CanStorePassword(password))
+                << "scrambled form " << testing::PrintToString(scrambled);
+        }
+    }
+    // What the settings file keeps is not refused.
+    for (const char* password : {"x", "se cret", "\"one quote"})
+        EXPECT_TRUE(CanStorePassword(password)) << password;
+    // "ñandú" scrambles to a text that ends in a blank.
+    EXPECT_FALSE(CanStorePassword("\xF1"
+                                  "and\xFA"));
 }
 
 } // namespace

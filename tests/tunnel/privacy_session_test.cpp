@@ -3,7 +3,7 @@
 // its reason, the reconnect sequence's attempts and where the browser points meanwhile.
 #include "tunnel/privacy_session.h"
 
-#include "settings/password_scrambling.h"
+#include "logic/password_scrambling.h"
 #include "support/browser_proxy.h"
 #include "support/stand_in.h"
 #include "support/temp_folder.h"

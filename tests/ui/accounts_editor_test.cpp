@@ -2,8 +2,8 @@
 // boxes answered by the scripted user; the settings file and the saved sessions are read back
 // after every step. What a change stores in both places is the account store's test; here the
 // window's part: its modes, refusals, list, combo and boxes.
+#include "logic/password_scrambling.h"
 #include "resource.h"
-#include "settings/password_scrambling.h"
 #include "settings/settings_file.h"
 #include "support/main_window_fixture.h"
 #include "support/scripted_user.h"

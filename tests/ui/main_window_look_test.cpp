@@ -2,8 +2,8 @@
 // the window, the white fields, the colours of the privacy state, the headers' white text on
 // their bar; and every text of the window fitting its control.
 #include "controls/look.h"
+#include "logic/password_scrambling.h"
 #include "resource.h"
-#include "settings/password_scrambling.h"
 #include "support/main_window_fixture.h"
 #include "support/stand_in.h"
 

@@ -2,15 +2,15 @@
 // test program's folder and driven by control id, with the scripted user answering boxes.
 #include "ui/main_window.h"
 
-#include "tunnel/client_messages.h"
 #include "app/dravenlok_app.h"
+#include "logic/password_scrambling.h"
 #include "resource.h"
 #include "support/browser_proxy.h"
 #include "support/main_window_fixture.h"
-#include "settings/password_scrambling.h"
 #include "support/scripted_user.h"
 #include "support/stand_in.h"
 #include "support/tray_menu.h"
+#include "tunnel/client_messages.h"
 
 #include <commctrl.h>
 #include <wininet.h>

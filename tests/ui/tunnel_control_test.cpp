@@ -2,16 +2,16 @@
 // what the client receives, the log, the four signs of the state, the browser proxy, the
 // client's reports and its reason for a failed run, the reconnect sequence, the
 // connection-broken dialog and the TOR relay.
-#include "tunnel/client_messages.h"
 #include "app/dravenlok_app.h"
+#include "logic/password_scrambling.h"
 #include "resource.h"
-#include "settings/password_scrambling.h"
 #include "support/browser_proxy.h"
 #include "support/main_window_fixture.h"
 #include "support/scripted_user.h"
 #include "support/stand_in.h"
 #include "support/tray_menu.h"
 #include "system/browser_settings.h"
+#include "tunnel/client_messages.h"
 #include "tunnel/failure_notice.h"
 #include "tunnel/status_window.h"
 #include "ui/main_window.h"

@@ -1,5 +1,5 @@
 // The request path of the version check and the reading of the server's "&"-separated answer.
-#include "update/version_answer.h"
+#include "logic/version_answer.h"
 
 #include <cctype>
 

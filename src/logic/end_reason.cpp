@@ -1,5 +1,5 @@
 // Telling in plain words why a run failed; see end_reason.h.
-#include "plink/end_reason.h"
+#include "logic/end_reason.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Edits of the name list work on whole entries.
-#include "settings/server_list.h"
+#include "logic/server_list.h"
 
 #include <gtest/gtest.h>
 

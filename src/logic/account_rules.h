@@ -4,7 +4,7 @@
 // Plain text work, no Win32.
 #pragma once
 
-#include "settings/forwarding_text.h"
+#include "logic/forwarding_text.h"
 
 #include <optional>
 #include <string>

@@ -1,5 +1,5 @@
 // Taking apart the command line Marrowin starts plink.exe with; see command_line.h.
-#include "plink/command_line.h"
+#include "logic/command_line.h"
 
 std::optional<ClientRequest> ParseClientCommandLine(const std::string& commandLine) {
     static const std::string kStart = "-pw ";

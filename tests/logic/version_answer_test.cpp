@@ -1,6 +1,6 @@
 // How the version check reads the server's answer, as a plain function. The request path it
 // sends is checked where the main window sends it, in version_button_test.
-#include "update/version_answer.h"
+#include "logic/version_answer.h"
 
 #include <gtest/gtest.h>
 

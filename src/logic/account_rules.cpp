@@ -1,7 +1,7 @@
 // The checks of account and forwarding input, with the messages the user sees.
-#include "settings/account_rules.h"
+#include "logic/account_rules.h"
 
-#include "settings/password_scrambling.h"
+#include "logic/password_scrambling.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,5 +1,5 @@
 // Reading and editing the name list of the settings file; see server_list.h.
-#include "settings/server_list.h"
+#include "logic/server_list.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The two stored text forms of a forwarding list; see forwarding_text.h.
-#include "settings/forwarding_text.h"
+#include "logic/forwarding_text.h"
 
 #include <climits>
 

@@ -1,5 +1,6 @@
-// Owners of the handles the program holds: each releases its handle when it goes out of scope,
-// so that no path through the code has to close it by hand. Not copyable; movable.
+// Owners of the handles both programs hold (Marrowin.exe and plink.exe): each releases its
+// handle when it goes out of scope, so that no path through the code has to close it by hand.
+// Not copyable; movable, except the window DC, which holds its window as well.
 #pragma once
 
 #include <windows.h>
@@ -48,10 +49,11 @@ struct RegKeyTraits {
     static void Close(HKEY key) { ::RegCloseKey(key); }
 };
 
-// Kernel handles; the empty value is null (process, thread, event, pipe ...).
+// Kernel handles (process, thread, event, pipe, file ...). Empty is null; INVALID_HANDLE_VALUE,
+// which the file and pipe functions return on failure, holds nothing either.
 struct KernelHandleTraits {
     static HANDLE Empty() { return nullptr; }
-    static bool IsValid(HANDLE handle) { return handle != nullptr; }
+    static bool IsValid(HANDLE handle) { return handle && handle != INVALID_HANDLE_VALUE; }
     static void Close(HANDLE handle) { ::CloseHandle(handle); }
 };
 
@@ -61,12 +63,48 @@ template <typename Object> struct GdiObjectTraits {
     static void Close(Object object) { ::DeleteObject(object); }
 };
 
+// A memory device context, from CreateCompatibleDC.
+struct MemoryDcTraits {
+    static HDC Empty() { return nullptr; }
+    static bool IsValid(HDC dc) { return dc != nullptr; }
+    static void Close(HDC dc) { ::DeleteDC(dc); }
+};
+
+// A menu that no window holds, such as one loaded for a popup.
+struct MenuTraits {
+    static HMENU Empty() { return nullptr; }
+    static bool IsValid(HMENU menu) { return menu != nullptr; }
+    static void Close(HMENU menu) { ::DestroyMenu(menu); }
+};
+
 using RegKey = Owner<HKEY, RegKeyTraits>;
 using KernelHandle = Owner<HANDLE, KernelHandleTraits>;
 using Font = Owner<HFONT, GdiObjectTraits<HFONT>>;
 using Brush = Owner<HBRUSH, GdiObjectTraits<HBRUSH>>;
 using Bitmap = Owner<HBITMAP, GdiObjectTraits<HBITMAP>>;
 using Region = Owner<HRGN, GdiObjectTraits<HRGN>>;
+using MemoryDc = Owner<HDC, MemoryDcTraits>;
+using Menu = Owner<HMENU, MenuTraits>;
+
+// A window's device context (the screen's for a null window), from GetDC; released with
+// ReleaseDC, which needs the window too.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) : window_(window), dc_(::GetDC(window)) {}
+    ~WindowDc() {
+        if (dc_)
+            ::ReleaseDC(window_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+
+    operator HDC() const { return dc_; }
+    explicit operator bool() const { return dc_ != nullptr; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
 
 // A started process: its process and main-thread handles, closed together, and its ids.
 class ProcessHandles {

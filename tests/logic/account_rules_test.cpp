@@ -1,6 +1,6 @@
 // The rules of account and forwarding input as plain functions, a table for each: the input and
 // the refusal the user meets, or "accepted". The windows' tests show how a refusal reaches them.
-#include "settings/account_rules.h"
+#include "logic/account_rules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The two stored forms of a forwarding list as plain text: parsing the settings form, making
 // entries, and the edits that must touch whole entries only.
-#include "settings/forwarding_text.h"
+#include "logic/forwarding_text.h"
 
 #include <gtest/gtest.h>
 
@@ -117,8 +117,9 @@ TEST(Decimals, LeadingDigitsCountAndAnythingElseReadsZero) {
     EXPECT_EQ(ReadDecimal("-1"), 0u);
     EXPECT_EQ(ReadDecimal(""), 0u);
     EXPECT_EQ(ReadDecimal("00000000000000000000000000000000000000000025"), 25u);
-    // 2^32 + 25 and 2^64 + 25 would wrap round to 25.
-    EXPECT_EQ(ReadDecimal("4294967321"), ULONG_MAX);
+    // Past the largest value, whatever its width (32 bits on Windows), nothing wraps round.
+    EXPECT_EQ(ReadDecimal(std::to_string(ULONG_MAX)), ULONG_MAX);
+    EXPECT_EQ(ReadDecimal(std::to_string(ULONG_MAX) + "5"), ULONG_MAX);
     EXPECT_EQ(ReadDecimal("18446744073709551641"), ULONG_MAX);
     EXPECT_EQ(ReadDecimal(std::string(40, '9')), ULONG_MAX);
 

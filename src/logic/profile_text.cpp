@@ -1,5 +1,5 @@
 // Taking a settings file's decoded text apart into sections and keys; see profile_text.h.
-#include "settings/profile_text.h"
+#include "logic/profile_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "settings/password_scrambling.h"
+#include "logic/password_scrambling.h"
 
 namespace {
 

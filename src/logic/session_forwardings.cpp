@@ -1,7 +1,7 @@
 // Reading a saved session's forwardings; see session_forwardings.h.
-#include "plink/session_forwardings.h"
+#include "logic/session_forwardings.h"
 
-#include "settings/account_rules.h"
+#include "logic/account_rules.h"
 
 #include <optional>
 #include <set>

@@ -1,0 +1,28 @@
+# The text logic: the rules and readers that need no Win32. One list, below src/, for the
+# program's layer marrowin_logic, the native build of its tests (tests/logic) and the fuzzing
+# build (fuzz/). No file of it may include <windows.h>: the native builds, which scripts/test
+# runs, have no such header, so such an include fails them.
+set(MARROWIN_LOGIC_SOURCES
+    logic/account_rules.cpp
+    logic/command_line.cpp
+    logic/end_reason.cpp
+    logic/forwarding_text.cpp
+    logic/password_scrambling.cpp
+    logic/profile_text.cpp
+    logic/server_list.cpp
+    logic/session_forwardings.cpp
+    logic/version_answer.cpp
+    # Stays in the tunnel's folder; plink.exe takes the tag of its WM_COPYDATA from it.
+    tunnel/failure_notice.cpp)
+set(MARROWIN_LOGIC_HEADERS
+    logic/account_rules.h
+    logic/command_line.h
+    logic/end_reason.h
+    logic/forwarding_text.h
+    logic/password_scrambling.h
+    logic/profile_text.h
+    logic/saved_session.h
+    logic/server_list.h
+    logic/session_forwardings.h
+    logic/version_answer.h
+    tunnel/failure_notice.h)

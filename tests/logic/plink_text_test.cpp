@@ -1,0 +1,134 @@
+// plink.exe's text logic as plain functions: the command line Marrowin gives it, the session's
+// forwardings, and why a run failed.
+#include "logic/account_rules.h"
+#include "logic/command_line.h"
+#include "logic/end_reason.h"
+#include "logic/session_forwardings.h"
+#include "support/end_reason_says.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// The command line
+
+// Marrowin quotes nothing; session names never hold blanks, passwords may. Any other form is
+// refused.
+TEST(ClientCommandLine, OnlyTheFormsMarrowinUsesGivePasswordAndSession) {
+    const struct {
+        const char* line;
+        const char* password;
+        const char* session;
+    } accepted[] = {
+        {" -pw s3cret mail.example.org <in.txt", "s3cret", "mail.example.org"},
+        {"-pw s3cret mail.example.org <in.txt", "s3cret", "mail.example.org"},
+        {" -pw  two  blanks \"q\\\" -pw x acct <in.txt", " two  blanks \"q\\\" -pw x", "acct"},
+        {"-pw  acct <in.txt", "", "acct"},
+    };
+    for (const auto& c : accepted) {
+        SCOPED_TRACE(c.line);
+        std::optional<ClientRequest> request = ParseClientCommandLine(c.line);
+        ASSERT_TRUE(request);
+        EXPECT_EQ(c.password, request->password);
+        EXPECT_EQ(c.session, request->session);
+    }
+    for (const char* line :
+         {"", " ", "-pw", "-pw s3cret", "-pw s3cret acct", " -pw s3cret acct", "-pw acct <in.txt",
+          "-pw s3cret acct <in.txt ", "-pw s3cret acct <in.txt extra", "-pw s3cret acct <out.txt",
+          "-pw s3cret acct  <in.txt", "  -pw s3cret acct <in.txt", "-PW s3cret acct <in.txt",
+          " /pw s3cret acct <in.txt", "plink.exe -pw s3cret acct <in.txt", "-pw s3cret <in.txt"})
+        EXPECT_FALSE(ParseClientCommandLine(line)) << "[" << line << "]";
+}
+
+// ---------------------------------------------------------------------------------------------
+// The session's forwardings
+
+// The forwardings as "local>host:port", to compare whole lists.
+std::vector<std::string> Spelled(const std::vector<LocalForwarding>& forwardings) {
+    std::vector<std::string> words;
+    for (const LocalForwarding& f : forwardings)
+        words.push_back(std::to_string(f.localPort) + ">" + f.targetHost + ":" +
+                        std::to_string(f.targetPort));
+    return words;
+}
+
+TEST(SessionForwardings, EntriesAreReadInOrderWithTheLastCommaOptional) {
+    EXPECT_EQ((std::vector<std::string>{"25>localhost:25", "110>mail.example.org:110",
+                                        "50000>10.0.0.7:3128"}),
+              Spelled(ParseSessionForwardings(
+                          "L25=localhost:25,L110=mail.example.org:110,L50000=10.0.0.7:3128")
+                          .usable));
+    // Leading zeros spell the same port.
+    SessionForwardings parsed = ParseSessionForwardings("L8080=[::1]:80,,L1=a_b-c:065535,");
+    EXPECT_EQ((std::vector<std::string>{"8080>[::1]:80", "1>a_b-c:65535"}), Spelled(parsed.usable));
+    EXPECT_TRUE(parsed.skipped.empty());
+    EXPECT_TRUE(ParseSessionForwardings("").usable.empty());
+}
+
+// An entry the client cannot use is left out, and the others still make the tunnel.
+TEST(SessionForwardings, AnEntryThatCannotBeUsedIsSkipped) {
+    for (const char* bad :
+         {"R80=localhost:80", "25=localhost:25", "L=localhost:25", "L25localhost:25",
+          "L25=localhost", "L25=:25", "L25=localhost:", "L0=localhost:25", "L65536=localhost:25",
+          "L25=localhost:0", "L25=localhost:65536", "L25=localhost:smtp", "L2 5=localhost:25",
+          "L25=local host:25", "L25=-oProxyCommand=calc:25", "L25=a:b:25", "L25=mail:26",
+          "L25=localhost:25x"}) {
+        SCOPED_TRACE(bad);
+        SessionForwardings parsed =
+            ParseSessionForwardings("L25=localhost:25," + std::string(bad) + ",L110=pop:110,");
+        EXPECT_EQ((std::vector<std::string>{"25>localhost:25", "110>pop:110"}),
+                  Spelled(parsed.usable));
+        EXPECT_EQ(std::vector<std::string>{bad}, parsed.skipped);
+    }
+}
+
+TEST(SessionHostName, OnlyNamesThatSshCannotTakeForAnOption) {
+    for (const char* host : {"mail.example.org", "ssh_1-a", "192.0.2.7", "[2001:db8::7]"})
+        EXPECT_TRUE(IsUsableHostName(host)) << host;
+    for (const char* host : {"", "-oProxyCommand=calc", "a b", "a\"b", "a:b", "[zz::1]", "[]"})
+        EXPECT_FALSE(IsUsableHostName(host)) << host;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Why a run failed
+
+// The sentence for the user from other lines ssh prints when it gives up, and from plink.exe's
+// own failures.
+TEST(EndReason, EachFailureIsToldInItsOwnWords) {
+    const struct {
+        const char* name;
+        const char* line;    // ssh's line, or null
+        const char* skipped; // a forwarding left out, or null
+        std::optional<ClientFailure> failure;
+        const char* says;
+    } cases[] = {
+        {"timed out", "ssh: connect to host h.example port 22: Connection timed out", nullptr, {},
+         "could not be reached"},
+        {"unknown name", "ssh: Could not resolve hostname nowhere.example: No such host is known.",
+         nullptr, {}, "name could not be found"},
+        {"port the system keeps", "bind [127.0.0.1]:25: Permission denied", nullptr, {},
+         "Local port 25 could not be opened"},
+        {"no answer any more", "Timeout, server h.example not responding.", nullptr, {},
+         "stopped answering"},
+        {"session", nullptr, "L0=x:1", ClientFailure::BadSession, "saved session"},
+        {"no ssh", nullptr, nullptr, ClientFailure::NoSsh, "ssh.exe"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EndReason reason;
+        if (c.skipped)
+            reason.OnSkippedForwarding(c.skipped);
+        if (c.failure)
+            reason.OnClientFailure(*c.failure);
+        if (c.line)
+            reason.OnSshLine(c.line);
+        ExpectSays(reason, c.says);
+    }
+}
+
+} // namespace
