@@ -13,17 +13,18 @@ const char kTorPort[] = "8119";
 }
 
 Account AccountStore::Load(const std::string& name) const {
-    return Account{name, settings_.ReadString(name, "username"),
-                   settings_.ReadString(name, "password"), settings_.ReadString(name, "port")};
+    return Account{name, settings_.ReadString(name, setting::kUserName),
+                   settings_.ReadString(name, setting::kPassword),
+                   settings_.ReadString(name, setting::kServerPort)};
 }
 
 std::string AccountStore::ClearPassword(const std::string& name) const {
-    return UnscramblePassword(settings_.ReadString(name, "password"));
+    return UnscramblePassword(settings_.ReadString(name, setting::kPassword));
 }
 
 std::vector<AccountForwarding> AccountStore::AllForwardings() const {
     std::vector<AccountForwarding> rows;
-    ValuesBySection forwardings = settings_.ReadKeyOfEverySection("forwardings");
+    ValuesBySection forwardings = settings_.ReadKeyOfEverySection(setting::kForwardings);
     for (const std::string& account : Names()) {
         auto found = forwardings.find(account);
         if (found == forwardings.end())
@@ -35,11 +36,11 @@ std::vector<AccountForwarding> AccountStore::AllForwardings() const {
 }
 
 std::string AccountStore::DefaultName() const {
-    return settings_.ReadString("tunnel", "default");
+    return settings_.ReadString(setting::kDefaultAccount);
 }
 
 std::string AccountStore::ProxyPort() const {
-    int port = PortNumber(settings_.ReadString("IE", "proxyport"));
+    int port = PortNumber(settings_.ReadString(setting::kProxyPort));
     return port ? std::to_string(port) : std::string();
 }
 
@@ -62,10 +63,10 @@ bool AccountStore::Write(const std::string& section,
 bool AccountStore::WriteAccount(const std::string& name, const std::string& serverPort,
                                 const std::string& userName, const std::string& storedPassword,
                                 const std::string& forwardings) {
-    if (settings_.WriteSection(name, {{"port", serverPort},
-                                      {"username", userName},
-                                      {"password", storedPassword},
-                                      {"forwardings", forwardings}}))
+    if (settings_.WriteSection(name, {{setting::kServerPort, serverPort},
+                                      {setting::kUserName, userName},
+                                      {setting::kPassword, storedPassword},
+                                      {setting::kForwardings, forwardings}}))
         return true;
     writeFailed_ = true;
     return false;
@@ -77,18 +78,19 @@ bool AccountStore::Create(const AccountFields& fields) {
     // The first account becomes the default, written with the name list.
     const bool first = Names().empty();
     std::vector<std::pair<std::string, std::string>> before = {
-        {"servers", settings_.ReadString("Tunnel", "servers")}};
+        {setting::kAccountNames.key, settings_.ReadString(setting::kAccountNames)}};
     std::vector<std::pair<std::string, std::string>> after = {
-        {"servers", AppendServerEntry(before[0].second, name)}};
+        {setting::kAccountNames.key, AppendServerEntry(before[0].second, name)}};
     if (first) {
-        before.push_back({"default", settings_.ReadString("Tunnel", "default")});
-        after.push_back({"default", name});
+        before.push_back(
+            {setting::kDefaultAccount.key, settings_.ReadString(setting::kDefaultAccount)});
+        after.push_back({setting::kDefaultAccount.key, name});
     }
-    if (!Write("Tunnel", after))
+    if (!Write(setting::kAccountsSection, after))
         return false;
     if (!WriteAccount(name, fields.serverPort, fields.userName, ScramblePassword(fields.password),
                       DefaultSettingsForwardings(fields.serverPort))) {
-        settings_.WriteValues("Tunnel", before);
+        settings_.WriteValues(setting::kAccountsSection, before);
         return false;
     }
     settings_.AppendAccountName(name);
@@ -96,7 +98,8 @@ bool AccountStore::Create(const AccountFields& fields) {
     registry.WriteSessionProfile(name, name, fields.userName);
     registry.WritePortForwardings(name, DefaultSessionForwardings(fields.serverPort));
 
-    return first && Write("IE", {{"proxyServer", name}, {"proxyPort", "50000"}});
+    return first && Write(setting::kBrowserSection,
+                          {{setting::kProxyAccount.key, name}, {setting::kProxyPort.key, "50000"}});
 }
 
 AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& edited) {
@@ -107,7 +110,7 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
     const std::string& name = edited.serverName;
     update.storedPassword =
         edited.password == saved.password ? saved.password : ScramblePassword(edited.password);
-    const std::string storedForwardings = settings_.ReadString(oldName, "forwardings");
+    const std::string storedForwardings = settings_.ReadString(oldName, setting::kForwardings);
     const std::string forwardings =
         edited.serverPort == saved.serverPort
             ? storedForwardings
@@ -120,11 +123,11 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
     const bool sameSection = EqualIgnoringCase(name, oldName);
     if (name != oldName) {
         std::vector<std::pair<std::string, std::string>> tunnel = {
-            {"servers",
-             ReplaceServerEntry(settings_.ReadString("tunnel", "servers"), oldName, name)}};
-        if (settings_.ReadString("tunnel", "default") == oldName)
-            tunnel.push_back({"default", name});
-        if (!Write("tunnel", tunnel)) {
+            {setting::kAccountNames.key,
+             ReplaceServerEntry(settings_.ReadString(setting::kAccountNames), oldName, name)}};
+        if (settings_.ReadString(setting::kDefaultAccount) == oldName)
+            tunnel.push_back({setting::kDefaultAccount.key, name});
+        if (!Write(setting::kAccountsSection, tunnel)) {
             if (sameSection)
                 WriteAccount(oldName, saved.serverPort, saved.userName, saved.password,
                              storedForwardings);
@@ -135,8 +138,8 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
         settings_.RemoveAccountName(oldName);
         settings_.AppendAccountName(name);
         update.renamed = true;
-        if (settings_.ReadString("IE", "proxyserver") == oldName)
-            Write("IE", "proxyserver", name);
+        if (settings_.ReadString(setting::kProxyAccount) == oldName)
+            Write(setting::kProxyAccount, name);
         if (!sameSection && !settings_.DeleteSection(oldName))
             writeFailed_ = true;
     }
@@ -160,31 +163,33 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
 bool AccountStore::Remove(const std::string& name) {
     writeFailed_ = false;
     std::vector<std::pair<std::string, std::string>> tunnel = {
-        {"servers", RemoveServerEntry(settings_.ReadString("tunnel", "servers"), name)}};
-    if (settings_.ReadString("tunnel", "default") == name)
-        tunnel.push_back({"default", ""});
-    if (!Write("tunnel", tunnel))
+        {setting::kAccountNames.key,
+         RemoveServerEntry(settings_.ReadString(setting::kAccountNames), name)}};
+    if (settings_.ReadString(setting::kDefaultAccount) == name)
+        tunnel.push_back({setting::kDefaultAccount.key, ""});
+    if (!Write(setting::kAccountsSection, tunnel))
         return false;
     settings_.RemoveAccountName(name);
     if (!settings_.DeleteSection(name))
         writeFailed_ = true;
-    bool wasProxyAccount = settings_.ReadString("IE", "proxyserver") == name;
+    bool wasProxyAccount = settings_.ReadString(setting::kProxyAccount) == name;
     if (wasProxyAccount)
-        Write("IE", {{"proxyserver", ""}, {"proxyport", ""}});
+        Write(setting::kBrowserSection,
+              {{setting::kProxyAccount.key, ""}, {setting::kProxyPort.key, ""}});
     RegistryReader().DeleteSessionProfile(name);
     return wasProxyAccount;
 }
 
 void AccountStore::SetDefault(const std::string& name) {
     writeFailed_ = false;
-    if (Write("tunnel", "default", name))
-        Write("IE", "proxyServer", name);
+    if (Write(setting::kDefaultAccount, name))
+        Write(setting::kProxyAccount, name);
 }
 
 AccountStore::AddResult AccountStore::AddForwarding(const std::string& account,
                                                     const Forwarding& forwarding) {
     writeFailed_ = false;
-    std::string stored = settings_.ReadString(account, "forwardings");
+    std::string stored = settings_.ReadString(account, setting::kForwardings);
     // "25" and "025" are the same port to the SSH client.
     for (const Forwarding& existing : ParseSettingsForwardings(stored)) {
         if (PortNumber(existing.localPort) == PortNumber(forwarding.localPort))
@@ -194,7 +199,7 @@ AccountStore::AddResult AccountStore::AddForwarding(const std::string& account,
     if (grown.size() > CInternetOptions::kLongestValue)
         return AddResult::TooMany;
     EnsureSession(account);
-    if (!Write(account, "forwardings", grown))
+    if (!Write(account, setting::kForwardings, grown))
         return AddResult::Added;
     RegistryReader registry;
     registry.WritePortForwardings(account, AppendSessionEntry(registry.ReadPortForwardings(account),
@@ -205,17 +210,18 @@ AccountStore::AddResult AccountStore::AddForwarding(const std::string& account,
 bool AccountStore::RemoveForwarding(const std::string& account, const Forwarding& forwarding) {
     writeFailed_ = false;
     EnsureSession(account);
-    if (!Write(account, "forwardings",
-               RemoveSettingsEntry(settings_.ReadString(account, "forwardings"),
+    if (!Write(account, setting::kForwardings,
+               RemoveSettingsEntry(settings_.ReadString(account, setting::kForwardings),
                                    SettingsEntry(forwarding))))
         return false;
     RegistryReader registry;
     registry.WritePortForwardings(
         account, RemoveSessionEntry(registry.ReadPortForwardings(account), forwarding.localPort));
-    if (settings_.ReadString("IE", "proxyServer") != account ||
-        settings_.ReadString("IE", "proxyPort") != forwarding.localPort)
+    if (settings_.ReadString(setting::kProxyAccount) != account ||
+        settings_.ReadString(setting::kProxyPort) != forwarding.localPort)
         return false;
-    Write("IE", {{"proxyServer", ""}, {"proxyPort", ""}});
+    Write(setting::kBrowserSection,
+          {{setting::kProxyAccount.key, ""}, {setting::kProxyPort.key, ""}});
     return true;
 }
 
@@ -225,15 +231,15 @@ void AccountStore::EnsureSession(const std::string& name) const {
         return;
     std::string forwardings;
     for (const Forwarding& forwarding :
-         ParseSettingsForwardings(settings_.ReadString(name, "forwardings")))
+         ParseSettingsForwardings(settings_.ReadString(name, setting::kForwardings)))
         forwardings += SessionEntry(forwarding);
     // The browser proxy account's proxy forwarding leads to the TOR relay while that is on, as
     // SetTorRelay left it in the session.
-    std::string port = settings_.ReadString(name, "port");
-    if (settings_.ReadFlag("Main", "TOR", false) &&
-        settings_.ReadString("IE", "ProxyServer") == name && !port.empty())
+    std::string port = settings_.ReadString(name, setting::kServerPort);
+    if (settings_.ReadFlag(setting::kTorRelay, false) &&
+        settings_.ReadString(setting::kProxyAccount) == name && !port.empty())
         forwardings = ChangeSessionTargetPort(forwardings, port, kTorPort);
-    if (registry.WriteSessionProfile(name, name, settings_.ReadString(name, "username")))
+    if (registry.WriteSessionProfile(name, name, settings_.ReadString(name, setting::kUserName)))
         registry.WritePortForwardings(name, forwardings);
 }
 
@@ -242,17 +248,17 @@ ProxyForwardingChange AccountStore::SetProxyForwarding(const std::string& server
     writeFailed_ = false;
     const std::string port = std::to_string(PortNumber(typedPort));
     EnsureSession(server);
-    const std::string oldServer = settings_.ReadString("IE", "proxyServer");
+    const std::string oldServer = settings_.ReadString(setting::kProxyAccount);
     const std::optional<Forwarding> old =
-        FindForwarding(oldServer, settings_.ReadString("IE", "proxyPort"));
+        FindForwarding(oldServer, settings_.ReadString(setting::kProxyPort));
     ProxyForwardingChange change;
     change.account = server;
     if (!FindForwarding(server, port) && (!old || server == oldServer)) {
-        const std::string serverPort = settings_.ReadString(server, "port");
+        const std::string serverPort = settings_.ReadString(server, setting::kServerPort);
         const bool move = old && SettingsEntry(*old) ==
                                      SettingsEntry(ProxyForwarding(old->localPort, serverPort));
         const Forwarding proxy = ProxyForwarding(port, serverPort);
-        std::string forwardings = settings_.ReadString(server, "forwardings");
+        std::string forwardings = settings_.ReadString(server, setting::kForwardings);
         RegistryReader registry;
         std::string session = registry.ReadPortForwardings(server);
         if (move) {
@@ -268,7 +274,7 @@ ProxyForwardingChange AccountStore::SetProxyForwarding(const std::string& server
             change.refusal = Refusal{kTooManyForwardings, false, InputField::LocalPort, false};
             return change;
         }
-        if (!Write(server, "forwardings", forwardings))
+        if (!Write(server, setting::kForwardings, forwardings))
             return change;
         registry.WritePortForwardings(server, session);
         change.kind =
@@ -276,7 +282,8 @@ ProxyForwardingChange AccountStore::SetProxyForwarding(const std::string& server
         change.oldLocalPort = move ? old->localPort : std::string();
         change.forwarding = proxy;
     }
-    Write("IE", {{"proxyserver", server}, {"proxyport", port}});
+    Write(setting::kBrowserSection,
+          {{setting::kProxyAccount.key, server}, {setting::kProxyPort.key, port}});
     return change;
 }
 
@@ -287,7 +294,7 @@ std::optional<Forwarding> AccountStore::FindForwarding(const std::string& accoun
     if (!port || std::find(Names().begin(), Names().end(), account) == Names().end())
         return std::nullopt;
     for (const Forwarding& forwarding :
-         ParseSettingsForwardings(settings_.ReadString(account, "forwardings"))) {
+         ParseSettingsForwardings(settings_.ReadString(account, setting::kForwardings))) {
         if (PortNumber(forwarding.localPort) == port)
             return forwarding;
     }
@@ -295,11 +302,11 @@ std::optional<Forwarding> AccountStore::FindForwarding(const std::string& accoun
 }
 
 void AccountStore::SetTorRelay(bool on) {
-    std::string account = settings_.ReadString("IE", "ProxyServer");
+    std::string account = settings_.ReadString(setting::kProxyAccount);
     if (account.empty())
         return;
     EnsureSession(account);
-    std::string port = settings_.ReadString(account, "port");
+    std::string port = settings_.ReadString(account, setting::kServerPort);
     if (port.empty())
         return;
     RegistryReader registry;

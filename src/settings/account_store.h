@@ -100,8 +100,8 @@ public:
     // which is then set to none.
     bool RemoveForwarding(const std::string& account, const Forwarding& forwarding);
 
-    // Makes local port `port` of the account `server` the browser's proxy ("IE" "proxyserver" and
-    // "proxyport"), and gives the account a forwarding of that port, in both forms. Ports are
+    // Makes local port `port` of the account `server` the browser's proxy (setting::kProxyAccount
+    // and kProxyPort), and gives the account a forwarding of that port, in both forms. Ports are
     // compared and stored as the numbers they spell ("050001" is 50001).
     // - none when the account forwards that port already;
     // - for the same account, its "IE Proxy" forwarding of the old proxy port moves to the new
@@ -124,6 +124,9 @@ public:
 private:
     // A write of the settings file that records a failure.
     bool Write(const std::string& section, const std::string& key, const std::string& value);
+    bool Write(const Setting& setting, const std::string& value) {
+        return Write(setting.section, setting.key, value);
+    }
     // Keys of one section in one write of the file.
     bool Write(const std::string& section,
                const std::vector<std::pair<std::string, std::string>>& values);

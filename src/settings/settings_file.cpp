@@ -12,7 +12,8 @@
 
 namespace {
 
-const char* const kAccountKeys[] = {"port", "username", "password", "forwardings"};
+const char* const kAccountKeys[] = {setting::kServerPort, setting::kUserName, setting::kPassword,
+                                    setting::kForwardings};
 
 } // namespace
 
@@ -196,14 +197,14 @@ bool CInternetOptions::RenameAccountSection(const std::string& oldName,
 }
 
 void CInternetOptions::LoadAccountNames() {
-    std::string servers = ReadString("tunnel", "servers");
+    std::string servers = ReadString(setting::kAccountNames);
     if (servers.empty())
         return;
     accountNames_ = ServerNames(servers);
 }
 
 void CInternetOptions::ReloadAccountNames() {
-    accountNames_ = ServerNames(ReadString("tunnel", "servers"));
+    accountNames_ = ServerNames(ReadString(setting::kAccountNames));
 }
 
 bool CInternetOptions::HasAccountName(const std::string& name) const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "settings/profile_scan.h"
+#include "settings/setting_names.h"
 
 #include <windows.h>
 
@@ -32,6 +33,14 @@ public:
     // The default for an empty or missing value; otherwise true when the first character is
     // 1, O or Y in either case.
     bool ReadFlag(const std::string& section, const std::string& key, bool defaultValue) const;
+    // The same for a setting named in setting_names.h.
+    std::string ReadString(const Setting& setting) const {
+        return ReadString(setting.section, setting.key);
+    }
+    int ReadInt(const Setting& setting) const { return ReadInt(setting.section, setting.key); }
+    bool ReadFlag(const Setting& setting, bool defaultValue) const {
+        return ReadFlag(setting.section, setting.key, defaultValue);
+    }
 
     // Start-up reads dozens of values: between these two calls they are answered from one
     // reading of the whole file. Any write drops the snapshot, so reads never miss a change.
@@ -46,6 +55,12 @@ public:
     bool WriteString(const std::string& section, const std::string& key,
                      const std::string& value) const;
     bool WriteFlag(const std::string& section, const std::string& key, bool on) const;
+    bool WriteString(const Setting& setting, const std::string& value) const {
+        return WriteString(setting.section, setting.key, value);
+    }
+    bool WriteFlag(const Setting& setting, bool on) const {
+        return WriteFlag(setting.section, setting.key, on);
+    }
     bool DeleteSection(const std::string& section) const;
     // Replaces the section's keys with these, in one write of the file: a failure leaves the
     // section as it was.

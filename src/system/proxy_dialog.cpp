@@ -68,17 +68,17 @@ void IExplorerDlg::FillConnectionNames() {
     connectionCombo_.AddString("");
     for (const std::string& name : EnumerateDialUpConnections(phoneBook_))
         connectionCombo_.AddString(name);
-    int item = FindExactItem(connectionCombo_, Settings().ReadString("IE", "connectionName"));
+    int item = FindExactItem(connectionCombo_, Settings().ReadString(setting::kConnectionName));
     if (item < 0) {
         item = FindExactItem(connectionCombo_, "");
-        Store("connectionName", "");
-        Store("connectionType", kLanType);
+        Store(setting::kConnectionName, "");
+        Store(setting::kConnectionType, kLanType);
     }
     connectionCombo_.SetCurSel(item);
 }
 
 void IExplorerDlg::ShowConnectionType() {
-    if (Settings().ReadString("IE", "connectionType") == kLanType) {
+    if (Settings().ReadString(setting::kConnectionType) == kLanType) {
         lanRadio_.SetCheck(true);
     } else {
         otherRadio_.SetCheck(true);
@@ -91,13 +91,13 @@ void IExplorerDlg::FillServers() {
         return;
     for (const std::string& name : accounts_.Names())
         serverCombo_.AddString(name);
-    std::string server = Settings().ReadString("IE", "ProxyServer");
+    std::string server = Settings().ReadString(setting::kProxyAccount);
     if (server.empty()) {
         serverCombo_.SetCurSel(0);
         return;
     }
     serverCombo_.SetCurSel(serverCombo_.FindStringExact(-1, server));
-    portEdit_.SetText(Settings().ReadString("IE", "proxyport"));
+    portEdit_.SetText(Settings().ReadString(setting::kProxyPort));
 }
 
 void IExplorerDlg::EditOrSaveProxy() {
@@ -121,7 +121,7 @@ void IExplorerDlg::EditOrSaveProxy() {
     }
     // The chosen connection goes to the port as stored; the other one is set direct.
     std::string chosen = ChosenConnection();
-    std::string other = chosen.empty() ? Settings().ReadString("IE", "connectionName") : "";
+    std::string other = chosen.empty() ? Settings().ReadString(setting::kConnectionName) : "";
     SwitchConnection(other, chosen, accounts_.ProxyPort());
     if (onSaved_)
         onSaved_(change);
@@ -147,8 +147,8 @@ bool IExplorerDlg::Accept(const Verdict& verdict) {
 
 // Each choice is stored at once; one the settings file refuses is reported, and the browser
 // follows what is stored.
-void IExplorerDlg::Store(const char* key, const std::string& value) {
-    if (!Settings().WriteString("IE", key, value))
+void IExplorerDlg::Store(const Setting& setting, const std::string& value) {
+    if (!Settings().WriteString(setting, value))
         fw::ShowMessageBox(Handle(), Settings().WriteFailureText(), kProgramName,
                            MB_OK | MB_ICONSTOP);
 }
@@ -161,7 +161,7 @@ void IExplorerDlg::ChooseLan() {
 
 void IExplorerDlg::ChooseOther() {
     std::string before = ChosenConnection();
-    Store("connectionType", kOtherType);
+    Store(setting::kConnectionType, kOtherType);
     connectionEditButton_.Enable(true);
     SwitchConnection(before, ChosenConnection(), accounts_.ProxyPort());
 }
@@ -175,8 +175,8 @@ void IExplorerDlg::EditOrSaveConnectionName() {
     }
     std::string before = ChosenConnection();
     std::string name = connectionCombo_.GetText();
-    if (name != Settings().ReadString("IE", "connectionName"))
-        Store("connectionName", name);
+    if (name != Settings().ReadString(setting::kConnectionName))
+        Store(setting::kConnectionName, name);
     if (name.empty()) {
         lanRadio_.SetCheck(true);
         otherRadio_.SetCheck(false);
@@ -184,7 +184,7 @@ void IExplorerDlg::EditOrSaveConnectionName() {
     } else {
         // Saved under "Other": stored as such, so that the main window applies the proxy to
         // this connection too.
-        Store("connectionType", kOtherType);
+        Store(setting::kConnectionType, kOtherType);
         editingConnection_ = false;
         connectionEditButton_.SetText("Edit");
         connectionCombo_.Enable(false);
@@ -193,7 +193,7 @@ void IExplorerDlg::EditOrSaveConnectionName() {
 }
 
 void IExplorerDlg::SelectLan() {
-    Store("connectionType", kLanType);
+    Store(setting::kConnectionType, kLanType);
     editingConnection_ = false;
     connectionEditButton_.SetText("Edit");
     connectionEditButton_.Enable(false);
@@ -204,14 +204,14 @@ void IExplorerDlg::SelectLan() {
 
 void IExplorerDlg::SelectStoredConnectionName() {
     connectionCombo_.SetCurSel(
-        FindExactItem(connectionCombo_, Settings().ReadString("IE", "connectionName")));
+        FindExactItem(connectionCombo_, Settings().ReadString(setting::kConnectionName)));
 }
 
 // As the main window applies the proxy: the named connection for type 2, else the LAN.
 std::string IExplorerDlg::ChosenConnection() const {
-    if (Settings().ReadInt("IE", "connectionType") != 2)
+    if (Settings().ReadInt(setting::kConnectionType) != 2)
         return std::string();
-    return Settings().ReadString("IE", "connectionName");
+    return Settings().ReadString(setting::kConnectionName);
 }
 
 // While the option is on: the connection no longer chosen goes direct, so that none is left

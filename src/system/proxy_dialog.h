@@ -46,7 +46,7 @@ private:
     bool Accept(const Verdict& verdict);
 
     // The connection
-    void Store(const char* key, const std::string& value);
+    void Store(const Setting& setting, const std::string& value);
     void ChooseLan();
     void ChooseOther();
     void EditOrSaveConnectionName();

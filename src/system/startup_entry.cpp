@@ -56,7 +56,7 @@ bool RegistryReader::RemoveStartupEntry(int scope) const {
 
 // The choice could not be stored: the user learns why.
 bool StartupEntry::StoreScope(int scope) const {
-    if (settings_.WriteString("Main", "startupType", std::to_string(scope)))
+    if (settings_.WriteString(setting::kStartupType, std::to_string(scope)))
         return true;
     fw::ShowMessageBox(nullptr, settings_.WriteFailureText(), kProgramName, MB_OK | MB_ICONSTOP);
     return false;

@@ -72,22 +72,22 @@ ClientWatch PrivacySession::WatchClient() const {
 }
 
 bool PrivacySession::ReconnectOption() const {
-    return accounts_.Settings().ReadFlag("Main", "reconnect", false);
+    return accounts_.Settings().ReadFlag(setting::kReconnect, false);
 }
 
 void PrivacySession::ApplyStoredBrowserOption() {
     ReadBrowserConnection();
-    useBrowserProxy_ = accounts_.Settings().ReadFlag("IE", "setIEproxy", false);
+    useBrowserProxy_ = accounts_.Settings().ReadFlag(setting::kUseBrowserProxy, false);
     if (useBrowserProxy_)
         PointBrowser(true);
 }
 
 void PrivacySession::ReadBrowserConnection() {
-    connectionType_ = accounts_.Settings().ReadInt("IE", "connectionType");
+    connectionType_ = accounts_.Settings().ReadInt(setting::kConnectionType);
 }
 
 bool PrivacySession::ApplyBrowserProxyOption(bool on) {
-    bool stored = accounts_.Settings().WriteFlag("IE", "setIEproxy", on);
+    bool stored = accounts_.Settings().WriteFlag(setting::kUseBrowserProxy, on);
     // The port is not checked: with none stored the proxy becomes "127.0.0.1:".
     if (stored || !on)
         browserProxy_.Set(BrowserConnectionName(), accounts_.ProxyPort(), on);
@@ -102,7 +102,7 @@ void PrivacySession::DropBrowserProxyOption() {
 }
 
 std::string PrivacySession::BrowserConnectionName() const {
-    return connectionType_ == 2 ? accounts_.Settings().ReadString("IE", "connectionName")
+    return connectionType_ == 2 ? accounts_.Settings().ReadString(setting::kConnectionName)
                                 : std::string();
 }
 

@@ -359,7 +359,7 @@ void AccountsEditor::ShowStoredAccounts(const std::string& select) {
         accountsCombo_.SetText("");
         ShowAccountFields(Account());
     }
-    events_.proxySettingsChanged(!accounts_.Settings().ReadString("IE", "proxyServer").empty());
+    events_.proxySettingsChanged(!accounts_.Settings().ReadString(setting::kProxyAccount).empty());
     EnableAccountEditing(EditorMode::Idle);
 }
 

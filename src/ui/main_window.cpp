@@ -131,7 +131,7 @@ bool CDravenlokDlg::OnInitDialog() {
         SetTrayPrivacyState(false);
 
     options_.ShowStartupType();
-    look_.ShowProxySettingsSet(!accounts_.Settings().ReadString("IE", "proxyServer").empty());
+    look_.ShowProxySettingsSet(!accounts_.Settings().ReadString(setting::kProxyAccount).empty());
     ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 
     if (options_.ShowMinimizeOption())
@@ -420,8 +420,7 @@ void CDravenlokDlg::OnConnectionLost() {
 
 // Our plink.exe says why its run failed, just before it reports the end.
 LRESULT CDravenlokDlg::OnCopyData(const COPYDATASTRUCT* data) {
-    return data && session_.OnClientReason(data->dwData, data->lpData, data->cbData) ? TRUE
-                                                                                     : FALSE;
+    return data && session_.OnClientReason(data->dwData, data->lpData, data->cbData) ? TRUE : FALSE;
 }
 
 void CDravenlokDlg::OnReconnectTimer() {

@@ -47,24 +47,24 @@ void OptionsPanel::OnInitDialog() {
 
 void OptionsPanel::ShowStoredOptions() {
     const CInternetOptions& settings = accounts_.Settings();
-    autostartBox_.SetCheck(settings.ReadFlag("Main", "autostart", false));
-    reconnectBox_.SetCheck(settings.ReadFlag("Main", "reconnect", false));
-    torEnabled_ = settings.ReadFlag("Main", "TOR", false);
+    autostartBox_.SetCheck(settings.ReadFlag(setting::kAutostart, false));
+    reconnectBox_.SetCheck(settings.ReadFlag(setting::kReconnect, false));
+    torEnabled_ = settings.ReadFlag(setting::kTorRelay, false);
     torBox_.SetCheck(torEnabled_);
 
     session_.ApplyStoredBrowserOption();
     useBrowserProxyBox_.SetCheck(session_.UsesBrowserProxy());
-    noActiveXBox_.SetCheck(settings.ReadFlag("IE", "NoActiveContent", false));
+    noActiveXBox_.SetCheck(settings.ReadFlag(setting::kNoActiveContent, false));
     if (noActiveXBox_.IsChecked())
         RegistryReader().DisableActiveX();
-    noJavaBox_.SetCheck(settings.ReadFlag("IE", "NoJavascript", false));
+    noJavaBox_.SetCheck(settings.ReadFlag(setting::kNoJavascript, false));
     if (noJavaBox_.IsChecked())
         RegistryReader().SetJavaDisabled(1);
 }
 
 void OptionsPanel::ShowStartupType() {
     // Decimal conversion: empty or letters read as 0.
-    int startupType = std::atoi(accounts_.Settings().ReadString("Main", "startupType").c_str());
+    int startupType = std::atoi(accounts_.Settings().ReadString(setting::kStartupType).c_str());
     switch (startupType) {
     case 0:
         startWithWindowsBox_.SetCheck(false);
@@ -83,7 +83,7 @@ void OptionsPanel::ShowStartupType() {
 
 bool OptionsPanel::ShowMinimizeOption() {
     // The check box itself always writes 1 or 0.
-    bool minimize = accounts_.Settings().ReadString("Main", "minimize") == "1";
+    bool minimize = accounts_.Settings().ReadString(setting::kMinimize) == "1";
     minimizeBox_.SetCheck(minimize);
     return minimize;
 }
@@ -96,20 +96,20 @@ void OptionsPanel::GiveUpBrowserProxy() {
 }
 
 void OptionsPanel::OnAutostartOption() {
-    StoreOption("Main", "autostart", autostartBox_);
+    StoreOption(setting::kAutostart, autostartBox_);
 }
 
 void OptionsPanel::OnMinimizeOption() {
-    StoreOption("main", "minimize", minimizeBox_);
+    StoreOption(setting::kMinimize, minimizeBox_);
 }
 
 void OptionsPanel::OnReconnectOption() {
-    StoreOption("Main", "reconnect", reconnectBox_);
+    StoreOption(setting::kReconnect, reconnectBox_);
 }
 
 // The running client is not restarted: the change takes effect at its next start.
 void OptionsPanel::OnTorOption() {
-    if (!StoreOption("Main", "TOR", torBox_))
+    if (!StoreOption(setting::kTorRelay, torBox_))
         return;
     bool on = torBox_.IsChecked();
     if (on) {
@@ -130,7 +130,7 @@ void OptionsPanel::OnUseBrowserProxyOption() {
 }
 
 void OptionsPanel::OnNoActiveXOption() {
-    if (!StoreOption("IE", "noactivecontent", noActiveXBox_))
+    if (!StoreOption(setting::kNoActiveContent, noActiveXBox_))
         return;
     if (noActiveXBox_.IsChecked())
         RegistryReader().DisableActiveX();
@@ -139,7 +139,7 @@ void OptionsPanel::OnNoActiveXOption() {
 }
 
 void OptionsPanel::OnNoJavaOption() {
-    if (!StoreOption("IE", "noJavascript", noJavaBox_))
+    if (!StoreOption(setting::kNoJavascript, noJavaBox_))
         return;
     RegistryReader().SetJavaDisabled(noJavaBox_.IsChecked() ? 1 : 0);
 }
@@ -173,8 +173,8 @@ void OptionsPanel::OnStartupTypeChosen() {
     startupEntry_.ChangeScope(startupTypeCombo_.GetCurSel() + 1);
 }
 
-bool OptionsPanel::StoreOption(const char* section, const char* key, fw::CheckBox& box) {
-    if (accounts_.Settings().WriteFlag(section, key, box.IsChecked()))
+bool OptionsPanel::StoreOption(const Setting& setting, fw::CheckBox& box) {
+    if (accounts_.Settings().WriteFlag(setting, box.IsChecked()))
         return true;
     ShowWriteFailure(DialogHandle(), accounts_);
     box.SetCheck(!box.IsChecked());

@@ -52,7 +52,7 @@ private:
     void OnStartWithWindowsOption();
     void OnStartupTypeChosen();
     // Writes an option's value; when the file refuses it, says why and puts the box back.
-    bool StoreOption(const char* section, const char* key, fw::CheckBox& box);
+    bool StoreOption(const Setting& setting, fw::CheckBox& box);
 
     AccountStore& accounts_;
     PrivacySession& session_;

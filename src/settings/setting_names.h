@@ -1,0 +1,42 @@
+// Where each setting lives in the settings file Marrowin.ini: its section and key, spelled as
+// the program writes them. The file matches names without regard to letter case, and a key
+// already in the file keeps its own spelling when it is written again.
+#pragma once
+
+struct Setting {
+    const char* section;
+    const char* key;
+};
+
+namespace setting {
+
+inline constexpr char kMainSection[] = "Main";
+inline constexpr char kBrowserSection[] = "IE";
+inline constexpr char kAccountsSection[] = "Tunnel";
+
+inline constexpr Setting kAutostart{kMainSection, "autostart"};
+inline constexpr Setting kReconnect{kMainSection, "reconnect"};
+inline constexpr Setting kTorRelay{kMainSection, "TOR"};
+inline constexpr Setting kStartupType{kMainSection, "startupType"};
+// The one option whose section has always been written in small letters.
+inline constexpr Setting kMinimize{"main", "minimize"};
+
+inline constexpr Setting kUseBrowserProxy{kBrowserSection, "setIEproxy"};
+inline constexpr Setting kNoActiveContent{kBrowserSection, "noactivecontent"};
+inline constexpr Setting kNoJavascript{kBrowserSection, "noJavascript"};
+// The account whose proxy forwarding carries the browser's traffic, and its local port.
+inline constexpr Setting kProxyAccount{kBrowserSection, "proxyServer"};
+inline constexpr Setting kProxyPort{kBrowserSection, "proxyPort"};
+inline constexpr Setting kConnectionType{kBrowserSection, "connectionType"};
+inline constexpr Setting kConnectionName{kBrowserSection, "connectionName"};
+
+inline constexpr Setting kAccountNames{kAccountsSection, "servers"};
+inline constexpr Setting kDefaultAccount{kAccountsSection, "default"};
+
+// The keys of an account's own section, named by the account.
+inline constexpr char kUserName[] = "username";
+inline constexpr char kPassword[] = "password";
+inline constexpr char kServerPort[] = "port";
+inline constexpr char kForwardings[] = "forwardings";
+
+} // namespace setting
