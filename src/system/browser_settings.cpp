@@ -1,13 +1,9 @@
-// Browser settings: the per-connection proxy through WinINet, the security-zone values that
+// Browser settings: the connections pointed at the tunnel, the security-zone values that
 // switch ActiveX and Java/JavaScript off and on, and the registry proxy values reset at quit.
 #include "system/browser_settings.h"
 
 #include "framework/owners.h"
 #include "settings/registry_reader.h"
-
-#include <wininet.h>
-
-#include <vector>
 
 namespace {
 
@@ -51,48 +47,20 @@ void WriteActiveX(DWORD run, DWORD script) {
 
 } // namespace
 
-bool SetConnectionProxy(const std::string& connectionName, const std::string& localPort, bool on) {
-    std::string proxy = "127.0.0.1:" + localPort;
-    std::vector<char> server(proxy.begin(), proxy.end());
-    server.push_back('\0');
-    char bypass[] = "local";
-    char empty[] = "";
-
-    INTERNET_PER_CONN_OPTIONA options[3] = {};
-    options[0].dwOption = INTERNET_PER_CONN_FLAGS;
-    options[0].Value.dwValue = on ? PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY : PROXY_TYPE_DIRECT;
-    options[1].dwOption = INTERNET_PER_CONN_PROXY_SERVER;
-    options[1].Value.pszValue = on ? server.data() : empty;
-    options[2].dwOption = INTERNET_PER_CONN_PROXY_BYPASS;
-    options[2].Value.pszValue = on ? bypass : empty;
-
-    std::vector<char> connection(connectionName.begin(), connectionName.end());
-    connection.push_back('\0');
-    INTERNET_PER_CONN_OPTION_LISTA list = {};
-    list.dwSize = sizeof(list);
-    list.pszConnection = connectionName.empty() ? nullptr : connection.data();
-    list.dwOptionCount = 3;
-    list.pOptions = options;
-
-    BOOL applied =
-        ::InternetSetOptionA(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, sizeof(list));
-    ::InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
-    ::InternetSetOptionA(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
-    ::InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
-    return applied != FALSE;
-}
-
 void BrowserProxy::Set(const std::string& connectionName, const std::string& localPort, bool on) {
-    SetConnectionProxy(connectionName, localPort, on);
-    if (on)
+    if (on) {
+        restore_.Remember(connectionName);
+        SetConnectionProxy(connectionName, localPort, true);
         pointed_.insert(connectionName);
-    else
+    } else {
+        restore_.GiveBack(connectionName);
         pointed_.erase(connectionName);
+    }
 }
 
-void BrowserProxy::SetAllDirect() {
+void BrowserProxy::SetAllBack() {
     for (const std::string& connectionName : pointed_)
-        SetConnectionProxy(connectionName, std::string(), false);
+        restore_.GiveBack(connectionName);
     pointed_.clear();
 }
 

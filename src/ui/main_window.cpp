@@ -303,7 +303,7 @@ void CDravenlokDlg::QuitWithoutAsking() {
     if (session_.IsRunning())
         StopTunnel();
     // With privacy off the use-browser-proxy option may still point a connection at the tunnel.
-    session_.SetBrowserAllDirect();
+    session_.SetBrowserAllBack();
     // Whatever the option boxes say, the browser is left as it was before Marrowin.
     RegistryReader registry;
     registry.ResetRegistryProxy();
