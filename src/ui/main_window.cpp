@@ -68,6 +68,15 @@ CDravenlokDlg::CDravenlokDlg()
             return 0;
         });
     }
+    // Windows ending the session is never held up, and never shown a box.
+    OnMessage(WM_QUERYENDSESSION, [](WPARAM, LPARAM) -> LRESULT { return TRUE; });
+    OnMessage(WM_ENDSESSION, [this](WPARAM ending, LPARAM) -> LRESULT {
+        if (ending) {
+            session_.EndAtOnce();
+            QuitWithoutAsking();
+        }
+        return 0;
+    });
     OnCommand(IDC_START, [this] { StartStopTunnel(); });
     OnCommand(ID_TRAY_START, [this] { StartStopTunnel(); });
     OnCommand(ID_TRAY_STOP, [this] { StartStopTunnel(); });
