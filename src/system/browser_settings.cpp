@@ -5,6 +5,8 @@
 #include "framework/owners.h"
 #include "settings/registry_reader.h"
 
+#include <cstring>
+
 namespace {
 
 const char kZonesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\";
@@ -43,6 +45,22 @@ void WriteActiveX(DWORD run, DWORD script) {
         SetDword(key, "1200", run);
         SetDword(key, "1201", script);
     });
+}
+
+// A proxy server other than the tunnel's "127.0.0.1:<port>" in the ProxyServer value.
+bool HoldsProxyOfTheUsers(HKEY internetSettings) {
+    DWORD type = 0;
+    DWORD size = 0;
+    if (::RegQueryValueExA(internetSettings, "ProxyServer", nullptr, &type, nullptr, &size) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ)
+        return false;
+    std::string server(size + 1, '\0');
+    if (::RegQueryValueExA(internetSettings, "ProxyServer", nullptr, &type,
+                           reinterpret_cast<BYTE*>(&server[0]), &size) != ERROR_SUCCESS)
+        return false;
+    server.resize(std::strlen(server.c_str()));
+    return !server.empty() && server.compare(0, 10, "127.0.0.1:") != 0;
 }
 
 } // namespace
@@ -85,10 +103,14 @@ void RegistryReader::SetJavaDisabled(int disabled) const {
     });
 }
 
+// Only a proxy of the tunnel's, or none, is reset: a proxy of the user's own, given back just
+// before, stays.
 void RegistryReader::ResetRegistryProxy() const {
     fw::RegKey key;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kInternetSettingsKey, 0, KEY_WRITE, key.Receive()) !=
-        ERROR_SUCCESS)
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kInternetSettingsKey, 0, KEY_READ | KEY_WRITE,
+                        key.Receive()) != ERROR_SUCCESS)
+        return;
+    if (HoldsProxyOfTheUsers(key))
         return;
     SetDword(key, "ProxyEnable", 0);
     ::RegSetValueExA(key, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);

@@ -43,3 +43,12 @@ std::string LanProxyServer() {
     ConnectionProxy lan = QueryProxy("");
     return (lan.flags & PROXY_TYPE_PROXY) ? lan.server : "direct";
 }
+
+bool WaitForLanProxy(const std::string& server, DWORD timeoutMs) {
+    for (DWORD waited = 0; LanProxyServer() != server; waited += 20) {
+        if (waited >= timeoutMs)
+            return false;
+        ::Sleep(20);
+    }
+    return true;
+}
