@@ -7,12 +7,8 @@
 #include "resource.h"
 #include "settings/password_scrambling.h"
 #include "support/main_window_fixture.h"
-#include "support/browser_proxy.h"
 #include "support/marrowin_process.h"
 #include "support/scripted_user.h"
-#include "system/connection_settings.h"
-
-#include <wininet.h>
 
 #include <gtest/gtest.h>
 
@@ -42,40 +38,28 @@ std::string EditText(HWND edit) {
     return text;
 }
 
-// An account whose saved session forwards three free ports through the stand-in ssh.exe, which
-// signs in and stays; our plink.exe beside Marrowin.exe in the app folder.
-class PlinkEndToEndTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ports = FreeLocalPorts(3);
-        ASSERT_EQ(3u, ports.size());
-        ASSERT_TRUE(session.SetString("HostName", "e2e.example.org"));
-        ASSERT_TRUE(session.SetDword("PortNumber", 22));
-        ASSERT_TRUE(session.SetString("UserName", "joe"));
-        ASSERT_TRUE(session.SetString(
-            "PortForwardings", "L" + std::to_string(ports[0]) + "=localhost:25,L" +
-                                   std::to_string(ports[1]) + "=localhost:110,L" +
-                                   std::to_string(ports[2]) + "=localhost:3128,"));
-        ASSERT_TRUE(::CopyFileA(PlinkPath().c_str(), appFolder.File("plink.exe").c_str(), FALSE));
-        ssh.Script({"askpass", "authenticated", "listen", "stay"});
-    }
-    void WriteSettings(const std::string& more) {
-        const std::string account = session.Name();
-        WriteWholeFile(appFolder.File("Marrowin.ini"),
-                       "[tunnel]\r\nservers=" + account + ",\r\ndefault=" + account + "\r\n[" +
-                           account + "]\r\nusername=joe\r\npassword=" +
-                           ScramblePassword("se cret!") + "\r\nport=3128\r\n" + more);
-    }
-
+TEST(PlinkEndToEnd, StartBringsPrivacyOnThroughSshAndStopEndsIt) {
     TempFolder appFolder;
     StandInSshFolder ssh;
-    ScopedVariable sshProgram{"MARROWIN_SSH", StandInSshPath().c_str()};
-    SessionKey session{UniqueSessionName("e2e.example.org")};
-    std::vector<int> ports;
-};
+    ScopedVariable sshProgram("MARROWIN_SSH", StandInSshPath().c_str());
+    SessionKey session(UniqueSessionName("e2e.example.org"));
+    std::vector<int> ports = FreeLocalPorts(3);
+    ASSERT_EQ(3u, ports.size());
+    ASSERT_TRUE(session.SetString("HostName", "e2e.example.org"));
+    ASSERT_TRUE(session.SetDword("PortNumber", 22));
+    ASSERT_TRUE(session.SetString("UserName", "joe"));
+    ASSERT_TRUE(
+        session.SetString("PortForwardings", "L" + std::to_string(ports[0]) + "=localhost:25,L" +
+                                                 std::to_string(ports[1]) + "=localhost:110,L" +
+                                                 std::to_string(ports[2]) + "=localhost:3128,"));
+    const std::string account = session.Name();
+    WriteWholeFile(appFolder.File("Marrowin.ini"),
+                   "[tunnel]\r\nservers=" + account + ",\r\ndefault=" + account + "\r\n[" +
+                       account + "]\r\nusername=joe\r\npassword=" + ScramblePassword("se cret!") +
+                       "\r\nport=3128\r\n[Main]\r\nautostart=0\r\n");
+    ASSERT_TRUE(::CopyFileA(PlinkPath().c_str(), appFolder.File("plink.exe").c_str(), FALSE));
+    ssh.Script({"askpass", "authenticated", "listen", "stay"});
 
-TEST_F(PlinkEndToEndTest, StartBringsPrivacyOnThroughSshAndStopEndsIt) {
-    WriteSettings("[Main]\r\nautostart=0\r\n");
     MarrowinProcess program(appFolder.Path());
     ASSERT_TRUE(program.Start());
     HWND mainWindow = WaitForTopLevelDialog(program.ProcessId(), "Marrowin");
@@ -121,31 +105,6 @@ TEST_F(PlinkEndToEndTest, StartBringsPrivacyOnThroughSshAndStopEndsIt) {
     ASSERT_NE(nullptr, box);
     ClickMessageBoxButton(box, IDYES);
     EXPECT_EQ(0u, program.WaitForExit());
-}
-
-// Marrowin ended from outside while privacy is on (End task): nothing of the tunnel is left
-// running, and the guard gives the LAN the user's own proxy back and ends too.
-TEST_F(PlinkEndToEndTest, AKilledMarrowinLeavesNoClientAndTheUsersProxyComesBack) {
-    ASSERT_TRUE(ApplyConnectionSettings(
-        "", {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "proxy.corp:8080", "", ""}));
-    WriteSettings("[IE]\r\nsetIEproxy=1\r\nproxyport=" + std::to_string(ports[2]) +
-                  "\r\n[Main]\r\nautostart=1\r\n");
-    MarrowinProcess program(appFolder.Path());
-    ASSERT_TRUE(program.Start());
-    ASSERT_TRUE(WaitUntil([&] { return Accepts(ports[2]); }));
-    EXPECT_EQ(LanProxyServer(), "127.0.0.1:" + std::to_string(ports[2]));
-    DWORD sshProcess = ssh.SshProcessId();
-    ASSERT_NE(0u, sshProcess);
-
-    fw::KernelHandle marrowin(::OpenProcess(PROCESS_TERMINATE, FALSE, program.ProcessId()));
-    ASSERT_TRUE(::TerminateProcess(marrowin, 1));
-    EXPECT_TRUE(WaitForLanProxy("proxy.corp:8080"));
-    EXPECT_TRUE(ProcessEnds(sshProcess)) << "ssh outlived Marrowin";
-    EXPECT_TRUE(WaitUntil([] {
-        return CountProcesses("plink.exe") == 0 && CountProcesses("Marrowin.exe") == 0;
-    })) << "plink.exe or the guard outlived Marrowin";
-    EXPECT_FALSE(Accepts(ports[2]));
-    SetConnectionProxy("", "", false);
 }
 
 // The server refuses the password: the main window learns why from our plink.exe and the tray

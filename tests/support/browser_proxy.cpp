@@ -44,11 +44,10 @@ std::string LanProxyServer() {
     return (lan.flags & PROXY_TYPE_PROXY) ? lan.server : "direct";
 }
 
-bool WaitForLanProxy(const std::string& server, DWORD timeoutMs) {
-    for (DWORD waited = 0; LanProxyServer() != server; waited += 20) {
-        if (waited >= timeoutMs)
-            return false;
-        ::Sleep(20);
-    }
-    return true;
+std::string RunOnceRepairCommand() {
+    char command[1024] = {};
+    DWORD size = sizeof(command);
+    ::RegGetValueA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+                   "MarrowinBrowserRepair", RRF_RT_REG_SZ, nullptr, command, &size);
+    return command;
 }

@@ -15,6 +15,5 @@ struct ConnectionProxy {
 ConnectionProxy QueryProxy(const std::string& connection);
 // The LAN's proxy server while a proxy is on, else "direct".
 std::string LanProxyServer();
-// Waits until another process has set the LAN's proxy server (or "direct"); false once the
-// time is out.
-bool WaitForLanProxy(const std::string& server, DWORD timeoutMs = 20000);
+// The repair command the user's RunOnce key holds for the next logon; empty while none.
+std::string RunOnceRepairCommand();
