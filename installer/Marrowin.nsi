@@ -181,6 +181,11 @@ FunctionEnd
 Section "Uninstall"
     SetShellVarContext current
     Call un.QuitRunningMarrowin
+    ; A run that ended without its clean-up may have left the browser pointed at its tunnel:
+    ; Marrowin.exe sets it back from its records, showing nothing, before it is removed.
+    ${If} ${FileExists} "$INSTDIR\Marrowin.exe"
+        ExecWait '"$INSTDIR\Marrowin.exe" /repair-browser'
+    ${EndIf}
     ${If} ${FileExists} "$INSTDIR\Marrowin.ini"
         MessageBox MB_YESNO|MB_ICONQUESTION \
             "Keep your Marrowin settings (accounts and port forwardings) and saved SSH sessions \

@@ -3,6 +3,7 @@
 
 #include "controls/look.h"
 #include "resource.h"
+#include "system/browser_restore.h"
 #include "ui/main_window.h"
 
 void CDravenlokApp::CreateTrayIcon() {
@@ -14,6 +15,9 @@ void CDravenlokApp::CreateTrayIcon() {
 }
 
 bool CDravenlokApp::InitInstance() {
+    // A run that ended without its clean-up (a power loss, say) may have left the browser
+    // pointed at its tunnel: set back before anything else touches the browser.
+    BrowserRestore().GiveBackAll();
     CDravenlokDlg mainWindow;
 
     // Settings, the SSH client, its log and the help file are all found beside the

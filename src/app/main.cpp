@@ -1,13 +1,16 @@
-// Entry point of Marrowin.exe. Static initialisation runs in this order: the client's
-// messages are registered, the single-instance check runs, the application object is made.
+// Entry point of Marrowin.exe. Static initialisation runs in this order: a repair of the
+// browser asked for on the command line runs and ends the process, the client's messages are
+// registered, the single-instance check runs, the application object is made.
 #include "tunnel/client_messages.h"
 #include "app/dravenlok_app.h"
+#include "app/repair_mode.h"
 #include "app/single_instance.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
 namespace {
+RepairMode repairMode;
 const bool clientMessagesRegistered = RegisterClientMessages();
 SingleInstanceGuard singleInstanceGuard;
 CDravenlokApp theApp;

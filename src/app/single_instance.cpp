@@ -1,6 +1,7 @@
 #include "app/single_instance.h"
 
 #include "controls/look.h"
+#include "owners/owners.h"
 
 #include <windows.h>
 
@@ -9,6 +10,11 @@ bool AnotherInstanceRuns(const char* mutexName) {
     ::CreateMutexA(nullptr, FALSE, mutexName);
     DWORD error = ::GetLastError();
     return error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED;
+}
+
+bool MarrowinRuns() {
+    fw::KernelHandle mutex(::OpenMutexA(SYNCHRONIZE, FALSE, kSingleInstanceMutex));
+    return mutex || ::GetLastError() == ERROR_ACCESS_DENIED;
 }
 
 void BringRunningInstanceToFront() {
@@ -20,7 +26,7 @@ void BringRunningInstanceToFront() {
 }
 
 SingleInstanceGuard::SingleInstanceGuard() {
-    if (!AnotherInstanceRuns("Marrowin-SingleInstance"))
+    if (!AnotherInstanceRuns(kSingleInstanceMutex))
         return;
     BringRunningInstanceToFront();
     // At once, without static destructors or other exit-time clean-up.

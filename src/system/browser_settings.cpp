@@ -1,13 +1,11 @@
-// Browser settings: the per-connection proxy through WinINet, the security-zone values that
+// Browser settings: the connections pointed at the tunnel, the security-zone values that
 // switch ActiveX and Java/JavaScript off and on, and the registry proxy values reset at quit.
 #include "system/browser_settings.h"
 
 #include "owners/owners.h"
 #include "settings/registry_reader.h"
 
-#include <wininet.h>
-
-#include <vector>
+#include <cstring>
 
 namespace {
 
@@ -49,50 +47,38 @@ void WriteActiveX(DWORD run, DWORD script) {
     });
 }
 
+// A proxy server other than the tunnel's "127.0.0.1:<port>" in the ProxyServer value.
+bool HoldsProxyOfTheUsers(HKEY internetSettings) {
+    DWORD type = 0;
+    DWORD size = 0;
+    if (::RegQueryValueExA(internetSettings, "ProxyServer", nullptr, &type, nullptr, &size) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ)
+        return false;
+    std::string server(size + 1, '\0');
+    if (::RegQueryValueExA(internetSettings, "ProxyServer", nullptr, &type,
+                           reinterpret_cast<BYTE*>(&server[0]), &size) != ERROR_SUCCESS)
+        return false;
+    server.resize(std::strlen(server.c_str()));
+    return !server.empty() && server.compare(0, 10, "127.0.0.1:") != 0;
+}
+
 } // namespace
 
-bool SetConnectionProxy(const std::string& connectionName, const std::string& localPort, bool on) {
-    std::string proxy = "127.0.0.1:" + localPort;
-    std::vector<char> server(proxy.begin(), proxy.end());
-    server.push_back('\0');
-    char bypass[] = "local";
-    char empty[] = "";
-
-    INTERNET_PER_CONN_OPTIONA options[3] = {};
-    options[0].dwOption = INTERNET_PER_CONN_FLAGS;
-    options[0].Value.dwValue = on ? PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY : PROXY_TYPE_DIRECT;
-    options[1].dwOption = INTERNET_PER_CONN_PROXY_SERVER;
-    options[1].Value.pszValue = on ? server.data() : empty;
-    options[2].dwOption = INTERNET_PER_CONN_PROXY_BYPASS;
-    options[2].Value.pszValue = on ? bypass : empty;
-
-    std::vector<char> connection(connectionName.begin(), connectionName.end());
-    connection.push_back('\0');
-    INTERNET_PER_CONN_OPTION_LISTA list = {};
-    list.dwSize = sizeof(list);
-    list.pszConnection = connectionName.empty() ? nullptr : connection.data();
-    list.dwOptionCount = 3;
-    list.pOptions = options;
-
-    BOOL applied =
-        ::InternetSetOptionA(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, sizeof(list));
-    ::InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
-    ::InternetSetOptionA(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
-    ::InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
-    return applied != FALSE;
-}
-
 void BrowserProxy::Set(const std::string& connectionName, const std::string& localPort, bool on) {
-    SetConnectionProxy(connectionName, localPort, on);
-    if (on)
+    if (on) {
+        restore_.Remember(connectionName);
+        SetConnectionProxy(connectionName, localPort, true);
         pointed_.insert(connectionName);
-    else
+    } else {
+        restore_.GiveBack(connectionName);
         pointed_.erase(connectionName);
+    }
 }
 
-void BrowserProxy::SetAllDirect() {
+void BrowserProxy::SetAllBack() {
     for (const std::string& connectionName : pointed_)
-        SetConnectionProxy(connectionName, std::string(), false);
+        restore_.GiveBack(connectionName);
     pointed_.clear();
 }
 
@@ -117,10 +103,14 @@ void RegistryReader::SetJavaDisabled(int disabled) const {
     });
 }
 
+// Only a proxy of the tunnel's, or none, is reset: a proxy of the user's own, given back just
+// before, stays.
 void RegistryReader::ResetRegistryProxy() const {
     fw::RegKey key;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kInternetSettingsKey, 0, KEY_WRITE, key.Receive()) !=
-        ERROR_SUCCESS)
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kInternetSettingsKey, 0, KEY_READ | KEY_WRITE,
+                        key.Receive()) != ERROR_SUCCESS)
+        return;
+    if (HoldsProxyOfTheUsers(key))
         return;
     SetDword(key, "ProxyEnable", 0);
     ::RegSetValueExA(key, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);

@@ -39,6 +39,11 @@ void PrivacySession::Stop() {
     PointBrowser(false);
 }
 
+void PrivacySession::EndAtOnce() {
+    tunnel_.EndAtOnce();
+    browserProxy_.SetAllBack();
+}
+
 DropOutcome PrivacySession::OnClientEnded() {
     DropOutcome outcome;
     if (tunnel_.IsRunning()) {

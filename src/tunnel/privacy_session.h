@@ -67,7 +67,7 @@ public:
     // Starts the client for the account unless one runs already, and points the browser at
     // the tunnel when the option says so. An empty account starts nothing.
     StartOutcome Start(const std::string& account, StartKind kind);
-    // Stops the client and sets the browser's connection direct, whatever the option says.
+    // Stops the client and sets the browser's connection back, whatever the option says.
     void Stop();
     bool IsRunning() const { return tunnel_.IsRunning(); }
 
@@ -98,8 +98,11 @@ public:
     bool ApplyBrowserProxyOption(bool on);
     // The option given up after a dropped tunnel: the browser goes direct and stays so.
     void DropBrowserProxyOption();
-    // Sets every connection still pointed at the tunnel back to direct.
-    void SetBrowserAllDirect() { browserProxy_.SetAllDirect(); }
+    // Sets every connection still pointed at the tunnel back to what it held.
+    void SetBrowserAllBack() { browserProxy_.SetAllBack(); }
+    // The end of the Windows session: the client ends at once and every connection is set
+    // back, without the client's grace of half a second.
+    void EndAtOnce();
     BrowserProxy& Browser() { return browserProxy_; }
     const BrowserProxy& Browser() const { return browserProxy_; }
 

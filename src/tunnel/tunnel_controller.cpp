@@ -4,8 +4,26 @@
 #include "tunnel/client_contract.h"
 
 namespace {
+
 const char kPasswordMask[] = "********";
+
+// A job whose processes end when its last handle closes, as this process's handles do when it
+// ends. Null when the system refuses one.
+HANDLE CreateKillOnCloseJob() {
+    HANDLE job = ::CreateJobObjectA(nullptr, nullptr);
+    if (!job)
+        return nullptr;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!::SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits,
+                                   sizeof(limits))) {
+        ::CloseHandle(job);
+        return nullptr;
+    }
+    return job;
 }
+
+} // namespace
 
 // The log only helps a user see how the client was started: a log that cannot be written
 // does not keep the tunnel from starting.
@@ -29,11 +47,24 @@ std::string TunnelController::Launch(const std::string& arguments) {
     DWORD error = 0;
     if (!LaunchClient(program, arguments, folder_, process_, error))
         return LaunchFailureText(program, error);
+    if (!job_)
+        job_.Reset(CreateKillOnCloseJob());
+    // Without the job the tunnel still runs; only a kill of this process would then leave the
+    // client behind.
+    if (job_)
+        ::AssignProcessToJobObject(job_, process_.Process());
     return std::string();
 }
 
 void TunnelController::Stop() {
     StopClientProcess(process_);
+}
+
+void TunnelController::EndAtOnce() {
+    if (!process_)
+        return;
+    ::TerminateProcess(process_.Process(), 0);
+    process_.Reset();
 }
 
 bool TunnelController::HasEnded() const {

@@ -22,6 +22,8 @@ public:
     std::string Launch(const std::string& arguments);
     // Asks the client to quit, ends it half a second later and lets go of its handles.
     void Stop();
+    // Ends the client at once, for the end of the session, which waits for no one.
+    void EndAtOnce();
 
     bool IsRunning() const { return static_cast<bool>(process_); }
     // The client held has ended without being stopped.
@@ -30,4 +32,7 @@ public:
 private:
     std::string folder_;
     fw::ProcessHandles process_;
+    // The job the client runs in: it ends the client, and the client's ssh with it, when this
+    // process ends, however it ends.
+    fw::KernelHandle job_;
 };

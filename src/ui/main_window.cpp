@@ -63,6 +63,15 @@ CDravenlokDlg::CDravenlokDlg()
             return 0;
         });
     }
+    // Windows ending the session is never held up, and never shown a box.
+    OnMessage(WM_QUERYENDSESSION, [](WPARAM, LPARAM) -> LRESULT { return TRUE; });
+    OnMessage(WM_ENDSESSION, [this](WPARAM ending, LPARAM) -> LRESULT {
+        if (ending) {
+            session_.EndAtOnce();
+            QuitWithoutAsking();
+        }
+        return 0;
+    });
     OnCommand(IDC_START, [this] { StartStopTunnel(); });
     OnCommand(ID_TRAY_START, [this] { StartStopTunnel(); });
     OnCommand(ID_TRAY_STOP, [this] { StartStopTunnel(); });
@@ -240,7 +249,7 @@ void CDravenlokDlg::QuitWithoutAsking() {
     if (session_.IsRunning())
         StopTunnel();
     // With privacy off the use-browser-proxy option may still point a connection at the tunnel.
-    session_.SetBrowserAllDirect();
+    session_.SetBrowserAllBack();
     // Whatever the option boxes say, the browser is left as it was before Marrowin.
     RegistryReader registry;
     registry.ResetRegistryProxy();

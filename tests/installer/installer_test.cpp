@@ -2,15 +2,18 @@
 // user, the installed program run and quit, an upgrade over a running copy, and the uninstall,
 // silent and answered by hand.
 #include "resource.h"
+#include "support/browser_proxy.h"
 #include "support/dialog_input.h"
 #include "support/marrowin_process.h"
 #include "support/stand_in.h"
 #include "support/temp_folder.h"
 #include "support/window_reading.h"
+#include "system/browser_settings.h"
 #include "ui/main_window.h"
 
 #include <windows.h>
 #include <shlobj.h>
+#include <wininet.h>
 
 #include <gtest/gtest.h>
 
@@ -223,9 +226,15 @@ TEST_F(InstallerTest, ASilentUninstallQuitsMarrowinRemovesItAndKeepsTheSettingsA
     MarrowinProcess running(dir, false);
     ASSERT_TRUE(running.Start());
     ASSERT_NE(WaitForTopLevelDialog(running.ProcessId(), "Marrowin"), nullptr);
+    // The LAN left pointed at a tunnel, with the record of what it held, as a power loss leaves it.
+    ASSERT_TRUE(ApplyConnectionSettings(
+        "", {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "proxy.corp:8080", "", ""}));
+    BrowserProxy().Set("", "50009", true);
 
     // As an administrator's tools run it, from the entry.
     ASSERT_EQ(RunToTheEnd(EntryText("QuietUninstallString")), 0u);
+    EXPECT_EQ(LanProxyServer(), "proxy.corp:8080");
+    SetConnectionProxy("", "", false);
     EXPECT_EQ(running.WaitForExit(0), 0u);
     for (const char* name :
          {"Marrowin.exe", "plink.exe", "Marrowin.chm", "log.txt", "Uninstall.exe"})

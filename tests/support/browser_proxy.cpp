@@ -43,3 +43,11 @@ std::string LanProxyServer() {
     ConnectionProxy lan = QueryProxy("");
     return (lan.flags & PROXY_TYPE_PROXY) ? lan.server : "direct";
 }
+
+std::string RunOnceRepairCommand() {
+    char command[1024] = {};
+    DWORD size = sizeof(command);
+    ::RegGetValueA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+                   "MarrowinBrowserRepair", RRF_RT_REG_SZ, nullptr, command, &size);
+    return command;
+}

@@ -15,3 +15,5 @@ struct ConnectionProxy {
 ConnectionProxy QueryProxy(const std::string& connection);
 // The LAN's proxy server while a proxy is on, else "direct".
 std::string LanProxyServer();
+// The repair command the user's RunOnce key holds for the next logon; empty while none.
+std::string RunOnceRepairCommand();

@@ -1,5 +1,7 @@
 #include "support/marrowin_process.h"
 
+#include <tlhelp32.h>
+
 #include <vector>
 
 std::string WinePath(const std::string& linuxPath) {
@@ -136,4 +138,18 @@ DWORD RunAndWait(const std::string& program, const std::string& folder, DWORD ti
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
     return code;
+}
+
+int CountProcesses(const std::string& fileName) {
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return -1;
+    int count = 0;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32First(snapshot, &entry); more;
+         more = ::Process32Next(snapshot, &entry))
+        count += ::lstrcmpiA(entry.szExeFile, fileName.c_str()) == 0;
+    ::CloseHandle(snapshot);
+    return count;
 }

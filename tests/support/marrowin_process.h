@@ -44,3 +44,5 @@ std::string MessageBoxText(HWND box);
 void ClickMessageBoxButton(HWND box, int button);
 // Runs a program with the given working folder and waits for its exit code.
 DWORD RunAndWait(const std::string& program, const std::string& folder, DWORD timeoutMs = 20000);
+// How many processes of that file name ("plink.exe") run now.
+int CountProcesses(const std::string& fileName);

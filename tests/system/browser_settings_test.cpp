@@ -175,7 +175,7 @@ TEST(BrowserProxy, EveryConnectionStillPointedIsSetBackToDirect) {
     proxy.Set("Dial-up", "50005", true);
     proxy.Set("Dial-up", "", false);
     EXPECT_EQ(proxy.Pointed(), std::set<std::string>{""});
-    proxy.SetAllDirect();
+    proxy.SetAllBack();
     EXPECT_TRUE(proxy.Pointed().empty());
     EXPECT_EQ(LanProxyServer(), "direct");
 }

@@ -1,0 +1,120 @@
+// Reading and setting an Internet connection's proxy settings through WinINet.
+#include "system/connection_settings.h"
+
+#include <wininet.h>
+
+#include <vector>
+
+namespace {
+
+const char kTunnelProxyPrefix[] = "127.0.0.1:";
+const DWORD kKnownFlags =
+    PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY | PROXY_TYPE_AUTO_PROXY_URL | PROXY_TYPE_AUTO_DETECT;
+
+// WinINet hands the texts it reads over in memory of GlobalAlloc, or null for none.
+std::string TakeText(char* text) {
+    if (!text)
+        return std::string();
+    std::string taken = text;
+    ::GlobalFree(text);
+    return taken;
+}
+
+std::vector<char> Terminated(const std::string& text) {
+    std::vector<char> terminated(text.begin(), text.end());
+    terminated.push_back('\0');
+    return terminated;
+}
+
+} // namespace
+
+bool ReadConnectionSettings(const std::string& connectionName, ConnectionSettings& settings) {
+    INTERNET_PER_CONN_OPTIONA options[4] = {};
+    options[0].dwOption = INTERNET_PER_CONN_FLAGS;
+    options[1].dwOption = INTERNET_PER_CONN_PROXY_SERVER;
+    options[2].dwOption = INTERNET_PER_CONN_PROXY_BYPASS;
+    options[3].dwOption = INTERNET_PER_CONN_AUTOCONFIG_URL;
+    std::vector<char> connection = Terminated(connectionName);
+    INTERNET_PER_CONN_OPTION_LISTA list = {};
+    list.dwSize = sizeof(list);
+    list.pszConnection = connectionName.empty() ? nullptr : connection.data();
+    list.dwOptionCount = 4;
+    list.pOptions = options;
+    DWORD size = sizeof(list);
+    if (!::InternetQueryOptionA(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, &size))
+        return false;
+    settings.flags = options[0].Value.dwValue;
+    settings.proxyServer = TakeText(options[1].Value.pszValue);
+    settings.proxyBypass = TakeText(options[2].Value.pszValue);
+    settings.autoConfigUrl = TakeText(options[3].Value.pszValue);
+    return true;
+}
+
+ConnectionSettings UserSettings(const ConnectionSettings& held) {
+    ConnectionSettings user = held;
+    user.flags = (held.flags & kKnownFlags) | PROXY_TYPE_DIRECT;
+    bool ourTunnel = held.proxyServer.compare(0, sizeof(kTunnelProxyPrefix) - 1,
+                                              kTunnelProxyPrefix) == 0;
+    if (!(held.flags & PROXY_TYPE_PROXY) || ourTunnel) {
+        user.flags &= ~static_cast<DWORD>(PROXY_TYPE_PROXY);
+        user.proxyServer.clear();
+        user.proxyBypass.clear();
+    }
+    return user;
+}
+
+bool ApplyConnectionSettings(const std::string& connectionName,
+                             const ConnectionSettings& settings) {
+    std::vector<char> server = Terminated(settings.proxyServer);
+    std::vector<char> bypass = Terminated(settings.proxyBypass);
+    std::vector<char> script = Terminated(settings.autoConfigUrl);
+    INTERNET_PER_CONN_OPTIONA options[4] = {};
+    options[0].dwOption = INTERNET_PER_CONN_FLAGS;
+    options[0].Value.dwValue = settings.flags;
+    options[1].dwOption = INTERNET_PER_CONN_PROXY_SERVER;
+    options[1].Value.pszValue = server.data();
+    options[2].dwOption = INTERNET_PER_CONN_PROXY_BYPASS;
+    options[2].Value.pszValue = bypass.data();
+    options[3].dwOption = INTERNET_PER_CONN_AUTOCONFIG_URL;
+    options[3].Value.pszValue = script.data();
+
+    std::vector<char> connection = Terminated(connectionName);
+    INTERNET_PER_CONN_OPTION_LISTA list = {};
+    list.dwSize = sizeof(list);
+    list.pszConnection = connectionName.empty() ? nullptr : connection.data();
+    list.dwOptionCount = 4;
+    list.pOptions = options;
+    BOOL applied =
+        ::InternetSetOptionA(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, sizeof(list));
+    ::InternetSetOptionA(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
+    ::InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
+    return applied != FALSE;
+}
+
+bool SetConnectionProxy(const std::string& connectionName, const std::string& localPort, bool on) {
+    std::vector<char> server = Terminated(kTunnelProxyPrefix + localPort);
+    char bypass[] = "local";
+    char empty[] = "";
+
+    INTERNET_PER_CONN_OPTIONA options[3] = {};
+    options[0].dwOption = INTERNET_PER_CONN_FLAGS;
+    options[0].Value.dwValue = on ? PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY : PROXY_TYPE_DIRECT;
+    options[1].dwOption = INTERNET_PER_CONN_PROXY_SERVER;
+    options[1].Value.pszValue = on ? server.data() : empty;
+    options[2].dwOption = INTERNET_PER_CONN_PROXY_BYPASS;
+    options[2].Value.pszValue = on ? bypass : empty;
+
+    std::vector<char> connection = Terminated(connectionName);
+    INTERNET_PER_CONN_OPTION_LISTA list = {};
+    list.dwSize = sizeof(list);
+    list.pszConnection = connectionName.empty() ? nullptr : connection.data();
+    list.dwOptionCount = 3;
+    list.pOptions = options;
+
+    BOOL applied =
+        ::InternetSetOptionA(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, sizeof(list));
+    ::InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
+    ::InternetSetOptionA(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
+    ::InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
+    return applied != FALSE;
+}

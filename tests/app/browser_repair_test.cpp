@@ -1,0 +1,116 @@
+// Marrowin.exe as a process leaves no connection pointed at its tunnel and nothing running:
+// killed, at the end of the Windows session, and after a power loss at the next logon or start.
+// The user's own proxy comes back each time.
+#include "logic/password_scrambling.h"
+#include "owners/owners.h"
+#include "resource.h"
+#include "support/browser_proxy.h"
+#include "support/marrowin_process.h"
+#include "support/scripted_user.h"
+#include "support/stand_in.h"
+#include "support/temp_folder.h"
+#include "system/connection_settings.h"
+
+#include <wininet.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char kCompanyProxy[] = "proxy.corp:8080";
+const char kTunnel[] = "127.0.0.1:50010";
+
+bool LanBecomes(const std::string& server) {
+    return PumpMessagesUntil([&] { return LanProxyServer() == server; }, 20000);
+}
+
+// The stand-in client reports the tunnel up and waits; the company's proxy is on the LAN.
+class BrowserRepairTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(CopyStandInTo(folder.Path()));
+        WriteStandInScript(folder.Path(), {"post WM_QV_CON_ESTH", "wait-quit"});
+        ASSERT_TRUE(ApplyConnectionSettings(
+            "", {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, kCompanyProxy, "", ""}));
+    }
+    void TearDown() override { SetConnectionProxy("", "", false); }
+
+    HWND Launch(MarrowinProcess& program, bool autostart, bool browserOption) {
+        WriteWholeFile(folder.File("Marrowin.ini"),
+                       "[tunnel]\r\nservers=acct,\r\ndefault=acct\r\n[acct]\r\npassword=" +
+                           ScramblePassword("pw") + "\r\n[IE]\r\nproxyport=50010\r\nsetIEproxy=" +
+                           (browserOption ? "1" : "0") + "\r\n[Main]\r\nautostart=" +
+                           (autostart ? "1" : "0") + "\r\n");
+        return program.Start() ? WaitForTopLevelDialog(program.ProcessId(), "Marrowin") : nullptr;
+    }
+
+    TempFolder folder;
+};
+
+TEST_F(BrowserRepairTest, KilledOrAtTheEndOfTheSessionNothingIsLeftAndTheUsersProxyComesBack) {
+    for (bool killed : {true, false}) {
+        SCOPED_TRACE(killed ? "killed" : "end of the session");
+        MarrowinProcess program(folder.Path());
+        HWND mainWindow = Launch(program, true, true);
+        ASSERT_NE(mainWindow, nullptr);
+        ASSERT_TRUE(LanBecomes(kTunnel));
+        ASSERT_EQ(CountProcesses("plink.exe"), 1);
+        if (killed) {
+            fw::KernelHandle process(::OpenProcess(PROCESS_TERMINATE, FALSE, program.ProcessId()));
+            ASSERT_TRUE(::TerminateProcess(process, 1));
+        } else {
+            EXPECT_EQ(::SendMessageA(mainWindow, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+            ::SendMessageA(mainWindow, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+            EXPECT_EQ(LanProxyServer(), kCompanyProxy);
+            // A box would keep it from ending.
+            EXPECT_EQ(program.WaitForExit(), 0u);
+        }
+        EXPECT_TRUE(LanBecomes(kCompanyProxy));
+        EXPECT_TRUE(PumpMessagesUntil([] {
+            return CountProcesses("plink.exe") + CountProcesses("Marrowin.exe") == 0;
+        }, 20000)) << "the client or the guard outlived Marrowin";
+        EXPECT_EQ(RunOnceRepairCommand(), "");
+    }
+}
+
+// A power loss, as a job that ends Marrowin, its guard and its client together leaves it: the
+// browser still points at the tunnel. The logon's repair command, or the next start with the
+// browser option off, sets the company's proxy back and leaves no repair command.
+TEST_F(BrowserRepairTest, AfterAPowerLossTheLogonOrTheNextStartSetsTheBrowserBack) {
+    for (bool byLogon : {true, false}) {
+        SCOPED_TRACE(byLogon ? "logon" : "next start");
+        {
+            MarrowinProcess program(folder.Path());
+            HWND mainWindow = Launch(program, false, false);
+            ASSERT_NE(mainWindow, nullptr);
+            fw::KernelHandle machine(::CreateJobObjectA(nullptr, nullptr));
+            fw::KernelHandle process(::OpenProcess(PROCESS_ALL_ACCESS, FALSE, program.ProcessId()));
+            ASSERT_TRUE(::AssignProcessToJobObject(machine, process));
+            ::PostMessageA(::GetDlgItem(mainWindow, IDC_USE_IE_PROXY), BM_CLICK, 0, 0);
+            ASSERT_TRUE(LanBecomes(kTunnel));
+            ASSERT_TRUE(::TerminateJobObject(machine, 1));
+            program.WaitForExit();
+        }
+        ASSERT_EQ(CountProcesses("Marrowin.exe"), 0);
+        ASSERT_EQ(LanProxyServer(), kTunnel);
+        std::string command = RunOnceRepairCommand();
+        ASSERT_NE(command, "");
+
+        MarrowinProcess program(folder.Path());
+        if (byLogon) {
+            STARTUPINFOA startup = {};
+            startup.cb = sizeof(startup);
+            PROCESS_INFORMATION started = {};
+            ASSERT_TRUE(::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0,
+                                         nullptr, nullptr, &startup, &started));
+            fw::ProcessHandles repair(started);
+            EXPECT_EQ(::WaitForSingleObject(repair.Process(), 20000), WAIT_OBJECT_0);
+        } else {
+            ASSERT_NE(Launch(program, false, false), nullptr);
+        }
+        EXPECT_EQ(LanProxyServer(), kCompanyProxy);
+        EXPECT_EQ(RunOnceRepairCommand(), "");
+    }
+}
+
+} // namespace

@@ -1,0 +1,46 @@
+// What a connection held before it was pointed at the tunnel, recorded and given back, against
+// the real WinINet options and registry under Wine.
+#include "framework/application.h"
+#include "support/browser_proxy.h"
+#include "system/browser_restore.h"
+#include "system/browser_settings.h"
+
+#include <wininet.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(BrowserRestore, SettingBackGivesTheConnectionWhatItHeldAndRunOnceHoldsTheRepairMeanwhile) {
+    const DWORD proxy = PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY;
+    const ConnectionSettings direct = {PROXY_TYPE_DIRECT, "", "", ""};
+    const struct {
+        const char* what;
+        ConnectionSettings before;
+        ConnectionSettings after;
+    } cases[] = {
+        {"no proxy", direct, direct},
+        {"a company proxy", {proxy, "proxy.corp:8080", "*.corp", ""},
+         {proxy, "proxy.corp:8080", "*.corp", ""}},
+        {"a server kept while the proxy is off", {PROXY_TYPE_DIRECT, "old:1", "x", ""}, direct},
+        {"a dead tunnel of an earlier run", {proxy, "127.0.0.1:50000", "local", ""}, direct},
+    };
+    const std::string repair =
+        "\"" + fw::ExecutableFolder() + "\\Marrowin.exe\" " + kRepairBrowserSwitch;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(ApplyConnectionSettings("", c.before));
+        BrowserProxy browser;
+        browser.Set("", "50005", true);
+        EXPECT_EQ(LanProxyServer(), "127.0.0.1:50005");
+        EXPECT_EQ(RunOnceRepairCommand(), repair);
+        // Pointed again (a reconnect): what the user had is not overwritten by the tunnel.
+        browser.Set("", "50006", true);
+        browser.Set("", "", false);
+        // Wine keeps of a connection only whether a proxy is on and its server.
+        EXPECT_EQ(LanProxyServer(), c.after.proxyServer.empty() ? "direct" : c.after.proxyServer);
+        EXPECT_EQ(RunOnceRepairCommand(), "");
+    }
+}
+
+} // namespace
