@@ -86,7 +86,8 @@ void CxSkinButton::OnSubclassed() {
 LRESULT CxSkinButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case fw::kReflectedMessage + WM_DRAWITEM:
-        Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        if (!FollowCursorBeforeDrawing())
+            Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
     case WM_ERASEBKGND:
         return TRUE; // the bitmap covers the button: erasing first would only flicker
@@ -221,4 +222,18 @@ bool CxSkinButton::IsPushed() const {
 
 void CxSkinButton::Redraw() const {
     ::InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+// While the mouse holds the button, its pushed state follows the cursor. Changing the state
+// draws the button again, so this drawing is not needed.
+bool CxSkinButton::FollowCursorBeforeDrawing() {
+    POINT cursor;
+    if (!pressedWithCapture_ || ::GetCapture() != hwnd_ || !::GetCursorPos(&cursor))
+        return false;
+    ::ScreenToClient(hwnd_, &cursor);
+    bool over = IsOver(cursor);
+    if (over == IsPushed())
+        return false;
+    ::SendMessageA(hwnd_, BM_SETSTATE, over ? TRUE : FALSE, 0);
+    return true;
 }

@@ -50,10 +50,10 @@ private:
     bool IsOver(POINT client) const;
     bool IsPushed() const;
     void Redraw() const;
-
-    // Drawing (skin_button_draw.cpp)
-    void Draw(const DRAWITEMSTRUCT& item);
     bool FollowCursorBeforeDrawing();
+
+    // Drawing (skin_button_draw.cpp), from the button's state alone
+    void Draw(const DRAWITEMSTRUCT& item);
     void DrawBitmap(HDC dc, HBITMAP bitmap, const RECT& rect) const;
     void DrawDisabledText(HDC dc, const RECT& item, const std::string& text) const;
     void DrawEnabledText(HDC dc, const RECT& item, const std::string& text) const;

@@ -45,8 +45,6 @@ COLORREF ShadowOf(COLORREF color) {
 } // namespace
 
 void CxSkinButton::Draw(const DRAWITEMSTRUCT& item) {
-    if (FollowCursorBeforeDrawing())
-        return;
     std::string text = GetText();
     HDC dc = item.hDC;
     int saved = ::SaveDC(dc);
@@ -85,20 +83,6 @@ void CxSkinButton::Draw(const DRAWITEMSTRUCT& item) {
     }
     DrawEnabledText(dc, rect, text);
     ::RestoreDC(dc, saved);
-}
-
-// While the mouse holds the button, its pushed state follows the cursor. Changing the state
-// draws the button again, so this drawing is not needed.
-bool CxSkinButton::FollowCursorBeforeDrawing() {
-    POINT cursor;
-    if (!pressedWithCapture_ || ::GetCapture() != hwnd_ || !::GetCursorPos(&cursor))
-        return false;
-    ::ScreenToClient(hwnd_, &cursor);
-    bool over = IsOver(cursor);
-    if (over == IsPushed())
-        return false;
-    ::SendMessageA(hwnd_, BM_SETSTATE, over ? TRUE : FALSE, 0);
-    return true;
 }
 
 // Tiled from the top-left corner, or copied at natural size or stretched; with a mask, only
