@@ -77,6 +77,13 @@ struct MenuTraits {
     static void Close(HMENU menu) { ::DestroyMenu(menu); }
 };
 
+// Memory the system allocated for the caller with LocalAlloc (a security descriptor, say).
+struct LocalMemoryTraits {
+    static HLOCAL Empty() { return nullptr; }
+    static bool IsValid(HLOCAL memory) { return memory != nullptr; }
+    static void Close(HLOCAL memory) { ::LocalFree(memory); }
+};
+
 using RegKey = Owner<HKEY, RegKeyTraits>;
 using KernelHandle = Owner<HANDLE, KernelHandleTraits>;
 using Font = Owner<HFONT, GdiObjectTraits<HFONT>>;
@@ -85,6 +92,7 @@ using Bitmap = Owner<HBITMAP, GdiObjectTraits<HBITMAP>>;
 using Region = Owner<HRGN, GdiObjectTraits<HRGN>>;
 using MemoryDc = Owner<HDC, MemoryDcTraits>;
 using Menu = Owner<HMENU, MenuTraits>;
+using LocalMemory = Owner<HLOCAL, LocalMemoryTraits>;
 
 // A window's device context (the screen's for a null window), from GetDC; released with
 // ReleaseDC, which needs the window too.

@@ -67,14 +67,14 @@ int RunAskpass() {
         return 1;
     }
 
-    HANDLE pipe = INVALID_HANDLE_VALUE;
+    fw::KernelHandle pipe;
     for (int attempt = 0; attempt < 2; ++attempt) {
-        pipe = ::CreateFileA(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (pipe != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_PIPE_BUSY)
+        pipe.Reset(::CreateFileA(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (pipe || ::GetLastError() != ERROR_PIPE_BUSY)
             break;
         ::WaitNamedPipeA(name, 5000);
     }
-    if (pipe == INVALID_HANDLE_VALUE) {
+    if (!pipe) {
         // The password is served once: a second question from ssh gets no answer.
         WriteError("askpass: the password is not available (error " +
                    std::to_string(::GetLastError()) + ").");
@@ -92,7 +92,7 @@ int RunAskpass() {
     } else {
         ok = false;
     }
-    ::CloseHandle(pipe);
+    pipe.Reset();
     if (!ok) {
         WriteError("askpass: the password could not be read.");
         Wipe(password);
@@ -183,13 +183,11 @@ bool AskpassServer::ClientIsInJob() const {
         return false;
     // Windows would take PROCESS_QUERY_LIMITED_INFORMATION here; Wine insists on the full right,
     // which a process of the same user gives as readily.
-    HANDLE client = ::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, clientId);
+    fw::KernelHandle client(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, clientId));
     if (!client)
         return false;
     BOOL inJob = FALSE;
-    bool ok = ::IsProcessInJob(client, job_, &inJob) && inJob;
-    ::CloseHandle(client);
-    return ok;
+    return ::IsProcessInJob(client, job_, &inJob) && inJob;
 }
 
 void AskpassServer::OnEvent() {

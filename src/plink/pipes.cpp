@@ -22,8 +22,8 @@ std::string UniquePipeName(const std::string& purpose) {
 }
 
 OwnerOnlySecurity::OwnerOnlySecurity() {
-    HANDLE token = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token))
+    fw::KernelHandle token;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.Receive()))
         return;
     DWORD size = 0;
     ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
@@ -32,22 +32,17 @@ OwnerOnlySecurity::OwnerOnlySecurity() {
     if (size && ::GetTokenInformation(token, TokenUser, buffer.data(), size, &size) &&
         ::ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid,
                                  &sidText)) {
+        fw::LocalMemory sidMemory(sidText);
         // Protected, so that nothing is inherited into it; the one entry: generic all, this user.
         std::string sddl = std::string("D:P(A;;GA;;;") + sidText + ")";
-        if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
-                                                                    &descriptor_, nullptr))
-            descriptor_ = nullptr;
-        ::LocalFree(sidText);
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (::ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
+                                                                   &descriptor, nullptr))
+            descriptor_.Reset(descriptor);
     }
-    ::CloseHandle(token);
     attributes_.nLength = sizeof(attributes_);
-    attributes_.lpSecurityDescriptor = descriptor_;
+    attributes_.lpSecurityDescriptor = descriptor_.Get();
     attributes_.bInheritHandle = FALSE;
-}
-
-OwnerOnlySecurity::~OwnerOnlySecurity() {
-    if (descriptor_)
-        ::LocalFree(descriptor_);
 }
 
 bool CreateOutputPipe(fw::KernelHandle& reader, fw::KernelHandle& writer, DWORD& errorCode) {

@@ -17,16 +17,15 @@ std::string UniquePipeName(const std::string& purpose);
 class OwnerOnlySecurity {
 public:
     OwnerOnlySecurity();
-    ~OwnerOnlySecurity();
     OwnerOnlySecurity(const OwnerOnlySecurity&) = delete;
     OwnerOnlySecurity& operator=(const OwnerOnlySecurity&) = delete;
 
-    bool IsValid() const { return descriptor_ != nullptr; }
+    bool IsValid() const { return static_cast<bool>(descriptor_); }
     // For a handle that is not inherited.
     SECURITY_ATTRIBUTES* Attributes() { return &attributes_; }
 
 private:
-    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+    fw::LocalMemory descriptor_;
     SECURITY_ATTRIBUTES attributes_ = {};
 };
 

@@ -2,6 +2,7 @@
 
 #include "logic/account_rules.h"
 #include "logic/server_list.h"
+#include "owners/owners.h"
 
 #include <windows.h>
 
@@ -89,9 +90,9 @@ std::string CInternetOptions::WriteFailureText() const {
                          nullptr, lastWriteError_, 0, reinterpret_cast<char*>(&reason), 0,
                          nullptr) &&
         reason) {
+        fw::LocalMemory owned(reason);
         text += "\n";
         text += reason;
-        ::LocalFree(reason);
     }
     return text;
 }

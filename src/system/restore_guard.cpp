@@ -28,7 +28,7 @@ void RestoreGuard::Start(const std::string& programPath) {
         process_.Reset();
         return;
     }
-    ::CloseHandle(started.hThread);
+    fw::KernelHandle thread(started.hThread);
     process_.Reset(started.hProcess);
 }
 

@@ -10,17 +10,15 @@ const char kPasswordMask[] = "********";
 // A job whose processes end when its last handle closes, as this process's handles do when it
 // ends. Null when the system refuses one.
 HANDLE CreateKillOnCloseJob() {
-    HANDLE job = ::CreateJobObjectA(nullptr, nullptr);
+    fw::KernelHandle job(::CreateJobObjectA(nullptr, nullptr));
     if (!job)
         return nullptr;
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
     if (!::SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits,
-                                   sizeof(limits))) {
-        ::CloseHandle(job);
+                                   sizeof(limits)))
         return nullptr;
-    }
-    return job;
+    return job.Release();
 }
 
 } // namespace
