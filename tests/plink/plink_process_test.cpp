@@ -212,7 +212,8 @@ INSTANTIATE_TEST_SUITE_P(
 // ---------------------------------------------------------------------------------------------
 // ssh ending, and plink.exe ending ssh
 
-// ssh's end is reported with its reason and ends plink.exe with ssh's exit code.
+// ssh's end is reported with its reason and ends plink.exe with ssh's exit code. A refused
+// password is the real-client test's (real_openssh_test).
 TEST_F(PlinkTest, SshEndingIsReportedWithItsReasonAndEndsPlinkWithSshsExitCode) {
     const struct {
         const char* name;
@@ -221,8 +222,6 @@ TEST_F(PlinkTest, SshEndingIsReportedWithItsReasonAndEndsPlinkWithSshsExitCode) 
         const char* reason; // words of the reason that comes before "WM_QV_STOP"; "": none comes
         DWORD exitCode;
     } cases[] = {
-        {"wrong password", {"askpass", "deny", "exit 255"}, {"WM_QV_CON_START", "WM_QV_STOP"},
-         "password", 255},
         {"host unreachable",
          {"say ssh: connect to host tunnel.example.org port 4022: Connection timed out",
           "exit 255"},

@@ -10,7 +10,6 @@
 // listen, stay):
 //   askpass            run SSH_ASKPASS with a password prompt, record its output and exit code
 //   authenticated      print "Authenticated to <host> ([127.0.0.1]:<port>) using "password"."
-//   deny               print "<user>@<host>: Permission denied (password,keyboard-interactive)."
 //   forward <n>|all    set up the next n local forwardings (all that are left) as ssh does:
 //                      "Local forwarding listening on 127.0.0.1 port <p>." is printed before
 //                      the port is bound; a port that cannot be bound ends ssh with 255 after
@@ -246,9 +245,6 @@ int Run(int argc, char** argv) {
         } else if (verb == "authenticated") {
             Print("Authenticated to " + options.host + " ([127.0.0.1]:" + options.port +
                   ") using \"password\".");
-        } else if (verb == "deny") {
-            Print(options.user + "@" + options.host +
-                  ": Permission denied (password,keyboard-interactive).");
         } else if (verb == "forward" || verb == "listen") {
             if (!SetUpForwards(record, options, verb == "listen" ? "all" : argument))
                 return 255; // as ssh does with ExitOnForwardFailure

@@ -1,0 +1,433 @@
+// Marrowin.exe, our plink.exe and the real OpenSSH client against a real OpenSSH server, as a
+// user meets them: the check that the pieces fit. scripts/test starts the server
+// (tests/real_ssh/server.py: sshd on 127.0.0.1 with a test user, an HTTP proxy and a web server
+// behind it); plink.exe runs the real Linux ssh through the relay ssh.exe
+// (tests/support/real_ssh_relay.cpp). Marrowin.exe is driven from outside by control id; what
+// the user sees is read from its windows and the tray's balloon, what happened from the server's
+// log and from everything ssh printed. Without the server (a test program run by hand) every
+// test is skipped and says why.
+#include "plink_fixture.h"
+
+#include "logic/password_scrambling.h"
+#include "resource.h"
+#include "support/browser_proxy.h"
+#include "support/marrowin_process.h"
+#include "support/real_ssh_server.h"
+#include "support/scripted_user.h"
+
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The real ssh takes its time under Wine: a start, a sign-in and a forwarding set up.
+constexpr DWORD kTunnelWaitMs = 40000;
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = kTunnelWaitMs) {
+    return PumpMessagesUntil(done, timeoutMs);
+}
+
+std::string WindowText(HWND window) {
+    char text[256] = {};
+    ::GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+
+// The status window's edit control answers another process's ANSI WM_GETTEXT with garbage under
+// Wine, so its text is read wide.
+std::string WideText(HWND window) {
+    wchar_t wide[4096] = {};
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(wide), SMTO_NORMAL,
+                          5000, &ignored);
+    char text[8192] = {};
+    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof(text), nullptr, nullptr);
+    return text;
+}
+
+// The texts of the balloons the shell shows now: its balloons are tooltip windows, whose text is
+// the tip they show.
+std::vector<std::string> ShownBalloons() {
+    std::vector<std::string> texts;
+    ::EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            char name[64] = {};
+            ::GetClassNameA(window, name, sizeof(name));
+            if (std::string(name) == "tooltips_class32" && ::IsWindowVisible(window))
+                reinterpret_cast<std::vector<std::string>*>(param)->push_back(WideText(window));
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+bool BalloonShows(const std::string& text) {
+    for (const std::string& shown : ShownBalloons()) {
+        if (shown.find(text) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+// Processes of this Wine prefix that run the program at that path.
+int ProcessesOf(const std::string& program) {
+    const std::string name = program.substr(program.rfind('\\') + 1);
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    int count = 0;
+    for (BOOL more = ::Process32First(snapshot, &entry); more;
+         more = ::Process32Next(snapshot, &entry)) {
+        if (::lstrcmpiA(entry.szExeFile, name.c_str()) != 0)
+            continue;
+        // One whose path cannot be read is counted: it may be ours.
+        char path[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        HANDLE process =
+            ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        bool read = process && ::QueryFullProcessImageNameA(process, 0, path, &size);
+        if (process)
+            ::CloseHandle(process);
+        if (!read || ::lstrcmpiA(path, program.c_str()) == 0)
+            ++count;
+    }
+    ::CloseHandle(snapshot);
+    return count;
+}
+
+// A shown dialog of the process with that title, or null.
+HWND ShownDialog(DWORD processId, const std::string& title) {
+    struct Search {
+        DWORD processId;
+        const std::string* title;
+        HWND found;
+    } search = {processId, &title, nullptr};
+    ::EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* search = reinterpret_cast<Search*>(param);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            char name[64] = {};
+            ::GetClassNameA(window, name, sizeof(name));
+            if (owner != search->processId || std::string(name) != "#32770" ||
+                !::IsWindowVisible(window) || WindowText(window) != *search->title)
+                return TRUE;
+            search->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void Click(HWND dialog, int id) {
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+class RealOpenSshTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!server.Available())
+            GTEST_SKIP() << server.Why();
+        // sshd with its first host key, which the client has not met yet.
+        ASSERT_EQ("ok", server.Command("reset"));
+        std::vector<int> ports = FreeLocalPorts(1);
+        ASSERT_EQ(1u, ports.size());
+        localPort = ports[0];
+        session = std::make_unique<SessionKey>(UniqueSessionName("real-openssh"));
+        ASSERT_TRUE(session->SetString("HostName", "127.0.0.1"));
+        ASSERT_TRUE(session->SetDword("PortNumber", static_cast<DWORD>(server.SshdPort())));
+        ASSERT_TRUE(session->SetString("UserName", server.User()));
+        ASSERT_TRUE(session->SetString(
+            "PortForwardings", "L" + std::to_string(localPort) +
+                                   "=127.0.0.1:" + std::to_string(server.ProxyPort()) + ","));
+        ASSERT_TRUE(::CopyFileA(PlinkPath().c_str(), appFolder.File("plink.exe").c_str(), FALSE));
+        runsBefore = server.SshRuns();
+        sshdLogBefore = server.SshdLog().size();
+        runsLogBefore = server.SshRunsLog().size();
+    }
+
+    void TearDown() override {
+        if (program && program->IsRunning())
+            Quit();
+    }
+
+    // The account as the user made it, the browser option on.
+    void WriteSettings(const std::string& password, bool reconnect) {
+        const std::string account = session->Name();
+        const std::string local = std::to_string(localPort);
+        const std::string target = std::to_string(server.ProxyPort());
+        WriteWholeFile(
+            appFolder.File("Marrowin.ini"),
+            "[tunnel]\r\nservers=" + account + ",\r\ndefault=" + account + "\r\n[" + account +
+                "]\r\nport=" + target + "\r\nusername=" + server.User() +
+                "\r\npassword=" + ScramblePassword(password) + "\r\nforwardings=" + local +
+                ":127.0.0.1:" + target + ":proxy,\r\n[IE]\r\nsetIEproxy=1\r\n" +
+                "proxyserver=" + account + "\r\nproxyport=" + local +
+                "\r\n[Main]\r\nautostart=0\r\nreconnect=" + (reconnect ? "1" : "0") + "\r\n");
+    }
+
+    // Starts Marrowin.exe and waits for its main window.
+    void Launch() {
+        program = std::make_unique<MarrowinProcess>(appFolder.Path());
+        ASSERT_TRUE(program->Start());
+        mainWindow = WaitForTopLevelDialog(program->ProcessId(), "Marrowin");
+        ASSERT_NE(nullptr, mainWindow);
+        ASSERT_EQ("Privacy OFF", Label());
+    }
+
+    std::string Label() const { return WindowText(::GetDlgItem(mainWindow, IDC_STATUS_LABEL)); }
+
+    // A shown window of the program's with that title, or null once the time is out.
+    HWND ShownWindow(const std::string& title, DWORD timeoutMs = kTunnelWaitMs) const {
+        HWND found = nullptr;
+        WaitUntil([&] { return (found = ShownDialog(program->ProcessId(), title)) != nullptr; },
+                  timeoutMs);
+        return found;
+    }
+
+    std::string StatusText(HWND status) const {
+        return WideText(::GetDlgItem(status, IDC_STATUS_TEXT));
+    }
+
+    // Start pressed: the client starts the real ssh (the server counts its runs) and the tunnel
+    // is reported up, which gives the main window back its title. The status window that shows
+    // then, which a Start opens unless one is open still.
+    HWND StartAndWaitForTheTunnel() {
+        const int runs = server.SshRuns();
+        Click(mainWindow, IDC_START);
+        EXPECT_TRUE(WaitUntil([&] { return server.SshRuns() > runs; })) << "ssh never started";
+        EXPECT_TRUE(WaitUntil([&] {
+            return WindowText(mainWindow) == "Marrowin" && ::IsWindowVisible(mainWindow);
+        })) << "not up; ssh printed:\n"
+            << SshPrinted();
+        EXPECT_EQ("Privacy ON", Label());
+        return ShownWindow("Marrowin connection status", 0);
+    }
+
+    // The page of the web server behind sshd, fetched through the browser's proxy as the
+    // program set it.
+    void ExpectThePageThroughTheBrowsersProxy() {
+        const std::string proxy = LanProxyServer();
+        ASSERT_EQ("127.0.0.1:" + std::to_string(localPort), proxy);
+        std::string answer = FetchThroughProxy(localPort, server.WebPort());
+        EXPECT_EQ(0u, answer.find("HTTP/1.0 200")) << answer;
+        EXPECT_NE(std::string::npos, answer.find(server.Marker())) << answer;
+    }
+
+    // The run failed: the tray's balloon says why and, without reconnect, the user is asked
+    // what to do; answered "continue unprotected", the browser goes direct. The user then closes
+    // the status window, which says that the connection dropped (while it is open, a Quit waits
+    // for it).
+    void ExpectFailureToldAndAnswer(const std::string& reason) {
+        HWND broken = ShownWindow("Marrowin connection broken ....");
+        ASSERT_NE(nullptr, broken) << "no drop reported; ssh printed:\n" << SshPrinted();
+        EXPECT_TRUE(WaitUntil([&] { return BalloonShows(reason); }, 10000))
+            << "balloons shown: " << ::testing::PrintToString(ShownBalloons());
+        EXPECT_EQ("Privacy OFF", Label());
+        Click(broken, IDCANCEL);
+        EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(broken) || !::IsWindowVisible(broken); }));
+        EXPECT_EQ("direct", LanProxyServer());
+        HWND status = ShownWindow("Marrowin connection status", 0);
+        ASSERT_NE(nullptr, status);
+        EXPECT_NE(std::string::npos, StatusText(status).find("Connection dropped"))
+            << StatusText(status);
+        Click(status, IDOK);
+        EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(status) || !::IsWindowVisible(status); }));
+    }
+
+    // The tray's Quit, its question answered Yes. The status window may still be open: the
+    // question is the box that asks it.
+    void Quit() {
+        ::PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(ID_TRAY_QUIT, 0), 0);
+        HWND box = nullptr;
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                box = WaitForMessageBox(mainWindow, 0);
+                return box && MessageBoxText(box) == "Are you sure you want to quit Marrowin ?";
+            },
+            10000));
+        ClickMessageBoxButton(box, IDYES);
+        EXPECT_EQ(0u, program->WaitForExit());
+    }
+
+    // Nothing of the tunnel runs or listens any more: no plink.exe, no relay, no real ssh.
+    void ExpectNothingLeftRunning() {
+        EXPECT_TRUE(WaitUntil([&] { return server.RunningSsh() == 0; }, 20000))
+            << server.Command("runs");
+        EXPECT_TRUE(
+            WaitUntil([&] { return ProcessesOf(appFolder.File("plink.exe")) == 0; }, 20000));
+        EXPECT_TRUE(WaitUntil([&] { return ProcessesOf(RealSshRelayPath()) == 0; }, 20000));
+        EXPECT_FALSE(Accepts(localPort));
+    }
+
+    // Runs of the real ssh since the test began.
+    int SshRunsSinceStart() const { return server.SshRuns() - runsBefore; }
+    // What sshd logged, and what the real ssh printed, since the test began.
+    std::string SshdLog() const { return server.SshdLog().substr(sshdLogBefore); }
+    std::string SshPrinted() const { return server.SshRunsLog().substr(runsLogBefore); }
+    size_t SignIns() const {
+        return CountOf(SshdLog(), "Accepted password for " + server.User() + " ");
+    }
+    size_t RefusedPasswords() const {
+        return CountOf(SshdLog(), "Failed password for " + server.User() + " ");
+    }
+
+    RealSshServer server;
+    ScopedVariable relay{"MARROWIN_SSH", RealSshRelayPath().c_str()};
+    TempFolder appFolder;
+    std::unique_ptr<SessionKey> session;
+    std::unique_ptr<MarrowinProcess> program;
+    HWND mainWindow = nullptr;
+    int localPort = 0;
+    int runsBefore = 0;
+    size_t sshdLogBefore = 0;
+    size_t runsLogBefore = 0;
+};
+
+TEST_F(RealOpenSshTest, TheTunnelCarriesTheBrowsersPagesAndStopAndQuitLeaveNothingRunning) {
+    WriteSettings(server.Password(), false);
+    ASSERT_NO_FATAL_FAILURE(Launch());
+
+    HWND status = StartAndWaitForTheTunnel();
+    ASSERT_NE(nullptr, status);
+    EXPECT_TRUE(WaitUntil([&] {
+        return StatusText(status).find("Connection esthablished") != std::string::npos;
+    })) << StatusText(status);
+    ExpectThePageThroughTheBrowsersProxy();
+    // The real ssh ran, signed in with the password and set up the forwarding; the password
+    // reached it through askpass only.
+    const std::string printed = SshPrinted();
+    EXPECT_NE(std::string::npos, printed.find("OpenSSH_")) << printed;
+    EXPECT_NE(std::string::npos, printed.find("Authenticated to 127.0.0.1")) << printed;
+    EXPECT_EQ(std::string::npos, printed.find(server.Password()));
+    EXPECT_EQ(1u, SignIns());
+    EXPECT_EQ(1, SshRunsSinceStart());
+    // One plink.exe, and the relay in ssh.exe's place.
+    EXPECT_EQ(1, ProcessesOf(appFolder.File("plink.exe")));
+    EXPECT_EQ(1, ProcessesOf(RealSshRelayPath()));
+
+    Click(mainWindow, IDC_START);
+    EXPECT_TRUE(WaitUntil([&] { return Label() == "Privacy OFF"; }));
+    EXPECT_EQ("direct", LanProxyServer());
+    ExpectNothingLeftRunning();
+
+    // Quit while the tunnel is up ends it too.
+    StartAndWaitForTheTunnel();
+    ExpectThePageThroughTheBrowsersProxy();
+    Quit();
+    EXPECT_EQ("direct", LanProxyServer());
+    ExpectNothingLeftRunning();
+}
+
+TEST_F(RealOpenSshTest, AWrongPasswordIsTriedOnceAndToldInTheBalloon) {
+    WriteSettings("not the password", false);
+    ASSERT_NO_FATAL_FAILURE(Launch());
+
+    Click(mainWindow, IDC_START);
+    ExpectFailureToldAndAnswer("The server refused the user name or password of this account.");
+    EXPECT_TRUE(WaitUntil([&] { return RefusedPasswords() >= 1; }));
+    // One attempt, one run of ssh: nothing tries the password again.
+    EXPECT_EQ(1u, RefusedPasswords());
+    EXPECT_EQ(1, SshRunsSinceStart());
+    Quit();
+    ExpectNothingLeftRunning();
+}
+
+TEST_F(RealOpenSshTest, ALocalPortHeldByAnotherProgramIsNamedInTheBalloon) {
+    WriteSettings(server.Password(), false);
+    PortHolder holder(localPort);
+    ASSERT_TRUE(holder.IsListening());
+    ASSERT_NO_FATAL_FAILURE(Launch());
+
+    Click(mainWindow, IDC_START);
+    ExpectFailureToldAndAnswer("Local port " + std::to_string(localPort) +
+                               " is already in use by another program.");
+    // ssh signed in before it found the port taken.
+    EXPECT_EQ(1u, SignIns());
+    Quit();
+    EXPECT_EQ(0, server.RunningSsh());
+}
+
+TEST_F(RealOpenSshTest, AChangedHostKeyIsRefusedAndToldInTheBalloon) {
+    WriteSettings(server.Password(), false);
+    ASSERT_NO_FATAL_FAILURE(Launch());
+    // The first connection makes the server's key known (StrictHostKeyChecking=accept-new).
+    HWND status = StartAndWaitForTheTunnel();
+    ASSERT_NE(nullptr, status);
+    Click(status, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(status) || !::IsWindowVisible(status); }));
+    Click(mainWindow, IDC_START);
+    ASSERT_TRUE(WaitUntil([&] { return server.RunningSsh() == 0; }));
+    const size_t signIns = SignIns();
+
+    ASSERT_EQ("ok", server.Command("new-host-key"));
+    Click(mainWindow, IDC_START);
+    ExpectFailureToldAndAnswer("The server's identity has changed since the last connection, so "
+                               "the connection was refused.");
+    EXPECT_NE(std::string::npos, SshPrinted().find("REMOTE HOST IDENTIFICATION HAS CHANGED"));
+    // Refused before the password was sent.
+    EXPECT_EQ(signIns, SignIns());
+    EXPECT_EQ(0u, RefusedPasswords());
+    Quit();
+}
+
+// The server goes away while the tunnel is up and comes back: with reconnect on, the tunnel
+// is up again without the user.
+TEST_F(RealOpenSshTest, AServerThatWentAwayAndCameBackGetsTheTunnelBackWithReconnectOn) {
+    WriteSettings(server.Password(), true);
+    ASSERT_NO_FATAL_FAILURE(Launch());
+    HWND status = StartAndWaitForTheTunnel();
+    ASSERT_NE(nullptr, status);
+    ExpectThePageThroughTheBrowsersProxy();
+
+    ASSERT_EQ("ok", server.Command("stop"));
+    // The drop shows in the status window while it is still open (it closes ten seconds after
+    // the tunnel came up).
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            const std::string text = StatusText(status);
+            return text.find("Connection dropped") != std::string::npos &&
+                   text.find("Reconnect is ON. Attempting reconnect") != std::string::npos;
+        },
+        8000))
+        << StatusText(status);
+
+    // The sequence's first attempt, ten seconds after the drop, finds no server. The status
+    // window has closed by then (a fault the reconnect issue mends), so the attempts are read
+    // from the server's side: each is a run of ssh.
+    const int runsAtDrop = server.SshRuns();
+    ASSERT_TRUE(WaitUntil([&] { return server.SshRuns() > runsAtDrop; }, 30000));
+    ASSERT_TRUE(WaitUntil([&] { return server.RunningSsh() == 0; }, 20000));
+    EXPECT_NE(std::string::npos, SshPrinted().find("Connection refused"));
+
+    // Back: a later attempt brings the tunnel up again.
+    ASSERT_EQ("ok", server.Command("start"));
+    EXPECT_TRUE(
+        WaitUntil([&] { return Label() == "Privacy ON" && server.RunningSsh() == 1; }, 40000));
+    EXPECT_TRUE(WaitUntil([&] { return Accepts(localPort); }));
+    ExpectThePageThroughTheBrowsersProxy();
+    EXPECT_EQ(2u, SignIns());
+
+    // Each failed attempt of the sequence opened a "connection dropped" window (a fault the
+    // reconnect issue mends); they are answered "Reconnect", which keeps the tunnel as it is.
+    for (int answered = 0; answered < 12; ++answered) {
+        HWND broken = ShownDialog(program->ProcessId(), "Marrowin connection broken ....");
+        if (!broken)
+            break;
+        Click(broken, IDC_RECONNECT_BUTTON);
+        WaitUntil([&] { return !::IsWindow(broken) || !::IsWindowVisible(broken); }, 5000);
+    }
+    EXPECT_EQ("Privacy ON", Label());
+    Quit();
+    EXPECT_EQ("direct", LanProxyServer());
+    ExpectNothingLeftRunning();
+}
+
+} // namespace
