@@ -1,6 +1,6 @@
 // Marrowin.exe, our plink.exe and the real OpenSSH client against a real OpenSSH server, as a
 // user meets them: the check that the pieces fit. scripts/test starts the server
-// (tests/real_ssh/server.py: sshd on 127.0.0.1 with a test user, an HTTP proxy and a web server
+// (scripts/real-ssh/server.py: sshd on 127.0.0.1 with a test user, an HTTP proxy and a web server
 // behind it); plink.exe runs the real Linux ssh through the relay ssh.exe
 // (tests/support/real_ssh_relay.cpp). Marrowin.exe is driven from outside by control id; what
 // the user sees is read from its windows and the tray's balloon, what happened from the server's

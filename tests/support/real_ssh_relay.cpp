@@ -2,7 +2,7 @@
 // Wine starts a Linux program from a Windows one but gives the caller no handle for it, so
 // plink.exe could neither put the real Linux ssh into its job nor read its standard error.
 // plink.exe starts this console program instead, exactly as it starts ssh.exe; it connects to
-// the broker of the tests' real server (tests/real_ssh/server.py, at MARROWIN_REAL_SSH), which
+// the broker of the tests' real server (scripts/real-ssh/server.py, at MARROWIN_REAL_SSH), which
 // runs the Linux ssh with this program's arguments unchanged. It only moves bytes:
 // - ssh's standard error comes back as it is printed and goes to our standard error (plink's
 //   pipe) as it comes;

@@ -76,7 +76,7 @@ RealSshServer::RealSshServer() : address_(Variable("MARROWIN_REAL_SSH")) {
     if (address_.empty()) {
         why_ =
             "MARROWIN_REAL_SSH is not set: the real OpenSSH server was not started. scripts/test "
-            "starts it (as root); see tests/real_ssh/server.py.";
+            "starts it (as root); see scripts/real-ssh/server.py.";
         return;
     }
     std::map<std::string, std::string> values;

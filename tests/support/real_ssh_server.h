@@ -1,4 +1,4 @@
-// The real OpenSSH server that scripts/test starts (tests/real_ssh/server.py), as the tests reach
+// The real OpenSSH server that scripts/test starts (scripts/real-ssh/server.py), as the tests reach
 // it: through its control port, named with its broker by MARROWIN_REAL_SSH. It runs sshd on
 // 127.0.0.1 for a test user with a password, a web server and an HTTP proxy behind it, and the
 // broker through which the relay ssh.exe (tests/support/real_ssh_relay.cpp) runs the real Linux

@@ -1,4 +1,4 @@
-# The real OpenSSH server of the tests (tests/real_ssh/server.py), started and ended by
+# The real OpenSSH server of the tests (scripts/real-ssh/server.py), started and ended by
 # scripts/test: sshd on 127.0.0.1 with a configuration, host keys, pid file and log of its own in
 # build/real-ssh, the web server and HTTP proxy behind it, and the broker through which the
 # tests' relay ssh.exe runs the real Linux ssh. The test user "marrowin-test" exists for that
@@ -38,7 +38,7 @@ start_real_ssh_server() {
 
     rm -rf "$REAL_SSH_FOLDER"
     mkdir -p "$REAL_SSH_FOLDER"
-    MARROWIN_REAL_SSH_PASSWORD="$password" /usr/bin/python3 "$MARROWIN_ROOT/tests/real_ssh/server.py" \
+    MARROWIN_REAL_SSH_PASSWORD="$password" /usr/bin/python3 "$MARROWIN_ROOT/scripts/real-ssh/server.py" \
         "$REAL_SSH_FOLDER" "$REAL_SSH_USER" </dev/null >"$REAL_SSH_FOLDER/server.log" 2>&1 &
     REAL_SSH_PID=$!
     for _ in $(seq 300); do
@@ -77,7 +77,7 @@ stop_real_ssh_server() {
         kill -TERM "$REAL_SSH_PID" 2>/dev/null || true
         wait "$REAL_SSH_PID" 2>/dev/null || true
         local left
-        left=$(pgrep -f -- "$REAL_SSH_FOLDER/sshd_config|$MARROWIN_ROOT/tests/real_ssh/" || true)
+        left=$(pgrep -f -- "$REAL_SSH_FOLDER/sshd_config|$MARROWIN_ROOT/scripts/real-ssh/" || true)
         if [ -n "$left" ]; then
             echo "Left running by the real OpenSSH server:" >&2
             ps -o pid,args -p "$(echo $left | tr ' ' ',')" >&2 || true
