@@ -15,7 +15,7 @@ namespace fw {
 
 class DialogPart;
 
-class Dialog {
+class Dialog : public MessageTarget {
 public:
     Dialog(UINT templateId, HWND parent = nullptr);
     virtual ~Dialog();
@@ -44,20 +44,6 @@ protected:
     virtual void OnOK() { EndDialog(IDOK); }
     virtual void OnCancel() { EndDialog(IDCANCEL); }
 
-    // Handler tables, filled in each dialog's constructor. Button clicks and menu commands
-    // arrive with notification code 0.
-    void OnCommand(int id, Handler handler) { OnCommand(id, 0, std::move(handler)); }
-    void OnCommand(int id, int code, Handler handler) {
-        handlers_.AddCommand(id, code, std::move(handler));
-    }
-    void OnNotify(int id, UINT code, NotifyHandler handler) {
-        handlers_.AddNotify(id, code, std::move(handler));
-    }
-    void OnTimer(UINT_PTR id, Handler handler) { handlers_.AddTimer(id, std::move(handler)); }
-    void OnMessage(UINT message, MessageHandler handler) {
-        handlers_.AddMessage(message, std::move(handler));
-    }
-
     // The default handling of a control's colour or owner-draw request: it is passed back to
     // the control that asked (see fw::CustomControl), whose answer is returned; 0 when the
     // control does not handle it. A dialog without a handler for the message gets this answer.
@@ -77,10 +63,9 @@ private:
     bool modal_ = false;
     INT_PTR result_ = -1;
 
-    HandlerTables handlers_;
     std::vector<DialogPart*> parts_;
     // The tables a message is looked up in: the dialog's own, then its parts' in order.
-    std::vector<const HandlerTables*> tables_{&handlers_};
+    std::vector<const HandlerTables*> tables_{&Handlers()};
 };
 
 } // namespace fw

@@ -12,12 +12,12 @@
 
 namespace fw {
 
-class DialogPart {
+class DialogPart : public MessageTarget {
 public:
     // Joins the dialog, which must outlive the part (a part is a member of its dialog).
     explicit DialogPart(Dialog& dialog) : dialog_(dialog) {
         dialog.parts_.push_back(this);
-        dialog.tables_.push_back(&handlers_);
+        dialog.tables_.push_back(&Handlers());
     }
     virtual ~DialogPart() = default;
     DialogPart(const DialogPart&) = delete;
@@ -34,19 +34,6 @@ protected:
     HWND DialogHandle() const { return dialog_.Handle(); }
     HWND Item(int id) const { return dialog_.Item(id); }
 
-    // As the dialog's own tables (see Dialog).
-    void OnCommand(int id, Handler handler) { OnCommand(id, 0, std::move(handler)); }
-    void OnCommand(int id, int code, Handler handler) {
-        handlers_.AddCommand(id, code, std::move(handler));
-    }
-    void OnNotify(int id, UINT code, NotifyHandler handler) {
-        handlers_.AddNotify(id, code, std::move(handler));
-    }
-    void OnTimer(UINT_PTR id, Handler handler) { handlers_.AddTimer(id, std::move(handler)); }
-    void OnMessage(UINT message, MessageHandler handler) {
-        handlers_.AddMessage(message, std::move(handler));
-    }
-
     // The dialog's passing of a colour or drawing request back to the control that asked.
     LRESULT ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam) const {
         return dialog_.ReflectToControl(message, wParam, lParam);
@@ -54,7 +41,6 @@ protected:
 
 private:
     Dialog& dialog_;
-    HandlerTables handlers_;
 };
 
 } // namespace fw

@@ -49,4 +49,27 @@ private:
     std::map<UINT, MessageHandler> messages_;
 };
 
+// What a dialog or a part of one has in common: the handler tables it fills in its constructor.
+// Button clicks and menu commands arrive with notification code 0.
+class MessageTarget {
+public:
+    const HandlerTables& Handlers() const { return handlers_; }
+
+protected:
+    void OnCommand(int id, Handler handler) { OnCommand(id, 0, std::move(handler)); }
+    void OnCommand(int id, int code, Handler handler) {
+        handlers_.AddCommand(id, code, std::move(handler));
+    }
+    void OnNotify(int id, UINT code, NotifyHandler handler) {
+        handlers_.AddNotify(id, code, std::move(handler));
+    }
+    void OnTimer(UINT_PTR id, Handler handler) { handlers_.AddTimer(id, std::move(handler)); }
+    void OnMessage(UINT message, MessageHandler handler) {
+        handlers_.AddMessage(message, std::move(handler));
+    }
+
+private:
+    HandlerTables handlers_;
+};
+
 } // namespace fw
