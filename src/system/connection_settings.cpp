@@ -26,6 +26,24 @@ std::vector<char> Terminated(const std::string& text) {
     return terminated;
 }
 
+// Sets the options of the connection (the LAN settings for an empty name) and tells the browser
+// to read its settings again; whether the system took the options.
+bool SetOptions(const std::string& connectionName, INTERNET_PER_CONN_OPTIONA* options,
+                DWORD count) {
+    std::vector<char> connection = Terminated(connectionName);
+    INTERNET_PER_CONN_OPTION_LISTA list = {};
+    list.dwSize = sizeof(list);
+    list.pszConnection = connectionName.empty() ? nullptr : connection.data();
+    list.dwOptionCount = count;
+    list.pOptions = options;
+    BOOL applied =
+        ::InternetSetOptionA(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, sizeof(list));
+    ::InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
+    ::InternetSetOptionA(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
+    ::InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
+    return applied != FALSE;
+}
+
 } // namespace
 
 bool ReadConnectionSettings(const std::string& connectionName, ConnectionSettings& settings) {
@@ -77,18 +95,7 @@ bool ApplyConnectionSettings(const std::string& connectionName,
     options[2].Value.pszValue = bypass.data();
     options[3].dwOption = INTERNET_PER_CONN_AUTOCONFIG_URL;
     options[3].Value.pszValue = script.data();
-
-    std::vector<char> connection = Terminated(connectionName);
-    INTERNET_PER_CONN_OPTION_LISTA list = {};
-    list.dwSize = sizeof(list);
-    list.pszConnection = connectionName.empty() ? nullptr : connection.data();
-    list.dwOptionCount = 4;
-    list.pOptions = options;
-    BOOL applied =
-        ::InternetSetOptionA(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, sizeof(list));
-    ::InternetSetOptionA(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
-    ::InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
-    return applied != FALSE;
+    return SetOptions(connectionName, options, 4);
 }
 
 bool SetConnectionProxy(const std::string& connectionName, const std::string& localPort, bool on) {
@@ -103,18 +110,5 @@ bool SetConnectionProxy(const std::string& connectionName, const std::string& lo
     options[1].Value.pszValue = on ? server.data() : empty;
     options[2].dwOption = INTERNET_PER_CONN_PROXY_BYPASS;
     options[2].Value.pszValue = on ? bypass : empty;
-
-    std::vector<char> connection = Terminated(connectionName);
-    INTERNET_PER_CONN_OPTION_LISTA list = {};
-    list.dwSize = sizeof(list);
-    list.pszConnection = connectionName.empty() ? nullptr : connection.data();
-    list.dwOptionCount = 3;
-    list.pOptions = options;
-
-    BOOL applied =
-        ::InternetSetOptionA(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, sizeof(list));
-    ::InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
-    ::InternetSetOptionA(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
-    ::InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
-    return applied != FALSE;
+    return SetOptions(connectionName, options, 3);
 }
