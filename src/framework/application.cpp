@@ -65,6 +65,11 @@ bool ShowHelpTopic(HWND owner, const std::string& helpFile, DWORD contextId) {
     return htmlHelp(owner, helpFile.c_str(), kHelpContext, contextId) != nullptr;
 }
 
+bool ShowProgramHelp(HWND owner, DWORD contextId) {
+    Application* app = Application::Current();
+    return ShowHelpTopic(owner, app ? app->HelpFile() : "Marrowin.chm", contextId);
+}
+
 std::string ExecutablePath() {
     // Paths can be longer than MAX_PATH: a cut path would name another folder.
     std::string path(MAX_PATH, '\0');

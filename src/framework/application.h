@@ -39,6 +39,8 @@ private:
 // Opens the HTML help file at the topic with the given context id; false when the help viewer
 // is not available or refuses. Goes through the user seam like message boxes.
 bool ShowHelpTopic(HWND owner, const std::string& helpFile, DWORD contextId);
+// The same in the application's help file ("Marrowin.chm" in the working folder without one).
+bool ShowProgramHelp(HWND owner, DWORD contextId);
 
 // The full path of the running executable, however long.
 std::string ExecutablePath();

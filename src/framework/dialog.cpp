@@ -1,5 +1,6 @@
 #include "framework/dialog.h"
 
+#include "framework/application.h"
 #include "framework/custom_control.h"
 #include "framework/dialog_part.h"
 #include "framework/user_seam.h"
@@ -48,6 +49,13 @@ bool IsControlColorRequest(UINT message) {
 } // namespace
 
 Dialog::Dialog(UINT templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
+
+void Dialog::SetHelpTopic(DWORD contextId) {
+    OnMessage(WM_HELP, [this, contextId](WPARAM, LPARAM) -> LRESULT {
+        ShowProgramHelp(hwnd_, contextId);
+        return TRUE;
+    });
+}
 
 Dialog::~Dialog() {
     if (!hwnd_)

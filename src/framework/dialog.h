@@ -49,6 +49,9 @@ protected:
     // control does not handle it. A dialog without a handler for the message gets this answer.
     LRESULT ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam) const;
 
+    // The "?" of the caption and F1 open this page of the program's help file.
+    void SetHelpTopic(DWORD contextId);
+
 private:
     // A part joins its dialog's routing when it is made.
     friend class DialogPart;

@@ -3,12 +3,15 @@
 
 #include "controls/look.h"
 #include "framework/user_seam.h"
+#include "help_ids.h"
 #include "resource.h"
 
 #include <utility>
 
 CServerRemove::CServerRemove(HWND parent, std::string serverName)
-    : fw::Dialog(IDD_SERVER_REMOVE, parent), serverName_(std::move(serverName)) {}
+    : fw::Dialog(IDD_SERVER_REMOVE, parent), serverName_(std::move(serverName)) {
+    SetHelpTopic(IDH_ACCOUNTS);
+}
 
 void CServerRemove::DoDataExchange() {
     message_.Bind(Handle(), IDC_REMOVE_MESSAGE);

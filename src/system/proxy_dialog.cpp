@@ -5,6 +5,7 @@
 #include "controls/brushes.h"
 #include "controls/look.h"
 #include "framework/user_seam.h"
+#include "help_ids.h"
 #include "resource.h"
 #include "system/browser_settings.h"
 
@@ -31,6 +32,7 @@ IExplorerDlg::IExplorerDlg(HWND parent, AccountStore& accounts, BrowserProxy& br
                            EnumEntriesFunction phoneBook)
     : fw::Dialog(IDD_IE_PROXY, parent), accounts_(accounts), browserProxy_(browserProxy),
       useBrowserProxy_(useBrowserProxy), onSaved_(std::move(onSaved)), phoneBook_(phoneBook) {
+    SetHelpTopic(IDH_PROXY_DIALOG);
     OnCommand(IDC_PROXY_EDIT_SAVE, [this] { EditOrSaveProxy(); });
     OnCommand(IDC_CONNECTION_LAN, [this] { ChooseLan(); });
     OnCommand(IDC_CONNECTION_OTHER, [this] { ChooseOther(); });

@@ -1,9 +1,11 @@
 // The connection-broken dialog: Reconnect, or reset the browser's settings and continue.
 #include "tunnel/connection_broken_dialog.h"
 
+#include "help_ids.h"
 #include "resource.h"
 
 CErrorDlg::CErrorDlg(HWND parent) : NoticeDialog(IDD_CONNECTION_BROKEN, parent) {
+    SetHelpTopic(IDH_TUNNEL_FAILURES);
     AddHeading(title_, IDC_BROKEN_TITLE);
     AddText(cause_, IDC_BROKEN_TEXT1);
     AddText(reconnectHint_, IDC_BROKEN_TEXT2);

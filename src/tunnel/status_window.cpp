@@ -2,6 +2,7 @@
 // the countdown that closes it once the connection is established.
 #include "tunnel/status_window.h"
 
+#include "help_ids.h"
 #include "resource.h"
 
 namespace {
@@ -50,6 +51,7 @@ StatusComposition ComposeStatusText(const StatusState& state) {
 }
 
 CConnDlg::CConnDlg(HWND parent) : fw::Dialog(IDD_CONNECTION_STATUS, parent) {
+    SetHelpTopic(IDH_RECONNECT);
     OnTimer(kRefreshTimer, [this] { OnTick(kRefreshTimer); });
     OnTimer(kCountdownTimer, [this] { OnTick(kCountdownTimer); });
     OnCommand(IDC_STATUS_TEXT, EN_VSCROLL, [this] { RepaintNow(statusEdit_); });

@@ -1,9 +1,11 @@
 // The TOR relay warning, with a note to restart when a tunnel is already running.
 #include "tunnel/tor_warning_dialog.h"
 
+#include "help_ids.h"
 #include "resource.h"
 
 CTorWarning::CTorWarning(HWND parent) : NoticeDialog(IDD_TOR_WARNING, parent) {
+    SetHelpTopic(IDH_TOR_RELAY);
     AddHeading(title_, IDC_WARNING_TITLE);
     AddText(text_, IDC_WARNING_TEXT);
 }

@@ -8,6 +8,7 @@
 #include "controls/look.h"
 #include "framework/application.h"
 #include "framework/user_seam.h"
+#include "help_ids.h"
 #include "resource.h"
 #include "settings/registry_reader.h"
 #include "tunnel/client_messages.h"
@@ -147,7 +148,7 @@ bool CDravenlokDlg::OnInitDialog() {
         ::SetTimer(Handle(), kHideTimer, 50, nullptr);
 
     accounts_.Settings().DropSnapshot();
-    helpContextId_ = 1;
+    helpContextId_ = IDH_MAIN_WINDOW;
     trayRefreshTicks_ = 0;
     ::SetTimer(Handle(), kTrayRefreshTimer, 1000, nullptr);
     return true;
@@ -182,10 +183,10 @@ void CDravenlokDlg::MeasureWindowSizes() {
 void CDravenlokDlg::ToggleSettingsPanel() {
     if (settingsPanelOpen_) {
         CloseSettingsPanel();
-        helpContextId_ = 1;
+        helpContextId_ = IDH_MAIN_WINDOW;
     } else {
         OpenSettingsPanel();
-        helpContextId_ = 2;
+        helpContextId_ = IDH_SETTINGS_PANEL;
     }
 }
 
@@ -230,9 +231,7 @@ void CDravenlokDlg::OpenWebPage(const char* address) {
 }
 
 void CDravenlokDlg::ShowHelp() {
-    fw::Application* app = fw::Application::Current();
-    fw::ShowHelpTopic(Handle(), app ? app->HelpFile() : "Marrowin.chm",
-                      static_cast<DWORD>(helpContextId_));
+    fw::ShowProgramHelp(Handle(), static_cast<DWORD>(helpContextId_));
 }
 
 void CDravenlokDlg::Quit() {

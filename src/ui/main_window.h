@@ -109,7 +109,7 @@ private:
     CMenuTrayIcon* trayIcon_ = nullptr;
     CConnDlg* statusWindow_ = nullptr;
     bool settingsPanelOpen_ = false;
-    int helpContextId_ = 1;
+    int helpContextId_ = 0;
     int trayRefreshTicks_ = 0;
     int collapsedWidth_ = 0;
     int collapsedHeight_ = 0;
