@@ -93,6 +93,19 @@ TEST_F(PrivacySessionTest, EachKindOfStartGivesTheClientItsArguments) {
     EXPECT_FALSE(privacy.Start("", StartKind::Manual).running) << "no account, no client";
 }
 
+// A name typed but never saved starts no client, whoever starts it; the autostart's browser goes
+// direct.
+TEST_F(PrivacySessionTest, OnlyAStoredAccountIsStarted) {
+    Prepare("setIEproxy=1\r\n");
+    for (StartKind kind : {StartKind::Manual, StartKind::Relaunch, StartKind::Autostart}) {
+        StartOutcome started = privacy.Start("unsaved-" + account, kind);
+        EXPECT_TRUE(started.notStored);
+        EXPECT_FALSE(started.running || privacy.IsRunning());
+    }
+    EXPECT_FALSE(FileExists(folder.File(kStandInRecordFile)));
+    EXPECT_EQ(LanProxyServer(), "direct");
+}
+
 // A client that cannot be started says why. The browser pointed at program start is set direct
 // again when the autostart fails; a failed attempt of the reconnect sequence leaves it alone.
 TEST_F(PrivacySessionTest, AFailedStartSaysWhyAndNothingRuns) {
