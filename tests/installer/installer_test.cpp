@@ -148,6 +148,7 @@ protected:
 
     void RemoveInstall() const {
         RemoveTree(dir);
+        DeleteFileIfPresent(dir);
         DeleteFileIfPresent(shortcut);
         ::RegDeleteKeyA(HKEY_CURRENT_USER, kUninstallKey);
         ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "Marrowin");
@@ -196,6 +197,27 @@ TEST_F(InstallerTest, ASilentInstallPutsTheProgramItsShortcutAndItsEntryInPlace)
               "Marrowin " + version.substr(0, version.rfind('.')));
     ::PostMessageA(window, ::RegisterWindowMessageA(kQuitMessageName), 0, 0);
     EXPECT_EQ(program.WaitForExit(), 0u);
+}
+
+// A file where the install folder should be, or a folder where plink.exe should be: setup stops
+// with exit code 2, takes back what it wrote and registers nothing.
+TEST_F(InstallerTest, ASilentSetupThatCannotWriteTakesBackWhatItWroteAndRegistersNothing) {
+    for (const std::string& blocker : {std::string(), std::string("\\plink.exe")}) {
+        SCOPED_TRACE(blocker);
+        RemoveInstall();
+        ::CreateDirectoryA(dir.substr(0, dir.rfind('\\')).c_str(), nullptr);
+        if (blocker.empty()) {
+            WriteWholeFile(dir, "");
+        } else {
+            ASSERT_TRUE(::CreateDirectoryA(dir.c_str(), nullptr));
+            ASSERT_TRUE(::CreateDirectoryA((dir + blocker).c_str(), nullptr));
+        }
+        EXPECT_EQ(SilentSetup(), 2u);
+        EXPECT_FALSE(FileExists(File("Marrowin.exe")));
+        EXPECT_FALSE(FileExists(File("Uninstall.exe")));
+        EXPECT_FALSE(FileExists(shortcut));
+        EXPECT_EQ(EntryText("InstallLocation"), "<missing>");
+    }
 }
 
 TEST_F(InstallerTest, SetupOverARunningCopyQuitsItReplacesItAndKeepsTheSettings) {
