@@ -117,12 +117,6 @@ TEST(EndReason, EachFailureIsToldInItsOwnWords) {
          "stopped answering"},
         {"session", nullptr, "L0=x:1", ClientFailure::BadSession, "saved session"},
         {"no ssh", nullptr, nullptr, ClientFailure::NoSsh, "ssh.exe"},
-        {"command line too long", nullptr, nullptr, ClientFailure::TooManyForwardings,
-         "too many port forwardings"},
-        {"no answer", "debug1: Connecting to h.example", nullptr, ClientFailure::NoAnswer,
-         "did not answer in time"},
-        {"nothing said", "debug1: Connecting to h.example", nullptr, {},
-         "ended without giving a reason"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

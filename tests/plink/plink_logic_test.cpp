@@ -51,11 +51,6 @@ TEST(SshArguments, EveryOptionOfTheTunnelAndTheHostLast) {
     EXPECT_EQ(expected, SshArguments(ThreeForwardingSession()));
 }
 
-TEST(SshArguments, ACommandLineFitsUpTo32766Characters) {
-    EXPECT_TRUE(FitsOnCommandLine(std::string(32766, 'a')));
-    EXPECT_FALSE(FitsOnCommandLine(std::string(32767, 'a')));
-}
-
 TEST(SshArguments, NoUserLeavesItToSshAndNoForwardingsGiveNoL) {
     Session session = ThreeForwardingSession();
     session.user.clear();

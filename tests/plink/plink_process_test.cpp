@@ -240,8 +240,6 @@ TEST_F(PlinkTest, EveryEndIsReportedWithItsReasonAndItsExitCode) {
          {"WM_QV_CON_START", "WM_QV_CON_ESTH", "WM_QV_STOP"},
          "ended without giving a reason",
          0},
-        {"ended at once without a word", {"exit 0"}, {"WM_QV_CON_START", "WM_QV_STOP"},
-         "ended without giving a reason", 0},
         {"no answer in time", {"stay"}, {"WM_QV_CON_START", "WM_QV_STOP"},
          "did not answer in time", 5, 0, true},
         {"too many forwardings", {"stay"}, {"WM_QV_CON_START", "WM_QV_STOP"},
@@ -287,8 +285,6 @@ TEST_F(PlinkTest, QuitEndsSshAndPlinkWithoutAReport) {
     DWORD ssh = ssh_.SshProcessId();
     ASSERT_NE(0u, ssh);
 
-    // The time limit ends only a run that is not up yet.
-    ASSERT_TRUE(::PostThreadMessageA(plink_.ThreadId(), WM_TIMER, 1, 0));
     ASSERT_TRUE(::PostThreadMessageA(plink_.ThreadId(), WM_QUIT, 0, 0));
     EXPECT_EQ(0u, plink_.WaitForExit());
     EXPECT_TRUE(ProcessEnds(ssh));

@@ -163,19 +163,6 @@ TEST_F(TunnelTest, AStartWithoutAClientReportsTheFailureAndStaysOff) {
     EXPECT_TRUE(Visible());
 }
 
-TEST_F(TunnelTest, AStartOfANameNeverSavedAsksToSaveItFirst) {
-    Start();
-    Type(IDC_SERVER_NAME, "unsaved-" + account);
-    user.AnswerNextBox(IDOK);
-    Click(IDC_START);
-    ASSERT_EQ(user.Boxes().size(), 1u);
-    EXPECT_EQ(user.Boxes()[0].text, "Please save the account before starting it!");
-    EXPECT_EQ(user.Boxes()[0].type, static_cast<UINT>(MB_OK | MB_ICONSTOP));
-    ExpectState(false);
-    EXPECT_TRUE(Visible());
-    EXPECT_FALSE(FileExists(files.File("stand_in_record.txt")));
-}
-
 // The client's report, from its own process, gives the hidden window back its title and shows
 // it, and reaches the open status window, which starts its countdown.
 TEST_F(TunnelTest, TheEstablishedReportShowsTheWindowAndStartsTheCountdown) {
