@@ -111,16 +111,67 @@ FunctionEnd
 !insertmacro RUNNING_MARROWIN_FUNCTIONS ""
 !insertmacro RUNNING_MARROWIN_FUNCTIONS "un."
 
+; How many of the install folder's files this run has written, in the order the section writes
+; them: those go again when setup stops.
+Var filesWritten
+
+; Stops setup with a box that names the folder and the reason (none when silent); .onInstFailed
+; then removes what was written and setup ends with exit code 2, having registered nothing.
+!macro STOP_SETUP WHY
+    MessageBox MB_OK|MB_ICONSTOP "Marrowin could not be installed in $\"$INSTDIR$\".$\r$\n$\r$\n${WHY}" \
+        /SD IDOK
+    Abort
+!macroend
+
+; A write whose failure set the error flag stops setup; one that succeeded is counted.
+!macro CHECK_WRITTEN WHAT
+    ${If} ${Errors}
+        !insertmacro STOP_SETUP "${WHAT} could not be written."
+    ${EndIf}
+    IntOp $filesWritten $filesWritten + 1
+!macroend
+
+!macro WRITE_FILE NAME
+    ClearErrors
+    File "${APP_DIR}/${NAME}"
+    !insertmacro CHECK_WRITTEN "The file ${NAME}"
+!macroend
+
+; Makes the install folder and tries a file in it: $0 is empty when files can be written there,
+; else the system's reason (a file where the folder should be, a folder of another user ...).
+Function CheckFolderWritable
+    StrCpy $0 ""
+    CreateDirectory "$INSTDIR"
+    System::Call 'kernel32::GetTempFileNameW(w "$INSTDIR", w "mrw", i 0, w .r1) i .r2 ?e'
+    Pop $3
+    ${If} $2 != 0
+        Delete "$1"
+        Return
+    ${EndIf}
+    System::Call 'kernel32::FormatMessageW(i 0x1200, p 0, i r3, i 0, w .r0, i ${NSIS_MAX_STRLEN}, p 0)'
+    ${If} $0 == ""
+        StrCpy $0 "Error $3."
+    ${EndIf}
+FunctionEnd
+
 ; The settings file Marrowin.ini is never written here: an upgrade keeps it.
 Section
     SetShellVarContext current
     Call QuitRunningMarrowin
+    Call CheckFolderWritable
+    ${If} $0 != ""
+        !insertmacro STOP_SETUP "$0"
+    ${EndIf}
     SetOutPath "$INSTDIR"
-    File "${APP_DIR}/Marrowin.exe"
-    File "${APP_DIR}/plink.exe"
-    File "${APP_DIR}/Marrowin.chm"
+    !insertmacro WRITE_FILE "Marrowin.exe"
+    !insertmacro WRITE_FILE "plink.exe"
+    !insertmacro WRITE_FILE "Marrowin.chm"
+    ClearErrors
     WriteUninstaller "$INSTDIR\Uninstall.exe"
+    !insertmacro CHECK_WRITTEN "The file Uninstall.exe"
+    ClearErrors
     CreateShortCut "$SMPROGRAMS\Marrowin.lnk" "$INSTDIR\Marrowin.exe"
+    !insertmacro CHECK_WRITTEN "The Start menu shortcut"
 
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Marrowin"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "The Marrowin makers"
@@ -134,6 +185,24 @@ Section
     ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
+
+; Setup stopped: the files it wrote go again (an upgrade loses those it replaced, never the
+; settings file), and the folder too when nothing else is in it.
+Function .onInstFailed
+    ${If} $filesWritten > 0
+        Delete "$INSTDIR\Marrowin.exe"
+    ${EndIf}
+    ${If} $filesWritten > 1
+        Delete "$INSTDIR\plink.exe"
+    ${EndIf}
+    ${If} $filesWritten > 2
+        Delete "$INSTDIR\Marrowin.chm"
+    ${EndIf}
+    ${If} $filesWritten > 3
+        Delete "$INSTDIR\Uninstall.exe"
+    ${EndIf}
+    RMDir "$INSTDIR"
+FunctionEnd
 
 ; Deletes the saved session of every account of the settings file (a section there with a user
 ; name, named as the session), then the settings file. Other programs' sessions stay.

@@ -54,6 +54,9 @@ void EndReason::OnClientFailure(ClientFailure failure) {
     case ClientFailure::BadSession:
         cause_ = "The saved session of this account is missing or broken.";
         break;
+    case ClientFailure::TooManyForwardings:
+        cause_ = "The account has too many port forwardings for one connection.";
+        break;
     case ClientFailure::NoSsh:
         cause_ = "The OpenSSH client of Windows (ssh.exe) is not installed.";
         break;
@@ -62,6 +65,9 @@ void EndReason::OnClientFailure(ClientFailure failure) {
         break;
     case ClientFailure::SystemFault:
         cause_ = "The SSH client could not prepare the connection on this computer.";
+        break;
+    case ClientFailure::NoAnswer:
+        cause_ = "The server did not answer in time.";
         break;
     }
 }
@@ -77,8 +83,10 @@ void EndReason::OnSshLine(const std::string& line) {
 }
 
 std::string EndReason::Text() const {
-    if (!cause_.empty() || skippedForwarding_.empty())
+    if (!cause_.empty())
         return cause_;
+    if (skippedForwarding_.empty())
+        return "The OpenSSH client ended without giving a reason.";
     return "The port forwarding \"" + skippedForwarding_ +
            "\" of this account cannot be used and was left out.";
 }

@@ -16,12 +16,14 @@
 
 #include <string>
 
-// plink.exe's own failures, each of which ends a run before ssh runs.
+// plink.exe's own failures, each of which ends a run; all but NoAnswer before ssh runs.
 enum class ClientFailure {
-    BadSession,    // the saved session is missing or cannot be used
-    NoSsh,         // no ssh.exe was found
-    SshNotStarted, // ssh.exe was found but could not be started
-    SystemFault,   // Winsock, a pipe or the environment could not be set up
+    BadSession,         // the saved session is missing or cannot be used
+    TooManyForwardings, // ssh's command line would be too long for the session's forwardings
+    NoSsh,              // no ssh.exe was found
+    SshNotStarted,      // ssh.exe was found but could not be started
+    SystemFault,        // Winsock, a pipe or the environment could not be set up
+    NoAnswer,           // the tunnel was neither up nor failed within the time allowed
 };
 
 class EndReason {
@@ -33,7 +35,7 @@ public:
     // A line of ssh's output. The first line that says why ssh gives up counts; the lines
     // after it are its consequences ("Host key verification failed." after the warning).
     void OnSshLine(const std::string& line);
-    // The sentence; empty when nothing is known.
+    // The sentence; when nothing is known, that ssh gave no reason.
     std::string Text() const;
 
 private:

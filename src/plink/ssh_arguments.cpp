@@ -29,6 +29,7 @@ std::vector<std::string> SshArguments(const Session& session) {
         "-o", "ExitOnForwardFailure=yes",
         "-o", "ServerAliveInterval=15",
         "-o", "ServerAliveCountMax=3",
+        "-o", "ConnectTimeout=30",
         "-o", "PreferredAuthentications=password,keyboard-interactive",
         "-o", "PubkeyAuthentication=no",
         "-o", "NumberOfPasswordPrompts=1",
@@ -78,6 +79,10 @@ std::string CommandLine(const std::string& program, const std::vector<std::strin
     for (const std::string& argument : arguments)
         line += " " + QuoteArgument(argument);
     return line;
+}
+
+bool FitsOnCommandLine(const std::string& commandLine) {
+    return commandLine.size() < 32767;
 }
 
 std::string FindSshProgram() {

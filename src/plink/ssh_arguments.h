@@ -10,7 +10,8 @@
 // Everything ssh needs for the tunnel and nothing else: no remote command (-N); one local
 // forwarding per session entry, bound to 127.0.0.1 only; verbose output (-v), which is how the
 // client learns that authentication succeeded and the forwardings listen; ssh ends when a
-// forwarding cannot be set up (ExitOnForwardFailure), and notices a dead link within 45
+// forwarding cannot be set up (ExitOnForwardFailure), gives up a server that does not take the
+// connection and greet within 30 seconds (ConnectTimeout), and notices a dead link within 45
 // seconds (a keep-alive every 15 seconds, three missed answers). Authentication is by password
 // only, with one attempt (a wrong password is not retried, so an account is not locked by
 // retries); keyboard-interactive is allowed after "password" because many servers ask for the
@@ -24,6 +25,9 @@ std::vector<std::string> SshArguments(const Session& session);
 std::string QuoteArgument(const std::string& argument);
 // The program followed by its arguments, each quoted where needed.
 std::string CommandLine(const std::string& program, const std::vector<std::string>& arguments);
+// Whether Windows starts a program with the whole command line: it takes at most 32,767
+// characters, the terminating zero included, and would cut a longer one.
+bool FitsOnCommandLine(const std::string& commandLine);
 
 // ssh.exe, in this order: the environment variable MARROWIN_SSH (which tests and unusual
 // installations use), the OpenSSH client that Windows ships in %SystemRoot%\System32\OpenSSH,

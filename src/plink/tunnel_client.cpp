@@ -25,6 +25,9 @@ constexpr DWORD kRetryConfirmMs = 200;
 // Once ssh has ended, its last lines are read until the pipe breaks; a child of ssh that still
 // holds the pipe is not waited for longer than this.
 constexpr DWORD kLastLinesWaitMs = 1000;
+// A run whose tunnel is neither up nor failed by then is ended: a server that takes the
+// connection and then says nothing would otherwise keep the run going for ever.
+constexpr UINT kAnswerLimitMs = 60000;
 
 bool AllPortsAccept(const std::vector<LocalForwarding>& forwardings) {
     for (const LocalForwarding& forwarding : forwardings) {
@@ -34,11 +37,9 @@ bool AllPortsAccept(const std::vector<LocalForwarding>& forwardings) {
     return true;
 }
 
-// Marrowin hears why the run failed, when we know, and then that it has ended.
+// Marrowin hears why the run ended, and then that it has ended.
 void ReportEnd(const EndReason& reason) {
-    std::string text = reason.Text();
-    if (!text.empty())
-        SendReason(text);
+    SendReason(reason.Text());
     PostReport("WM_QV_STOP");
 }
 
@@ -82,6 +83,11 @@ int WatchTunnel(SshProcess& ssh, AskpassServer& askpass, HANDLE sshOutput,
     OutputReader output(sshOutput);
     TunnelProgress progress;
     bool established = false;
+    // The thread's only timer: its WM_TIMER ends a run whose tunnel is not up yet.
+    UINT_PTR answerTimer = ::SetTimer(nullptr, 0, kAnswerLimitMs, nullptr);
+    if (!answerTimer)
+        WriteError("The time limit for the server's answer could not be set (error " +
+                   std::to_string(::GetLastError()) + ").");
     for (;;) {
         HANDLE handles[3] = {ssh.Process()};
         DWORD count = 1;
@@ -115,6 +121,14 @@ int WatchTunnel(SshProcess& ssh, AskpassServer& askpass, HANDLE sshOutput,
                 ssh.End();
                 return kExitQuit;
             }
+            if (msg.message == WM_TIMER && !msg.hwnd) {
+                if (established)
+                    continue;
+                ssh.End();
+                return Fail("The server did not answer within " +
+                                std::to_string(kAnswerLimitMs / 1000) + " seconds.",
+                            ClientFailure::NoAnswer, reason, kExitNoAnswer);
+            }
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);
         }
@@ -125,6 +139,7 @@ int WatchTunnel(SshProcess& ssh, AskpassServer& askpass, HANDLE sshOutput,
 
         if (!established && progress.Up() && AllPortsAccept(forwardings)) {
             established = true;
+            ::KillTimer(nullptr, answerTimer);
             PostReport("WM_QV_CON_ESTH");
         }
     }
@@ -160,6 +175,14 @@ int RunTunnelClient(const std::string& commandLine) {
                     "Windows 10 1809 and later have it as the optional feature \"OpenSSH "
                     "Client\".",
                     ClientFailure::NoSsh, reason, kExitNoSsh);
+    // Windows would cut a longer command line, and ssh would take half a forwarding for the
+    // host.
+    std::vector<std::string> arguments = SshArguments(session);
+    if (!FitsOnCommandLine(CommandLine(program, arguments)))
+        return Fail("The " + std::to_string(session.forwardings.size()) +
+                        " forwardings of the saved session \"" + request->session +
+                        "\" make ssh's command line longer than Windows allows.",
+                    ClientFailure::TooManyForwardings, reason, kExitBadSession);
 
     AskpassServer askpass;
     if (!askpass.Open(request->password, error))
@@ -178,7 +201,7 @@ int RunTunnelClient(const std::string& commandLine) {
                     kExitNoSsh);
 
     SshProcess ssh;
-    if (!ssh.Start(program, SshArguments(session), outputWriter.Get(), error))
+    if (!ssh.Start(program, arguments, outputWriter.Get(), error))
         return Fail(error, ClientFailure::SshNotStarted, reason, kExitNoSsh);
     askpass.AllowJob(ssh.Job());
     // Only ssh holds the write end now, so the pipe breaks when ssh and its children are gone.

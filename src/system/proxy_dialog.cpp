@@ -119,6 +119,9 @@ void IExplorerDlg::EditOrSaveProxy() {
     if (accounts_.WriteFailed()) {
         fw::ShowMessageBox(Handle(), accounts_.WriteFailureText(), kProgramName,
                            MB_OK | MB_ICONSTOP);
+        // The forwarding may be stored without the proxy account.
+        if (onSaved_)
+            onSaved_(change);
         return;
     }
     // The chosen connection goes to the port as stored; the other one is set direct.

@@ -18,7 +18,8 @@
 class IExplorerDlg : public fw::Dialog {
 public:
     // Called after each Save of server and port with what it did to the forwardings, so that
-    // the window shows the forwarding and the proxy account as set.
+    // the window shows the forwarding and the proxy account as set; after a Save the settings
+    // file refused in part, so that it shows what is stored.
     using SavedHandler = std::function<void(const ProxyForwardingChange&)>;
 
     // The browser's connections are pointed through `browserProxy`, which remembers them for the

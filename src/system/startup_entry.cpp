@@ -46,9 +46,11 @@ bool RegistryReader::RemoveStartupEntry(int scope) const {
     if (!root)
         return true;
     fw::RegKey key;
-    bool removed =
-        ::RegOpenKeyExA(root, kRunKey, 0, KEY_ALL_ACCESS, key.Receive()) == ERROR_SUCCESS &&
-        ::RegDeleteValueA(key, kValueName) == ERROR_SUCCESS;
+    LSTATUS status = ::RegOpenKeyExA(root, kRunKey, 0, KEY_ALL_ACCESS, key.Receive());
+    if (status == ERROR_SUCCESS)
+        status = ::RegDeleteValueA(key, kValueName);
+    // A value removed by hand, or a Run key without it, is just what was wanted.
+    bool removed = status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
     if (!removed)
         ShowFailure();
     return removed;
@@ -74,9 +76,15 @@ bool StartupEntry::TurnOn() const {
     return true;
 }
 
-void StartupEntry::TurnOff(int shownScope) const {
-    RegistryReader().RemoveStartupEntry(shownScope);
-    StoreScope(kNone);
+bool StartupEntry::TurnOff(int shownScope) const {
+    RegistryReader registry;
+    registry.RemoveStartupEntry(shownScope);
+    // Without the setting the next start would show an entry that is gone: it comes back.
+    if (!StoreScope(kNone)) {
+        registry.SetStartupEntry(shownScope, programPath_);
+        return false;
+    }
+    return true;
 }
 
 void StartupEntry::ChangeScope(int scope) const {

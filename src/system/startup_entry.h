@@ -22,8 +22,9 @@ public:
     // its box; nothing is stored then.
     bool TurnOn() const;
     // Removes the entry of the scope shown (none for kNone) and stores "startupType" 0, even
-    // when the removal failed: the box has told the user.
-    void TurnOff(int shownScope) const;
+    // when the removal failed: the box has told the user. False when the setting could not be
+    // stored, after its box; the entry is then written again.
+    bool TurnOff(int shownScope) const;
     // Writes the chosen scope's entry, then removes the other scope's, then stores the choice;
     // the first step that fails stops there, after its box.
     void ChangeScope(int scope) const;

@@ -8,6 +8,13 @@ StartOutcome PrivacySession::Start(const std::string& account, StartKind kind) {
     StartOutcome outcome;
     if (account.empty())
         return outcome;
+    // Only a stored account has a saved session and a password the client may be given.
+    if (!accounts_.Settings().HasAccountName(account)) {
+        outcome.notStored = true;
+        if (kind == StartKind::Autostart)
+            PointBrowserAtNoTunnel();
+        return outcome;
+    }
     failureNotice_.OnClientStart();
     // A saved session deleted by hand is made again, so that the client finds the account.
     accounts_.EnsureSession(account);
@@ -22,9 +29,8 @@ StartOutcome PrivacySession::Start(const std::string& account, StartKind kind) {
     bool wasRunning = tunnel_.IsRunning();
     outcome.failure = tunnel_.Launch(arguments);
     if (!outcome.failure.empty()) {
-        // Pointed at start-up with the option on: never left at a tunnel that does not run.
-        if (kind == StartKind::Autostart && useBrowserProxy_ && !accounts_.ProxyPort().empty())
-            PointBrowser(false);
+        if (kind == StartKind::Autostart)
+            PointBrowserAtNoTunnel();
         return outcome;
     }
     outcome.running = true;
@@ -109,6 +115,12 @@ void PrivacySession::DropBrowserProxyOption() {
 std::string PrivacySession::BrowserConnectionName() const {
     return connectionType_ == 2 ? accounts_.Settings().ReadString(setting::kConnectionName)
                                 : std::string();
+}
+
+// Pointed at start-up with the option on: never left at a tunnel that does not run.
+void PrivacySession::PointBrowserAtNoTunnel() {
+    if (useBrowserProxy_ && !accounts_.ProxyPort().empty())
+        PointBrowser(false);
 }
 
 // Without a stored proxy port there is nothing to point the browser at.

@@ -22,6 +22,9 @@ enum class StartKind { Manual, Autostart, Relaunch };
 struct StartOutcome {
     // A client runs for the account now, and privacy is on.
     bool running = false;
+    // The account is not in the settings file's list (a name typed but never saved): nothing
+    // was started.
+    bool notStored = false;
     // The client was started by this call: the window watches it from now on.
     bool launched = false;
     // Why no client could be started, as the user is told; empty when one runs or no account
@@ -65,7 +68,8 @@ public:
     const std::string& Folder() const { return tunnel_.Folder(); }
 
     // Starts the client for the account unless one runs already, and points the browser at
-    // the tunnel when the option says so. An empty account starts nothing.
+    // the tunnel when the option says so. An empty account starts nothing, and neither does
+    // one that is not stored.
     StartOutcome Start(const std::string& account, StartKind kind);
     // Stops the client and sets the browser's connection back, whatever the option says.
     void Stop();
@@ -111,6 +115,7 @@ private:
     // connection type 2, otherwise the LAN settings (empty).
     std::string BrowserConnectionName() const;
     void PointBrowser(bool on);
+    void PointBrowserAtNoTunnel();
 
     AccountStore& accounts_;
     TunnelController tunnel_;

@@ -456,6 +456,11 @@ void AccountsEditor::ClearForwardingFields() {
 }
 
 void AccountsEditor::ShowProxyForwarding(const ProxyForwardingChange& change) {
+    if (accounts_.WriteFailed()) {
+        ShowStoredAccounts(SelectedAccount());
+        return;
+    }
+    events_.proxySettingsChanged(true);
     switch (change.kind) {
     case ProxyForwardingChange::Kind::Moved:
         forwardingList_.Replace(

@@ -36,7 +36,8 @@ public:
     // The account named in the server field, which Start starts.
     std::string SelectedAccount() const { return accountsCombo_.GetText(); }
     void ClearForwardingFields();
-    // Shows the forwarding the browser proxy dialog moved or added.
+    // Shows the forwarding the browser proxy dialog moved or added, and the proxy account set;
+    // after a write the settings file refused, the accounts and forwardings as stored.
     void ShowProxyForwarding(const ProxyForwardingChange& change);
 
 protected:

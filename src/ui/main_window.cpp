@@ -46,7 +46,9 @@ CDravenlokDlg::CDravenlokDlg()
                       {[this](bool set) { look_.ShowProxySettingsSet(set); },
                        [this](bool editing) { look_.ShowEditSaveTip(editing); }}),
       options_(*this, accounts_, session_,
-               [this](const ProxyForwardingChange& change) { ShowSavedProxy(change); }) {
+               [this](const ProxyForwardingChange& change) {
+                   accountsEditor_.ShowProxyForwarding(change);
+               }) {
     OnCommand(IDC_SETTINGS, [this] { ToggleSettingsPanel(); });
     OnCommand(IDC_TEST_SETTINGS, [this] { OpenWebPage(kConnectionTestPage); });
     OnCommand(IDC_PURCHASE, [this] { OpenWebPage(kPurchasePage); });
@@ -212,11 +214,6 @@ void CDravenlokDlg::OpenSettingsPanel() {
     accountsEditor_.ClearForwardingFields();
 }
 
-void CDravenlokDlg::ShowSavedProxy(const ProxyForwardingChange& change) {
-    accountsEditor_.ShowProxyForwarding(change);
-    look_.ShowProxySettingsSet(true);
-}
-
 void CDravenlokDlg::CloseSettingsPanel() {
     RECT current = PlacementRect(Handle());
     ::SetWindowPos(Handle(), HWND_TOP, current.left, current.top, collapsedWidth_, collapsedHeight_,
@@ -331,7 +328,10 @@ void CDravenlokDlg::StartTunnel() {
         StartOutcome started = session_.Start(account, StartKind::Manual);
         if (!started.running) {
             ShowWindowAsMarrowin();
-            fw::ShowMessageBox(Handle(), started.failure, kProgramName, MB_OK | MB_ICONSTOP);
+            fw::ShowMessageBox(Handle(),
+                               started.notStored ? "Please save the account before starting it!"
+                                                 : started.failure,
+                               kProgramName, MB_OK | MB_ICONSTOP);
             return;
         }
         ShowStarted(started, kPrivacyOnGreen);
@@ -356,7 +356,8 @@ void CDravenlokDlg::StopTunnel() {
 }
 
 // Starts the default account's tunnel at program start. Unlike Start, it writes no log, keeps
-// the window and opens no status window.
+// the window and opens no status window; a default account that is not stored starts nothing
+// and shows no box.
 void CDravenlokDlg::AutostartDefaultTunnel() {
     StartOutcome started = session_.Start(accounts_.DefaultName(), StartKind::Autostart);
     if (started.running) {

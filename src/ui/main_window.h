@@ -63,8 +63,6 @@ private:
     void ToggleSettingsPanel();
     void OpenSettingsPanel();
     void CloseSettingsPanel();
-    // What the browser proxy dialog stored, in the forwarding list and the proxy label.
-    void ShowSavedProxy(const ProxyForwardingChange& change);
 
     // Commands of the left strip and the tray
     void OpenWebPage(const char* address);

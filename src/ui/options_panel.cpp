@@ -153,16 +153,21 @@ void OptionsPanel::ConfigureProxy() {
 }
 
 void OptionsPanel::OnStartWithWindowsOption() {
+    // A failure has shown its box: the box is set back, the combo box and the setting stay as
+    // they were.
     if (startWithWindowsBox_.IsChecked()) {
-        // A failure has shown its box: the box stays checked, the combo box and the setting
-        // stay as they were.
-        if (!startupEntry_.TurnOn())
+        if (!startupEntry_.TurnOn()) {
+            startWithWindowsBox_.SetCheck(false);
             return;
+        }
         startupTypeCombo_.Enable(true);
         startupTypeCombo_.SetCurSel(0);
     } else {
         // Items 0 and 1 are scopes 1 and 2; no selection is no entry.
-        startupEntry_.TurnOff(startupTypeCombo_.GetCurSel() + 1);
+        if (!startupEntry_.TurnOff(startupTypeCombo_.GetCurSel() + 1)) {
+            startWithWindowsBox_.SetCheck(true);
+            return;
+        }
         startupTypeCombo_.Enable(false);
         startupTypeCombo_.SetCurSel(-1);
     }

@@ -16,8 +16,11 @@ const char kPlaceholderHost[] = "www.marrowin.example";
 const char kServerVariable[] = "MARROWIN_VERSION_SERVER";
 const DWORD_PTR kContext = 1;
 // Always a fresh answer from the server itself, never one from a cache.
-const DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_DONT_CACHE;
-static_assert(kRequestFlags == 0x84000000, "the request flags the server has always seen");
+const DWORD kFreshAnswerFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_DONT_CACHE;
+static_assert(kFreshAnswerFlags == 0x84000000, "the request flags the server has always seen");
+// A redirect is an answer other than 200 like any other: a server that sends the check from
+// address to address cannot keep it asking.
+const DWORD kRequestFlags = kFreshAnswerFlags | INTERNET_FLAG_NO_AUTO_REDIRECT;
 const DWORD kChunkSize = 1999;
 // A broken or hostile server cannot make the program hold more than this.
 const DWORD kBodyLimit = 64 * 1024;

@@ -148,6 +148,7 @@ protected:
 
     void RemoveInstall() const {
         RemoveTree(dir);
+        DeleteFileIfPresent(dir);
         DeleteFileIfPresent(shortcut);
         ::RegDeleteKeyA(HKEY_CURRENT_USER, kUninstallKey);
         ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "Marrowin");
@@ -196,6 +197,22 @@ TEST_F(InstallerTest, ASilentInstallPutsTheProgramItsShortcutAndItsEntryInPlace)
               "Marrowin " + version.substr(0, version.rfind('.')));
     ::PostMessageA(window, ::RegisterWindowMessageA(kQuitMessageName), 0, 0);
     EXPECT_EQ(program.WaitForExit(), 0u);
+}
+
+// A file where the install folder should be, or a folder where plink.exe should be.
+TEST_F(InstallerTest, ASilentSetupThatCannotWriteTakesBackWhatItWroteAndRegistersNothing) {
+    ::CreateDirectoryA(dir.substr(0, dir.rfind('\\')).c_str(), nullptr);
+    for (bool folderWritable : {false, true}) {
+        RemoveInstall();
+        if (!folderWritable)
+            WriteWholeFile(dir, "");
+        else if (!::CreateDirectoryA(dir.c_str(), nullptr) ||
+                 !::CreateDirectoryA(File("plink.exe").c_str(), nullptr))
+            FAIL();
+        EXPECT_EQ(SilentSetup(), 2u);
+        EXPECT_FALSE(FileExists(File("Marrowin.exe")));
+        EXPECT_EQ(EntryText("InstallLocation"), "<missing>");
+    }
 }
 
 TEST_F(InstallerTest, SetupOverARunningCopyQuitsItReplacesItAndKeepsTheSettings) {

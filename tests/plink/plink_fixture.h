@@ -50,6 +50,8 @@ public:
     // Lets a "wait-file <name>" step go on.
     void Touch(const std::string& name) const { WriteWholeFile(folder_.File(name), ""); }
     bool WasStarted() const { return FileExists(folder_.File(kStandInRecordFile)); }
+    // Forgets the record of an earlier run, so that the next one's stands alone.
+    void ForgetRun() const { DeleteFileIfPresent(folder_.File(kStandInRecordFile)); }
     std::vector<std::string> Values(const std::string& name) const {
         return RecordedValues(ReadStandInRecord(Path()), name);
     }

@@ -40,17 +40,14 @@ protected:
     }
 
     // Waits for the run to end with the exit code, the reports and, before "WM_QV_STOP", a
-    // reason with the words ("": none); then forgets the reports.
+    // reason with the words; then forgets the reports.
     void ExpectEnds(PlinkRun& run, DWORD exitCode, const Reports& reports,
                     const std::string& words) {
         EXPECT_EQ(exitCode, run.WaitForExit());
         EXPECT_EQ(reports, window_.arrived);
         ASSERT_EQ(1u, window_.reasonsAtStop.size());
         const std::string& reason = window_.reasonsAtStop[0];
-        if (words.empty())
-            EXPECT_EQ("", reason);
-        else
-            EXPECT_NE(std::string::npos, reason.find(words)) << reason;
+        EXPECT_NE(std::string::npos, reason.find(words)) << reason;
         window_.arrived.clear();
         window_.reasonsAtStop.clear();
     }
@@ -212,15 +209,17 @@ INSTANTIATE_TEST_SUITE_P(
 // ---------------------------------------------------------------------------------------------
 // ssh ending, and plink.exe ending ssh
 
-// ssh's end is reported with its reason and ends plink.exe with ssh's exit code. A refused
-// password is the real-client test's (real_openssh_test).
-TEST_F(PlinkTest, SshEndingIsReportedWithItsReasonAndEndsPlinkWithSshsExitCode) {
+// Every end of a run is reported with its reason and ends plink.exe with ssh's exit code or
+// plink.exe's own. A refused password is the real-client test's (real_openssh_test).
+TEST_F(PlinkTest, EveryEndIsReportedWithItsReasonAndItsExitCode) {
     const struct {
         const char* name;
         std::vector<std::string> script;
         std::vector<const char*> reports;
-        const char* reason; // words of the reason that comes before "WM_QV_STOP"; "": none comes
+        const char* reason; // words of the reason that comes before "WM_QV_STOP"
         DWORD exitCode;
+        int extraForwardings = 0; // added to the session's three; beyond a command line's room
+        bool timeLimit = false;   // the run's time limit comes while ssh stays
     } cases[] = {
         {"host unreachable",
          {"say ssh: connect to host tunnel.example.org port 4022: Connection timed out",
@@ -237,18 +236,33 @@ TEST_F(PlinkTest, SshEndingIsReportedWithItsReasonAndEndsPlinkWithSshsExitCode) 
         {"ended cleanly",
          {"askpass", "authenticated", "listen", "sleep 500", "exit 0"},
          {"WM_QV_CON_START", "WM_QV_CON_ESTH", "WM_QV_STOP"},
-         "",
+         "ended without giving a reason",
          0},
+        {"no answer in time", {"stay"}, {"WM_QV_CON_START", "WM_QV_STOP"},
+         "did not answer in time", 5, 0, true},
+        {"too many forwardings", {"stay"}, {"WM_QV_CON_START", "WM_QV_STOP"},
+         "too many port forwardings", 3, 1500},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Reports expected;
         for (const char* name : c.reports)
             expected.push_back(::RegisterWindowMessageA(name));
+        std::string forwardings = Forwardings();
+        for (int port = 20000; port < 20000 + c.extraForwardings; ++port)
+            forwardings += "L" + std::to_string(port) + "=localhost:" + std::to_string(port) + ",";
+        ASSERT_TRUE(session_.SetString("PortForwardings", forwardings));
         ssh_.Script(c.script);
+        ssh_.ForgetRun();
         PlinkRun run;
         ASSERT_TRUE(run.Start(CommandLine()));
+        if (c.timeLimit) {
+            ASSERT_TRUE(ssh_.WaitForLine("step stay"));
+            // plink.exe's only timer, fired instead of waiting for it.
+            ASSERT_TRUE(::PostThreadMessageA(run.ThreadId(), WM_TIMER, 1, 0));
+        }
         ExpectEnds(run, c.exitCode, expected, c.reason);
+        EXPECT_EQ(ssh_.WasStarted(), c.extraForwardings == 0);
     }
 }
 

@@ -140,9 +140,13 @@ void HttpTestServer::Handle(SOCKET client) {
     changed_.wait(lock, [&] { return answers_ || stopping_; });
     if (stopping_)
         return;
-    // The reason phrase is free text, which WinINet does not read.
-    std::string response = "HTTP/1.0 " + std::to_string(status_) +
-                           " Answer\r\nContent-Length: " + std::to_string(body_.size()) +
+    // The reason phrase is free text, which WinINet does not read. A redirect sends the client
+    // to a new address on this server each time.
+    std::string location = status_ / 100 == 3 ? "Location: /moved" +
+                                                    std::to_string(requestHeads_.size()) + "\r\n"
+                                              : "";
+    std::string response = "HTTP/1.0 " + std::to_string(status_) + " Answer\r\n" + location +
+                           "Content-Length: " + std::to_string(body_.size()) +
                            "\r\nConnection: close\r\n\r\n" + body_;
     lock.unlock();
     // The client may stop reading early (a body over its limit); the rest is then dropped.

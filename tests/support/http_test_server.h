@@ -25,7 +25,8 @@ public:
     std::string Address() const;
 
     // How connections are answered from now on, held ones included: the status with the body
-    // (the default is status 200 with an empty body).
+    // (the default is status 200 with an empty body); a status of 300 to 399 with a new
+    // address on this server.
     void Answer(int status, const std::string& body);
     // Connections from now on get no answer until the next Answer.
     void HoldAnswers();

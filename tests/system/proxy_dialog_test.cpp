@@ -305,4 +305,21 @@ TEST_F(ConfigureProxyTest, SavesInTheDialogShowTheForwardingAndTheLabelInTheWind
     EXPECT_EQ(ListCell(list, 1, 0), "50002");
 }
 
+// A name too long for the proxy setting: the window shows the forwarding stored before.
+TEST_F(ConfigureProxyTest, ASaveRefusedAfterTheForwardingShowsWhatIsStored) {
+    const std::string name(32001, 'n');
+    StartWindow("[tunnel]\r\nservers=" + name + ",\r\n[" + name + "]\r\nport=3128\r\n");
+    user.AnswerNextBox(IDOK);
+    user.InDialog(IDD_IE_PROXY, [](fw::Dialog& dialog) {
+        ClickItem(dialog, IDC_PROXY_EDIT_SAVE);
+        TypeInto(dialog, IDC_PROXY_PORT, "50001");
+        ClickItem(dialog, IDC_PROXY_EDIT_SAVE);
+        dialog.EndDialog(IDOK);
+    });
+    Click(IDC_CONFIGURE_PROXY);
+    EXPECT_EQ(user.Boxes().size(), 1u);
+    EXPECT_EQ(ListCell(Item(IDC_FORWARDING_LIST), 0, 0), "50001");
+    EXPECT_EQ(Text(IDC_PROXY_SETTINGS_LABEL), "Proxy settings: not set");
+}
+
 } // namespace

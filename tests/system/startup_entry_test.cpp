@@ -90,38 +90,30 @@ TEST_F(StartWithWindowsTest, TheBoxAndTheComboMoveTheEntryBetweenTheScopes) {
     EXPECT_TRUE(user.Boxes().empty());
 }
 
-TEST_F(StartWithWindowsTest, UncheckingWhenTheEntryIsGoneStillTurnsTheOptionOff) {
+// An entry removed outside the program, or a Run key without one, is what the user wants: no
+// box, and the choice is stored.
+TEST_F(StartWithWindowsTest, AnEntryAlreadyGoneIsNoFailure) {
     StartWindow("[Main]\r\nstartupType=2\r\n");
-    user.AnswerNextBox(IDOK);
     Toggle(IDC_START_WITH_WINDOWS);
-    ExpectFailureBoxes(user, 1);
     ExpectEntry(nullptr, "0", CB_ERR);
-}
-
-TEST_F(StartWithWindowsTest, AScopeChangeWhoseRemovalFailsKeepsTheOldSettingAndTheNewItem) {
-    // The current user's entry was removed outside the program.
-    StartWindow("[Main]\r\nstartupType=1\r\n");
-    user.AnswerNextBox(IDOK);
+    Toggle(IDC_START_WITH_WINDOWS);
+    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "Marrowin");
     Choose(IDC_STARTUP_TYPE, 1);
-    ExpectFailureBoxes(user, 1);
-    ExpectEntry(HKEY_LOCAL_MACHINE, "1", 1);
+    ExpectEntry(HKEY_LOCAL_MACHINE, "2", 1);
+    EXPECT_TRUE(user.Boxes().empty());
 }
 
-// What the user chose stays shown: the box stays checked with the combo box as it was, and the
+// Nothing stored changes: the check box is set back with the combo box as it was, and the
 // combo box keeps the scope chosen.
-TEST_F(StartWithWindowsTest, AnEntryThatCannotBeWrittenChangesNothingStoredButTheControlsStay) {
+TEST_F(StartWithWindowsTest, AnEntryThatCannotBeWrittenChangesNothingStoredAndTheBoxIsSetBack) {
     StartWindow("[Main]\r\nstartupType=0\r\n");
     {
         MissingRunKey missing(HKEY_CURRENT_USER);
         user.AnswerNextBox(IDOK);
         Toggle(IDC_START_WITH_WINDOWS);
-        EXPECT_TRUE(Checked(IDC_START_WITH_WINDOWS));
-        EXPECT_FALSE(Enabled(IDC_STARTUP_TYPE));
-        EXPECT_EQ(Setting("Main", "startupType"), "0");
-        EXPECT_EQ(RunValue(HKEY_CURRENT_USER), "<missing>");
+        ExpectEntry(nullptr, "0", CB_ERR);
     }
-    // Unchecked (no scope shown, nothing to remove) and checked again, with the key back.
-    Toggle(IDC_START_WITH_WINDOWS);
+    // Checked again, with the key back.
     Toggle(IDC_START_WITH_WINDOWS);
     ASSERT_EQ(RunValue(HKEY_CURRENT_USER), Entry());
     {
@@ -133,9 +125,9 @@ TEST_F(StartWithWindowsTest, AnEntryThatCannotBeWrittenChangesNothingStoredButTh
     ExpectFailureBoxes(user, 2);
 }
 
-// A choice the settings file refuses would show the entry as off at the next start: the entry
-// goes again and the user learns why.
-TEST(StartupEntry, AnEntryWhoseChoiceCannotBeStoredIsTakenBack) {
+// A choice the settings file refuses would show the entry wrongly at the next start: the entry
+// is set back and the user learns why.
+TEST(StartupEntry, AnEntryWhoseChoiceCannotBeStoredIsSetBack) {
     ScriptedUser user;
     TempFolder folder;
     ASSERT_TRUE(::CreateDirectoryA(folder.File("Marrowin.ini").c_str(), nullptr));

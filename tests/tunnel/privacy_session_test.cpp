@@ -93,6 +93,14 @@ TEST_F(PrivacySessionTest, EachKindOfStartGivesTheClientItsArguments) {
     EXPECT_FALSE(privacy.Start("", StartKind::Manual).running) << "no account, no client";
 }
 
+TEST_F(PrivacySessionTest, OnlyAStoredAccountIsStarted) {
+    Prepare("setIEproxy=1\r\n");
+    for (StartKind kind : {StartKind::Manual, StartKind::Relaunch, StartKind::Autostart})
+        EXPECT_TRUE(privacy.Start("unsaved-" + account, kind).notStored);
+    EXPECT_FALSE(privacy.IsRunning() || FileExists(folder.File(kStandInRecordFile)));
+    EXPECT_EQ(LanProxyServer(), "direct") << "the autostart's browser";
+}
+
 // A client that cannot be started says why. The browser pointed at program start is set direct
 // again when the autostart fails; a failed attempt of the reconnect sequence leaves it alone.
 TEST_F(PrivacySessionTest, AFailedStartSaysWhyAndNothingRuns) {

@@ -69,6 +69,7 @@ TEST_F(HttpExchangeTest, OnlyTheBodyOfA200AnswerCountsReadInOrderUpToItsLimitAnd
     const Case cases[] = {
         {404, "x&ServerMessage=Hello", ""},
         {500, "x&ServerMessage=Hello", ""},
+        {302, "x&ServerMessage=Hello", ""},
         {200, longBody, longBody},
         {200, hugeBody, hugeBody.substr(0, 64 * 1024)},
         {200, std::string("x&ServerMessage=Hey\0hidden", 26), "x&ServerMessage=Hey"},
@@ -78,6 +79,8 @@ TEST_F(HttpExchangeTest, OnlyTheBodyOfA200AnswerCountsReadInOrderUpToItsLimitAnd
         EXPECT_EQ(Fetch(), c.expected)
             << "status " << c.status << ", " << c.body.size() << " bytes";
     }
+    // One request for each answer: a redirect is not followed.
+    EXPECT_EQ(server_.RequestLines().size(), std::size(cases));
 }
 
 TEST_F(HttpExchangeTest, AnAbortedRequestGivesNothingEvenIfTheServerAnswersLater) {

@@ -114,26 +114,30 @@ TEST(ShowVersionAnswer, EachAnswerInItsBox) {
         UINT type;
         HWND owner;
         UINT iconId;
+        std::string shown = ""; // the text the box shows, when not the answer's whole
     };
+    const std::string longMessage(60000, 'm');
     const Case cases[] = {
         {ConnectFailedAnswer(), "Marrowin", MB_OK | MB_ICONEXCLAMATION, owner, 0},
         {InterpretAnswerBody(""), "New version check", MB_OK | MB_USERICON, nullptr, 128},
         {InterpretAnswerBody("x&ServerMessage=a/nb"), "New version check", MB_OK | MB_USERICON,
          nullptr, 128},
+        {InterpretAnswerBody("x&ServerMessage=" + longMessage), "New version check",
+         MB_OK | MB_USERICON, nullptr, 128, longMessage.substr(0, 1000) + "..."},
     };
     for (const Case& c : cases) {
         user.AnswerNextBox(IDOK);
         ShowVersionAnswer(owner, c.answer);
         ASSERT_FALSE(user.Boxes().empty());
         const RecordedBox& box = user.Boxes().back();
-        EXPECT_EQ(box.text, c.answer.text);
+        EXPECT_EQ(box.text, c.shown.empty() ? c.answer.text : c.shown);
         EXPECT_EQ(box.caption, c.caption);
         EXPECT_EQ(box.type, c.type);
         EXPECT_EQ(box.owner, c.owner);
         EXPECT_EQ(box.iconId, c.iconId);
         EXPECT_EQ(box.iconModule, c.iconId ? program : nullptr);
     }
-    EXPECT_EQ(user.Boxes().size(), 3u);
+    EXPECT_EQ(user.Boxes().size(), std::size(cases));
 }
 
 } // namespace
