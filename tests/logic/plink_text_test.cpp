@@ -126,7 +126,6 @@ TEST(EndReason, EachFailureIsToldInItsOwnWords) {
         {"no ssh", nullptr, nullptr, ClientFailure::NoSsh, "ssh.exe", true},
         {"ssh not started", nullptr, nullptr, ClientFailure::SshNotStarted, "could not be started",
          false},
-        {"skipped only", nullptr, "L0=x:1", {}, "was left out", false},
         {"nothing known", nullptr, nullptr, {}, "", false},
     };
     for (const auto& c : cases) {
