@@ -3,6 +3,17 @@
 
 namespace {
 
+// The sentences of the failures that another attempt would meet the same way.
+const char kPasswordRefused[] = "The server refused the user name or password of this account.";
+const char kHostKeyChanged[] = "The server's identity has changed since the last connection, so "
+                               "the connection was refused.";
+const char kHostKeyNotVerified[] = "The server's identity could not be verified.";
+const char kSessionBroken[] = "The saved session of this account is missing or broken.";
+const char kNoSsh[] = "The OpenSSH client of Windows (ssh.exe) is not installed.";
+
+const char* const kRetryCannotMend[] = {kPasswordRefused, kHostKeyChanged, kHostKeyNotVerified,
+                                        kSessionBroken, kNoSsh};
+
 bool StartsWith(const std::string& text, const char* prefix) {
     return text.rfind(prefix, 0) == 0;
 }
@@ -29,16 +40,15 @@ std::string CauseOf(const std::string& line) {
         return LocalPortOf(line) + " could not be opened.";
     }
     if (Contains(line, "Permission denied ("))
-        return "The server refused the user name or password of this account.";
+        return kPasswordRefused;
     if (StartsWith(line, "ssh: Could not resolve hostname "))
         return "The server's name could not be found.";
     if (StartsWith(line, "ssh: connect to host "))
         return "The server could not be reached.";
     if (Contains(line, "REMOTE HOST IDENTIFICATION HAS CHANGED"))
-        return "The server's identity has changed since the last connection, so the connection "
-               "was refused.";
+        return kHostKeyChanged;
     if (line == "Host key verification failed.")
-        return "The server's identity could not be verified.";
+        return kHostKeyNotVerified;
     if (StartsWith(line, "Timeout, server "))
         return "The server stopped answering.";
     if (Contains(line, "closed by remote host.") || StartsWith(line, "Connection closed by ") ||
@@ -52,13 +62,13 @@ std::string CauseOf(const std::string& line) {
 void EndReason::OnClientFailure(ClientFailure failure) {
     switch (failure) {
     case ClientFailure::BadSession:
-        cause_ = "The saved session of this account is missing or broken.";
+        cause_ = kSessionBroken;
         break;
     case ClientFailure::TooManyForwardings:
         cause_ = "The account has too many port forwardings for one connection.";
         break;
     case ClientFailure::NoSsh:
-        cause_ = "The OpenSSH client of Windows (ssh.exe) is not installed.";
+        cause_ = kNoSsh;
         break;
     case ClientFailure::SshNotStarted:
         cause_ = "The OpenSSH client (ssh.exe) could not be started.";
@@ -89,4 +99,12 @@ std::string EndReason::Text() const {
         return "The OpenSSH client ended without giving a reason.";
     return "The port forwarding \"" + skippedForwarding_ +
            "\" of this account cannot be used and was left out.";
+}
+
+bool RetryCannotMend(const std::string& sentence) {
+    for (const char* hopeless : kRetryCannotMend) {
+        if (sentence == hopeless)
+            return true;
+    }
+    return false;
 }

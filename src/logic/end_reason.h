@@ -26,6 +26,12 @@ enum class ClientFailure {
     NoAnswer,           // the tunnel was neither up nor failed within the time allowed
 };
 
+// Whether the sentence tells of a failure that another attempt would meet the same way: the
+// server refused the password, its host key changed or could not be verified, the saved
+// session is broken, ssh.exe is missing. Only these exact sentences count (end_reason.cpp
+// lists them beside their texts); any other, or none, may pass with time.
+bool RetryCannotMend(const std::string& sentence);
+
 class EndReason {
 public:
     void OnClientFailure(ClientFailure failure);

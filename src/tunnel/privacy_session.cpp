@@ -2,6 +2,7 @@
 // sequence's attempts and where the browser's proxy points meanwhile.
 #include "tunnel/privacy_session.h"
 
+#include "logic/end_reason.h"
 #include "tunnel/client_contract.h"
 
 StartOutcome PrivacySession::Start(const std::string& account, StartKind kind) {
@@ -28,6 +29,8 @@ StartOutcome PrivacySession::Start(const std::string& account, StartKind kind) {
 
     bool wasRunning = tunnel_.IsRunning();
     outcome.failure = tunnel_.Launch(arguments);
+    if (!wasRunning)
+        established_ = false;
     if (!outcome.failure.empty()) {
         if (kind == StartKind::Autostart)
             PointBrowserAtNoTunnel();
@@ -42,6 +45,7 @@ StartOutcome PrivacySession::Start(const std::string& account, StartKind kind) {
 
 void PrivacySession::Stop() {
     tunnel_.Stop();
+    established_ = false;
     PointBrowser(false);
 }
 
@@ -57,9 +61,13 @@ DropOutcome PrivacySession::OnClientEnded() {
         outcome.stoppedClient = true;
     }
     outcome.reason = failureNotice_.TakeOnEnd();
-    outcome.startSequence =
-        reconnect_.OnDrop(ReconnectOption()) == ReconnectSequence::DropAction::StartSequence;
+    outcome.action = reconnect_.OnDrop(ReconnectOption(), !RetryCannotMend(outcome.reason));
     return outcome;
+}
+
+void PrivacySession::OnEstablished() {
+    established_ = true;
+    reconnect_.OnEstablished();
 }
 
 ReconnectTick PrivacySession::OnReconnectTick(const std::string& account) {
@@ -74,6 +82,47 @@ ReconnectTick PrivacySession::OnReconnectTick(const std::string& account) {
         tick.stoppedClient = true;
     }
     return tick;
+}
+
+bool PrivacySession::OnNetworkEvent(NetworkEvent event) {
+    bool clientRuns = tunnel_.IsRunning();
+    bool sequenceWaits = !clientRuns && reconnect_.IsRunning();
+    // A network that comes up helps only an attempt still to come; a lost address may have
+    // been the one the tunnel's connection used.
+    bool concernsTunnel = event == NetworkEvent::Resumed     ? clientRuns || sequenceWaits
+                          : event == NetworkEvent::NetworkUp ? sequenceWaits
+                                                             : clientRuns;
+    if (!concernsTunnel)
+        return false;
+    if (event != NetworkEvent::NetworkUp)
+        restartAsked_ = true;
+    bool startTimer = !settling_;
+    settling_ = true;
+    return startTimer;
+}
+
+SettleOutcome PrivacySession::OnSettled(const std::string& account) {
+    SettleOutcome outcome;
+    bool restart = restartAsked_;
+    settling_ = false;
+    restartAsked_ = false;
+    if (tunnel_.IsRunning()) {
+        if (!restart || !established_)
+            return outcome;
+        // Stopped without Stop, so that the browser stays pointed at the tunnel meanwhile.
+        tunnel_.Stop();
+        outcome.done = SettleOutcome::Done::Restarted;
+        outcome.restart = Start(account, StartKind::Relaunch);
+        // A tunnel that cannot be started again never leaves the browser pointed at it.
+        if (!outcome.restart.running)
+            PointBrowser(false);
+        return outcome;
+    }
+    if (reconnect_.IsRunning()) {
+        outcome.done = SettleOutcome::Done::Attempted;
+        outcome.attempt = OnReconnectTick(account);
+    }
+    return outcome;
 }
 
 ClientWatch PrivacySession::WatchClient() const {

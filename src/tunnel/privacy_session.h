@@ -2,11 +2,13 @@
 // sequence, the client's reason for a failed run and the decision where the browser's proxy
 // points. Every start of the tunnel takes one way: the account's saved session made again if
 // it is missing, the client's arguments, the launch log, the launch, the browser pointed at
-// the tunnel. It knows no window: the main window keeps the timers and shows the answers.
+// the tunnel. It also decides what a resume from sleep or a change of the network asks of the
+// tunnel. It knows no window: the main window keeps the timers and shows the answers.
 #pragma once
 
 #include "settings/account_store.h"
 #include "system/browser_settings.h"
+#include "system/network_watch.h"
 #include "tunnel/failure_notice.h"
 #include "tunnel/reconnect_sequence.h"
 #include "tunnel/tunnel_controller.h"
@@ -38,8 +40,9 @@ struct DropOutcome {
     bool stoppedClient = false;
     // The client's reason for the end, shown once; empty when it gave none.
     std::string reason;
-    // The reconnect sequence waits for its first tick; otherwise the user is asked.
-    bool startSequence = false;
+    // What the reconnect sequence does about the drop: starts, goes on, gives up (retrying
+    // cannot mend the reason), or leaves it to the user.
+    ReconnectSequence::DropAction action = ReconnectSequence::DropAction::AskUser;
 };
 
 // What a tick of the reconnect sequence's timer did.
@@ -50,6 +53,20 @@ struct ReconnectTick {
     bool stoppedClient = false;
     // The attempt's start, when the sequence goes on.
     StartOutcome relaunch;
+};
+
+// What the end of the settle time after network events did.
+struct SettleOutcome {
+    enum class Done {
+        Nothing,   // nothing the events asked of the tunnel is left to do
+        Restarted, // the tunnel that was up was started again
+        Attempted, // the reconnect sequence made its next attempt at once
+    };
+    Done done = Done::Nothing;
+    // The new client's start, when restarted; the browser was never set direct meanwhile.
+    StartOutcome restart;
+    // The attempt, when the sequence made one.
+    ReconnectTick attempt;
 };
 
 // What the watch over the client's process sees.
@@ -77,7 +94,7 @@ public:
 
     // The client's reports: the tunnel is up; the client's reason for a failed run (false when
     // the data is no reason); the run has ended.
-    void OnEstablished() { reconnect_.OnEstablished(); }
+    void OnEstablished();
     bool OnClientReason(std::uintptr_t tag, const void* data, std::size_t size) {
         return failureNotice_.OnCopyData(tag, data, size);
     }
@@ -85,6 +102,15 @@ public:
     // A tick of the reconnect sequence: one more attempt for the account, or the end.
     ReconnectTick OnReconnectTick(const std::string& account);
     ClientWatch WatchClient() const;
+
+    // Windows resumed or the network changed. True when the window is to start the settle
+    // timer: once for events in quick succession, and only while privacy is on or a
+    // reconnect sequence runs.
+    bool OnNetworkEvent(NetworkEvent event);
+    // The settle time after the events is over, so the network is back: a tunnel that was up
+    // is started again after a resume or a lost address; a reconnect sequence without a client
+    // makes its next attempt; a client still starting is left to finish.
+    SettleOutcome OnSettled(const std::string& account);
 
     // The reconnect option, as the settings file has it now.
     bool ReconnectOption() const;
@@ -124,4 +150,9 @@ private:
     BrowserProxy browserProxy_;
     bool useBrowserProxy_ = false;
     int connectionType_ = 0;
+    // The client held has reported the tunnel up.
+    bool established_ = false;
+    // The settle timer runs; a resume or a lost address came while it did.
+    bool settling_ = false;
+    bool restartAsked_ = false;
 };

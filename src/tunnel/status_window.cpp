@@ -37,6 +37,12 @@ StatusComposition ComposeStatusText(const StatusState& state) {
         if (state.retryNumber != 0)
             text += "Reconnection retry no.: " + std::to_string(state.retryNumber) + "\r\n";
     }
+    if (!state.hopelessReason.empty()) {
+        text += state.hopelessReason +
+                "\r\nRetrying cannot mend this.\r\nAborting retry sequence\r\n";
+        result.stopRefresh = true;
+        return result;
+    }
     if (state.maximumReached) {
         text += "Maximum number of retries reached.\r\nAborting retry sequence\r\n";
         result.stopRefresh = true;
@@ -84,6 +90,17 @@ void CConnDlg::BuildStatusText() {
         ::SetTimer(Handle(), kCountdownTimer, kTimerPeriodMs, nullptr);
         countdownRunning_ = true;
     }
+}
+
+void CConnDlg::SetDropped() {
+    state_.dropped = true;
+    state_.established = false;
+    state_.countdown = kCountdownSeconds;
+    if (!Handle())
+        return;
+    ::KillTimer(Handle(), kCountdownTimer);
+    countdownRunning_ = false;
+    ::SetTimer(Handle(), kRefreshTimer, kTimerPeriodMs, nullptr);
 }
 
 void CConnDlg::OnTick(UINT_PTR timer) {

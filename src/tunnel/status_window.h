@@ -19,6 +19,8 @@ struct StatusState {
     int retryNumber = 0;
     bool maximumReached = false;
     int countdown = 0;
+    // The client's reason that retrying cannot mend, which ended the reconnect sequence.
+    std::string hopelessReason{};
 };
 
 // A composed status text and what it asks of the window's timers.
@@ -48,9 +50,12 @@ public:
 
     // Reports of the connection while the window is open; each shows at the next refresh.
     void SetEstablished() { state_.established = true; }
-    void SetDropped() { state_.dropped = true; }
+    // A drop also ends the countdown of an earlier success: the window stays to show what
+    // follows.
+    void SetDropped();
     void SetRetryNumber(int number) { state_.retryNumber = number; }
     void SetMaximumReached() { state_.maximumReached = true; }
+    void SetHopelessReason(const std::string& reason) { state_.hopelessReason = reason; }
 
     // Rebuilds the status text from the state and starts or stops the timers as it asks.
     void BuildStatusText();

@@ -26,6 +26,7 @@ const UINT_PTR kTrayRefreshTimer = 501;
 const int kTrayRefreshTicks = 10;
 const UINT kReconnectPeriodMs = 10000;
 const UINT kClientWatchPeriodMs = 1000;
+const UINT kSettlePeriodMs = 2000;
 
 // The window's rectangle as its placement records it.
 RECT PlacementRect(HWND window) {
@@ -80,6 +81,17 @@ CDravenlokDlg::CDravenlokDlg()
     OnCommand(ID_TRAY_STOP, [this] { StartStopTunnel(); });
     OnTimer(kReconnectTimer, [this] { OnReconnectTimer(); });
     OnTimer(kClientWatchTimer, [this] { OnClientWatchTimer(); });
+    OnTimer(kSettleTimer, [this] { OnSettleTimer(); });
+    OnMessage(WM_POWERBROADCAST, [this](WPARAM event, LPARAM) -> LRESULT {
+        if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND)
+            OnNetworkEvent(NetworkEvent::Resumed);
+        return TRUE;
+    });
+    OnMessage(kNetworkChangeMessage, [this](WPARAM event, LPARAM) -> LRESULT {
+        if (event <= static_cast<WPARAM>(NetworkEvent::AddressLost))
+            OnNetworkEvent(static_cast<NetworkEvent>(event));
+        return 0;
+    });
 
     OnTimer(kHideTimer, [this] { OnHideTimer(); });
     OnTimer(kTrayRefreshTimer, [this] { OnTrayRefreshTimer(); });
@@ -337,17 +349,38 @@ void CDravenlokDlg::StartTunnel() {
         ShowStarted(started, kPrivacyOnGreen);
     }
 
-    // A Start from inside an open status window's modal run does not open a second one.
-    if (statusWindow_)
+    RunStatusWindow(account);
+}
+
+// A Start from inside an open status window's modal run does not open a second one.
+void CDravenlokDlg::RunStatusWindow(const std::string& account, const DropOutcome* drop) {
+    if (statusWindow_) {
+        if (drop)
+            ShowDropInStatus(*drop);
         return;
+    }
     CConnDlg status(Handle());
     status.SetAccountName(account);
     status.SetReconnect(session_.ReconnectOption());
     status.SetProxy(session_.UsesBrowserProxy());
     status.SetTor(options_.TorEnabled());
     statusWindow_ = &status;
+    if (drop)
+        ShowDropInStatus(*drop);
     status.DoModal();
     statusWindow_ = nullptr;
+}
+
+void CDravenlokDlg::ShowDropInStatus(const DropOutcome& drop) {
+    using Action = ReconnectSequence::DropAction;
+    statusWindow_->SetDropped();
+    if (drop.action == Action::AskUser)
+        return;
+    statusWindow_->SetReconnect(true);
+    if (drop.action == Action::GiveUp)
+        statusWindow_->SetHopelessReason(drop.reason);
+    else
+        statusWindow_->SetRetryNumber(session_.Reconnect().Attempt());
 }
 
 void CDravenlokDlg::StopTunnel() {
@@ -374,8 +407,11 @@ void CDravenlokDlg::AutostartDefaultTunnel() {
 void CDravenlokDlg::ShowStarted(const StartOutcome& started, COLORREF color) {
     if (started.launched)
         ::SetTimer(Handle(), kClientWatchTimer, kClientWatchPeriodMs, nullptr);
-    if (started.running)
-        ShowPrivacyState(true, color);
+    if (!started.running)
+        return;
+    ShowPrivacyState(true, color);
+    // From the first start on: the IP Helper is not loaded before privacy is used.
+    networkWatch_.Start(Handle(), kNetworkChangeMessage);
 }
 
 void CDravenlokDlg::ShowPrivacyState(bool on, COLORREF color) {
@@ -393,18 +429,20 @@ void CDravenlokDlg::ShowWindowAsMarrowin() {
 void CDravenlokDlg::OnConnectionEstablished() {
     if (statusWindow_)
         statusWindow_->SetEstablished();
+    // The tunnel is back: a question about the drop is answered.
+    if (brokenDialog_)
+        brokenDialog_->EndDialog(CErrorDlg::kReconnect);
     ShowWindowAsMarrowin();
     // The tunnel is up again: a running reconnect sequence has done its job.
     ::KillTimer(Handle(), kReconnectTimer);
     session_.OnEstablished();
 }
 
-// The tunnel has dropped: it is stopped, and either the reconnect sequence starts or the user
-// is asked what to do.
+// The tunnel has dropped: it is stopped, and the reconnect sequence starts, goes on or ends, or
+// the user is asked what to do. A failed attempt of a running sequence opens no window; the
+// sequence shows in one status window.
 void CDravenlokDlg::OnConnectionLost() {
     ShowWindowAsMarrowin();
-    if (statusWindow_)
-        statusWindow_->SetDropped();
     DropOutcome drop = session_.OnClientEnded();
     if (drop.stoppedClient)
         ShowPrivacyState(false, kAlertRed);
@@ -412,12 +450,36 @@ void CDravenlokDlg::OnConnectionLost() {
     if (!drop.reason.empty() && trayIcon_)
         trayIcon_->ShowBalloon(kProgramName, drop.reason, NIIF_ERROR);
 
-    if (drop.startSequence) {
+    using Action = ReconnectSequence::DropAction;
+    switch (drop.action) {
+    case Action::StartSequence:
         ::SetTimer(Handle(), kReconnectTimer, kReconnectPeriodMs, nullptr);
+        RunStatusWindow(accountsEditor_.SelectedAccount(), &drop);
+        return;
+    case Action::GiveUp:
+        ::KillTimer(Handle(), kReconnectTimer);
+        RunStatusWindow(accountsEditor_.SelectedAccount(), &drop);
+        return;
+    case Action::ContinueSequence:
+        if (statusWindow_)
+            ShowDropInStatus(drop);
+        return;
+    case Action::AskUser:
+        if (statusWindow_)
+            ShowDropInStatus(drop);
+        AskAfterDrop();
         return;
     }
+}
+
+// The connection-broken dialog. The tunnel may come back while it is open; it then closes.
+void CDravenlokDlg::AskAfterDrop() {
     CErrorDlg question(Handle());
-    if (question.DoModal() == CErrorDlg::kReconnect) {
+    CErrorDlg* outer = brokenDialog_;
+    brokenDialog_ = &question;
+    INT_PTR answer = question.DoModal();
+    brokenDialog_ = outer;
+    if (answer == CErrorDlg::kReconnect) {
         // The reconnect sequence may have started the client again while the question was
         // open; the toggle would then stop it.
         if (!session_.IsRunning())
@@ -433,7 +495,10 @@ LRESULT CDravenlokDlg::OnCopyData(const COPYDATASTRUCT* data) {
 }
 
 void CDravenlokDlg::OnReconnectTimer() {
-    ReconnectTick tick = session_.OnReconnectTick(accountsEditor_.SelectedAccount());
+    ShowReconnectTick(session_.OnReconnectTick(accountsEditor_.SelectedAccount()));
+}
+
+void CDravenlokDlg::ShowReconnectTick(const ReconnectTick& tick) {
     if (!tick.gaveUp) {
         if (statusWindow_)
             statusWindow_->SetRetryNumber(session_.Reconnect().Attempt());
@@ -459,6 +524,35 @@ void CDravenlokDlg::OnClientWatchTimer() {
         ::PeekMessageA(&pending, Handle(), WM_QV_STOP, WM_QV_STOP, PM_NOREMOVE))
         return;
     OnConnectionLost();
+}
+
+void CDravenlokDlg::OnNetworkEvent(NetworkEvent event) {
+    if (session_.OnNetworkEvent(event))
+        ::SetTimer(Handle(), kSettleTimer, kSettlePeriodMs, nullptr);
+}
+
+// A restart keeps the browser on the tunnel; one that fails is a drop. An attempt of the
+// sequence made now puts the next one ten seconds later.
+void CDravenlokDlg::OnSettleTimer() {
+    ::KillTimer(Handle(), kSettleTimer);
+    SettleOutcome settled = session_.OnSettled(accountsEditor_.SelectedAccount());
+    switch (settled.done) {
+    case SettleOutcome::Done::Nothing:
+        return;
+    case SettleOutcome::Done::Restarted:
+        if (settled.restart.running) {
+            ShowStarted(settled.restart, kPrivacyOnGreen);
+            return;
+        }
+        ShowPrivacyState(false, kAlertRed);
+        OnConnectionLost();
+        return;
+    case SettleOutcome::Done::Attempted:
+        if (!settled.attempt.gaveUp)
+            ::SetTimer(Handle(), kReconnectTimer, kReconnectPeriodMs, nullptr);
+        ShowReconnectTick(settled.attempt);
+        return;
+    }
 }
 
 // The tray icon belongs to the application; a window given none has none to change.

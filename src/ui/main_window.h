@@ -15,6 +15,7 @@
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "settings/account_store.h"
+#include "system/network_watch.h"
 #include "tunnel/privacy_session.h"
 #include "ui/accounts_editor.h"
 #include "ui/options_panel.h"
@@ -22,6 +23,7 @@
 #include "update/version_check.h"
 
 class CConnDlg;
+class CErrorDlg;
 class CMenuTrayIcon;
 
 // Timers of the main window beside those of its start-up.
@@ -29,6 +31,13 @@ const UINT_PTR kReconnectTimer = 10000;
 // Watches the client process while privacy is on, so that a client that ends without
 // reporting is noticed.
 const UINT_PTR kClientWatchTimer = 502;
+// The short wait after a resume or a network change, so that the network is back before the
+// tunnel is started again.
+const UINT_PTR kSettleTimer = 503;
+
+// A change of the network, posted by the network watch from the IP Helper's thread; its WPARAM
+// is a NetworkEvent.
+const UINT kNetworkChangeMessage = WM_APP + 0x101;
 
 // The registered message by which the installer asks a running Marrowin to quit: the window
 // then does what Quit does after its question, without asking. The installer knows it by name.
@@ -81,6 +90,10 @@ private:
     void StartTunnel();
     void StopTunnel();
     void AutostartDefaultTunnel();
+    // The status window of a start or a reconnect sequence, run modally unless one is open;
+    // the drop it is opened for, if any, shows in it.
+    void RunStatusWindow(const std::string& account, const DropOutcome* drop = nullptr);
+    void ShowDropInStatus(const DropOutcome& drop);
     void ShowStarted(const StartOutcome& started, COLORREF onColor);
     void ShowPrivacyState(bool on, COLORREF onColor);
     void ShowWindowAsMarrowin();
@@ -90,9 +103,14 @@ private:
     // Reports of the SSH client and the reconnect sequence
     void OnConnectionEstablished();
     void OnConnectionLost();
+    void AskAfterDrop();
     LRESULT OnCopyData(const COPYDATASTRUCT* data);
     void OnReconnectTimer();
+    void ShowReconnectTick(const ReconnectTick& tick);
     void OnClientWatchTimer();
+    // Resume from sleep and network changes: the tunnel started again once the network settled.
+    void OnNetworkEvent(NetworkEvent event);
+    void OnSettleTimer();
 
     // The models
     AccountStore accounts_;
@@ -106,6 +124,8 @@ private:
 
     CMenuTrayIcon* trayIcon_ = nullptr;
     CConnDlg* statusWindow_ = nullptr;
+    CErrorDlg* brokenDialog_ = nullptr;
+    NetworkWatch networkWatch_;
     bool settingsPanelOpen_ = false;
     int helpContextId_ = 0;
     int trayRefreshTicks_ = 0;

@@ -98,7 +98,7 @@ TEST(SessionHostName, OnlyNamesThatSshCannotTakeForAnOption) {
 // Why a run failed
 
 // The sentence for the user from other lines ssh prints when it gives up, and from plink.exe's
-// own failures.
+// own failures; and whether another attempt would fail the same way.
 TEST(EndReason, EachFailureIsToldInItsOwnWords) {
     const struct {
         const char* name;
@@ -106,17 +106,27 @@ TEST(EndReason, EachFailureIsToldInItsOwnWords) {
         const char* skipped; // a forwarding left out, or null
         std::optional<ClientFailure> failure;
         const char* says;
+        bool retryCannotMend;
     } cases[] = {
         {"timed out", "ssh: connect to host h.example port 22: Connection timed out", nullptr, {},
-         "could not be reached"},
+         "could not be reached", false},
         {"unknown name", "ssh: Could not resolve hostname nowhere.example: No such host is known.",
-         nullptr, {}, "name could not be found"},
+         nullptr, {}, "name could not be found", false},
         {"port the system keeps", "bind [127.0.0.1]:25: Permission denied", nullptr, {},
-         "Local port 25 could not be opened"},
+         "Local port 25 could not be opened", false},
         {"no answer any more", "Timeout, server h.example not responding.", nullptr, {},
-         "stopped answering"},
-        {"session", nullptr, "L0=x:1", ClientFailure::BadSession, "saved session"},
-        {"no ssh", nullptr, nullptr, ClientFailure::NoSsh, "ssh.exe"},
+         "stopped answering", false},
+        {"refused", "joe@h.example: Permission denied (publickey,password).", nullptr, {},
+         "refused the user name or password", true},
+        {"key changed", "@    WARNING: REMOTE HOST IDENTIFICATION HAS CHANGED!     @", nullptr, {},
+         "identity has changed", true},
+        {"key not verified", "Host key verification failed.", nullptr, {}, "could not be verified",
+         true},
+        {"session", nullptr, "L0=x:1", ClientFailure::BadSession, "saved session", true},
+        {"no ssh", nullptr, nullptr, ClientFailure::NoSsh, "ssh.exe", true},
+        {"ssh not started", nullptr, nullptr, ClientFailure::SshNotStarted, "could not be started",
+         false},
+        {"nothing known", nullptr, nullptr, {}, "", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -128,6 +138,7 @@ TEST(EndReason, EachFailureIsToldInItsOwnWords) {
         if (c.line)
             reason.OnSshLine(c.line);
         ExpectSays(reason, c.says);
+        EXPECT_EQ(RetryCannotMend(reason.Text()), c.retryCannotMend);
     }
 }
 

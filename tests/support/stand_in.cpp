@@ -32,6 +32,12 @@ std::vector<std::string> ReadStandInRecord(const std::string& folder) {
     return ReadLines(folder + "\\" + kStandInRecordFile);
 }
 
+bool MoveStandInRecordAside(const std::string& folder) {
+    std::string record = folder + "\\" + kStandInRecordFile;
+    return ::MoveFileExA(record.c_str(), (record + ".old").c_str(), MOVEFILE_REPLACE_EXISTING) !=
+           FALSE;
+}
+
 std::vector<std::string> RecordedValues(const std::vector<std::string>& record,
                                         const std::string& name) {
     std::vector<std::string> values;

@@ -24,6 +24,9 @@ bool CopyStandInTo(const std::string& folder);
 void WriteStandInScript(const std::string& folder, const std::vector<std::string>& steps);
 // The lines recorded so far by a stand-in started in this working folder.
 std::vector<std::string> ReadStandInRecord(const std::string& folder);
+// Moves the record aside, so that only a stand-in started from now on writes one; one still
+// running writes on into the moved file.
+bool MoveStandInRecordAside(const std::string& folder);
 // The text after "<name>=" on every line that starts so.
 std::vector<std::string> RecordedValues(const std::vector<std::string>& record,
                                         const std::string& name);

@@ -116,7 +116,8 @@ TEST_F(PrivacySessionTest, AFailedStartSaysWhyAndNothingRuns) {
 }
 
 // The end of a run stops the client and sets the browser direct; the client's reason is given
-// once, never another program's data or the reason of a run the user stopped.
+// once, never another program's data or the reason of a run the user stopped. A reason that
+// retrying cannot mend keeps the sequence from starting; a silent client is retried.
 TEST_F(PrivacySessionTest, TheEndOfARunStopsTheClientAndGivesItsReasonOnce) {
     Prepare("setIEproxy=1\r\n[Main]\r\nreconnect=1\r\n", {"sleep 200", "exit 3"});
     const std::string refused = "The server refused the user name or password of this account.";
@@ -129,11 +130,14 @@ TEST_F(PrivacySessionTest, TheEndOfARunStopsTheClientAndGivesItsReasonOnce) {
         ::Sleep(50);
     EXPECT_EQ(privacy.WatchClient(), ClientWatch::EndedUnreported);
     DropOutcome drop = privacy.OnClientEnded();
-    EXPECT_TRUE(drop.stoppedClient && drop.startSequence);
+    EXPECT_TRUE(drop.stoppedClient);
+    EXPECT_EQ(drop.action, ReconnectSequence::DropAction::GiveUp) << "a refused password";
     EXPECT_EQ(drop.reason, refused);
     EXPECT_EQ(privacy.WatchClient(), ClientWatch::NoClient);
     EXPECT_EQ(LanProxyServer(), "direct");
-    EXPECT_EQ(privacy.OnClientEnded().reason, "");
+    drop = privacy.OnClientEnded();
+    EXPECT_EQ(drop.reason, "");
+    EXPECT_EQ(drop.action, ReconnectSequence::DropAction::StartSequence) << "a silent client";
 
     TellReason(kFailureReasonTag, refused);
     privacy.Start(account, StartKind::Manual);
@@ -155,6 +159,60 @@ TEST_F(PrivacySessionTest, TheReconnectSequenceRelaunchesUntilItGivesUp) {
         EXPECT_EQ(tick.stoppedClient, withClient);
         EXPECT_EQ(LanProxyServer(), withClient ? "direct" : "127.0.0.1:8080");
         DeleteFileIfPresent(folder.File("plink.exe"));
+    }
+}
+
+// A resume or a change of the network: which events ask for the settle time, how many of them
+// make one, and what its end does in each state of the tunnel. The browser stays pointed at a
+// tunnel started again.
+TEST_F(PrivacySessionTest, AfterTheSettleTimeTheTunnelIsStartedAgainOnce) {
+    using Done = SettleOutcome::Done;
+    enum State { Off, Up, Starting, Waiting };
+    const NetworkEvent resumed = NetworkEvent::Resumed, up = NetworkEvent::NetworkUp,
+                       lost = NetworkEvent::AddressLost;
+    const struct {
+        const char* name;
+        State state;
+        std::vector<NetworkEvent> events;
+        int settles; // how many of the events ask for the settle timer
+        Done done;
+    } cases[] = {
+        {"resume while up", Up, {resumed}, 1, Done::Restarted},
+        {"address lost while up", Up, {lost, up}, 1, Done::Restarted},
+        {"network up while up", Up, {up}, 0, Done::Nothing},
+        {"resume while a client starts", Starting, {resumed}, 1, Done::Nothing},
+        {"resume while waiting", Waiting, {resumed}, 1, Done::Attempted},
+        {"burst while waiting", Waiting, {up, up, lost, up}, 1, Done::Attempted},
+        {"resume while off", Off, {resumed, up, lost}, 0, Done::Nothing},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Prepare("setIEproxy=1\r\n[Main]\r\nreconnect=1\r\n");
+        if (c.state == Up || c.state == Starting) {
+            ASSERT_TRUE(privacy.Start(account, StartKind::Manual).running);
+            ASSERT_TRUE(WaitForRecordLine(folder.Path(), "waiting for WM_QUIT"));
+        }
+        if (c.state == Up)
+            privacy.OnEstablished();
+        if (c.state == Waiting)
+            privacy.OnClientEnded();
+        int settles = 0;
+        for (NetworkEvent event : c.events)
+            settles += privacy.OnNetworkEvent(event) ? 1 : 0;
+        EXPECT_EQ(settles, c.settles);
+        MoveStandInRecordAside(folder.Path());
+        SettleOutcome settled = privacy.OnSettled(account);
+        EXPECT_EQ(settled.done, c.done);
+        EXPECT_EQ(privacy.IsRunning(), c.state != Off);
+        EXPECT_EQ(privacy.Reconnect().Attempt(), c.state == Waiting ? 1 : 0);
+        EXPECT_EQ(LanProxyServer(), "127.0.0.1:50000");
+        // A client is started only once the one held has gone.
+        if (c.done != Done::Nothing)
+            EXPECT_TRUE(WaitForRecordLine(folder.Path(), "waiting for WM_QUIT"));
+        else
+            EXPECT_TRUE(ReadStandInRecord(folder.Path()).empty());
+        privacy.Stop();
+        privacy.OnEstablished();
     }
 }
 

@@ -9,16 +9,40 @@ namespace {
 using Drop = ReconnectSequence::DropAction;
 using Tick = ReconnectSequence::TickAction;
 
-TEST(ReconnectSequence, ADropStartsASequenceOnlyWithTheOptionAndNoneRunning) {
-    ReconnectSequence sequence;
-    EXPECT_EQ(sequence.OnDrop(true), Drop::StartSequence);
-    // Waiting for the first tick: another drop starts the timer again, or asks the user.
-    EXPECT_EQ(sequence.OnDrop(true), Drop::StartSequence);
-    EXPECT_EQ(sequence.OnDrop(false), Drop::AskUser);
-    EXPECT_FALSE(sequence.IsActive()) << "a drop alone starts nothing; the first tick does";
-
-    sequence.OnTick();
-    EXPECT_EQ(sequence.OnDrop(true), Drop::AskUser) << "a running sequence goes on";
+// What a drop asks for in each state of the sequence, with the option on or off, and with a
+// reason that retrying can mend or not; and whether the sequence runs afterwards.
+TEST(ReconnectSequence, WhatADropAsksForInEachState) {
+    enum State { Idle, Waiting, Active };
+    const struct {
+        State state;
+        bool option;
+        bool canMend;
+        Drop action;
+        bool runsAfter;
+    } cases[] = {
+        {Idle, true, true, Drop::StartSequence, true},
+        {Idle, false, true, Drop::AskUser, false},
+        // Waiting for the first tick: the timer starts again, or the user is asked.
+        {Waiting, true, true, Drop::StartSequence, true},
+        {Waiting, false, true, Drop::AskUser, true},
+        // A failed attempt is one of the ten, whatever the option says now.
+        {Active, true, true, Drop::ContinueSequence, true},
+        {Active, false, true, Drop::ContinueSequence, true},
+        {Idle, true, false, Drop::GiveUp, false},
+        {Idle, false, false, Drop::AskUser, false},
+        {Waiting, false, false, Drop::GiveUp, false},
+        {Active, true, false, Drop::GiveUp, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.state << c.option << c.canMend);
+        ReconnectSequence sequence;
+        if (c.state != Idle)
+            sequence.OnDrop(true, true);
+        if (c.state == Active)
+            sequence.OnTick();
+        EXPECT_EQ(sequence.OnDrop(c.option, c.canMend), c.action);
+        EXPECT_EQ(sequence.IsRunning(), c.runsAfter);
+    }
 }
 
 TEST(ReconnectSequence, TenAttemptsThenTheEleventhTickGivesUp) {
@@ -32,7 +56,7 @@ TEST(ReconnectSequence, TenAttemptsThenTheEleventhTickGivesUp) {
     EXPECT_FALSE(sequence.IsActive());
     EXPECT_EQ(sequence.Attempt(), 0);
     // A later drop starts afresh.
-    EXPECT_EQ(sequence.OnDrop(true), Drop::StartSequence);
+    EXPECT_EQ(sequence.OnDrop(true, true), Drop::StartSequence);
     EXPECT_EQ(sequence.OnTick(), Tick::Relaunch);
     EXPECT_EQ(sequence.Attempt(), 1);
 }
@@ -44,7 +68,7 @@ TEST(ReconnectSequence, AnEstablishedConnectionEndsTheSequence) {
     sequence.OnEstablished();
     EXPECT_FALSE(sequence.IsActive());
     EXPECT_EQ(sequence.Attempt(), 0);
-    EXPECT_EQ(sequence.OnDrop(true), Drop::StartSequence);
+    EXPECT_EQ(sequence.OnDrop(true, true), Drop::StartSequence);
 }
 
 } // namespace

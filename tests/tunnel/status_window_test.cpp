@@ -28,7 +28,7 @@ TEST(ComposeStatusText, EachStateOfTheConnection) {
     const struct {
         const char* name;
         // accountName, reconnect, proxy, tor, established, dropped, retryNumber,
-        // maximumReached, countdown
+        // maximumReached, countdown, hopelessReason
         StatusState state;
         std::string text;
         bool stopRefresh;
@@ -54,6 +54,10 @@ TEST(ComposeStatusText, EachStateOfTheConnection) {
          false, true},
         {"maximum", {"alpha", true, true, false, true, true, 10, true},
          reconnecting + "Reconnection retry no.: 10\r\n" + kMaximum, true, false},
+        {"hopeless", {"alpha", true, true, false, false, true, 3, false, 0, "Refused."},
+         reconnecting + "Reconnection retry no.: 3\r\nRefused.\r\nRetrying cannot mend this.\r\n"
+                        "Aborting retry sequence\r\n",
+         true, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -100,6 +104,24 @@ TEST_F(StatusWindowTest, OpeningShowsTheTextAndARefreshPicksUpTheReports) {
               std::string(kOpening) + kDropped + kReconnecting + "Reconnection retry no.: 3\r\n");
     EXPECT_EQ(window.StatusText(), EditText());
     EXPECT_EQ(window.Result(), -1);
+}
+
+// A drop during the countdown of an earlier success stops it: the window stays for the
+// reconnect sequence and counts from ten again once the tunnel is back.
+TEST_F(StatusWindowTest, ADropStopsTheCountdownOfTheEarlierSuccess) {
+    Open(true);
+    window.SetEstablished();
+    Tick(CConnDlg::kRefreshTimer);
+    Tick(CConnDlg::kCountdownTimer);
+    ASSERT_EQ(window.Countdown(), 9);
+    window.SetDropped();
+    EXPECT_FALSE(TimerWasRunning(CConnDlg::kCountdownTimer));
+    Tick(CConnDlg::kRefreshTimer);
+    EXPECT_EQ(CountdownIn(EditText()), -1);
+    window.SetEstablished();
+    Tick(CConnDlg::kRefreshTimer);
+    EXPECT_EQ(CountdownIn(EditText()), 10);
+    EXPECT_TRUE(TimerWasRunning(CConnDlg::kCountdownTimer));
 }
 
 TEST_F(StatusWindowTest, CountdownGoesFromTenToOneAndClosesWithOk) {

@@ -74,6 +74,15 @@ protected:
     // The client's report that the tunnel dropped, and a tick of the reconnect timer.
     void Drop() const { ::SendMessageA(*window, WM_QV_STOP, 0, 0); }
     void Tick() const { ::SendMessageA(*window, WM_TIMER, kReconnectTimer, 0); }
+    LRESULT TellReason(ULONG_PTR tag, const std::string& reason) const {
+        COPYDATASTRUCT data = {tag, static_cast<DWORD>(reason.size() + 1),
+                               const_cast<char*>(reason.c_str())};
+        return ::SendMessageA(*window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    }
+    static std::string RefreshedStatus(HWND status) {
+        ::SendMessageA(status, WM_TIMER, CConnDlg::kRefreshTimer, 0);
+        return ItemText(status, IDC_STATUS_TEXT);
+    }
     // Stops the reconnect timer; whether it was running.
     bool StopReconnectTimer() const { return ::KillTimer(*window, kReconnectTimer) != FALSE; }
     // The next connection-broken question is answered with the button; brokenAsked counts
@@ -233,11 +242,6 @@ TEST_F(TunnelTest, TheClientsReasonIsShownOnceInABalloonWhenItsRunEnds) {
     Start();
     ASSERT_TRUE(app.TrayIcon()->IsEnabled());
     const NOTIFYICONDATAA& record = app.TrayIcon()->Record();
-    auto tell = [this](ULONG_PTR tag, const std::string& reason) {
-        COPYDATASTRUCT data = {tag, static_cast<DWORD>(reason.size() + 1),
-                               const_cast<char*>(reason.c_str())};
-        return ::SendMessageA(*window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
-    };
     auto drop = [this] {
         AnswerBroken();
         Drop();
@@ -245,7 +249,7 @@ TEST_F(TunnelTest, TheClientsReasonIsShownOnceInABalloonWhenItsRunEnds) {
     const std::string refused = "The server refused the user name or password of this account.";
 
     StartPrivacy();
-    EXPECT_EQ(tell(kFailureReasonTag, refused), TRUE);
+    EXPECT_EQ(TellReason(kFailureReasonTag, refused), TRUE);
     drop();
     ExpectState(false);
     EXPECT_EQ(record.uFlags, static_cast<UINT>(NIF_INFO));
@@ -258,55 +262,101 @@ TEST_F(TunnelTest, TheClientsReasonIsShownOnceInABalloonWhenItsRunEnds) {
 }
 
 // The sequence's rules are the session's; here its wiring to the timer, the state shown and
-// the question: a drop during the sequence asks the user and the sequence goes on.
+// the one status window the drop opens: a failed attempt opens no other window.
 TEST_F(TunnelTest, TheReconnectSequenceRelaunchesTheClientUntilItGivesUp) {
     WriteStandInScript(files.Folder(), {"wait-quit"});
     Start("[Main]\r\nreconnect=1\r\n");
     StartPrivacy();
-    Drop();
-    ExpectState(false);
-    EXPECT_TRUE(StopReconnectTimer());
-    ::SetTimer(*window, kReconnectTimer, 10000, nullptr);
-
-    Tick();
-    ExpectState(true);
-    AnswerBroken();
-    Drop();
-    ExpectState(false);
-    for (int attempt = 2; attempt <= 11; ++attempt)
+    user.InDialog(IDD_CONNECTION_STATUS, [this](fw::Dialog& status) {
+        ExpectState(false);
+        EXPECT_TRUE(StopReconnectTimer());
+        ::SetTimer(*window, kReconnectTimer, 10000, nullptr);
         Tick();
-    EXPECT_FALSE(StopReconnectTimer());
+        ExpectState(true);
+        Drop();
+        ExpectState(false);
+        for (int attempt = 2; attempt <= 11; ++attempt)
+            Tick();
+        EXPECT_FALSE(StopReconnectTimer());
+        EXPECT_NE(RefreshedStatus(status).find("Maximum number of retries"), std::string::npos);
+        status.EndDialog(IDOK);
+    });
+    Drop();
     ExpectState(false);
 }
 
-// The sequence can start the client again while the question is open; Reconnect then keeps
-// the tunnel that runs instead of toggling it off. The established report ends the sequence.
-TEST_F(TunnelTest, ReconnectAfterARelaunchKeepsTheTunnelAndTheReportEndsTheSequence) {
+// The sequence can start the client again while the question is open; the established report
+// then ends the sequence and closes the question, and the tunnel that runs is kept.
+TEST_F(TunnelTest, TheEstablishedReportEndsTheSequenceAndClosesTheQuestion) {
     WriteStandInScript(files.Folder(), {"wait-quit"});
     Start("[Main]\r\nreconnect=1\r\n");
-    Drop();
-    Tick();
-    ASSERT_TRUE(window->Session().IsRunning());
-    user.InDialog(IDD_CONNECTION_BROKEN, [this](fw::Dialog& broken) {
-        Tick();
-        ::SendMessageA(broken, WM_COMMAND, MAKEWPARAM(IDC_RECONNECT_BUTTON, BN_CLICKED), 0);
+    user.InDialog(IDD_CONNECTION_STATUS, [this](fw::Dialog& status) {
+        Toggle(IDC_RECONNECT);
+        user.InDialog(IDD_CONNECTION_BROKEN, [this](fw::Dialog&) {
+            Tick();
+            ::SendMessageA(*window, WM_QV_CON_ESTH, 0, 0);
+        });
+        Drop();
+        ExpectState(true);
+        EXPECT_FALSE(StopReconnectTimer());
+        status.EndDialog(IDOK);
     });
     Drop();
-    ExpectState(true);
+}
 
-    ASSERT_TRUE(window->Session().Reconnect().IsActive());
+// A drop after the tunnel was up stops the status window's countdown; the window shows the
+// attempts, one of which a network change brings forward, until a reason that retrying cannot
+// mend ends the sequence: no other window opens.
+TEST_F(TunnelTest, TheStatusWindowFollowsTheSequenceAfterADrop) {
+    WriteStandInScript(files.Folder(), {"wait-quit"});
+    Start("[Main]\r\nreconnect=1\r\n");
+    user.InDialog(IDD_CONNECTION_STATUS, [this](fw::Dialog& status) {
+        ::SendMessageA(*window, WM_QV_CON_ESTH, 0, 0);
+        Drop();
+        EXPECT_EQ(RefreshedStatus(status).find("This window will close"), std::string::npos);
+
+        ::SendMessageA(*window, kNetworkChangeMessage,
+                       static_cast<WPARAM>(NetworkEvent::NetworkUp), 0);
+        ASSERT_TRUE(::KillTimer(*window, kSettleTimer));
+        ::SendMessageA(*window, WM_TIMER, kSettleTimer, 0);
+        ExpectState(true);
+        EXPECT_NE(RefreshedStatus(status).find("Reconnection retry no.: 1"), std::string::npos);
+
+        TellReason(kFailureReasonTag, "The server's identity could not be verified.");
+        Drop();
+        EXPECT_FALSE(StopReconnectTimer());
+        EXPECT_NE(RefreshedStatus(status).find("Retrying cannot mend"), std::string::npos);
+        status.EndDialog(IDOK);
+    });
+    Click(IDC_START);
+    ExpectState(false);
+}
+
+// Resuming from sleep starts the tunnel that was up again once the network has settled, and
+// the browser stays on it.
+TEST_F(TunnelTest, AResumeStartsTheTunnelAgain) {
+    WriteStandInScript(files.Folder(), {"wait-quit"});
+    Start("setIEproxy=1\r\n");
+    StartPrivacy([this] { ASSERT_TRUE(ClientRecorded("waiting for WM_QUIT")); });
     ::SendMessageA(*window, WM_QV_CON_ESTH, 0, 0);
-    EXPECT_FALSE(window->Session().Reconnect().IsActive());
-    EXPECT_FALSE(StopReconnectTimer());
+    ::SendMessageA(*window, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
+    ASSERT_TRUE(::KillTimer(*window, kSettleTimer));
+    ASSERT_TRUE(MoveStandInRecordAside(files.Folder()));
+    ::SendMessageA(*window, WM_TIMER, kSettleTimer, 0);
+    EXPECT_TRUE(ClientRecorded("waiting for WM_QUIT"));
     ExpectState(true);
+    EXPECT_EQ(LanProxyServer(), "127.0.0.1:50000");
 }
 
 // Without plink.exe the attempts fail without a box and privacy stays off.
 TEST_F(TunnelTest, WithoutAClientTheAttemptsFailSilently) {
     Start("[Main]\r\nreconnect=1\r\n", false);
+    user.InDialog(IDD_CONNECTION_STATUS, [this](fw::Dialog& status) {
+        for (int attempt = 1; attempt <= 11; ++attempt)
+            Tick();
+        status.EndDialog(IDOK);
+    });
     Drop();
-    for (int attempt = 1; attempt <= 11; ++attempt)
-        Tick();
     EXPECT_TRUE(user.Boxes().empty());
     ExpectState(false);
 }
