@@ -35,10 +35,10 @@ std::string CauseOf(const std::string& line) {
     if (StartsWith(line, "ssh: connect to host "))
         return "The server could not be reached.";
     if (Contains(line, "REMOTE HOST IDENTIFICATION HAS CHANGED"))
-        return "The server's identity has changed since the last connection, so the connection "
-               "was refused.";
+        return kKeyChangedReason;
+    // Alone, without the warning of a changed key, it follows the question about a new key.
     if (line == "Host key verification failed.")
-        return "The server's identity could not be verified.";
+        return kKeyNotAcceptedReason;
     if (StartsWith(line, "Timeout, server "))
         return "The server stopped answering.";
     if (Contains(line, "closed by remote host.") || StartsWith(line, "Connection closed by ") ||
@@ -48,6 +48,14 @@ std::string CauseOf(const std::string& line) {
 }
 
 } // namespace
+
+bool EndsWithoutReconnect(const std::string& reason) {
+    for (const char* hopeless : kReasonsWithoutReconnect) {
+        if (reason == hopeless)
+            return true;
+    }
+    return false;
+}
 
 void EndReason::OnClientFailure(ClientFailure failure) {
     switch (failure) {
@@ -74,6 +82,22 @@ void EndReason::OnSkippedForwarding(const std::string& entry) {
 void EndReason::OnSshLine(const std::string& line) {
     if (cause_.empty())
         cause_ = CauseOf(line);
+    if (cause_ != kKeyChangedReason || changedKey_)
+        return;
+    // "The fingerprint for the ED25519 key sent by the remote host is", then the fingerprint.
+    const std::string opening = "The fingerprint for the ";
+    if (StartsWith(line, opening.c_str())) {
+        changedKeyType_ =
+            line.substr(opening.size(), line.find(' ', opening.size()) - opening.size());
+        return;
+    }
+    if (!changedKeyType_.empty()) {
+        std::string fingerprint = line;
+        if (!fingerprint.empty() && fingerprint.back() == '.')
+            fingerprint.pop_back();
+        changedKey_ = ParseKeyText(changedKeyType_ + " " + fingerprint);
+        changedKeyType_.clear();
+    }
 }
 
 std::string EndReason::Text() const {

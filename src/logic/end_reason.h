@@ -8,13 +8,27 @@
 //   ssh: connect to host H port P: Connection refused   (or timed out, no route ...)
 //   ssh: Could not resolve hostname H: ...
 //   @    WARNING: REMOTE HOST IDENTIFICATION HAS CHANGED!     @
-//   Host key verification failed.
+//   The fingerprint for the ED25519 key sent by the remote host is
+//   SHA256:Lhc9SQGI8GY58CqSASiuWd91Wxc3IdLA2BvU4YnHx8Y.
+//   Host key verification failed.   (alone: the user did not accept the key of a new server)
 //   bind [127.0.0.1]:N: Address already in use
 //   Timeout, server H not responding.
 //   Connection to H closed by remote host.
 #pragma once
 
+#include "logic/host_key_question.h"
+
+#include <optional>
 #include <string>
+
+inline constexpr char kKeyNotAcceptedReason[] =
+    "The server's key was not accepted, so no connection was made.";
+inline constexpr char kKeyChangedReason[] =
+    "The server's identity has changed since the last connection, so the connection was "
+    "refused.";
+// The reasons after which no reconnect attempt follows: retrying cannot mend them.
+inline constexpr const char* kReasonsWithoutReconnect[] = {kKeyNotAcceptedReason};
+bool EndsWithoutReconnect(const std::string& reason);
 
 // plink.exe's own failures, each of which ends a run before ssh runs.
 enum class ClientFailure {
@@ -35,8 +49,12 @@ public:
     void OnSshLine(const std::string& line);
     // The sentence; empty when nothing is known.
     std::string Text() const;
+    // The new key of a server whose key has changed; nothing for any other end.
+    const std::optional<ServerKey>& ChangedKey() const { return changedKey_; }
 
 private:
+    std::optional<ServerKey> changedKey_;
+    std::string changedKeyType_; // between the line that names the type and the fingerprint
     std::string cause_;
     std::string skippedForwarding_;
 };

@@ -7,6 +7,7 @@
 #include "plink/askpass.h"
 #include "plink/error_output.h"
 #include "plink/output_watch.h"
+#include "plink/own_files.h"
 #include "plink/pipes.h"
 #include "plink/reports.h"
 #include "plink/session.h"
@@ -36,6 +37,8 @@ bool AllPortsAccept(const std::vector<LocalForwarding>& forwardings) {
 
 // Marrowin hears why the run failed, when we know, and then that it has ended.
 void ReportEnd(const EndReason& reason) {
+    if (reason.ChangedKey())
+        SendChangedKey(KeyText(*reason.ChangedKey()));
     std::string text = reason.Text();
     if (!text.empty())
         SendReason(text);
@@ -177,8 +180,13 @@ int RunTunnelClient(const std::string& commandLine) {
         return Fail("The environment for ssh could not be set.", ClientFailure::SystemFault, reason,
                     kExitNoSsh);
 
+    std::string knownHosts = KnownHostsPath();
+    if (knownHosts.empty())
+        return Fail("The folder of plink.exe, where the known hosts are kept, is not known.",
+                    ClientFailure::SystemFault, reason, kExitNoSsh);
+
     SshProcess ssh;
-    if (!ssh.Start(program, SshArguments(session), outputWriter.Get(), error))
+    if (!ssh.Start(program, SshArguments(session, knownHosts), outputWriter.Get(), error))
         return Fail(error, ClientFailure::SshNotStarted, reason, kExitNoSsh);
     askpass.AllowJob(ssh.Job());
     // Only ssh holds the write end now, so the pipe breaks when ssh and its children are gone.

@@ -39,7 +39,11 @@ TEST(SshArguments, EveryOptionOfTheTunnelAndTheHostLast) {
         "-o", "PreferredAuthentications=password,keyboard-interactive",
         "-o", "PubkeyAuthentication=no",
         "-o", "NumberOfPasswordPrompts=1",
-        "-o", "StrictHostKeyChecking=accept-new",
+        "-o", "StrictHostKeyChecking=ask",
+        "-o", "UserKnownHostsFile=\"C:/Program Files/100%%/known_hosts\"",
+        "-o", "GlobalKnownHostsFile=\"C:/Program Files/100%/known_hosts\"",
+        "-o", "HashKnownHosts=no",
+        "-o", "CheckHostIP=no",
         "-p", "4022",
         "-l", "alice",
         "-L", "127.0.0.1:25:localhost:25",
@@ -47,14 +51,15 @@ TEST(SshArguments, EveryOptionOfTheTunnelAndTheHostLast) {
         "-L", "127.0.0.1:50000:10.0.0.7:3128",
         "tunnel.example.org"};
     // clang-format on
-    EXPECT_EQ(expected, SshArguments(ThreeForwardingSession()));
+    EXPECT_EQ(expected,
+              SshArguments(ThreeForwardingSession(), "C:\\Program Files\\100%\\known_hosts"));
 }
 
 TEST(SshArguments, NoUserLeavesItToSshAndNoForwardingsGiveNoL) {
     Session session = ThreeForwardingSession();
     session.user.clear();
     session.forwardings.clear();
-    std::vector<std::string> arguments = SshArguments(session);
+    std::vector<std::string> arguments = SshArguments(session, "C:\\known_hosts");
     for (const std::string& argument : arguments) {
         EXPECT_NE("-l", argument);
         EXPECT_NE("-L", argument);
