@@ -2,7 +2,19 @@
 // sequence's attempts and where the browser's proxy points meanwhile.
 #include "tunnel/privacy_session.h"
 
+#include "logic/end_reason.h"
+#include "settings/known_hosts_file.h"
 #include "tunnel/client_contract.h"
+
+#include <windows.h>
+
+namespace {
+
+// Read by the plink.exe that ssh runs as askpass: ssh's question about exactly this key is
+// answered yes without asking the user again.
+constexpr char kTrustedKeyVariable[] = "MARROWIN_TRUSTED_KEY";
+
+} // namespace
 
 StartOutcome PrivacySession::Start(const std::string& account, StartKind kind) {
     StartOutcome outcome;
@@ -20,7 +32,13 @@ StartOutcome PrivacySession::Start(const std::string& account, StartKind kind) {
         tunnel_.WriteLaunchLog(account);
 
     bool wasRunning = tunnel_.IsRunning();
+    // The client and its ssh inherit our environment as it is at the launch.
+    bool passesTrustedKey =
+        !trustedKey_.empty() && ::SetEnvironmentVariableA(kTrustedKeyVariable, trustedKey_.c_str());
+    trustedKey_.clear();
     outcome.failure = tunnel_.Launch(arguments);
+    if (passesTrustedKey)
+        ::SetEnvironmentVariableA(kTrustedKeyVariable, nullptr);
     if (!outcome.failure.empty()) {
         // Pointed at start-up with the option on: never left at a tunnel that does not run.
         if (kind == StartKind::Autostart && useBrowserProxy_ && !accounts_.ProxyPort().empty())
@@ -51,6 +69,12 @@ DropOutcome PrivacySession::OnClientEnded() {
         outcome.stoppedClient = true;
     }
     outcome.reason = failureNotice_.TakeOnEnd();
+    outcome.changedKey = ParseKeyText(failureNotice_.TakeChangedKey());
+    if (EndsWithoutReconnect(outcome.reason) || outcome.changedKey) {
+        reconnect_.End();
+        outcome.noReconnect = true;
+        return outcome;
+    }
     outcome.startSequence =
         reconnect_.OnDrop(ReconnectOption()) == ReconnectSequence::DropAction::StartSequence;
     return outcome;
@@ -58,6 +82,11 @@ DropOutcome PrivacySession::OnClientEnded() {
 
 ReconnectTick PrivacySession::OnReconnectTick(const std::string& account) {
     ReconnectTick tick;
+    // An attempt would count for nothing, and the last one would take the question away.
+    if (tunnel_.IsRunning() && KnownHostsFile(Folder()).QuestionOpen()) {
+        tick.relaunch.running = true;
+        return tick;
+    }
     if (reconnect_.OnTick() == ReconnectSequence::TickAction::Relaunch) {
         tick.relaunch = Start(account, StartKind::Relaunch);
         return tick;
@@ -68,6 +97,14 @@ ReconnectTick PrivacySession::OnReconnectTick(const std::string& account) {
         tick.stoppedClient = true;
     }
     return tick;
+}
+
+bool PrivacySession::TrustChangedKey(const std::string& account, const ServerKey& key) {
+    // The account's server is the saved session's host, which is the account's name.
+    if (!KnownHostsFile(Folder()).Forget(account))
+        return false;
+    trustedKey_ = KeyText(key);
+    return true;
 }
 
 ClientWatch PrivacySession::WatchClient() const {

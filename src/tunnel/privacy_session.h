@@ -5,6 +5,7 @@
 // the tunnel. It knows no window: the main window keeps the timers and shows the answers.
 #pragma once
 
+#include "logic/host_key_question.h"
 #include "settings/account_store.h"
 #include "system/browser_settings.h"
 #include "tunnel/failure_notice.h"
@@ -13,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // Who starts the tunnel. Manual is the user's Start: it writes the launch log. Autostart is the
@@ -37,6 +39,11 @@ struct DropOutcome {
     std::string reason;
     // The reconnect sequence waits for its first tick; otherwise the user is asked.
     bool startSequence = false;
+    // Retrying cannot mend the end, or the user decides about a changed key: no reconnect
+    // attempt follows, a running sequence has ended, and the user is not asked to reconnect.
+    bool noReconnect = false;
+    // The server's new key, when its key had changed: the user is asked whether to trust it.
+    std::optional<ServerKey> changedKey;
 };
 
 // What a tick of the reconnect sequence's timer did.
@@ -51,9 +58,9 @@ struct ReconnectTick {
 
 // What the watch over the client's process sees.
 enum class ClientWatch {
-    NoClient,         // privacy is off: nothing to watch
-    Running,          // the client runs
-    EndedUnreported,  // the client has ended without being stopped
+    NoClient,        // privacy is off: nothing to watch
+    Running,         // the client runs
+    EndedUnreported, // the client has ended without being stopped
 };
 
 class PrivacySession {
@@ -78,8 +85,13 @@ public:
         return failureNotice_.OnCopyData(tag, data, size);
     }
     DropOutcome OnClientEnded();
-    // A tick of the reconnect sequence: one more attempt for the account, or the end.
+    // A tick of the reconnect sequence: one more attempt for the account, or the end. While
+    // the client waits for the user's answer about a new server key, the tick does nothing.
     ReconnectTick OnReconnectTick(const std::string& account);
+    // The user trusts the changed key of the account's server: its old key is forgotten, and
+    // the next start accepts the new one without asking again. False when the known-hosts
+    // file could not be changed.
+    bool TrustChangedKey(const std::string& account, const ServerKey& key);
     ClientWatch WatchClient() const;
 
     // The reconnect option, as the settings file has it now.
@@ -119,4 +131,6 @@ private:
     BrowserProxy browserProxy_;
     bool useBrowserProxy_ = false;
     int connectionType_ = 0;
+    // The key the user has just trusted, for the next start only.
+    std::string trustedKey_;
 };

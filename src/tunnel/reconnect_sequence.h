@@ -23,6 +23,8 @@ public:
     TickAction OnTick();
     // A connection has been established: the sequence has done its job.
     void OnEstablished();
+    // The tunnel ended in a way that retrying cannot mend: the sequence ends without its job.
+    void End() { OnEstablished(); }
 
     bool IsActive() const { return active_; }
     // The number of the latest attempt; 0 outside a sequence.

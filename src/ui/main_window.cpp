@@ -412,6 +412,12 @@ void CDravenlokDlg::OnConnectionLost() {
     if (!drop.reason.empty() && trayIcon_)
         trayIcon_->ShowBalloon(kProgramName, drop.reason, NIIF_ERROR);
 
+    if (drop.noReconnect) {
+        ::KillTimer(Handle(), kReconnectTimer);
+        if (drop.changedKey)
+            AskToTrustChangedKey(*drop.changedKey);
+        return;
+    }
     if (drop.startSequence) {
         ::SetTimer(Handle(), kReconnectTimer, kReconnectPeriodMs, nullptr);
         return;
@@ -425,6 +431,25 @@ void CDravenlokDlg::OnConnectionLost() {
     } else {
         options_.GiveUpBrowserProxy();
     }
+}
+
+// The server's key has changed: only the user's Yes replaces the remembered key, and the tunnel
+// starts again with the new one.
+void CDravenlokDlg::AskToTrustChangedKey(const ServerKey& key) {
+    std::string account = accountsEditor_.SelectedAccount();
+    if (account.empty() ||
+        fw::ShowMessageBox(Handle(), TrustChangedKeyText(account, key), kProgramName,
+                           MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+        return;
+    if (!session_.TrustChangedKey(account, key)) {
+        fw::ShowMessageBox(Handle(),
+                           "The server's old key could not be removed from the file '" +
+                               session_.Folder() + "\\known_hosts'.",
+                           kProgramName, MB_OK | MB_ICONSTOP);
+        return;
+    }
+    if (!session_.IsRunning())
+        StartTunnel();
 }
 
 // Our plink.exe says why its run failed, just before it reports the end.

@@ -92,6 +92,7 @@ private:
     // Reports of the SSH client and the reconnect sequence
     void OnConnectionEstablished();
     void OnConnectionLost();
+    void AskToTrustChangedKey(const ServerKey& key);
     LRESULT OnCopyData(const COPYDATASTRUCT* data);
     void OnReconnectTimer();
     void OnClientWatchTimer();

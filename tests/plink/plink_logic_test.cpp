@@ -110,6 +110,9 @@ TEST(Transcripts, TheTunnelIsUpOnlyWhenTheRealClientSaysSoAndAFailureIsNamed) {
         {"bad.txt", false, false, "refused the user name or password"},
         {"unreach.txt", false, false, "could not be reached"},
         {"hostkey-changed.txt", false, false, "identity has changed"},
+        {"hostkey-changed-ask.txt", false, false, "identity has changed"},
+        {"hostkey-new-refused.txt", false, false, "key was not accepted"},
+        {"hostkey-new-accepted.txt", true, true, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -129,6 +132,20 @@ TEST(Transcripts, TheTunnelIsUpOnlyWhenTheRealClientSaysSoAndAFailureIsNamed) {
         ExpectSays(reason, c.says);
         ExpectSays(reasonWithSkipped, *c.says ? c.says : "\"L0=localhost:25\"");
     }
+    // The new key of a changed one is read from the warning, for the user to decide about.
+    EndReason changed;
+    for (const std::string& line : Transcript("hostkey-changed-ask.txt"))
+        changed.OnSshLine(line);
+    ASSERT_TRUE(changed.ChangedKey());
+    EXPECT_EQ("ED25519 SHA256:Lhc9SQGI8GY58CqSASiuWd91Wxc3IdLA2BvU4YnHx8Y",
+              KeyText(*changed.ChangedKey()));
+    // After a refused key no reconnect attempt follows.
+    EndReason refused;
+    for (const std::string& line : Transcript("hostkey-new-refused.txt"))
+        refused.OnSshLine(line);
+    EXPECT_TRUE(EndsWithoutReconnect(refused.Text()));
+    EXPECT_FALSE(EndsWithoutReconnect(changed.Text()));
+
     // Older releases end the line without the method.
     TunnelProgress older;
     older.OnLine("Authenticated to tunnel.example.org ([192.0.2.7]:22).");

@@ -226,7 +226,8 @@ TEST_F(PlinkHostKeyTest, TheUsersAnswerToANewKeyReachesSsh) {
         std::string text = MessageBoxText(box);
         for (const char* words : {"\"127.0.0.1\"", "ED25519", kNewKey, "trust"})
             EXPECT_NE(std::string::npos, text.find(words)) << text;
-        EXPECT_EQ(IDNO, LOWORD(::SendMessageA(box, DM_GETDEFID, 0, 0)));
+        // No is the default button.
+        EXPECT_EQ(BS_DEFPUSHBUTTON, ::GetWindowLongA(::GetDlgItem(box, IDNO), GWL_STYLE) & 0xF);
         ClickMessageBoxButton(box, c.button);
 
         if (c.reason) {
