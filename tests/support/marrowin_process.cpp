@@ -128,19 +128,6 @@ std::vector<HWND> UnownedQuestions(const std::string& caption) {
     return search.found;
 }
 
-HWND WaitForUnownedQuestion(const std::string& caption, HWND other, DWORD timeoutMs) {
-    DWORD start = ::GetTickCount();
-    for (;;) {
-        for (HWND window : UnownedQuestions(caption)) {
-            if (window != other)
-                return window;
-        }
-        if (::GetTickCount() - start > timeoutMs)
-            return nullptr;
-        ::Sleep(50);
-    }
-}
-
 HWND WaitForMessageBox(HWND owner, DWORD timeoutMs) {
     return WaitForDialog({0, owner, std::string(), nullptr}, timeoutMs);
 }

@@ -40,10 +40,8 @@ HWND WaitForTopLevelDialog(DWORD processId, const std::string& title, DWORD time
 // The message box owned by the window, or null once the time is out.
 HWND WaitForMessageBox(HWND owner, DWORD timeoutMs = 10000);
 // The Yes/No message boxes owned by no window, with that caption, of other processes than this
-// one; the first of them other than `other`, or null once the time is out.
+// one.
 std::vector<HWND> UnownedQuestions(const std::string& caption);
-HWND WaitForUnownedQuestion(const std::string& caption, HWND other = nullptr,
-                            DWORD timeoutMs = 20000);
 // The text of a message box.
 std::string MessageBoxText(HWND box);
 // Clicks a message box's button (IDYES, IDNO, IDOK ...).

@@ -103,10 +103,8 @@ ReportWindow::ReportWindow(const char* title) : Dialog(IDD_ABOUTBOX) {
     for (UINT message : {WM_QV_CON_START, WM_QV_CON_ESTH, WM_QV_STOP}) {
         OnMessage(message, [this, message](WPARAM, LPARAM) {
             arrived.push_back(message);
-            if (message == WM_QV_STOP) {
+            if (message == WM_QV_STOP)
                 reasonsAtStop.push_back(notice_.TakeOnEnd());
-                changedKeysAtStop.push_back(notice_.TakeChangedKey());
-            }
             return 0;
         });
     }

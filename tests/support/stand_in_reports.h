@@ -1,7 +1,6 @@
 // A window that stands for Marrowin's main window where an SSH client reports: a top-level
 // dialog ("#32770") of the given title that counts the client's reports and, like the main
-// window, takes the failure reason and the changed server key that came before each
-// "WM_QV_STOP" ("" when none came).
+// window, takes the failure reason that came before each "WM_QV_STOP" ("" when none came).
 #pragma once
 
 #include "framework/dialog.h"
@@ -17,7 +16,6 @@ public:
     explicit ReportWindow(const char* title);
     std::vector<UINT> arrived;
     std::vector<std::string> reasonsAtStop;
-    std::vector<std::string> changedKeysAtStop;
     size_t Count(UINT message) const;
 
 private:
