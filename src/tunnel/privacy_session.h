@@ -58,9 +58,9 @@ struct ReconnectTick {
 
 // What the watch over the client's process sees.
 enum class ClientWatch {
-    NoClient,        // privacy is off: nothing to watch
-    Running,         // the client runs
-    EndedUnreported, // the client has ended without being stopped
+    NoClient,         // privacy is off: nothing to watch
+    Running,          // the client runs
+    EndedUnreported,  // the client has ended without being stopped
 };
 
 class PrivacySession {
