@@ -205,7 +205,8 @@ Function .onInstFailed
 FunctionEnd
 
 ; Deletes the saved session of every account of the settings file (a section there with a user
-; name, named as the session), then the settings file. Other programs' sessions stay.
+; name, named as the session), then the settings file and the accounts' server keys. Other
+; programs' sessions stay.
 Function un.RemoveSettings
     StrCpy $1 0
     StrCpy $3 ""
@@ -235,6 +236,8 @@ Function un.RemoveSettings
     DeleteRegKey /ifempty HKCU "Software\Larkspindle\PuTTY"
     DeleteRegKey /ifempty HKCU "Software\Larkspindle"
     Delete "$INSTDIR\Marrowin.ini"
+    Delete "$INSTDIR\known_hosts"
+    Delete "$INSTDIR\known_hosts.new"
 FunctionEnd
 
 ; A "Marrowin" value of the Run key is removed when it starts this copy; another copy's stays.
@@ -256,6 +259,7 @@ Section "Uninstall"
         ExecWait '"$INSTDIR\Marrowin.exe" /repair-browser'
     ${EndIf}
     ${If} ${FileExists} "$INSTDIR\Marrowin.ini"
+    ${OrIf} ${FileExists} "$INSTDIR\known_hosts"
         MessageBox MB_YESNO|MB_ICONQUESTION \
             "Keep your Marrowin settings (accounts and port forwardings) and saved SSH sessions \
 for a later install?" \

@@ -529,6 +529,11 @@ class Services:
                 return "ok\n" if self.sshd.start() else "failed\n"
             if command == "new-host-key":
                 return "ok\n" if self.sshd.use_key(1) else "failed\n"
+            if command == "fingerprint":
+                # "256 SHA256:... comment (ED25519)": the fingerprint a client is shown.
+                shown = subprocess.run([SSH_KEYGEN, "-lf", self.sshd.keys[self.sshd.key] + ".pub"],
+                                       capture_output=True, text=True).stdout.split()
+                return (shown[1] if len(shown) > 1 else "unknown") + "\n"
             if command == "runs":
                 with self.broker.lock:
                     return "%d %d\n" % (self.broker.runs, len(self.broker.running))

@@ -5,14 +5,11 @@ namespace {
 
 // The sentences of the failures that another attempt would meet the same way.
 const char kPasswordRefused[] = "The server refused the user name or password of this account.";
-const char kHostKeyChanged[] = "The server's identity has changed since the last connection, so "
-                               "the connection was refused.";
-const char kHostKeyNotVerified[] = "The server's identity could not be verified.";
 const char kSessionBroken[] = "The saved session of this account is missing or broken.";
 const char kNoSsh[] = "The OpenSSH client of Windows (ssh.exe) is not installed.";
 
-const char* const kRetryCannotMend[] = {kPasswordRefused, kHostKeyChanged, kHostKeyNotVerified,
-                                        kSessionBroken, kNoSsh};
+const char* const kRetryCannotMend[] = {kPasswordRefused, kKeyChangedReason,
+                                        kKeyNotAcceptedReason, kSessionBroken, kNoSsh};
 
 bool StartsWith(const std::string& text, const char* prefix) {
     return text.rfind(prefix, 0) == 0;
@@ -46,9 +43,10 @@ std::string CauseOf(const std::string& line) {
     if (StartsWith(line, "ssh: connect to host "))
         return "The server could not be reached.";
     if (Contains(line, "REMOTE HOST IDENTIFICATION HAS CHANGED"))
-        return kHostKeyChanged;
+        return kKeyChangedReason;
+    // Alone, without the warning of a changed key, it follows the question about a new key.
     if (line == "Host key verification failed.")
-        return kHostKeyNotVerified;
+        return kKeyNotAcceptedReason;
     if (StartsWith(line, "Timeout, server "))
         return "The server stopped answering.";
     if (Contains(line, "closed by remote host.") || StartsWith(line, "Connection closed by ") ||
@@ -90,6 +88,22 @@ void EndReason::OnSkippedForwarding(const std::string& entry) {
 void EndReason::OnSshLine(const std::string& line) {
     if (cause_.empty())
         cause_ = CauseOf(line);
+    if (cause_ != kKeyChangedReason || changedKey_)
+        return;
+    // "The fingerprint for the ED25519 key sent by the remote host is", then the fingerprint.
+    const std::string opening = "The fingerprint for the ";
+    if (StartsWith(line, opening.c_str())) {
+        changedKeyType_ =
+            line.substr(opening.size(), line.find(' ', opening.size()) - opening.size());
+        return;
+    }
+    if (!changedKeyType_.empty()) {
+        std::string fingerprint = line;
+        if (!fingerprint.empty() && fingerprint.back() == '.')
+            fingerprint.pop_back();
+        changedKey_ = ParseKeyText(changedKeyType_ + " " + fingerprint);
+        changedKeyType_.clear();
+    }
 }
 
 std::string EndReason::Text() const {

@@ -8,13 +8,24 @@
 //   ssh: connect to host H port P: Connection refused   (or timed out, no route ...)
 //   ssh: Could not resolve hostname H: ...
 //   @    WARNING: REMOTE HOST IDENTIFICATION HAS CHANGED!     @
-//   Host key verification failed.
+//   The fingerprint for the ED25519 key sent by the remote host is
+//   SHA256:Lhc9SQGI8GY58CqSASiuWd91Wxc3IdLA2BvU4YnHx8Y.
+//   Host key verification failed.   (alone: the user did not accept the key of a new server)
 //   bind [127.0.0.1]:N: Address already in use
 //   Timeout, server H not responding.
 //   Connection to H closed by remote host.
 #pragma once
 
+#include "logic/host_key_question.h"
+
+#include <optional>
 #include <string>
+
+inline constexpr char kKeyNotAcceptedReason[] =
+    "The server's key was not accepted, so no connection was made.";
+inline constexpr char kKeyChangedReason[] =
+    "The server's identity has changed since the last connection, so the connection was "
+    "refused.";
 
 // plink.exe's own failures, each of which ends a run; all but NoAnswer before ssh runs.
 enum class ClientFailure {
@@ -27,8 +38,8 @@ enum class ClientFailure {
 };
 
 // Whether the sentence tells of a failure that another attempt would meet the same way: the
-// server refused the password, its host key changed or could not be verified, the saved
-// session is broken, ssh.exe is missing. Only these exact sentences count (end_reason.cpp
+// server refused the password, its host key changed or was not accepted, the saved session is
+// broken, ssh.exe is missing. Only these exact sentences count (end_reason.cpp
 // lists them beside their texts); any other, or none, may pass with time.
 bool RetryCannotMend(const std::string& sentence);
 
@@ -43,8 +54,12 @@ public:
     void OnSshLine(const std::string& line);
     // The sentence; when nothing is known, that ssh gave no reason.
     std::string Text() const;
+    // The new key of a server whose key has changed; nothing for any other end.
+    const std::optional<ServerKey>& ChangedKey() const { return changedKey_; }
 
 private:
+    std::optional<ServerKey> changedKey_;
+    std::string changedKeyType_; // between the line that names the type and the fingerprint
     std::string cause_;
     std::string skippedForwarding_;
 };

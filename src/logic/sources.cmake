@@ -7,6 +7,8 @@ set(MARROWIN_LOGIC_SOURCES
     logic/command_line.cpp
     logic/end_reason.cpp
     logic/forwarding_text.cpp
+    logic/host_key_question.cpp
+    logic/known_hosts.cpp
     logic/password_scrambling.cpp
     logic/profile_text.cpp
     logic/server_list.cpp
@@ -19,6 +21,8 @@ set(MARROWIN_LOGIC_HEADERS
     logic/command_line.h
     logic/end_reason.h
     logic/forwarding_text.h
+    logic/host_key_question.h
+    logic/known_hosts.h
     logic/password_scrambling.h
     logic/profile_text.h
     logic/saved_session.h

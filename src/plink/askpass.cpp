@@ -1,27 +1,19 @@
 // Both sides of the askpass pipe; see askpass.h.
 #include "plink/askpass.h"
 
+#include "logic/host_key_question.h"
 #include "plink/error_output.h"
+#include "plink/key_question.h"
+#include "plink/own_files.h"
 #include "plink/pipes.h"
 
+#include <cstdlib>
 #include <vector>
 
 namespace {
 
 // Enough for any password Marrowin can store; a longer claim is a broken message.
 constexpr DWORD kLongestPassword = 64 * 1024;
-
-std::string OwnProgramPath() {
-    std::vector<char> path(MAX_PATH);
-    for (;;) {
-        DWORD length = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0)
-            return std::string();
-        if (length < path.size())
-            return std::string(path.data(), length);
-        path.resize(path.size() * 2);
-    }
-}
 
 bool ReadExactly(HANDLE pipe, char* buffer, DWORD size) {
     while (size > 0) {
@@ -60,6 +52,12 @@ bool InAskpassMode() {
 }
 
 int RunAskpass() {
+    // ssh's question, its one argument: a yes/no question gets the user's answer, never the
+    // password.
+    std::string prompt = __argc > 1 && __argv[1] ? __argv[1] : "";
+    if (IsConfirmation(prompt))
+        return AnswerConfirmation(prompt);
+
     char name[512] = {};
     DWORD length = ::GetEnvironmentVariableA(kAskpassPipeVariable, name, sizeof(name));
     if (length == 0 || length >= sizeof(name)) {

@@ -13,11 +13,12 @@
 // Holds the pipe's name in ssh's environment, and so in that of the askpass instance.
 inline constexpr char kAskpassPipeVariable[] = "MARROWIN_ASKPASS_PIPE";
 
-// True in the plink.exe that ssh started to ask for the password.
+// True in the plink.exe that ssh started to ask for the password or a yes/no question.
 bool InAskpassMode();
-// The askpass instance: reads the password from the pipe and writes it, with a line end, to
-// its standard output. 0 on success; 1, with a message on stderr, when there is no password
-// to be had (for instance when ssh asks a second time).
+// The askpass instance. A yes/no question (a server's key) is put to the user
+// (key_question.h). Otherwise it reads the password from the pipe and writes it, with a line
+// end, to its standard output. 0 on success; 1, with a message on stderr, when there is no
+// password to be had (for instance when ssh asks a second time).
 int RunAskpass();
 
 // Sets what ssh reads to run us as its askpass program, in our own environment, which ssh

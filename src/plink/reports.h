@@ -13,3 +13,6 @@ bool PostReport(const char* messageName);
 // posted, as WM_COPYDATA must be, so it is there before a "WM_QV_STOP" posted afterwards; a
 // window that does not answer in time is given up. False when it did not arrive.
 bool SendReason(const std::string& text);
+// The new key of a server whose key has changed, "ED25519 SHA256:...", tagged kChangedKeyTag and
+// sent the same way just before the reason, so that Marrowin can offer to trust it.
+bool SendChangedKey(const std::string& keyText);

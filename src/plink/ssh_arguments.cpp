@@ -22,7 +22,7 @@ bool IsFile(const std::string& path) {
 
 } // namespace
 
-std::vector<std::string> SshArguments(const Session& session) {
+std::vector<std::string> SshArguments(const Session& session, const std::string& knownHostsPath) {
     // clang-format off
     std::vector<std::string> arguments = {
         "-N", "-v",
@@ -33,7 +33,11 @@ std::vector<std::string> SshArguments(const Session& session) {
         "-o", "PreferredAuthentications=password,keyboard-interactive",
         "-o", "PubkeyAuthentication=no",
         "-o", "NumberOfPasswordPrompts=1",
-        "-o", "StrictHostKeyChecking=accept-new",
+        "-o", "StrictHostKeyChecking=ask",
+        "-o", "UserKnownHostsFile=" + SshConfigPath(knownHostsPath, true),
+        "-o", "GlobalKnownHostsFile=" + SshConfigPath(knownHostsPath, false),
+        "-o", "HashKnownHosts=no",
+        "-o", "CheckHostIP=no",
         "-p", std::to_string(session.port),
     };
     // clang-format on
@@ -48,6 +52,19 @@ std::vector<std::string> SshArguments(const Session& session) {
     }
     arguments.push_back(session.host);
     return arguments;
+}
+
+std::string SshConfigPath(const std::string& path, bool tokens) {
+    std::string value = "\"";
+    for (char c : path) {
+        if (c == '\\')
+            value += '/';
+        else if (c == '%' && tokens)
+            value += "%%";
+        else
+            value += c;
+    }
+    return value + "\"";
 }
 
 std::string QuoteArgument(const std::string& argument) {

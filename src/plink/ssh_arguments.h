@@ -15,10 +15,18 @@
 // seconds (a keep-alive every 15 seconds, three missed answers). Authentication is by password
 // only, with one attempt (a wrong password is not retried, so an account is not locked by
 // retries); keyboard-interactive is allowed after "password" because many servers ask for the
-// password that way only. Host keys are accepted on first use and checked ever after
-// (StrictHostKeyChecking=accept-new): there is no terminal to ask the user. BatchMode stays off,
-// since it would keep ssh from asking for the password at all.
-std::vector<std::string> SshArguments(const Session& session);
+// password that way only. BatchMode stays off, since it would keep ssh from asking for the
+// password at all.
+// Host keys are Marrowin's own: the known-hosts file in the app folder is the only one ssh reads
+// or writes (never the user's ~/.ssh), with the names in plain text (so that Marrowin can find
+// an account's lines) and without the address lines of CheckHostIP. ssh asks before it trusts
+// the key of a new server (StrictHostKeyChecking=ask, through the askpass program) and refuses
+// a key that has changed.
+std::vector<std::string> SshArguments(const Session& session, const std::string& knownHostsPath);
+// A path as a value of ssh's configuration: forward slashes, which the Windows build takes, so
+// that no backslash is read as an escape; quoted, so that a blank does not split it into two
+// files; '%' doubled where ssh expands its tokens (UserKnownHostsFile, not GlobalKnownHostsFile).
+std::string SshConfigPath(const std::string& path, bool tokens);
 
 // One argument quoted for a Windows command line, as the C runtime of the started program
 // splits it again.

@@ -4,9 +4,11 @@
 
 #include "logic/command_line.h"
 #include "logic/end_reason.h"
+#include "logic/host_key_question.h"
 #include "plink/askpass.h"
 #include "plink/error_output.h"
 #include "plink/output_watch.h"
+#include "plink/own_files.h"
 #include "plink/pipes.h"
 #include "plink/reports.h"
 #include "plink/session.h"
@@ -37,8 +39,18 @@ bool AllPortsAccept(const std::vector<LocalForwarding>& forwardings) {
     return true;
 }
 
+// A question about a server's key waits for the user: the askpass copy that asks holds the
+// question's mutex meanwhile.
+bool HostKeyQuestionOpen() {
+    fw::KernelHandle lock(
+        ::OpenMutexA(SYNCHRONIZE, FALSE, HostKeyQuestionLockName(KnownHostsPath()).c_str()));
+    return static_cast<bool>(lock);
+}
+
 // Marrowin hears why the run ended, and then that it has ended.
 void ReportEnd(const EndReason& reason) {
+    if (reason.ChangedKey())
+        SendChangedKey(KeyText(*reason.ChangedKey()));
     SendReason(reason.Text());
     PostReport("WM_QV_STOP");
 }
@@ -122,7 +134,8 @@ int WatchTunnel(SshProcess& ssh, AskpassServer& askpass, HANDLE sshOutput,
                 return kExitQuit;
             }
             if (msg.message == WM_TIMER && !msg.hwnd) {
-                if (established)
+                // The user may take longer than the server to answer a question about its key.
+                if (established || HostKeyQuestionOpen())
                     continue;
                 ssh.End();
                 return Fail("The server did not answer within " +
@@ -175,9 +188,14 @@ int RunTunnelClient(const std::string& commandLine) {
                     "Windows 10 1809 and later have it as the optional feature \"OpenSSH "
                     "Client\".",
                     ClientFailure::NoSsh, reason, kExitNoSsh);
+    std::string knownHosts = KnownHostsPath();
+    if (knownHosts.empty())
+        return Fail("The folder of plink.exe, where the known hosts are kept, is not known.",
+                    ClientFailure::SystemFault, reason, kExitNoSsh);
+
     // Windows would cut a longer command line, and ssh would take half a forwarding for the
     // host.
-    std::vector<std::string> arguments = SshArguments(session);
+    std::vector<std::string> arguments = SshArguments(session, knownHosts);
     if (!FitsOnCommandLine(CommandLine(program, arguments)))
         return Fail("The " + std::to_string(session.forwardings.size()) +
                         " forwardings of the saved session \"" + request->session +

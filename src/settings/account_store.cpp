@@ -138,6 +138,7 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
         settings_.RemoveAccountName(oldName);
         settings_.AppendAccountName(name);
         update.renamed = true;
+        KnownHosts().Rename(oldName, name);
         if (settings_.ReadString(setting::kProxyAccount) == oldName)
             Write(setting::kProxyAccount, name);
         if (!sameSection && !settings_.DeleteSection(oldName))
@@ -177,7 +178,14 @@ bool AccountStore::Remove(const std::string& name) {
         Write(setting::kBrowserSection,
               {{setting::kProxyAccount.key, ""}, {setting::kProxyPort.key, ""}});
     RegistryReader().DeleteSessionProfile(name);
+    // A new account of the same name is asked about its server's key anew.
+    KnownHosts().Forget(name);
     return wasProxyAccount;
+}
+
+KnownHostsFile AccountStore::KnownHosts() const {
+    const std::string& path = settings_.FilePath();
+    return KnownHostsFile(path.substr(0, path.find_last_of('\\')));
 }
 
 void AccountStore::SetDefault(const std::string& name) {

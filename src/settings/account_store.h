@@ -6,6 +6,7 @@
 
 #include "logic/account_rules.h"
 #include "logic/forwarding_text.h"
+#include "settings/known_hosts_file.h"
 #include "settings/settings_file.h"
 
 #include <optional>
@@ -84,10 +85,11 @@ public:
     // becomes the default and carries the browser's traffic: true when it did.
     bool Create(const AccountFields& fields);
     // Saves the edited fields of an account over those it had. A password equal to the stored
-    // text is the untouched stored text and is not scrambled again.
+    // text is the untouched stored text and is not scrambled again. A renamed account's server
+    // keys move with it.
     AccountUpdate Update(const Account& saved, const AccountFields& edited);
-    // Removes the account, its saved session and its forwardings. True when it was the browser
-    // proxy account, which is then set to none.
+    // Removes the account, its saved session, its forwardings and its server's keys. True when
+    // it was the browser proxy account, which is then set to none.
     bool Remove(const std::string& name);
     // The account started at program start, which also carries the browser's traffic.
     void SetDefault(const std::string& name);
@@ -138,6 +140,9 @@ private:
     // port matches 0); the name must be an account's exactly.
     std::optional<Forwarding> FindForwarding(const std::string& account,
                                              const std::string& localPort) const;
+
+    // The known-hosts file beside the settings file: an account's name is its server's name.
+    KnownHostsFile KnownHosts() const;
 
     CInternetOptions settings_;
     bool writeFailed_ = false;

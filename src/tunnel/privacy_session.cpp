@@ -3,7 +3,18 @@
 #include "tunnel/privacy_session.h"
 
 #include "logic/end_reason.h"
+#include "settings/known_hosts_file.h"
 #include "tunnel/client_contract.h"
+
+#include <windows.h>
+
+namespace {
+
+// Read by the plink.exe that ssh runs as askpass: ssh's question about exactly this key is
+// answered yes without asking the user again.
+constexpr char kTrustedKeyVariable[] = "MARROWIN_TRUSTED_KEY";
+
+} // namespace
 
 StartOutcome PrivacySession::Start(const std::string& account, StartKind kind) {
     StartOutcome outcome;
@@ -28,7 +39,13 @@ StartOutcome PrivacySession::Start(const std::string& account, StartKind kind) {
         tunnel_.WriteLaunchLog(account);
 
     bool wasRunning = tunnel_.IsRunning();
+    // The client and its ssh inherit our environment as it is at the launch.
+    bool passesTrustedKey =
+        !trustedKey_.empty() && ::SetEnvironmentVariableA(kTrustedKeyVariable, trustedKey_.c_str());
+    trustedKey_.clear();
     outcome.failure = tunnel_.Launch(arguments);
+    if (passesTrustedKey)
+        ::SetEnvironmentVariableA(kTrustedKeyVariable, nullptr);
     if (!wasRunning)
         established_ = false;
     if (!outcome.failure.empty()) {
@@ -61,6 +78,8 @@ DropOutcome PrivacySession::OnClientEnded() {
         outcome.stoppedClient = true;
     }
     outcome.reason = failureNotice_.TakeOnEnd();
+    outcome.changedKey = ParseKeyText(failureNotice_.TakeChangedKey());
+    outcome.keyRefused = outcome.reason == kKeyNotAcceptedReason;
     outcome.action = reconnect_.OnDrop(ReconnectOption(), !RetryCannotMend(outcome.reason));
     return outcome;
 }
@@ -72,6 +91,11 @@ void PrivacySession::OnEstablished() {
 
 ReconnectTick PrivacySession::OnReconnectTick(const std::string& account) {
     ReconnectTick tick;
+    // An attempt would count for nothing, and the last one would take the question away.
+    if (tunnel_.IsRunning() && KnownHostsFile(Folder()).QuestionOpen()) {
+        tick.relaunch.running = true;
+        return tick;
+    }
     if (reconnect_.OnTick() == ReconnectSequence::TickAction::Relaunch) {
         tick.relaunch = Start(account, StartKind::Relaunch);
         return tick;
@@ -123,6 +147,14 @@ SettleOutcome PrivacySession::OnSettled(const std::string& account) {
         outcome.attempt = OnReconnectTick(account);
     }
     return outcome;
+}
+
+bool PrivacySession::TrustChangedKey(const std::string& account, const ServerKey& key) {
+    // The account's server is the saved session's host, which is the account's name.
+    if (!KnownHostsFile(Folder()).Forget(account))
+        return false;
+    trustedKey_ = KeyText(key);
+    return true;
 }
 
 ClientWatch PrivacySession::WatchClient() const {

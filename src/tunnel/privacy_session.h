@@ -6,6 +6,7 @@
 // tunnel. It knows no window: the main window keeps the timers and shows the answers.
 #pragma once
 
+#include "logic/host_key_question.h"
 #include "settings/account_store.h"
 #include "system/browser_settings.h"
 #include "system/network_watch.h"
@@ -15,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // Who starts the tunnel. Manual is the user's Start: it writes the launch log. Autostart is the
@@ -43,6 +45,11 @@ struct DropOutcome {
     // What the reconnect sequence does about the drop: starts, goes on, gives up (retrying
     // cannot mend the reason), or leaves it to the user.
     ReconnectSequence::DropAction action = ReconnectSequence::DropAction::AskUser;
+    // The server's new key, when its key had changed: the user is asked whether to trust it,
+    // and not whether to reconnect.
+    std::optional<ServerKey> changedKey;
+    // The user refused the key of a new server: there is nothing to ask about reconnecting.
+    bool keyRefused = false;
 };
 
 // What a tick of the reconnect sequence's timer did.
@@ -99,8 +106,13 @@ public:
         return failureNotice_.OnCopyData(tag, data, size);
     }
     DropOutcome OnClientEnded();
-    // A tick of the reconnect sequence: one more attempt for the account, or the end.
+    // A tick of the reconnect sequence: one more attempt for the account, or the end. While
+    // the client waits for the user's answer about a new server key, the tick does nothing.
     ReconnectTick OnReconnectTick(const std::string& account);
+    // The user trusts the changed key of the account's server: its old key is forgotten, and
+    // the next start accepts the new one without asking again. False when the known-hosts
+    // file could not be changed.
+    bool TrustChangedKey(const std::string& account, const ServerKey& key);
     ClientWatch WatchClient() const;
 
     // Windows resumed or the network changed. True when the window is to start the settle
@@ -155,4 +167,6 @@ private:
     // The settle timer runs; a resume or a lost address came while it did.
     bool settling_ = false;
     bool restartAsked_ = false;
+    // The key the user has just trusted, for the next start only.
+    std::string trustedKey_;
 };

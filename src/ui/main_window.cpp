@@ -450,6 +450,14 @@ void CDravenlokDlg::OnConnectionLost() {
     if (!drop.reason.empty() && trayIcon_)
         trayIcon_->ShowBalloon(kProgramName, drop.reason, NIIF_ERROR);
 
+    // The server's key has changed: the user decides about it in a box of its own.
+    if (drop.changedKey) {
+        ::KillTimer(Handle(), kReconnectTimer);
+        if (statusWindow_)
+            ShowDropInStatus(drop);
+        AskToTrustChangedKey(*drop.changedKey);
+        return;
+    }
     using Action = ReconnectSequence::DropAction;
     switch (drop.action) {
     case Action::StartSequence:
@@ -467,7 +475,9 @@ void CDravenlokDlg::OnConnectionLost() {
     case Action::AskUser:
         if (statusWindow_)
             ShowDropInStatus(drop);
-        AskAfterDrop();
+        // After the user refused the server's key there is nothing to ask.
+        if (!drop.keyRefused)
+            AskAfterDrop();
         return;
     }
 }
@@ -487,6 +497,25 @@ void CDravenlokDlg::AskAfterDrop() {
     } else {
         options_.GiveUpBrowserProxy();
     }
+}
+
+// The server's key has changed: only the user's Yes replaces the remembered key, and the tunnel
+// starts again with the new one.
+void CDravenlokDlg::AskToTrustChangedKey(const ServerKey& key) {
+    std::string account = accountsEditor_.SelectedAccount();
+    if (account.empty() ||
+        fw::ShowMessageBox(Handle(), TrustChangedKeyText(account, key), kProgramName,
+                           MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+        return;
+    if (!session_.TrustChangedKey(account, key)) {
+        fw::ShowMessageBox(Handle(),
+                           "The server's old key could not be removed from the file '" +
+                               session_.Folder() + "\\known_hosts'.",
+                           kProgramName, MB_OK | MB_ICONSTOP);
+        return;
+    }
+    if (!session_.IsRunning())
+        StartTunnel();
 }
 
 // Our plink.exe says why its run failed, just before it reports the end.

@@ -104,6 +104,7 @@ private:
     void OnConnectionEstablished();
     void OnConnectionLost();
     void AskAfterDrop();
+    void AskToTrustChangedKey(const ServerKey& key);
     LRESULT OnCopyData(const COPYDATASTRUCT* data);
     void OnReconnectTimer();
     void ShowReconnectTick(const ReconnectTick& tick);

@@ -233,11 +233,15 @@ TEST_F(InstallerTest, SetupOverARunningCopyQuitsItReplacesItAndKeepsTheSettings)
     EXPECT_EQ(ReadWholeFile(File("Marrowin.ini")), settings);
 }
 
+// The known-hosts file goes with the settings file, or stays with it.
+constexpr char kServerKey[] = "mail.example.org ssh-ed25519 AAAAC3NzaC1lZDI1NTE5AAAAIK\n";
+
 TEST_F(InstallerTest, ASilentUninstallQuitsMarrowinRemovesItAndKeepsTheSettingsAndSessions) {
     ASSERT_EQ(SilentSetup(), 0u);
     SessionKey session(UniqueSessionName("kept"));
     const std::string settings = SettingsWithAccount(session.Name());
     WriteWholeFile(File("Marrowin.ini"), settings);
+    WriteWholeFile(File("known_hosts"), kServerKey);
     WriteWholeFile(File("log.txt"), "Started\r\n");
     SetRunValue(Quoted(File("Marrowin.exe")));
     MarrowinProcess running(dir, false);
@@ -260,6 +264,7 @@ TEST_F(InstallerTest, ASilentUninstallQuitsMarrowinRemovesItAndKeepsTheSettingsA
     EXPECT_EQ(EntryText("DisplayName"), "<missing>");
     EXPECT_EQ(RunText(), "<missing>");
     EXPECT_EQ(ReadWholeFile(File("Marrowin.ini")), settings);
+    EXPECT_EQ(ReadWholeFile(File("known_hosts")), kServerKey);
     EXPECT_TRUE(SessionExists(session.Name()));
 }
 
@@ -268,6 +273,7 @@ TEST_F(InstallerTest, AnUninstallAnsweredNoRemovesTheSettingsAndTheAccountsSessi
     SessionKey account(UniqueSessionName("removed"));
     SessionKey other(UniqueSessionName("other"));
     WriteWholeFile(File("Marrowin.ini"), SettingsWithAccount(account.Name()));
+    WriteWholeFile(File("known_hosts"), kServerKey);
     // Another copy's start-up entry.
     const std::string otherCopy = Quoted("C:\\Portable\\Marrowin.exe");
     SetRunValue(otherCopy);

@@ -3,6 +3,7 @@
 #include "logic/account_rules.h"
 #include "logic/command_line.h"
 #include "logic/end_reason.h"
+#include "logic/host_key_question.h"
 #include "logic/session_forwardings.h"
 #include "support/end_reason_says.h"
 
@@ -120,7 +121,7 @@ TEST(EndReason, EachFailureIsToldInItsOwnWords) {
          "refused the user name or password", true},
         {"key changed", "@    WARNING: REMOTE HOST IDENTIFICATION HAS CHANGED!     @", nullptr, {},
          "identity has changed", true},
-        {"key not verified", "Host key verification failed.", nullptr, {}, "could not be verified",
+        {"key not accepted", "Host key verification failed.", nullptr, {}, "was not accepted",
          true},
         {"session", nullptr, "L0=x:1", ClientFailure::BadSession, "saved session", true},
         {"no ssh", nullptr, nullptr, ClientFailure::NoSsh, "ssh.exe", true},
@@ -140,6 +141,55 @@ TEST(EndReason, EachFailureIsToldInItsOwnWords) {
         ExpectSays(reason, c.says);
         EXPECT_EQ(RetryCannotMend(reason.Text()), c.retryCannotMend);
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// ssh's question about a new server key
+
+TEST(HostKeyQuestion, TheServerAndTheKeyAreReadOnlyFromTheFormsSshPrints) {
+    const std::string fingerprint = "SHA256:KZ1q6rj97DOl6gYWl0WfWQbFQkSvyc5QjfhDHs60mcM";
+    auto question = [&](const std::string& host, const std::string& keyLine) {
+        return "The authenticity of host '" + host + " (" + host + ")' can't be established.\r\n" +
+               keyLine +
+               "\nThis key is not known by any other names.\nAre you sure you want to continue "
+               "connecting (yes/no/[fingerprint])? ";
+    };
+    const struct {
+        std::string prompt;
+        const char* server; // null: not a question about a key
+    } cases[] = {
+        {question("[127.0.0.1]:2299", "ED25519 key fingerprint is " + fingerprint + "."),
+         "127.0.0.1"},
+        {question("mail.example.org", "ECDSA key fingerprint is " + fingerprint + "."),
+         "mail.example.org"},
+        {question("mail.example.org", "ED25519 key fingerprint is SHA256:a\"b."), nullptr},
+        {question("mail.example.org", "evil\nkey fingerprint is " + fingerprint), nullptr},
+        {question("<b>x</b>", "ED25519 key fingerprint is " + fingerprint + "."), nullptr},
+        {question(std::string(300, 'a'), "ED25519 key fingerprint is " + fingerprint), nullptr},
+        {"The authenticity of host '", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.prompt);
+        std::optional<HostKeyQuestion> parsed = ParseHostKeyQuestion(c.prompt);
+        ASSERT_EQ(c.server != nullptr, parsed.has_value());
+        if (!parsed)
+            continue;
+        EXPECT_EQ(c.server, parsed->server);
+        EXPECT_EQ(fingerprint, parsed->key.fingerprint);
+        EXPECT_EQ(parsed->key.type, ParseKeyText(KeyText(parsed->key))->type);
+    }
+    // A yes/no question is never answered with the password, asked about a key or not.
+    EXPECT_TRUE(IsConfirmation(question("<b>x</b>", "")));
+    EXPECT_FALSE(IsConfirmation("alice@mail.example.org's password: "));
+}
+
+// One lock per known-hosts file, whatever the case of its path; a name the system takes.
+TEST(HostKeyQuestion, TheLockIsNamedAfterTheFile) {
+    std::string lock = HostKeyQuestionLockName("C:\\Marrowin\\known_hosts");
+    EXPECT_EQ(lock, HostKeyQuestionLockName("c:\\marrowin\\KNOWN_HOSTS"));
+    EXPECT_NE(lock, HostKeyQuestionLockName("D:\\Marrowin\\known_hosts"));
+    EXPECT_EQ(0u, lock.rfind("Local\\", 0));
+    EXPECT_EQ(std::string::npos, lock.find('\\', 6));
 }
 
 } // namespace

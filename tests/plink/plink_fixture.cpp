@@ -116,7 +116,7 @@ PlinkRun::~PlinkRun() {
     ::CloseHandle(process_.hProcess);
 }
 
-bool PlinkRun::Start(const std::string& commandLine) {
+bool PlinkRun::Start(const std::string& commandLine, const std::string& program) {
     SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
     HANDLE errors = ::CreateFileA(folder_.File("stderr.txt").c_str(), GENERIC_WRITE,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -128,7 +128,6 @@ bool PlinkRun::Start(const std::string& commandLine) {
     startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
     startup.wShowWindow = SW_HIDE;
     startup.hStdError = errors;
-    std::string program = PlinkPath();
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
     bool started = ::CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE,

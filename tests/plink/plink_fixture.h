@@ -77,7 +77,8 @@ public:
     PlinkRun(const PlinkRun&) = delete;
     PlinkRun& operator=(const PlinkRun&) = delete;
 
-    bool Start(const std::string& commandLine);
+    // The built plink.exe, or a copy of it in an app folder of the test's own.
+    bool Start(const std::string& commandLine, const std::string& program = PlinkPath());
     // Runs the message queue until the process has ended; its exit code, or STILL_ACTIVE.
     DWORD WaitForExit(DWORD timeoutMs = 20000);
     bool IsRunning() const;

@@ -40,7 +40,11 @@ TEST(SshArguments, EveryOptionOfTheTunnelAndTheHostLast) {
         "-o", "PreferredAuthentications=password,keyboard-interactive",
         "-o", "PubkeyAuthentication=no",
         "-o", "NumberOfPasswordPrompts=1",
-        "-o", "StrictHostKeyChecking=accept-new",
+        "-o", "StrictHostKeyChecking=ask",
+        "-o", "UserKnownHostsFile=\"C:/Program Files/100%%/known_hosts\"",
+        "-o", "GlobalKnownHostsFile=\"C:/Program Files/100%/known_hosts\"",
+        "-o", "HashKnownHosts=no",
+        "-o", "CheckHostIP=no",
         "-p", "4022",
         "-l", "alice",
         "-L", "127.0.0.1:25:localhost:25",
@@ -48,14 +52,15 @@ TEST(SshArguments, EveryOptionOfTheTunnelAndTheHostLast) {
         "-L", "127.0.0.1:50000:10.0.0.7:3128",
         "tunnel.example.org"};
     // clang-format on
-    EXPECT_EQ(expected, SshArguments(ThreeForwardingSession()));
+    EXPECT_EQ(expected,
+              SshArguments(ThreeForwardingSession(), "C:\\Program Files\\100%\\known_hosts"));
 }
 
 TEST(SshArguments, NoUserLeavesItToSshAndNoForwardingsGiveNoL) {
     Session session = ThreeForwardingSession();
     session.user.clear();
     session.forwardings.clear();
-    std::vector<std::string> arguments = SshArguments(session);
+    std::vector<std::string> arguments = SshArguments(session, "C:\\known_hosts");
     for (const std::string& argument : arguments) {
         EXPECT_NE("-l", argument);
         EXPECT_NE("-L", argument);
@@ -106,6 +111,9 @@ TEST(Transcripts, TheTunnelIsUpOnlyWhenTheRealClientSaysSoAndAFailureIsNamed) {
         {"bad.txt", false, false, "refused the user name or password"},
         {"unreach.txt", false, false, "could not be reached"},
         {"hostkey-changed.txt", false, false, "identity has changed"},
+        {"hostkey-changed-ask.txt", false, false, "identity has changed"},
+        {"hostkey-new-refused.txt", false, false, "key was not accepted"},
+        {"hostkey-new-accepted.txt", true, true, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -125,6 +133,19 @@ TEST(Transcripts, TheTunnelIsUpOnlyWhenTheRealClientSaysSoAndAFailureIsNamed) {
         ExpectSays(reason, *c.says ? c.says : "ended without giving a reason");
         ExpectSays(reasonWithSkipped, *c.says ? c.says : "\"L0=localhost:25\"");
     }
+    // The new key of a changed one is read from the warning, for the user to decide about.
+    EndReason changed;
+    for (const std::string& line : Transcript("hostkey-changed-ask.txt"))
+        changed.OnSshLine(line);
+    ASSERT_TRUE(changed.ChangedKey());
+    EXPECT_EQ("ED25519 SHA256:Lhc9SQGI8GY58CqSASiuWd91Wxc3IdLA2BvU4YnHx8Y",
+              KeyText(*changed.ChangedKey()));
+    // A refused key is told as such.
+    EndReason refused;
+    for (const std::string& line : Transcript("hostkey-new-refused.txt"))
+        refused.OnSshLine(line);
+    EXPECT_EQ(refused.Text(), kKeyNotAcceptedReason);
+
     // Older releases end the line without the method.
     TunnelProgress older;
     older.OnLine("Authenticated to tunnel.example.org ([192.0.2.7]:22).");

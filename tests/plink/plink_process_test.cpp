@@ -4,7 +4,9 @@
 #include "plink_fixture.h"
 
 #include "plink/ssh_arguments.h"
+#include "settings/known_hosts_file.h"
 #include "tunnel/client_messages.h"
+#include "support/marrowin_process.h"
 #include "support/scripted_user.h"
 
 #include <gtest/gtest.h>
@@ -89,7 +91,9 @@ TEST_F(PlinkTest, SshGetsEveryArgumentOfTheSessionAndTheTunnelIsReportedUp) {
     session.user = "alice";
     session.forwardings = {
         {ports_[0], "localhost", 25}, {ports_[1], "localhost", 110}, {ports_[2], "10.0.0.7", 3128}};
-    std::vector<std::string> expected = SshArguments(session);
+    std::string plink = PlinkPath();
+    std::vector<std::string> expected =
+        SshArguments(session, plink.substr(0, plink.rfind('\\')) + "\\known_hosts");
     EXPECT_EQ(expected, ssh_.Values("arg"));
     for (int port : ports_)
         EXPECT_TRUE(Accepts(port)) << port;
@@ -163,6 +167,112 @@ TEST_F(PlinkTest, SshIsFoundOnThePathWithoutMarrowinSsh) {
     // Windows' own OpenSSH folder does not exist here, so the PATH is all that is left.
     StartEstablished();
     EXPECT_TRUE(ssh_.WasStarted());
+}
+
+// ---------------------------------------------------------------------------------------------
+// The server's key, in a known-hosts file beside plink.exe
+
+class PlinkHostKeyTest : public PlinkTest {
+protected:
+    void SetUp() override {
+        PlinkTest::SetUp();
+        // The server of the transcripts.
+        ASSERT_TRUE(session_.SetString("HostName", "127.0.0.1"));
+        ASSERT_TRUE(session_.SetDword("PortNumber", 2299));
+        ASSERT_TRUE(::CopyFileA(PlinkPath().c_str(), Plink().c_str(), FALSE));
+    }
+    std::string Plink() const { return app_.File("plink.exe"); }
+    std::string KnownHosts() const { return ReadWholeFile(app_.File("known_hosts")); }
+
+    static constexpr char kNewKey[] = "SHA256:KZ1q6rj97DOl6gYWl0WfWQbFQkSvyc5QjfhDHs60mcM";
+    TempFolder app_;
+};
+
+// The box of the first connection shows the server and the key, says No unless told Yes, and
+// only Yes has ssh remember the key and go on.
+TEST_F(PlinkHostKeyTest, TheUsersAnswerToANewKeyReachesSsh) {
+    const struct {
+        const char* transcript;
+        int button;
+        const char* answer;
+        std::vector<UINT> reports;
+        const char* reason;
+        std::string knownHosts;
+    } cases[] = {
+        {"hostkey-new-refused",
+         IDNO,
+         "no",
+         {WM_QV_CON_START, WM_QV_STOP},
+         "key was not accepted",
+         ""},
+        {"hostkey-new-accepted",
+         IDYES,
+         "yes",
+         {WM_QV_CON_START, WM_QV_CON_ESTH},
+         nullptr,
+         std::string("[127.0.0.1]:2299 ssh-ed25519 ") + kNewKey + "\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.transcript);
+        ssh_.Script(
+            {std::string("hostkey ") + c.transcript, "askpass", "authenticated", "listen", "stay"});
+        PlinkRun run;
+        ASSERT_TRUE(run.Start(CommandLine(), Plink()));
+        ASSERT_TRUE(PumpMessagesUntil([] { return !UnownedQuestions("Marrowin").empty(); }, 20000));
+        HWND box = UnownedQuestions("Marrowin")[0];
+        std::string text = MessageBoxText(box);
+        for (const char* words : {"\"127.0.0.1\"", "ED25519", kNewKey, "trust"})
+            EXPECT_NE(std::string::npos, text.find(words)) << text;
+        // No is the default button.
+        EXPECT_EQ(BS_DEFPUSHBUTTON, ::GetWindowLongA(::GetDlgItem(box, IDNO), GWL_STYLE) & 0xF);
+        ClickMessageBoxButton(box, c.button);
+
+        if (c.reason) {
+            ExpectEnds(run, 255, c.reports, c.reason);
+        } else {
+            ASSERT_TRUE(WaitForReports(2)) << run.ErrorOutput();
+            EXPECT_EQ(c.reports, window_.arrived);
+            window_.arrived.clear();
+        }
+        std::vector<std::string> answers = ssh_.Values("askpass-line");
+        ASSERT_FALSE(answers.empty());
+        EXPECT_EQ(c.answer, answers[0]);
+        // The password only after a Yes, and only to the password's question.
+        EXPECT_EQ(c.reason ? 1u : 2u, answers.size());
+        EXPECT_EQ(c.knownHosts, KnownHosts());
+    }
+}
+
+// While one question is open a second client waits with its own, and Marrowin can see that one
+// is open.
+TEST_F(PlinkHostKeyTest, OneQuestionAtATime) {
+    ssh_.Script({"hostkey hostkey-new-refused", "stay"});
+    PlinkRun first;
+    ASSERT_TRUE(first.Start(CommandLine(), Plink()));
+    ASSERT_TRUE(PumpMessagesUntil([] { return !UnownedQuestions("Marrowin").empty(); }, 20000));
+    HWND box = UnownedQuestions("Marrowin")[0];
+    EXPECT_TRUE(KnownHostsFile(app_.Path()).QuestionOpen());
+
+    StandInSshFolder secondSsh;
+    secondSsh.Script({"hostkey hostkey-new-refused", "stay"});
+    PlinkRun second;
+    ASSERT_TRUE(second.Start(CommandLine(), Plink()));
+    ASSERT_TRUE(secondSsh.WaitForLine("step hostkey hostkey-new-refused"));
+    // Time for the second askpass to start and reach the lock.
+    PumpMessagesFor(1500);
+    EXPECT_EQ(std::vector<HWND>{box}, UnownedQuestions("Marrowin"));
+    ClickMessageBoxButton(box, IDNO);
+    EXPECT_EQ(255u, first.WaitForExit());
+
+    // Only now the second question comes.
+    ASSERT_TRUE(PumpMessagesUntil(
+        [&] {
+            return !UnownedQuestions("Marrowin").empty() && UnownedQuestions("Marrowin")[0] != box;
+        },
+        20000));
+    ClickMessageBoxButton(UnownedQuestions("Marrowin")[0], IDNO);
+    EXPECT_EQ(255u, second.WaitForExit());
+    EXPECT_FALSE(KnownHostsFile(app_.Path()).QuestionOpen());
 }
 
 // ---------------------------------------------------------------------------------------------

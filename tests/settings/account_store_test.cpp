@@ -56,6 +56,22 @@ TEST_F(AccountStoreTest, ARenameWithANewPortMovesEverythingAndChangesTheProxyTar
     EXPECT_EQ(store.ClearPassword(renamed), "new");
 }
 
+// The known-hosts file beside the settings file: a renamed account's server keys move with it,
+// a removed account's go, and another account's stay.
+TEST_F(AccountStoreTest, TheServerKeysFollowTheAccount) {
+    store.Create({alpha, "joe", "pw", "3128"});
+    store.Create({beta, "ann", "pw", "3128"});
+    const std::string others = "# kept\n" + beta + " ssh-ed25519 B\n";
+    WriteWholeFile(folder.File("known_hosts"),
+                   alpha + " ssh-ed25519 A\n" + others + "[" + alpha + "]:2222 ssh-rsa C\n");
+
+    store.Update(store.Load(alpha), {renamed, "joe", store.Load(alpha).password, "3128"});
+    EXPECT_EQ(ReadWholeFile(folder.File("known_hosts")),
+              renamed + " ssh-ed25519 A\n" + others + "[" + renamed + "]:2222 ssh-rsa C\n");
+    store.Remove(renamed);
+    EXPECT_EQ(ReadWholeFile(folder.File("known_hosts")), others);
+}
+
 TEST_F(AccountStoreTest, ForwardingsAreAddedOncePerLocalPortAndRemovedFromBothForms) {
     store.Create({alpha, "joe", "pw", "3128"});
     using Add = AccountStore::AddResult;

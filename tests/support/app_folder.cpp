@@ -3,8 +3,8 @@
 #include "framework/application.h"
 
 namespace {
-const char* const kAppFiles[] = {"Marrowin.ini", "plink.exe", "log.txt", "stand_in_script.txt",
-                                 "stand_in_record.txt"};
+const char* const kAppFiles[] = {"Marrowin.ini",        "plink.exe",           "log.txt",
+                                 "stand_in_script.txt", "stand_in_record.txt", "known_hosts"};
 }
 
 AppFolderFiles::AppFolderFiles() : folder_(fw::ExecutableFolder()) {

@@ -105,6 +105,29 @@ HWND WaitForTopLevelDialog(DWORD processId, const std::string& title, DWORD time
     return window;
 }
 
+std::vector<HWND> UnownedQuestions(const std::string& caption) {
+    struct Search {
+        std::string caption;
+        std::vector<HWND> found;
+    } search{caption, {}};
+    auto match = [](HWND window, LPARAM lParam) -> BOOL {
+        auto* search = reinterpret_cast<Search*>(lParam);
+        DWORD processId = 0;
+        ::GetWindowThreadProcessId(window, &processId);
+        char title[256] = {};
+        char className[64] = {};
+        ::GetWindowTextA(window, title, sizeof(title));
+        ::GetClassNameA(window, className, sizeof(className));
+        if (processId != ::GetCurrentProcessId() && search->caption == title &&
+            std::string(className) == "#32770" && !::GetWindow(window, GW_OWNER) &&
+            ::GetDlgItem(window, IDYES) && ::GetDlgItem(window, IDNO))
+            search->found.push_back(window);
+        return TRUE;
+    };
+    ::EnumWindows(match, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 HWND WaitForMessageBox(HWND owner, DWORD timeoutMs) {
     return WaitForDialog({0, owner, std::string(), nullptr}, timeoutMs);
 }

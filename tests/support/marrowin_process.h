@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // A Linux path handed over by the build, as Wine sees it (drive Z: is the Linux root).
 std::string WinePath(const std::string& linuxPath);
@@ -38,6 +39,9 @@ private:
 HWND WaitForTopLevelDialog(DWORD processId, const std::string& title, DWORD timeoutMs = 20000);
 // The message box owned by the window, or null once the time is out.
 HWND WaitForMessageBox(HWND owner, DWORD timeoutMs = 10000);
+// The Yes/No message boxes owned by no window, with that caption, of other processes than this
+// one.
+std::vector<HWND> UnownedQuestions(const std::string& caption);
 // The text of a message box.
 std::string MessageBoxText(HWND box);
 // Clicks a message box's button (IDYES, IDNO, IDOK ...).

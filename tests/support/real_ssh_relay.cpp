@@ -3,7 +3,8 @@
 // plink.exe could neither put the real Linux ssh into its job nor read its standard error.
 // plink.exe starts this console program instead, exactly as it starts ssh.exe; it connects to
 // the broker of the tests' real server (scripts/real-ssh/server.py, at MARROWIN_REAL_SSH), which
-// runs the Linux ssh with this program's arguments unchanged. It only moves bytes:
+// runs the Linux ssh with this program's arguments (a known-hosts file's Windows path given as
+// the Unix path of the same file). It only moves bytes:
 // - ssh's standard error comes back as it is printed and goes to our standard error (plink's
 //   pipe) as it comes;
 // - each of ssh's askpass questions comes back too: we run the askpass program that plink named
@@ -199,6 +200,29 @@ int RunAskpass(const std::wstring& program, const std::string& question, std::st
     return static_cast<int>(code);
 }
 
+// The known-hosts files plink names are Windows paths; the Linux ssh finds the same file under
+// the Unix path Wine maps it to. Every other argument goes as it is.
+std::wstring ForLinuxSsh(const std::wstring& argument) {
+    for (const wchar_t* option : {L"UserKnownHostsFile=", L"GlobalKnownHostsFile="}) {
+        std::wstring name = option;
+        if (argument.compare(0, name.size(), name) != 0)
+            continue;
+        std::wstring path = argument.substr(name.size());
+        if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"')
+            path = path.substr(1, path.size() - 2);
+        using UnixName = char*(__cdecl*)(const wchar_t*);
+        auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+            ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+        char* mapped = unixName ? unixName(path.c_str()) : nullptr;
+        if (!mapped)
+            return argument;
+        std::wstring unixPath = Wide(mapped);
+        ::HeapFree(::GetProcessHeap(), 0, mapped);
+        return name + L"\"" + unixPath + L"\"";
+    }
+    return argument;
+}
+
 std::string LittleEndian(int32_t number) {
     std::string bytes;
     for (int i = 0; i < 4; ++i)
@@ -220,7 +244,7 @@ int Run() {
     wchar_t** arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     bool sent = arguments != nullptr;
     for (int i = 1; sent && i < count; ++i)
-        sent = connection.Send('A', Utf8(arguments[i]));
+        sent = connection.Send('A', Utf8(ForLinuxSsh(arguments[i])));
     if (arguments)
         ::LocalFree(arguments);
     bool hasAskpass = false;

@@ -9,6 +9,13 @@
 // Script steps, one a line ("stand_in_script.txt"; without one: askpass, authenticated,
 // listen, stay):
 //   askpass            run SSH_ASKPASS with a password prompt, record its output and exit code
+//   hostkey <name>     meet the server key of transcript <name>.txt (its "Server host key:"
+//                      line) as ssh does with StrictHostKeyChecking=ask and the known-hosts file
+//                      of UserKnownHostsFile: a known key goes on; another key for the host ends
+//                      ssh with 255 after the transcript's lines from its warning on; an unknown
+//                      key is asked about through SSH_ASKPASS with the question of
+//                      <name>.askpass.txt, and "yes" adds it to the file, anything else ends ssh
+//                      with 255 after "Host key verification failed."
 //   authenticated      print "Authenticated to <host> ([127.0.0.1]:<port>) using "password"."
 //   forward <n>|all    set up the next n local forwardings (all that are left) as ssh does:
 //                      "Local forwarding listening on 127.0.0.1 port <p>." is printed before
@@ -27,11 +34,13 @@
 
 #include "support/record_file.h"
 #include "support/stand_in.h"
+#include "support/temp_folder.h"
 
 #include <windows.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -66,8 +75,21 @@ struct Options {
     std::string host = "<none>";
     std::string port = "22";
     std::string user = "<none>";
+    std::string knownHosts;
     std::vector<Forward> forwards;
 };
+
+// The file of an ssh option's value: its quotes gone and "%%" read as '%'.
+std::string KnownHostsPath(const std::string& value) {
+    std::string path;
+    for (size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != '"')
+            path += value[i];
+        if (value[i] == '%' && i + 1 < value.size() && value[i + 1] == '%')
+            ++i;
+    }
+    return path;
+}
 
 // Only what the stand-in acts on: -p, -l, -L and the host, the first word that is no option.
 Options ReadOptions(int argc, char** argv) {
@@ -80,6 +102,8 @@ Options ReadOptions(int argc, char** argv) {
             std::string value = argv[++i];
             if (word == "-p")
                 options.port = value;
+            else if (word == "-o" && value.rfind("UserKnownHostsFile=", 0) == 0)
+                options.knownHosts = KnownHostsPath(value.substr(19));
             else if (word == "-l")
                 options.user = value;
             else if (word == "-L") {
@@ -123,19 +147,19 @@ std::string EnvironmentValue(const char* name) {
 }
 
 // Runs the askpass program as ssh does: the prompt as its one argument, its standard output
-// read through a pipe.
-void Askpass(RecordFile& record, const Options& options) {
+// read through a pipe. Returns the first line of its answer.
+std::string Askpass(RecordFile& record, const std::string& prompt) {
     std::string program = EnvironmentValue("SSH_ASKPASS");
     if (program.empty()) {
         record.Line("askpass-error=no SSH_ASKPASS");
-        return;
+        return std::string();
     }
     SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
     HANDLE readEnd = nullptr;
     HANDLE writeEnd = nullptr;
     if (!::CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) {
         record.Line("askpass-error=pipe");
-        return;
+        return std::string();
     }
     ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA startup = {};
@@ -144,15 +168,14 @@ void Askpass(RecordFile& record, const Options& options) {
     startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = writeEnd;
     startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
-    std::string commandLine =
-        "\"" + program + "\" \"" + options.user + "@" + options.host + "'s password: \"";
+    std::string commandLine = "\"" + program + "\" \"" + prompt + "\"";
     PROCESS_INFORMATION process = {};
     if (!::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
                           nullptr, &startup, &process)) {
         record.Line("askpass-error=start " + std::to_string(::GetLastError()));
         ::CloseHandle(readEnd);
         ::CloseHandle(writeEnd);
-        return;
+        return std::string();
     }
     ::CloseHandle(writeEnd);
     std::string output;
@@ -172,6 +195,62 @@ void Askpass(RecordFile& record, const Options& options) {
     record.Line(std::string("askpass-newline=") +
                 (newline != std::string::npos && newline + 1 == output.size() ? "yes" : "no"));
     record.Line("askpass-exit=" + std::to_string(code));
+    return output.substr(0, output.find_first_of("\r\n"));
+}
+
+std::vector<std::string> TranscriptLines(const std::string& file) {
+    std::string path = "Z:" TRANSCRIPTS_DIR "/" + file;
+    for (char& c : path) {
+        if (c == '/')
+            c = '\\';
+    }
+    return ReadLines(path);
+}
+
+// ssh with StrictHostKeyChecking=ask meeting the server key of the transcript; false when ssh
+// ends there.
+bool MeetHostKey(RecordFile& record, const Options& options, const std::string& name) {
+    std::vector<std::string> transcript = TranscriptLines(name + ".txt");
+    std::string key; // "ssh-ed25519 SHA256:...", the fingerprint standing in for the key
+    for (const std::string& line : transcript) {
+        if (line.rfind("debug1: Server host key: ", 0) == 0)
+            key = line.substr(25);
+    }
+    Print("debug1: Server host key: " + key);
+    std::string pattern =
+        options.port == "22" ? options.host : "[" + options.host + "]:" + options.port;
+    for (const std::string& line : ReadLines(options.knownHosts)) {
+        if (line.compare(0, pattern.size() + 1, pattern + " ") != 0)
+            continue;
+        if (line.substr(pattern.size() + 1) == key) {
+            Print("debug1: Host '" + pattern + "' is known and matches the ED25519 host key.");
+            return true;
+        }
+        bool warning = false;
+        for (const std::string& said : transcript) {
+            warning = warning || said.rfind("@@@", 0) == 0;
+            if (warning)
+                Print(said);
+        }
+        return false;
+    }
+
+    std::string question;
+    for (const std::string& line : TranscriptLines(name + ".askpass.txt")) {
+        if (line == "----")
+            break;
+        if (line.rfind("#", 0) != 0)
+            question += (question.empty() ? "" : "\n") + line;
+    }
+    Print("debug1: read_passphrase: requested to askpass");
+    if (question.empty() || Askpass(record, question) != "yes") {
+        Print("Host key verification failed.");
+        return false;
+    }
+    std::ofstream(options.knownHosts, std::ios::app | std::ios::binary)
+        << pattern << " " << key << "\n";
+    Print("Warning: Permanently added '" + pattern + "' (ED25519) to the list of known hosts.");
+    return true;
 }
 
 // One local forwarding, as ssh sets it up; false when its port cannot be bound.
@@ -241,7 +320,12 @@ int Run(int argc, char** argv) {
         std::string argument =
             step.find(' ') == std::string::npos ? "" : step.substr(step.find(' ') + 1);
         if (verb == "askpass") {
-            Askpass(record, options);
+            Askpass(record, options.user + "@" + options.host + "'s password: ");
+        } else if (verb == "hostkey") {
+            if (!MeetHostKey(record, options, argument)) {
+                record.Line("exit 255");
+                return 255;
+            }
         } else if (verb == "authenticated") {
             Print("Authenticated to " + options.host + " ([127.0.0.1]:" + options.port +
                   ") using \"password\".");

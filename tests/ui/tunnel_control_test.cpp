@@ -3,6 +3,7 @@
 // client's reports and its reason for a failed run, the reconnect sequence, the
 // connection-broken dialog and the TOR relay.
 #include "app/dravenlok_app.h"
+#include "logic/end_reason.h"
 #include "logic/password_scrambling.h"
 #include "resource.h"
 #include "support/browser_proxy.h"
@@ -322,7 +323,7 @@ TEST_F(TunnelTest, TheStatusWindowFollowsTheSequenceAfterADrop) {
         ExpectState(true);
         EXPECT_NE(RefreshedStatus(status).find("Reconnection retry no.: 1"), std::string::npos);
 
-        TellReason(kFailureReasonTag, "The server's identity could not be verified.");
+        TellReason(kFailureReasonTag, kKeyNotAcceptedReason);
         Drop();
         EXPECT_FALSE(StopReconnectTimer());
         EXPECT_NE(RefreshedStatus(status).find("Retrying cannot mend"), std::string::npos);
