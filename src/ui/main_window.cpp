@@ -466,7 +466,7 @@ void CDravenlokDlg::ShowTrayPicture(bool privacyOn) {
     if (!trayIcon_)
         return;
     int picture = privacyOn ? IDI_PRIVACY_ON : IDI_PRIVACY_OFF;
-    trayIcon_->SetIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(picture)));
+    trayIcon_->SetIcon(LoadTrayPicture(picture));
 }
 
 void CDravenlokDlg::SetTrayPrivacyState(bool privacyOn) {
