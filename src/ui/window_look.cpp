@@ -50,7 +50,7 @@ void WindowLook::OnInitDialog() {
 // The dialog scales its controls and their font itself; the labels' fonts, the headers' skin,
 // the logo and the minimised icon are the look's to scale.
 void WindowLook::FollowDpi() {
-    UINT dpi = fw::WindowDpi(DialogHandle());
+    UINT dpi = DialogUnitsDpi();
     for (CLabel* label : {&statusLabel_, &proxySettingsLabel_, &forwardingsHeading_,
                           &serverSettingsHeading_, &versionLabel_})
         label->SetDpi(dpi);
@@ -63,6 +63,16 @@ void WindowLook::FollowDpi() {
         ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
                      minimizedIconSize_, minimizedIconSize_, LR_DEFAULTCOLOR)));
     tooltips_.FollowDpi();
+}
+
+// The scale the dialog's units have, as dots per inch: its font, MS Sans Serif 8, is 13 pixels
+// high at 100 %. A bitmap font grows in steps, so the controls may grow less than the monitor's
+// dots per inch; the look's own pieces grow with the controls they stand in.
+UINT WindowLook::DialogUnitsDpi() const {
+    RECT eightUnits = {0, 0, 0, 8};
+    if (!::MapDialogRect(DialogHandle(), &eightUnits) || eightUnits.bottom <= 0)
+        return fw::WindowDpi(DialogHandle());
+    return static_cast<UINT>(::MulDiv(fw::kDefaultDpi, eightUnits.bottom, 13));
 }
 
 // At 100 % the dialog shows the logo as it loaded it; at other scales it shows the logo drawn

@@ -31,6 +31,7 @@ private:
     void SetWindowIcon() const;
     void StyleLabelsAndHeaders();
     void SkinHeaders();
+    UINT DialogUnitsDpi() const;
     void ShowLogo(UINT dpi);
     LRESULT OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam) const;
     int FieldId(HWND control) const;

@@ -17,6 +17,12 @@ std::string ListCell(HWND list, int row, int column);
 COLORREF LabelTextColor(HWND dialog, int id);
 LOGFONTA ControlFont(HWND control);
 
+// A static control that shows text: not a picture or a frame.
+bool IsTextStatic(HWND control);
+// The width and height the control's text needs in its own font, beside what the control
+// itself draws (the box of a check box, the frame of a push button).
+SIZE NeededSize(HWND control, const std::string& text);
+
 // Every field of the dialog the user can type into: its edit controls and the edit fields of
 // its combo boxes, read-only ones left out.
 std::vector<HWND> TypableFields(HWND dialog);
