@@ -4,6 +4,7 @@
 #include "support/stand_in.h"
 
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 std::vector<std::string> ComboItems(HWND combo) {
     // Wide, as the program reads them: the ANSI message overruns a fixed buffer under Wine.
@@ -190,6 +191,8 @@ bool SessionExists(const std::string& session) {
     return key != nullptr;
 }
 
+namespace {
+
 // Not a picture or a frame: those have no text to fit.
 bool IsTextStatic(HWND control) {
     switch (::GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) {
@@ -229,4 +232,29 @@ SIZE NeededSize(HWND control, const std::string& text) {
     ::SelectObject(dc, old);
     ::ReleaseDC(control, dc);
     return {rect.right + extra, rect.bottom};
+}
+
+} // namespace
+
+void ExpectEveryTextFits(HWND dialog) {
+    int measured = 0;
+    for (HWND control = ::GetWindow(dialog, GW_CHILD); control;
+         control = ::GetWindow(control, GW_HWNDNEXT)) {
+        char className[32] = {};
+        ::GetClassNameA(control, className, sizeof(className));
+        char buffer[256] = {};
+        ::GetWindowTextA(control, buffer, sizeof(buffer));
+        std::string text = buffer;
+        bool isButton = lstrcmpiA(className, "Button") == 0;
+        bool isText = lstrcmpiA(className, "Static") == 0 && IsTextStatic(control);
+        if (text.empty() || !(isButton || isText))
+            continue;
+        RECT client;
+        ::GetClientRect(control, &client);
+        SIZE needed = NeededSize(control, text);
+        EXPECT_LE(needed.cx, client.right) << text;
+        EXPECT_LE(needed.cy, client.bottom) << text;
+        ++measured;
+    }
+    EXPECT_GT(measured, 40);
 }

@@ -17,11 +17,9 @@ std::string ListCell(HWND list, int row, int column);
 COLORREF LabelTextColor(HWND dialog, int id);
 LOGFONTA ControlFont(HWND control);
 
-// A static control that shows text: not a picture or a frame.
-bool IsTextStatic(HWND control);
-// The width and height the control's text needs in its own font, beside what the control
-// itself draws (the box of a check box, the frame of a push button).
-SIZE NeededSize(HWND control, const std::string& text);
+// Every text of the dialog's buttons and static texts fits its control, measured in the
+// control's own font (a failure of the test for each that does not).
+void ExpectEveryTextFits(HWND dialog);
 
 // Every field of the dialog the user can type into: its edit controls and the edit fields of
 // its combo boxes, read-only ones left out.

@@ -16,9 +16,12 @@
 namespace {
 
 const char kDpiVariable[] = "MARROWIN_TEST_DPI";
-const char* const kLogPixelsKeys[] = {
-    "Control Panel\\Desktop", "System\\CurrentControlSet\\Hardware Profiles\\Current\\Software\\Fonts"};
-const HKEY kLogPixelsRoots[] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
+const struct {
+    HKEY root;
+    const char* key;
+} kLogPixels[] = {{HKEY_CURRENT_USER, "Control Panel\\Desktop"},
+                  {HKEY_LOCAL_MACHINE,
+                   "System\\CurrentControlSet\\Hardware Profiles\\Current\\Software\\Fonts"}};
 
 // The prefix's LogPixels for as long as it lives; set back after, for the other test programs.
 class PrefixScale {
@@ -26,28 +29,21 @@ public:
     explicit PrefixScale(DWORD dpi) {
         for (int i = 0; i < 2; ++i) {
             DWORD size = sizeof(old_[i]);
-            had_[i] = ::RegGetValueA(kLogPixelsRoots[i], kLogPixelsKeys[i], "LogPixels",
-                                     RRF_RT_REG_DWORD, nullptr, &old_[i], &size) == ERROR_SUCCESS;
-            Set(i, dpi);
+            ::RegGetValueA(kLogPixels[i].root, kLogPixels[i].key, "LogPixels", RRF_RT_REG_DWORD,
+                           nullptr, &old_[i], &size);
+            EXPECT_EQ(::RegSetKeyValueA(kLogPixels[i].root, kLogPixels[i].key, "LogPixels",
+                                        REG_DWORD, &dpi, sizeof(dpi)),
+                      ERROR_SUCCESS);
         }
     }
     ~PrefixScale() {
-        for (int i = 0; i < 2; ++i) {
-            if (had_[i])
-                Set(i, old_[i]);
-            else
-                ::RegDeleteKeyValueA(kLogPixelsRoots[i], kLogPixelsKeys[i], "LogPixels");
-        }
+        for (int i = 0; i < 2; ++i)
+            ::RegSetKeyValueA(kLogPixels[i].root, kLogPixels[i].key, "LogPixels", REG_DWORD,
+                              &old_[i], sizeof(old_[i]));
     }
 
 private:
-    static void Set(int i, DWORD dpi) {
-        ASSERT_EQ(::RegSetKeyValueA(kLogPixelsRoots[i], kLogPixelsKeys[i], "LogPixels", REG_DWORD,
-                                    &dpi, sizeof(dpi)),
-                  ERROR_SUCCESS);
-    }
-    DWORD old_[2] = {};
-    bool had_[2] = {};
+    DWORD old_[2] = {fw::kDefaultDpi, fw::kDefaultDpi};
 };
 
 class DisplayScaleTest : public ::testing::TestWithParam<DWORD> {};
@@ -66,12 +62,6 @@ TEST_P(DisplayScaleTest, WindowFitsItsTextsAndDrawsToItsControls) {
 
 INSTANTIATE_TEST_SUITE_P(Scales, DisplayScaleTest, ::testing::Values(96, 144, 192));
 
-SIZE BitmapSize(HBITMAP bitmap) {
-    BITMAP info = {};
-    ::GetObjectA(bitmap, sizeof(info), &info);
-    return {info.bmWidth, info.bmHeight};
-}
-
 using WindowAtOneScale = MainWindowFixture;
 
 // Run by the table above, in a program of its own, at the scale it set.
@@ -84,35 +74,18 @@ TEST_F(WindowAtOneScale, TextsFitAndOwnPiecesMatchTheirControls) {
     const UINT dpi = fw::WindowDpi(*window);
     ASSERT_EQ(dpi, static_cast<UINT>(std::atoi(dpiText)));
 
-    int measured = 0;
-    for (HWND control = ::GetWindow(*window, GW_CHILD); control;
-         control = ::GetWindow(control, GW_HWNDNEXT)) {
-        char className[32] = {};
-        char text[256] = {};
-        ::GetClassNameA(control, className, sizeof(className));
-        ::GetWindowTextA(control, text, sizeof(text));
-        bool isText = lstrcmpiA(className, "Button") == 0 ||
-                      (lstrcmpiA(className, "Static") == 0 && IsTextStatic(control));
-        if (!isText || text[0] == '\0')
-            continue;
-        RECT client;
-        ::GetClientRect(control, &client);
-        SIZE needed = NeededSize(control, text);
-        EXPECT_LE(needed.cx, client.right) << text;
-        EXPECT_LE(needed.cy, client.bottom) << text;
-        ++measured;
-    }
-    EXPECT_GT(measured, 40);
+    ExpectEveryTextFits(*window);
 
     // The logo grows with the window, and its control with it.
-    auto logo = reinterpret_cast<HBITMAP>(
-        ::SendMessageA(Item(IDC_LOGO), STM_GETIMAGE, IMAGE_BITMAP, 0));
-    SIZE logoSize = BitmapSize(logo);
-    EXPECT_TRUE(dpi == fw::kDefaultDpi || logoSize.cx > 163) << logoSize.cx;
+    BITMAP logo = {};
+    ::GetObjectA(reinterpret_cast<HBITMAP>(
+                     ::SendMessageA(Item(IDC_LOGO), STM_GETIMAGE, IMAGE_BITMAP, 0)),
+                 sizeof(logo), &logo);
+    EXPECT_TRUE(dpi == fw::kDefaultDpi || logo.bmWidth > 163) << logo.bmWidth;
     RECT logoClient;
     ::GetClientRect(Item(IDC_LOGO), &logoClient);
-    EXPECT_EQ(logoClient.right, logoSize.cx);
-    EXPECT_EQ(logoClient.bottom, logoSize.cy);
+    EXPECT_EQ(logoClient.right, logo.bmWidth);
+    EXPECT_EQ(logoClient.bottom, logo.bmHeight);
     // The header bars fill their controls to the last pixel.
     WindowPicture picture(*window);
     for (int header : {IDC_MAIN_MENU_HEADER, IDC_TUNNEL_SETTINGS_HEADER}) {
