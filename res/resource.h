@@ -6,6 +6,8 @@
 #define IDB_SEPARATOR 129
 #define IDB_HEADER_SKIN 130
 #define IDB_LOGO 137
+// The logo drawn at 200 %, from which the other display scales are made.
+#define IDB_LOGO_200 138
 #define IDR_TRAY_MENU 139
 #define IDI_PRIVACY_OFF 142
 #define IDI_PRIVACY_ON 143
@@ -73,6 +75,7 @@
 #define IDC_NOTICE 1056
 #define IDC_TARGET_PORT 1057
 #define IDC_TOR 1067
+#define IDC_LOGO 1068
 
 // Server removal confirmation
 #define IDD_SERVER_REMOVE 136

@@ -38,7 +38,7 @@ use_wine_prefix() {
 # its width.
 use_windows_dialog_font() {
     local fonts="$WINEPREFIX/drive_c/windows/Fonts" name
-    for name in sserife.fon marlett.ttf; do
+    for name in sserife.fon sseriff.fon marlett.ttf; do
         if [ -f "/usr/share/wine/fonts/$name" ] && [ -d "$fonts" ] && [ ! -e "$fonts/$name" ]; then
             ln -s "/usr/share/wine/fonts/$name" "$fonts/$name"
         fi
@@ -50,7 +50,19 @@ use_windows_dialog_font() {
     fi
 }
 
+# The display scale of the prefix's programs, in percent (100, 125, 150, 200): Wine takes it from
+# LogPixels, the dots per inch (96 at 100 %), which each program reads when it starts.
+set_display_scale() {
+    local dpi=$(($1 * 96 / 100)) key
+    for key in 'HKCU\Control Panel\Desktop' \
+        'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+        wine reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    done
+}
+
 XVFB_PID=""
+# The virtual display's size; larger for a window shown at a large scale.
+VIRTUAL_SCREEN="${VIRTUAL_SCREEN:-1280x1024x24}"
 # Starts Xvfb on a free display when no display is set; stop_virtual_display ends it.
 ensure_display() {
     if [ -n "${DISPLAY:-}" ] && [ "${1:-}" != "--virtual" ]; then
@@ -58,7 +70,7 @@ ensure_display() {
     fi
     local n=90
     while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "$VIRTUAL_SCREEN" -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
     export DISPLAY=":$n"
     for _ in $(seq 50); do

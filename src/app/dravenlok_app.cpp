@@ -9,7 +9,7 @@
 void CDravenlokApp::CreateTrayIcon() {
     // The old icon goes first, so that at no time are two shown.
     trayIcon_.reset();
-    HICON privacyOff = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PRIVACY_OFF));
+    HICON privacyOff = LoadTrayPicture(IDI_PRIVACY_OFF);
     trayIcon_ = std::make_unique<CMenuTrayIcon>(kProgramName, privacyOff, IDR_TRAY_MENU,
                                                 ID_TRAY_RESTORE, false);
 }

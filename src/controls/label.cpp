@@ -6,7 +6,10 @@ CLabel::CLabel()
     : textColor_(::GetSysColor(COLOR_WINDOWTEXT)),
       background_(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE))) {
     ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof(logFont_), &logFont_);
-    font_.Reset(::CreateFontIndirectA(&logFont_));
+    // The stock font is made for the system's scale; the label keeps it as at 100 %.
+    logFont_.lfHeight = ::MulDiv(logFont_.lfHeight, static_cast<int>(fw::kDefaultDpi),
+                                 static_cast<int>(fw::SystemDpi()));
+    RecreateFont();
 }
 
 CLabel& CLabel::SetBkColor(COLORREF color) {
@@ -35,6 +38,13 @@ CLabel& CLabel::SetFontSize(int height) {
     return *this;
 }
 
+CLabel& CLabel::SetDpi(UINT dpi) {
+    dpi_ = dpi;
+    RecreateFont();
+    Redraw();
+    return *this;
+}
+
 void CLabel::OnSubclassed() {
     // The static control paints with the font it was given, whatever the colour request selects.
     ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
@@ -55,7 +65,9 @@ HBRUSH CLabel::OnCtlColor(HDC dc) const {
 
 void CLabel::RecreateFont() {
     fw::Font old = std::move(font_);
-    font_.Reset(::CreateFontIndirectA(&logFont_));
+    LOGFONTA scaled = logFont_;
+    scaled.lfHeight = fw::ScaleForDpi(logFont_.lfHeight, dpi_);
+    font_.Reset(::CreateFontIndirectA(&scaled));
     if (hwnd_)
         ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "framework/custom_control.h"
+#include "framework/dpi.h"
 #include "owners/owners.h"
 
 class CLabel : public fw::CustomControl {
@@ -14,9 +15,12 @@ public:
     CLabel& SetBkColor(COLORREF color); // no redraw: the next one shows it
     CLabel& SetTextColor(COLORREF color);
     CLabel& SetFontBold(bool bold);
-    CLabel& SetFontSize(int height);
+    CLabel& SetFontSize(int height); // in pixels at 100 %
+    // The scale of the label's window: its font follows it.
+    CLabel& SetDpi(UINT dpi);
 
     COLORREF TextColor() const { return textColor_; }
+    // The font as it is at 100 %.
     const LOGFONTA& Font() const { return logFont_; }
 
 protected:
@@ -32,5 +36,6 @@ private:
     COLORREF textColor_;
     fw::Brush background_;
     LOGFONTA logFont_ = {};
+    UINT dpi_ = fw::kDefaultDpi;
     fw::Font font_;
 };

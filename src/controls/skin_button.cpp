@@ -1,6 +1,7 @@
 // The skinned button's skin, its kind, and how it follows the mouse and the keyboard.
 #include "controls/skin_button.h"
 
+#include "controls/bitmap_scaling.h"
 #include "controls/mask_region.h"
 
 #include <windowsx.h>
@@ -33,6 +34,8 @@ void CxSkinButton::SetSkin(UINT normal, UINT pressed, UINT hover, UINT disabled,
     focusBitmap_.Reset(LoadBitmapResource(focus));
     disabledBitmap_.Reset(LoadBitmapResource(disabled != 0 ? disabled : normal));
     maskBitmap_.Reset(LoadBitmapResource(mask));
+    if (dpi_ != fw::kDefaultDpi)
+        ScaleSkinToDpi();
 
     if (drawMode > kTile)
         drawMode_ = kTile;
@@ -57,6 +60,16 @@ void CxSkinButton::SetSkin(UINT normal, UINT pressed, UINT hover, UINT disabled,
         if (::GetObjectA(maskBitmap_, sizeof(size), &size))
             ::SetWindowPos(hwnd_, nullptr, 0, 0, size.bmWidth, size.bmHeight,
                            SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void CxSkinButton::ScaleSkinToDpi() {
+    for (fw::Bitmap* bitmap : {&normalBitmap_, &pressedBitmap_, &hoverBitmap_, &focusBitmap_,
+                               &disabledBitmap_, &maskBitmap_}) {
+        // A bitmap that cannot be scaled is drawn stretched rather than not at all.
+        fw::Bitmap scaled = *bitmap ? BitmapForDpi(*bitmap, dpi_) : fw::Bitmap();
+        if (scaled)
+            *bitmap = std::move(scaled);
     }
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "framework/custom_control.h"
+#include "framework/dpi.h"
 #include "owners/owners.h"
 
 #include <string>
@@ -31,6 +32,9 @@ public:
     // Moves the bottom of the text rectangle; negative moves the text up.
     void SetTextOffset(int pixels) { textOffset_ = pixels; }
     void SetShadow(bool shadow) { shadow_ = shadow ? 1 : 0; }
+    // The scale of the button's window. The skin is drawn for 100 %: the next SetSkin scales
+    // its bitmaps and mask to this; offset and margin, given in pixels at 100 %, follow at once.
+    void SetDpi(UINT dpi) { dpi_ = dpi; }
 
     int ButtonKind() const { return kind_; }
     bool IsChecked() const { return checked_; }
@@ -51,12 +55,15 @@ private:
     bool IsPushed() const;
     void Redraw() const;
     bool FollowCursorBeforeDrawing();
+    // Every bitmap of the skin at the window's scale.
+    void ScaleSkinToDpi();
 
     // Drawing (skin_button_draw.cpp), from the button's state alone
     void Draw(const DRAWITEMSTRUCT& item);
     void DrawBitmap(HDC dc, HBITMAP bitmap, const RECT& rect) const;
     void DrawDisabledText(HDC dc, const RECT& item, const std::string& text) const;
     void DrawEnabledText(HDC dc, const RECT& item, const std::string& text) const;
+    int Scaled(int pixels) const { return fw::ScaleForDpi(pixels, dpi_); }
 
     int shadow_ = 0;
     int textOffset_ = 0;
@@ -77,4 +84,5 @@ private:
     COLORREF textColor_;
     short border_ = 0;
     short drawMode_ = kStretch;
+    UINT dpi_ = fw::kDefaultDpi;
 };

@@ -77,7 +77,7 @@ void CxSkinButton::Draw(const DRAWITEMSTRUCT& item) {
             ::DrawEdge(dc, const_cast<RECT*>(&rect), EDGE_RAISED, BF_RECT);
         if (focused && margin_ > 0) {
             RECT focus = rect;
-            ::InflateRect(&focus, -margin_, -margin_);
+            ::InflateRect(&focus, -Scaled(margin_), -Scaled(margin_));
             ::DrawFocusRect(dc, &focus);
         }
     }
@@ -129,9 +129,9 @@ void CxSkinButton::DrawBitmap(HDC dc, HBITMAP bitmap, const RECT& rect) const {
 // Embossed: the text in the highlight colour, and over it in grey one pixel up and left.
 void CxSkinButton::DrawDisabledText(HDC dc, const RECT& item, const std::string& text) const {
     RECT rect = item;
-    rect.left += margin_ + 2;
-    rect.right -= margin_ + 2;
-    rect.bottom += textOffset_;
+    rect.left += Scaled(margin_ + 2);
+    rect.right -= Scaled(margin_ + 2);
+    rect.bottom += Scaled(textOffset_);
     ::SetTextColor(dc, ::GetSysColor(COLOR_BTNHIGHLIGHT));
     ::DrawTextA(dc, text.c_str(), -1, &rect, kTextFormat);
     ::OffsetRect(&rect, -1, -1);
@@ -141,7 +141,7 @@ void CxSkinButton::DrawDisabledText(HDC dc, const RECT& item, const std::string&
 
 void CxSkinButton::DrawEnabledText(HDC dc, const RECT& item, const std::string& text) const {
     RECT rect = item;
-    rect.bottom += textOffset_;
+    rect.bottom += Scaled(textOffset_);
     if (shadow_) {
         RECT shadow = rect;
         shadow.right += 1;

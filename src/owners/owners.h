@@ -77,6 +77,13 @@ struct MenuTraits {
     static void Close(HMENU menu) { ::DestroyMenu(menu); }
 };
 
+// An icon loaded at a size of the program's choosing (LoadImage without LR_SHARED).
+struct IconTraits {
+    static HICON Empty() { return nullptr; }
+    static bool IsValid(HICON icon) { return icon != nullptr; }
+    static void Close(HICON icon) { ::DestroyIcon(icon); }
+};
+
 // Memory the system allocated for the caller with LocalAlloc (a security descriptor, say).
 struct LocalMemoryTraits {
     static HLOCAL Empty() { return nullptr; }
@@ -92,6 +99,7 @@ using Bitmap = Owner<HBITMAP, GdiObjectTraits<HBITMAP>>;
 using Region = Owner<HRGN, GdiObjectTraits<HRGN>>;
 using MemoryDc = Owner<HDC, MemoryDcTraits>;
 using Menu = Owner<HMENU, MenuTraits>;
+using Icon = Owner<HICON, IconTraits>;
 using LocalMemory = Owner<HLOCAL, LocalMemoryTraits>;
 
 // A window's device context (the screen's for a null window), from GetDC; released with

@@ -98,6 +98,21 @@ CDravenlokDlg::CDravenlokDlg()
 
     OnMessage(WM_SYSCOMMAND, [this](WPARAM w, LPARAM l) { return OnSysCommand(w, l); });
     OnMessage(WM_HELP, [](WPARAM, LPARAM) -> LRESULT { return TRUE; });
+    // Moved to a monitor of another scale: Windows has scaled the controls and their font; the
+    // window takes the rectangle it suggests, its panel sizes grow or shrink alike, and the
+    // look redraws its own pieces to match.
+    OnMessage(WM_DPICHANGED, [this](WPARAM, LPARAM suggested) -> LRESULT {
+        const RECT& rect = *reinterpret_cast<const RECT*>(suggested);
+        RECT current;
+        if (::GetWindowRect(Handle(), &current) && current.right > current.left) {
+            for (int* size : {&collapsedWidth_, &collapsedHeight_, &expandedWidth_})
+                *size = ::MulDiv(*size, rect.right - rect.left, current.right - current.left);
+        }
+        ::SetWindowPos(Handle(), nullptr, rect.left, rect.top, rect.right - rect.left,
+                       rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        look_.FollowDpi();
+        return 0;
+    });
     OnMessage(WM_QV_CON_START, [](WPARAM, LPARAM) -> LRESULT { return 0; });
     OnMessage(WM_QV_CON_ESTH, [this](WPARAM, LPARAM) -> LRESULT {
         OnConnectionEstablished();
@@ -589,7 +604,7 @@ void CDravenlokDlg::ShowTrayPicture(bool privacyOn) {
     if (!trayIcon_)
         return;
     int picture = privacyOn ? IDI_PRIVACY_ON : IDI_PRIVACY_OFF;
-    trayIcon_->SetIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(picture)));
+    trayIcon_->SetIcon(LoadTrayPicture(picture));
 }
 
 void CDravenlokDlg::SetTrayPrivacyState(bool privacyOn) {

@@ -2,6 +2,7 @@
 // width that lets long tips wrap.
 #include "ui/tooltips.h"
 
+#include "framework/dpi.h"
 #include "owners/owners.h"
 #include "resource.h"
 
@@ -39,10 +40,7 @@ void Tooltips::Create(HWND window) {
     if (!tooltip_)
         return;
     ::SendMessageA(tooltip_, TTM_ACTIVATE, TRUE, 0);
-    // Measured once: the context's font never changes, and asking costs a device context.
-    TEXTMETRICA metrics = {};
-    ::GetTextMetricsA(fw::WindowDc(window), &metrics);
-    charWidth_ = metrics.tmAveCharWidth;
+    MeasureCharWidth();
     for (const auto& tip : kTooltips)
         Set(tip.control, tip.text);
 }
@@ -66,5 +64,27 @@ void Tooltips::Set(int controlId, const std::string& text) {
     ::SendMessageA(tooltip_, known ? TTM_UPDATETIPTEXTA : TTM_ADDTOOLA, 0,
                    reinterpret_cast<LPARAM>(&tool));
 
-    ::SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, static_cast<LPARAM>(text.size()) * charWidth_);
+    tipLength_ = static_cast<int>(text.size());
+    SetMaxTipWidth();
+}
+
+void Tooltips::FollowDpi() {
+    if (!tooltip_)
+        return;
+    MeasureCharWidth();
+    SetMaxTipWidth();
+}
+
+// Measured once per scale: the context's font never changes, and asking costs a device
+// context. The context's font is made for the system's scale, the window may be on a monitor
+// of another.
+void Tooltips::MeasureCharWidth() {
+    TEXTMETRICA metrics = {};
+    ::GetTextMetricsA(fw::WindowDc(window_), &metrics);
+    charWidth_ = ::MulDiv(metrics.tmAveCharWidth, static_cast<int>(fw::WindowDpi(window_)),
+                          static_cast<int>(fw::SystemDpi()));
+}
+
+void Tooltips::SetMaxTipWidth() const {
+    ::SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, static_cast<LPARAM>(tipLength_) * charWidth_);
 }

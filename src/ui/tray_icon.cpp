@@ -5,6 +5,8 @@
 #include "framework/dialog.h"
 #include "owners/owners.h"
 
+#include <vector>
+
 // The record the shell is given is the second version of the narrow form: 488 bytes in a
 // 32-bit program, 504 in a 64-bit one, where the handles are wider.
 static_assert(NOTIFYICONDATAA_V2_SIZE == (sizeof(void*) == 8 ? 504 : 488),
@@ -31,6 +33,27 @@ HMENU FirstPopup(const fw::Menu& menu) {
 }
 
 } // namespace
+
+HICON LoadTrayPicture(int id) {
+    struct Picture {
+        int id;
+        int size;
+        fw::Icon icon;
+    };
+    static std::vector<Picture> loaded;
+    const int size = ::GetSystemMetrics(SM_CXSMICON);
+    for (const Picture& picture : loaded) {
+        if (picture.id == id && picture.size == size)
+            return picture.icon.Get();
+    }
+    fw::Icon icon(static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr),
+                                                  MAKEINTRESOURCEA(id), IMAGE_ICON, size, size,
+                                                  LR_DEFAULTCOLOR)));
+    if (!icon)
+        return nullptr;
+    loaded.push_back({id, size, std::move(icon)});
+    return loaded.back().icon.Get();
+}
 
 UINT CTrayIcon::CallbackMessage() {
     static const UINT message = ::RegisterWindowMessageA("CTrayIcon");

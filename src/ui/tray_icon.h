@@ -12,6 +12,11 @@
 
 #include <string>
 
+// The program's icon resource (IDI_PRIVACY_OFF ...) at the size the shell shows tray icons in
+// at the display's scale: 16 pixels at 100 %, 20, 24 or 32 above. Loaded once and kept for the
+// life of the program, so the same id always gives the same handle.
+HICON LoadTrayPicture(int id);
+
 class CTrayIcon : public fw::Window {
 public:
     CTrayIcon() = default;

@@ -2,8 +2,10 @@
 // window with white fields, the application icon while minimised and as the drag icon.
 #include "ui/window_look.h"
 
+#include "controls/bitmap_scaling.h"
 #include "controls/brushes.h"
 #include "controls/look.h"
+#include "framework/dpi.h"
 #include "resource.h"
 
 namespace {
@@ -42,6 +44,55 @@ void WindowLook::OnInitDialog() {
     tooltips_.Create(DialogHandle());
     SetWindowIcon();
     StyleLabelsAndHeaders();
+    FollowDpi();
+}
+
+// The dialog scales its controls and their font itself; the labels' fonts, the headers' skin,
+// the logo and the minimised icon are the look's to scale.
+void WindowLook::FollowDpi() {
+    UINT dpi = DialogUnitsDpi();
+    for (CLabel* label : {&statusLabel_, &proxySettingsLabel_, &forwardingsHeading_,
+                          &serverSettingsHeading_, &versionLabel_})
+        label->SetDpi(dpi);
+    for (CxSkinButton* header : {&mainMenuHeader_, &tunnelSettingsHeader_})
+        header->SetDpi(dpi);
+    SkinHeaders();
+    ShowLogo(dpi);
+    minimizedIconSize_ = fw::SystemMetricForDpi(SM_CXICON, dpi);
+    minimizedIcon_.Reset(static_cast<HICON>(
+        ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
+                     minimizedIconSize_, minimizedIconSize_, LR_DEFAULTCOLOR)));
+    tooltips_.FollowDpi();
+}
+
+// The scale the dialog's units have, as dots per inch: its font, MS Sans Serif 8, is 13 pixels
+// high at 100 %. A bitmap font grows in steps, so the controls may grow less than the monitor's
+// dots per inch; the look's own pieces grow with the controls they stand in.
+UINT WindowLook::DialogUnitsDpi() const {
+    RECT eightUnits = {0, 0, 0, 8};
+    if (!::MapDialogRect(DialogHandle(), &eightUnits) || eightUnits.bottom <= 0)
+        return fw::WindowDpi(DialogHandle());
+    return static_cast<UINT>(::MulDiv(fw::kDefaultDpi, eightUnits.bottom, 13));
+}
+
+// At 100 % the dialog shows the logo as it loaded it; at other scales it shows the logo drawn
+// at 200 %, made smaller to the scale.
+void WindowLook::ShowLogo(UINT dpi) {
+    if (dpi == fw::kDefaultDpi && !logo_)
+        return;
+    fw::Bitmap large(static_cast<HBITMAP>(::LoadImageA(::GetModuleHandleA(nullptr),
+                                                       MAKEINTRESOURCEA(IDB_LOGO_200), IMAGE_BITMAP,
+                                                       0, 0, LR_CREATEDIBSECTION)));
+    BITMAP size = {};
+    if (!large || !::GetObjectA(large, sizeof(size), &size))
+        return;
+    fw::Bitmap scaled = ScaledBitmap(large, ::MulDiv(size.bmWidth, static_cast<int>(dpi), 192),
+                                     ::MulDiv(size.bmHeight, static_cast<int>(dpi), 192));
+    if (!scaled)
+        return;
+    ::SendMessageA(Item(IDC_LOGO), STM_SETIMAGE, IMAGE_BITMAP,
+                   reinterpret_cast<LPARAM>(scaled.Get()));
+    logo_ = std::move(scaled);
 }
 
 void WindowLook::SetWindowIcon() const {
@@ -53,9 +104,8 @@ void WindowLook::StyleLabelsAndHeaders() {
     statusLabel_.SetFontBold(true).SetTextColor(kAlertRed).SetFontSize(18).SetBkColor(kWindowGrey);
     for (CLabel* heading : {&forwardingsHeading_, &serverSettingsHeading_, &versionLabel_})
         heading->SetFontBold(true).SetTextColor(kTextBlack).SetBkColor(kWindowGrey);
-    // The headers are the same bar whether pressed or not: they have no command.
+    SkinHeaders();
     for (CxSkinButton* header : {&mainMenuHeader_, &tunnelSettingsHeader_}) {
-        header->SetSkin(IDB_HEADER_SKIN, IDB_HEADER_SKIN, 0, 0, 0, 0, CxSkinButton::kStretch, 0, 0);
         header->SetTextOffset(-3);
         header->SetTextColor(kWhite);
         header->SetShadow(true);
@@ -64,6 +114,12 @@ void WindowLook::StyleLabelsAndHeaders() {
         .SetTextColor(kTextBlack)
         .SetFontSize(10)
         .SetBkColor(kWindowGrey);
+}
+
+// The headers are the same bar whether pressed or not: they have no command.
+void WindowLook::SkinHeaders() {
+    for (CxSkinButton* header : {&mainMenuHeader_, &tunnelSettingsHeader_})
+        header->SetSkin(IDB_HEADER_SKIN, IDB_HEADER_SKIN, 0, 0, 0, 0, CxSkinButton::kStretch, 0, 0);
 }
 
 void WindowLook::ShowPrivacyState(bool on, COLORREF color) {
@@ -134,9 +190,10 @@ LRESULT WindowLook::OnPaint() const {
     ::SendMessageA(window, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     RECT client;
     ::GetClientRect(window, &client);
-    int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
-    int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
-    ::DrawIcon(dc, x, y, appIcon_);
+    int x = (client.right - client.left - minimizedIconSize_ + 1) / 2;
+    int y = (client.bottom - client.top - minimizedIconSize_ + 1) / 2;
+    ::DrawIconEx(dc, x, y, minimizedIcon_ ? minimizedIcon_.Get() : appIcon_, minimizedIconSize_,
+                 minimizedIconSize_, 0, nullptr, DI_NORMAL);
     ::EndPaint(window, &paint);
     return 0;
 }

@@ -20,6 +20,8 @@ public:
     void ShowProxySettingsSet(bool set);
     // The tip of Edit/Save follows the accounts editor's mode.
     void ShowEditSaveTip(bool editing);
+    // Fonts, pictures and sizes the window draws itself, at the scale the window has now.
+    void FollowDpi();
 
 protected:
     void DoDataExchange(HWND dialog) override;
@@ -28,12 +30,20 @@ protected:
 private:
     void SetWindowIcon() const;
     void StyleLabelsAndHeaders();
+    void SkinHeaders();
+    UINT DialogUnitsDpi() const;
+    void ShowLogo(UINT dpi);
     LRESULT OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam) const;
     int FieldId(HWND control) const;
     bool IsLabel(HWND control) const;
     LRESULT OnPaint() const;
 
     HICON appIcon_;
+    // The application icon at the size a minimised window shows at the window's scale.
+    fw::Icon minimizedIcon_;
+    int minimizedIconSize_ = 0;
+    // The logo at the window's scale; the dialog's own at 100 %.
+    fw::Bitmap logo_;
     Tooltips tooltips_;
 
     CLabel statusLabel_;

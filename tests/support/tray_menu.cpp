@@ -80,7 +80,7 @@ bool ShellHoldsIcon(HWND window, UINT id) {
 }
 
 HICON ProgramIcon(int id) {
-    return ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
+    return LoadTrayPicture(id);
 }
 
 LRESULT ClickTrayIcon(const CTrayIcon& tray, UINT mouseMessage) {

@@ -4,6 +4,7 @@
 #include "support/stand_in.h"
 
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 std::vector<std::string> ComboItems(HWND combo) {
     // Wide, as the program reads them: the ANSI message overruns a fixed buffer under Wine.
@@ -188,4 +189,72 @@ bool SessionExists(const std::string& session) {
     if (key)
         ::RegCloseKey(key);
     return key != nullptr;
+}
+
+namespace {
+
+// Not a picture or a frame: those have no text to fit.
+bool IsTextStatic(HWND control) {
+    switch (::GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) {
+    case SS_LEFT:
+    case SS_CENTER:
+    case SS_RIGHT:
+    case SS_SIMPLE:
+    case SS_LEFTNOWORDWRAP:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The width and height the control's text needs in its own font, beside what the control
+// itself draws (the box of a check box, the frame of a push button).
+SIZE NeededSize(HWND control, const std::string& text) {
+    char className[32] = {};
+    ::GetClassNameA(control, className, sizeof(className));
+    LONG style = ::GetWindowLongA(control, GWL_STYLE);
+    RECT client;
+    ::GetClientRect(control, &client);
+
+    HDC dc = ::GetDC(control);
+    HGDIOBJ old =
+        ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0)));
+    bool isButton = lstrcmpiA(className, "Button") == 0;
+    LONG type = style & BS_TYPEMASK;
+    bool box = isButton && (type == BS_AUTOCHECKBOX || type == BS_CHECKBOX ||
+                            type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON);
+    bool frame = isButton && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
+    int extra = box ? ::GetSystemMetrics(SM_CXMENUCHECK) + 4 : frame ? 8 : 0;
+    bool wraps = isButton ? (style & BS_MULTILINE) != 0 : (style & SS_TYPEMASK) == SS_LEFT;
+    RECT rect = {0, 0, client.right - extra, 0};
+    ::DrawTextA(dc, text.c_str(), -1, &rect,
+                DT_CALCRECT | DT_EXPANDTABS | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+    ::SelectObject(dc, old);
+    ::ReleaseDC(control, dc);
+    return {rect.right + extra, rect.bottom};
+}
+
+} // namespace
+
+void ExpectEveryTextFits(HWND dialog) {
+    int measured = 0;
+    for (HWND control = ::GetWindow(dialog, GW_CHILD); control;
+         control = ::GetWindow(control, GW_HWNDNEXT)) {
+        char className[32] = {};
+        ::GetClassNameA(control, className, sizeof(className));
+        char buffer[256] = {};
+        ::GetWindowTextA(control, buffer, sizeof(buffer));
+        std::string text = buffer;
+        bool isButton = lstrcmpiA(className, "Button") == 0;
+        bool isText = lstrcmpiA(className, "Static") == 0 && IsTextStatic(control);
+        if (text.empty() || !(isButton || isText))
+            continue;
+        RECT client;
+        ::GetClientRect(control, &client);
+        SIZE needed = NeededSize(control, text);
+        EXPECT_LE(needed.cx, client.right) << text;
+        EXPECT_LE(needed.cy, client.bottom) << text;
+        ++measured;
+    }
+    EXPECT_GT(measured, 40);
 }

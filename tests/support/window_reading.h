@@ -17,6 +17,10 @@ std::string ListCell(HWND list, int row, int column);
 COLORREF LabelTextColor(HWND dialog, int id);
 LOGFONTA ControlFont(HWND control);
 
+// Every text of the dialog's buttons and static texts fits its control, measured in the
+// control's own font (a failure of the test for each that does not).
+void ExpectEveryTextFits(HWND dialog);
+
 // Every field of the dialog the user can type into: its edit controls and the edit fields of
 // its combo boxes, read-only ones left out.
 std::vector<HWND> TypableFields(HWND dialog);
