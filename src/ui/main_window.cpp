@@ -7,6 +7,7 @@
 
 #include "controls/look.h"
 #include "framework/application.h"
+#include "framework/startup_trace.h"
 #include "framework/user_seam.h"
 #include "resource.h"
 #include "settings/registry_reader.h"
@@ -112,7 +113,9 @@ void CDravenlokDlg::DoDataExchange() {
 
 // The parts bind their controls and set themselves up first.
 bool CDravenlokDlg::OnInitDialog() {
+    fw::StampStartupStep("dialog and its controls created");
     fw::Dialog::OnInitDialog();
+    fw::StampStartupStep("controls bound, parts set up (look, tooltips, list columns)");
 
     AddAboutItemToSystemMenu();
 
@@ -125,12 +128,16 @@ bool CDravenlokDlg::OnInitDialog() {
     // Shown only once its contents are in place, so that filling them paints nothing.
     ::SetWindowPos(Handle(), HWND_TOP, 100, 100, collapsedWidth_, collapsedHeight_, SWP_NOACTIVATE);
     settingsPanelOpen_ = false;
+    fw::StampStartupStep("system menu, folder, sizes");
 
     accounts_.Open(folder + "\\Marrowin.ini");
     accounts_.Settings().HoldSnapshot();
     accounts_.LoadNames();
+    fw::StampStartupStep("settings file read, names loaded");
     accountsEditor_.ShowAccounts();
+    fw::StampStartupStep("accounts shown");
     options_.ShowStoredOptions();
+    fw::StampStartupStep("options shown and applied");
 
     // Before the autostart, which may ask the user over the window.
     ::ShowWindow(Handle(), SW_SHOW);
@@ -138,10 +145,12 @@ bool CDravenlokDlg::OnInitDialog() {
         AutostartDefaultTunnel();
     else
         SetTrayPrivacyState(false);
+    fw::StampStartupStep("window shown, autostart");
 
     options_.ShowStartupType();
     look_.ShowProxySettingsSet(!accounts_.Settings().ReadString(setting::kProxyAccount).empty());
     ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    fw::StampStartupStep("start-up type, proxy label, window redrawn");
 
     if (options_.ShowMinimizeOption())
         ::SetTimer(Handle(), kHideTimer, 50, nullptr);
@@ -150,6 +159,7 @@ bool CDravenlokDlg::OnInitDialog() {
     helpContextId_ = 1;
     trayRefreshTicks_ = 0;
     ::SetTimer(Handle(), kTrayRefreshTimer, 1000, nullptr);
+    fw::StampStartupStep("end of OnInitDialog");
     return true;
 }
 
