@@ -6,6 +6,7 @@
 #include "controls/look.h"
 #include "framework/application.h"
 #include "framework/dialog.h"
+#include "framework/startup_trace.h"
 #include "resource.h"
 #include "ui/tray_icon.h"
 #include "ui/window_look.h"
@@ -29,7 +30,9 @@ protected:
     // Collapsed to the left strip, at the place and size of Marrowin's start (its window measures
     // them alike from the strip's frame).
     bool OnInitDialog() override {
+        fw::StampStartupStep("dialog and its controls created");
         fw::Dialog::OnInitDialog();
+        fw::StampStartupStep("controls bound, parts set up");
         RECT window, leftFrame;
         ::GetWindowRect(Handle(), &window);
         ::GetWindowRect(Item(IDC_LEFT_FRAME), &leftFrame);
@@ -38,6 +41,8 @@ protected:
                      ::GetSystemMetrics(SM_CYSIZE);
         ::SetWindowPos(Handle(), HWND_TOP, 100, 100, width, height, SWP_NOACTIVATE);
         ::ShowWindow(Handle(), SW_SHOW);
+        fw::StampStartupStep("window shown");
+        fw::StampStartupStep("end of OnInitDialog");
         return true;
     }
 
@@ -54,6 +59,7 @@ protected:
         HICON privacyOff =
             ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PRIVACY_OFF));
         CMenuTrayIcon trayIcon(kProgramName, privacyOff, IDR_TRAY_MENU, ID_TRAY_RESTORE, false);
+        fw::StampStartupStep("tray icon");
         window.DoModal();
         SetMainWindow(nullptr);
         return false;
@@ -65,7 +71,9 @@ TemplateApp theApp;
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    fw::StampStartupStep("entry point, after static initialisation");
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
+    fw::StampStartupStep("common controls");
     return fw::Application::Current()->Run();
 }

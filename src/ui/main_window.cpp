@@ -115,7 +115,7 @@ void CDravenlokDlg::DoDataExchange() {
 bool CDravenlokDlg::OnInitDialog() {
     fw::StampStartupStep("dialog and its controls created");
     fw::Dialog::OnInitDialog();
-    fw::StampStartupStep("controls bound, parts set up (look, tooltips, list columns)");
+    fw::StampStartupStep("controls bound, parts set up");
 
     AddAboutItemToSystemMenu();
 
@@ -145,7 +145,7 @@ bool CDravenlokDlg::OnInitDialog() {
         AutostartDefaultTunnel();
     else
         SetTrayPrivacyState(false);
-    fw::StampStartupStep("window shown, autostart");
+    fw::StampStartupStep("window shown");
 
     options_.ShowStartupType();
     look_.ShowProxySettingsSet(!accounts_.Settings().ReadString(setting::kProxyAccount).empty());
