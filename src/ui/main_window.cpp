@@ -137,9 +137,13 @@ bool CDravenlokDlg::OnInitDialog() {
     accountsEditor_.ShowAccounts();
     fw::StampStartupStep("accounts shown");
     options_.ShowStoredOptions();
+    options_.ShowStartupType();
+    look_.ShowProxySettingsSet(!accounts_.Settings().ReadString(setting::kProxyAccount).empty());
+    bool minimize = options_.ShowMinimizeOption();
     fw::StampStartupStep("options shown and applied");
 
-    // Before the autostart, which may ask the user over the window.
+    // Before the autostart, which may ask the user over the window. It is painted once, when
+    // the start-up is over.
     ::ShowWindow(Handle(), SW_SHOW);
     if (options_.AutostartChosen())
         AutostartDefaultTunnel();
@@ -147,12 +151,8 @@ bool CDravenlokDlg::OnInitDialog() {
         SetTrayPrivacyState(false);
     fw::StampStartupStep("window shown");
 
-    options_.ShowStartupType();
-    look_.ShowProxySettingsSet(!accounts_.Settings().ReadString(setting::kProxyAccount).empty());
-    ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    fw::StampStartupStep("start-up type, proxy label, window redrawn");
-
-    if (options_.ShowMinimizeOption())
+    // After the autostart, whose box would otherwise see the window hide under it.
+    if (minimize)
         ::SetTimer(Handle(), kHideTimer, 50, nullptr);
 
     accounts_.Settings().DropSnapshot();
