@@ -18,13 +18,7 @@ namespace {
 
 class TemplateWindow : public fw::Dialog {
 public:
-    TemplateWindow() : fw::Dialog(IDD_MARROWIN_DIALOG), look_(*this) {
-        OnMessage(WM_SYSCOMMAND, [this](WPARAM command, LPARAM position) -> LRESULT {
-            if ((command & 0xFFF0) == SC_CLOSE)
-                EndDialog(IDCANCEL);
-            return ::DefWindowProcA(Handle(), WM_SYSCOMMAND, command, position);
-        });
-    }
+    TemplateWindow() : fw::Dialog(IDD_MARROWIN_DIALOG), look_(*this) {}
 
 protected:
     // Collapsed to the left strip, at the place and size of Marrowin's start (its window measures
