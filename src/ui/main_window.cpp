@@ -142,8 +142,8 @@ bool CDravenlokDlg::OnInitDialog() {
     bool minimize = options_.ShowMinimizeOption();
     fw::StampStartupStep("options shown and applied");
 
-    // Before the autostart, which may ask the user over the window. It is painted once, when
-    // the start-up is over.
+    // Before the autostart, which may ask the user over the window. The message loop paints
+    // it: once the start-up is over, or under an autostart's box.
     ::ShowWindow(Handle(), SW_SHOW);
     if (options_.AutostartChosen())
         AutostartDefaultTunnel();
