@@ -6,12 +6,16 @@
 //
 //   startup_timer.exe <program> <window title> [--save-account]
 //   -> <visible ms> <ready ms> <resident KB> [<save ms>]
+//
+// With MARROWIN_STARTUP_TRACE_FILE set, it also stamps the launch and the painted window into
+// that file, on the clock of the start-up's own stamps (framework/startup_trace.h).
 #include "resource.h"
 
 #include <windows.h>
 #include <psapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -44,6 +48,19 @@ bool WaitsForPaint(HWND window) {
     if (!found)
         ::EnumChildWindows(window, FindUnpaintedChild, reinterpret_cast<LPARAM>(&found));
     return found;
+}
+
+// As the program's own start-up stamps: "<performance counter in ms> <step>".
+void StampIntoTrace(const char* step) {
+    const char* path = std::getenv("MARROWIN_STARTUP_TRACE_FILE");
+    std::FILE* file = path ? std::fopen(path, "a") : nullptr;
+    if (!file)
+        return;
+    LARGE_INTEGER now, frequency;
+    ::QueryPerformanceCounter(&now);
+    ::QueryPerformanceFrequency(&frequency);
+    std::fprintf(file, "%.2f %s\n", 1000.0 * now.QuadPart / frequency.QuadPart, step);
+    std::fclose(file);
 }
 
 bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -95,6 +112,7 @@ int main(int argc, char** argv) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
+    StampIntoTrace("launch");
     LARGE_INTEGER start;
     ::QueryPerformanceCounter(&start);
     if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
@@ -119,8 +137,10 @@ int main(int argc, char** argv) {
         while (Send(window, WM_NULL, 0, 0) && WaitsForPaint(window) &&
                MillisecondsSince(start) < kTimeoutMs)
             ::Sleep(1);
-        if (!WaitsForPaint(window))
+        if (!WaitsForPaint(window)) {
             ready = MillisecondsSince(start);
+            StampIntoTrace("painted and answering");
+        }
     }
     if (ready >= 0) {
         ::Sleep(kIdleMs);

@@ -2,6 +2,7 @@
 #include "app/dravenlok_app.h"
 
 #include "controls/look.h"
+#include "framework/startup_trace.h"
 #include "resource.h"
 #include "system/browser_restore.h"
 #include "ui/main_window.h"
@@ -18,7 +19,9 @@ bool CDravenlokApp::InitInstance() {
     // A run that ended without its clean-up (a power loss, say) may have left the browser
     // pointed at its tunnel: set back before anything else touches the browser.
     BrowserRestore().GiveBackAll();
+    fw::StampStartupStep("browser records given back");
     CDravenlokDlg mainWindow;
+    fw::StampStartupStep("main window object");
 
     // Settings, the SSH client, its log and the help file are all found beside the
     // executable, however the program was started. A failure leaves the directory as it is.
@@ -31,6 +34,7 @@ bool CDravenlokApp::InitInstance() {
 
     CreateTrayIcon();
     mainWindow.SetTrayIcon(TrayIcon());
+    fw::StampStartupStep("tray icon");
     mainWindow.DoModal();
     DestroyTrayIcon();
 

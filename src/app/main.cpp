@@ -5,6 +5,7 @@
 #include "app/dravenlok_app.h"
 #include "app/repair_mode.h"
 #include "app/single_instance.h"
+#include "framework/startup_trace.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -17,8 +18,10 @@ CDravenlokApp theApp;
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    fw::StampStartupStep("entry point, after static initialisation");
     (void)clientMessagesRegistered;
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
+    fw::StampStartupStep("common controls");
     return fw::Application::Current()->Run();
 }

@@ -7,6 +7,7 @@
 
 #include "controls/look.h"
 #include "framework/application.h"
+#include "framework/startup_trace.h"
 #include "framework/user_seam.h"
 #include "help_ids.h"
 #include "resource.h"
@@ -142,7 +143,9 @@ void CDravenlokDlg::DoDataExchange() {
 
 // The parts bind their controls and set themselves up first.
 bool CDravenlokDlg::OnInitDialog() {
+    fw::StampStartupStep("dialog and its controls created");
     fw::Dialog::OnInitDialog();
+    fw::StampStartupStep("controls bound, parts set up");
 
     AddAboutItemToSystemMenu();
 
@@ -155,31 +158,38 @@ bool CDravenlokDlg::OnInitDialog() {
     // Shown only once its contents are in place, so that filling them paints nothing.
     ::SetWindowPos(Handle(), HWND_TOP, 100, 100, collapsedWidth_, collapsedHeight_, SWP_NOACTIVATE);
     settingsPanelOpen_ = false;
+    fw::StampStartupStep("system menu, folder, sizes");
 
     accounts_.Open(folder + "\\Marrowin.ini");
     accounts_.Settings().HoldSnapshot();
     accounts_.LoadNames();
+    fw::StampStartupStep("settings file read, names loaded");
     accountsEditor_.ShowAccounts();
+    fw::StampStartupStep("accounts shown");
     options_.ShowStoredOptions();
+    options_.ShowStartupType();
+    look_.ShowProxySettingsSet(!accounts_.Settings().ReadString(setting::kProxyAccount).empty());
+    bool minimize = options_.ShowMinimizeOption();
+    fw::StampStartupStep("options shown and applied");
 
-    // Before the autostart, which may ask the user over the window.
+    // Before the autostart, which may ask the user over the window. The message loop paints
+    // it: once the start-up is over, or under an autostart's box.
     ::ShowWindow(Handle(), SW_SHOW);
     if (options_.AutostartChosen())
         AutostartDefaultTunnel();
     else
         SetTrayPrivacyState(false);
+    fw::StampStartupStep("window shown");
 
-    options_.ShowStartupType();
-    look_.ShowProxySettingsSet(!accounts_.Settings().ReadString(setting::kProxyAccount).empty());
-    ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-
-    if (options_.ShowMinimizeOption())
+    // After the autostart, whose box would otherwise see the window hide under it.
+    if (minimize)
         ::SetTimer(Handle(), kHideTimer, 50, nullptr);
 
     accounts_.Settings().DropSnapshot();
     helpContextId_ = IDH_MAIN_WINDOW;
     trayRefreshTicks_ = 0;
     ::SetTimer(Handle(), kTrayRefreshTimer, 1000, nullptr);
+    fw::StampStartupStep("end of OnInitDialog");
     return true;
 }
 
