@@ -2,23 +2,13 @@
 // the source, which keeps thin lines and text of a picture smooth when it is made smaller.
 #include "controls/bitmap_scaling.h"
 
+#include "controls/bitmap_pixels.h"
 #include "framework/dpi.h"
 
 #include <algorithm>
 #include <vector>
 
 namespace {
-
-BITMAPINFO TopDownFormat(int width, int height) {
-    BITMAPINFO format = {};
-    format.bmiHeader.biSize = sizeof(format.bmiHeader);
-    format.bmiHeader.biWidth = width;
-    format.bmiHeader.biHeight = -height; // top row first
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
-    return format;
-}
 
 // The source pixels [first, last) that the target pixel covers, at least one.
 void Span(int target, int targetSize, int sourceSize, int& first, int& last) {
@@ -45,17 +35,11 @@ DWORD Average(const std::vector<DWORD>& pixels, int width, int x0, int x1, int y
 } // namespace
 
 fw::Bitmap ScaledBitmap(HBITMAP source, int width, int height) {
-    BITMAP info = {};
-    if (width <= 0 || height <= 0 || !::GetObjectA(source, sizeof(info), &info) ||
-        info.bmWidth <= 0 || info.bmHeight <= 0)
+    BitmapPixels read = width > 0 && height > 0 ? ReadBitmapPixels(source) : BitmapPixels();
+    if (read.pixels.empty())
         return fw::Bitmap();
-    const int sourceWidth = info.bmWidth;
-    const int sourceHeight = info.bmHeight;
-    BITMAPINFO sourceFormat = TopDownFormat(sourceWidth, sourceHeight);
-    std::vector<DWORD> pixels(static_cast<size_t>(sourceWidth) * sourceHeight);
-    if (::GetDIBits(fw::WindowDc(nullptr), source, 0, sourceHeight, pixels.data(), &sourceFormat,
-                    DIB_RGB_COLORS) != sourceHeight)
-        return fw::Bitmap();
+    const int sourceWidth = read.width;
+    const int sourceHeight = read.height;
 
     BITMAPINFO format = TopDownFormat(width, height);
     void* bits = nullptr;
@@ -70,7 +54,7 @@ fw::Bitmap ScaledBitmap(HBITMAP source, int width, int height) {
             int x0, x1;
             Span(x, width, sourceWidth, x0, x1);
             target[static_cast<size_t>(y) * width + x] =
-                Average(pixels, sourceWidth, x0, x1, y0, y1);
+                Average(read.pixels, sourceWidth, x0, x1, y0, y1);
         }
     }
     return scaled;

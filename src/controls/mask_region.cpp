@@ -1,6 +1,8 @@
 // Reads the mask's pixels as 32-bit colours and gathers its non-white runs into one region.
 #include "controls/mask_region.h"
 
+#include "controls/bitmap_pixels.h"
+
 #include <cstring>
 #include <vector>
 
@@ -11,24 +13,12 @@ const DWORD kWhite = 0x00FFFFFF;
 } // namespace
 
 fw::Region RegionFromMask(HBITMAP mask) {
-    BITMAP info = {};
-    if (!::GetObjectA(mask, sizeof(info), &info) || info.bmWidth <= 0 || info.bmHeight <= 0)
+    BitmapPixels read = ReadBitmapPixels(mask);
+    if (read.pixels.empty())
         return fw::Region();
-    const int width = info.bmWidth;
-    const int height = info.bmHeight;
-
-    BITMAPINFO format = {};
-    format.bmiHeader.biSize = sizeof(format.bmiHeader);
-    format.bmiHeader.biWidth = width;
-    format.bmiHeader.biHeight = -height; // top row first
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
-    std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
-    int rows =
-        ::GetDIBits(fw::WindowDc(nullptr), mask, 0, height, pixels.data(), &format, DIB_RGB_COLORS);
-    if (rows != height)
-        return fw::Region();
+    const int width = read.width;
+    const int height = read.height;
+    const std::vector<DWORD>& pixels = read.pixels;
 
     // One rectangle per run, handed to the system at once rather than combined one by one.
     std::vector<RECT> runs;
