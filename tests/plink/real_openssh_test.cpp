@@ -15,8 +15,6 @@
 #include "support/real_ssh_server.h"
 #include "support/scripted_user.h"
 
-#include <tlhelp32.h>
-
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -73,32 +71,6 @@ bool BalloonShows(const std::string& text) {
             return true;
     }
     return false;
-}
-
-// Processes of this Wine prefix that run the program at that path.
-int ProcessesOf(const std::string& program) {
-    const std::string name = program.substr(program.rfind('\\') + 1);
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof(entry);
-    int count = 0;
-    for (BOOL more = ::Process32First(snapshot, &entry); more;
-         more = ::Process32Next(snapshot, &entry)) {
-        if (::lstrcmpiA(entry.szExeFile, name.c_str()) != 0)
-            continue;
-        // One whose path cannot be read is counted: it may be ours.
-        char path[MAX_PATH] = {};
-        DWORD size = MAX_PATH;
-        HANDLE process =
-            ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
-        bool read = process && ::QueryFullProcessImageNameA(process, 0, path, &size);
-        if (process)
-            ::CloseHandle(process);
-        if (!read || ::lstrcmpiA(path, program.c_str()) == 0)
-            ++count;
-    }
-    ::CloseHandle(snapshot);
-    return count;
 }
 
 // A shown dialog of the process with that title, or null.
@@ -299,8 +271,8 @@ protected:
         EXPECT_TRUE(WaitUntil([&] { return server.RunningSsh() == 0; }, 20000))
             << server.Command("runs");
         EXPECT_TRUE(
-            WaitUntil([&] { return ProcessesOf(appFolder.File("plink.exe")) == 0; }, 20000));
-        EXPECT_TRUE(WaitUntil([&] { return ProcessesOf(RealSshRelayPath()) == 0; }, 20000));
+            WaitUntil([&] { return CountProcesses("plink.exe") == 0; }, 20000));
+        EXPECT_TRUE(WaitUntil([&] { return CountProcesses("ssh.exe") == 0; }, 20000));
         EXPECT_FALSE(Accepts(localPort));
     }
 
@@ -349,8 +321,8 @@ TEST_F(RealOpenSshTest, TheTunnelCarriesTheBrowsersPagesAndStopAndQuitLeaveNothi
     EXPECT_EQ(1u, SignIns());
     EXPECT_EQ(1, SshRunsSinceStart());
     // One plink.exe, and the relay in ssh.exe's place.
-    EXPECT_EQ(1, ProcessesOf(appFolder.File("plink.exe")));
-    EXPECT_EQ(1, ProcessesOf(RealSshRelayPath()));
+    EXPECT_EQ(1, CountProcesses("plink.exe"));
+    EXPECT_EQ(1, CountProcesses("ssh.exe"));
 
     Click(mainWindow, IDC_START);
     EXPECT_TRUE(WaitUntil([&] { return Label() == "Privacy OFF"; }));
