@@ -37,18 +37,6 @@ std::string WindowText(HWND window) {
     return text;
 }
 
-// The status window's edit control answers another process's ANSI WM_GETTEXT with garbage under
-// Wine, so its text is read wide.
-std::string WideText(HWND window) {
-    wchar_t wide[4096] = {};
-    DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(wide), SMTO_NORMAL,
-                          5000, &ignored);
-    char text[8192] = {};
-    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof(text), nullptr, nullptr);
-    return text;
-}
-
 // The texts of the balloons the shell shows now: its balloons are tooltip windows, whose text is
 // the tip they show.
 std::vector<std::string> ShownBalloons() {
@@ -58,7 +46,8 @@ std::vector<std::string> ShownBalloons() {
             char name[64] = {};
             ::GetClassNameA(window, name, sizeof(name));
             if (std::string(name) == "tooltips_class32" && ::IsWindowVisible(window))
-                reinterpret_cast<std::vector<std::string>*>(param)->push_back(WideText(window));
+                reinterpret_cast<std::vector<std::string>*>(param)->push_back(
+                    OtherProcessText(window));
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&texts));
@@ -185,7 +174,7 @@ protected:
     }
 
     std::string StatusText(HWND status) const {
-        return WideText(::GetDlgItem(status, IDC_STATUS_TEXT));
+        return OtherProcessText(::GetDlgItem(status, IDC_STATUS_TEXT));
     }
 
     // Start pressed: the client starts the real ssh (the server counts its runs). At the first
@@ -270,8 +259,7 @@ protected:
     void ExpectNothingLeftRunning() {
         EXPECT_TRUE(WaitUntil([&] { return server.RunningSsh() == 0; }, 20000))
             << server.Command("runs");
-        EXPECT_TRUE(
-            WaitUntil([&] { return CountProcesses("plink.exe") == 0; }, 20000));
+        EXPECT_TRUE(WaitUntil([&] { return CountProcesses("plink.exe") == 0; }, 20000));
         EXPECT_TRUE(WaitUntil([&] { return CountProcesses("ssh.exe") == 0; }, 20000));
         EXPECT_FALSE(Accepts(localPort));
     }

@@ -139,6 +139,16 @@ std::string MessageBoxText(HWND box) {
     return text;
 }
 
+std::string OtherProcessText(HWND window) {
+    wchar_t wide[4096] = {};
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(wide), SMTO_NORMAL,
+                          5000, &ignored);
+    char text[8192] = {};
+    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof(text), nullptr, nullptr);
+    return text;
+}
+
 void ClickMessageBoxButton(HWND box, int button) {
     ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(box, button)));

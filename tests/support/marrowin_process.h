@@ -44,6 +44,9 @@ HWND WaitForMessageBox(HWND owner, DWORD timeoutMs = 10000);
 std::vector<HWND> UnownedQuestions(const std::string& caption);
 // The text of a message box.
 std::string MessageBoxText(HWND box);
+// The text of another process's window, its edit controls too (whose ANSI WM_GETTEXT answers
+// another process with garbage under Wine, so it is read wide).
+std::string OtherProcessText(HWND window);
 // Clicks a message box's button (IDYES, IDNO, IDOK ...).
 void ClickMessageBoxButton(HWND box, int button);
 // Runs a program with the given working folder and waits for its exit code.
