@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """The built help file, read back as a help viewer reads it: every context id the program opens
-leads to a page of the file, and every page is in the contents and the index.
+leads to a page of the file, every page is in the contents and the index, and every picture a
+page shows is in the file as a PNG.
 
     help_file_test.py CHM HELP_IDS_H
 """
@@ -36,7 +37,7 @@ def linked_pages(path):
 
 def main():
     chm, header = sys.argv[1], sys.argv[2]
-    failures = []
+    failures, pictures = [], set()
     with tempfile.TemporaryDirectory() as folder:
         subprocess.run(["extract_chmLib", chm, folder], check=True, stdout=subprocess.DEVNULL)
         pages = {name for name in os.listdir(folder) if name.endswith(".htm")}
@@ -50,12 +51,18 @@ def main():
             failures += [f"{listing} links {page}, no page of the file" for page in sorted(linked - pages)]
         for page in sorted(pages):
             with open(os.path.join(folder, page), encoding="latin-1") as f:
-                for target in re.findall(r'href="([^"#]+)', f.read()):
-                    if target not in pages:
-                        failures.append(f"{page} links {target}, no page of the file")
+                text = f.read()
+            for target in re.findall(r'href="([^"#]+)', text):
+                if target not in pages:
+                    failures.append(f"{page} links {target}, no page of the file")
+            for picture in re.findall(r'<img src="([^"]+)"', text):
+                pictures.add(picture)
+                path = os.path.join(folder, picture)
+                if not os.path.isfile(path) or open(path, "rb").read(8) != b"\x89PNG\r\n\x1a\n":
+                    failures.append(f"{page} shows {picture}, no PNG picture of the file")
     for failure in failures:
         print(failure)
-    print(f"{len(pages)} pages, {len(topics)} context ids, {len(failures)} faults")
+    print(f"{len(pages)} pages, {len(pictures)} pictures, {len(topics)} context ids, {len(failures)} faults")
     return 1 if failures else 0
 
 
