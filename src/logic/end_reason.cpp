@@ -49,8 +49,10 @@ std::string CauseOf(const std::string& line) {
         return kKeyNotAcceptedReason;
     if (StartsWith(line, "Timeout, server "))
         return "The server stopped answering.";
+    // The last: ssh failed to say goodbye to a server already gone ("Broken pipe").
     if (Contains(line, "closed by remote host.") || StartsWith(line, "Connection closed by ") ||
-        StartsWith(line, "Connection reset by "))
+        StartsWith(line, "Connection reset by ") ||
+        StartsWith(line, "client_loop: send disconnect: "))
         return "The server closed the connection.";
     return std::string();
 }

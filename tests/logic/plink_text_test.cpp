@@ -117,6 +117,8 @@ TEST(EndReason, EachFailureIsToldInItsOwnWords) {
          "Local port 25 could not be opened", false},
         {"no answer any more", "Timeout, server h.example not responding.", nullptr, {},
          "stopped answering", false},
+        {"server gone", "client_loop: send disconnect: Broken pipe", nullptr, {},
+         "closed the connection", false},
         {"refused", "joe@h.example: Permission denied (publickey,password).", nullptr, {},
          "refused the user name or password", true},
         {"key changed", "@    WARNING: REMOTE HOST IDENTIFICATION HAS CHANGED!     @", nullptr, {},
