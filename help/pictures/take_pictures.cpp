@@ -134,6 +134,13 @@ public:
             WaitUntil([&] { return Contains(GetDlgItem(status, IDC_STATUS_TEXT), "retry no."); }),
             "the status window did not show the reconnect");
         Shoot(status, "reconnecting");
+
+        // The next attempt meets another key for the server: Marrowin warns and asks.
+        WriteScript("hostkey hostkey-changed-ask");
+        HWND question = nullptr;
+        Require(WaitUntil([&] { return (question = OwnedBox(kMainTitle)) != nullptr; }),
+                "the changed key was not asked about");
+        Shoot(question, "changed_key_question");
     }
 
 private:
@@ -142,6 +149,16 @@ private:
         Require(window && WaitUntil([&] { return ::IsWindowVisible(window) != FALSE; }),
                 std::string("the window \"") + title + "\" did not show");
         return window;
+    }
+
+    // A shown message box of the main window's with that caption, or null.
+    HWND OwnedBox(const char* caption) {
+        HWND box = nullptr;
+        while ((box = ::FindWindowExA(nullptr, box, "#32770", caption)) != nullptr) {
+            if (::GetWindow(box, GW_OWNER) == main_ && ::IsWindowVisible(box))
+                return box;
+        }
+        return nullptr;
     }
 
     // Opens the dialog the button opens, takes its picture and cancels it.

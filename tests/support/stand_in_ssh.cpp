@@ -14,8 +14,9 @@
 //                      of UserKnownHostsFile: a known key goes on; another key for the host ends
 //                      ssh with 255 after the transcript's lines from its warning on; an unknown
 //                      key is asked about through SSH_ASKPASS with the question of
-//                      <name>.askpass.txt, and "yes" adds it to the file, anything else ends ssh
-//                      with 255 after "Host key verification failed."
+//                      <name>.askpass.txt (naming the server this run was given), and "yes" adds it
+//                      to the file, anything else ends ssh with 255 after "Host key verification
+//                      failed."
 //   authenticated      print "Authenticated to <host> ([127.0.0.1]:<port>) using "password"."
 //   forward <n>|all    set up the next n local forwardings (all that are left) as ssh does:
 //                      "Local forwarding listening on 127.0.0.1 port <p>." is printed before
@@ -242,6 +243,11 @@ bool MeetHostKey(RecordFile& record, const Options& options, const std::string& 
         if (line.rfind("#", 0) != 0)
             question += (question.empty() ? "" : "\n") + line;
     }
+    // The question names the server as this run was given it, as ssh's does.
+    const std::string transcriptServer = "[127.0.0.1]:2299";
+    for (size_t at = 0; (at = question.find(transcriptServer, at)) != std::string::npos;
+         at += pattern.size())
+        question.replace(at, transcriptServer.size(), pattern);
     Print("debug1: read_passphrase: requested to askpass");
     if (question.empty() || Askpass(record, question) != "yes") {
         Print("Host key verification failed.");
