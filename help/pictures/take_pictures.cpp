@@ -1,13 +1,15 @@
 // Takes the help file's pictures of Marrowin's windows from the real program: the built
 // Marrowin.exe and plink.exe run in an app folder of their own, with the tests' stand-in ssh.exe
-// as the SSH client, and are used as a user uses them: an account is made, the dialogs are
-// opened, the tunnel is started, its server's key accepted, then dropped. Each window is copied
-// off the screen as it shows there, into <name>.bmp in the folder given.
+// as the SSH client and their HTTP server as the version server, and are used as a user uses
+// them: an account is made, the dialogs are opened, the version is checked, the tunnel is
+// started, its server's key accepted, then dropped. Each window is copied off the screen as it
+// shows there, into <name>.bmp in the folder given.
 //
 //   take_pictures.exe <picture folder>
 //
 // It exits with 1, saying which picture it could not take, when a window does not come.
 #include "resource.h"
+#include "support/http_test_server.h"
 #include "support/marrowin_process.h"
 #include "support/temp_folder.h"
 
@@ -89,6 +91,9 @@ public:
         // and ssh.exe inherit where to find it.
         ::SetEnvironmentVariableA("MARROWIN_SSH", WinePath(STAND_IN_SSH_PATH).c_str());
         ::SetEnvironmentVariableA("MARROWIN_SSH_STAND_IN_FOLDER", sshFolder_.Path().c_str());
+        ::SetEnvironmentVariableA("MARROWIN_VERSION_SERVER", versionServer_.Address().c_str());
+        versionServer_.Answer(200, "OK&NewVersion=no&ServerMessage=You are using the latest "
+                                   "version of Marrowin./nThank you for checking.");
         Require(::CopyFileA(WinePath(PLINK_EXE_PATH).c_str(), appFolder_.File("plink.exe").c_str(),
                             FALSE),
                 "plink.exe could not be copied into the app folder");
@@ -101,6 +106,13 @@ public:
         Require(main_ != nullptr, "the main window did not show");
         // Out of the way of the windows and their tooltips.
         ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+
+        // Before the browser option points the system's proxy, which the check uses too, at
+        // the tunnel.
+        Click(main_, IDC_VERSION_CHECK);
+        HWND answer = ShownWindow("New version check");
+        Shoot(answer, "version_check");
+        ClickMessageBoxButton(answer, IDOK);
 
         ToggleSettingsPanel(true);
         MakeAccount();
@@ -282,6 +294,7 @@ private:
     std::string pictureFolder_;
     TempFolder appFolder_;
     TempFolder sshFolder_;
+    HttpTestServer versionServer_;
     std::unique_ptr<MarrowinProcess> program_;
     HWND main_ = nullptr;
 };
