@@ -136,7 +136,9 @@ public:
             WaitUntil([&] { return OtherProcessText(GetDlgItem(main_, IDC_START)) == "Start"; }),
             "the tunnel did not stop after the drop");
 
+        // The browser option on again, which going on unprotected switched off.
         ToggleSettingsPanel(true);
+        Click(main_, IDC_USE_IE_PROXY);
         Click(main_, IDC_RECONNECT);
         ToggleSettingsPanel(false);
         StartKnownKey();
