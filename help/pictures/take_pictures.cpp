@@ -8,6 +8,7 @@
 //   take_pictures.exe <picture folder>
 //
 // It exits with 1, saying which picture it could not take, when a window does not come.
+#include "owners/owners.h"
 #include "resource.h"
 #include "support/http_test_server.h"
 #include "support/marrowin_process.h"
@@ -278,17 +279,16 @@ private:
         Require(::GetWindowRect(window, &rect) != FALSE, "no window for the picture " + name);
         const int width = rect.right - rect.left;
         const int height = rect.bottom - rect.top;
-        HDC screen = ::GetDC(nullptr);
-        HDC memory = ::CreateCompatibleDC(screen);
-        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
-        HGDIOBJ old = ::SelectObject(memory, bitmap);
-        bool copied = ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-        ::SelectObject(memory, old);
-        bool written = copied && WriteBitmapFile(pictureFolder_ + "\\" + name + ".bmp", memory,
-                                                 bitmap, width, height);
-        ::DeleteObject(bitmap);
-        ::DeleteDC(memory);
-        ::ReleaseDC(nullptr, screen);
+        fw::WindowDc screen(nullptr);
+        fw::MemoryDc memory(::CreateCompatibleDC(screen));
+        fw::Bitmap bitmap(::CreateCompatibleBitmap(screen, width, height));
+        Require(screen && memory && bitmap, "no bitmap for the picture " + name);
+        HGDIOBJ old = ::SelectObject(memory.Get(), bitmap.Get());
+        bool copied = ::BitBlt(memory.Get(), 0, 0, width, height, screen, rect.left, rect.top,
+                               SRCCOPY) != FALSE;
+        ::SelectObject(memory.Get(), old);
+        bool written = copied && WriteBitmapFile(pictureFolder_ + "\\" + name + ".bmp",
+                                                 memory.Get(), bitmap.Get(), width, height);
         Require(written, "the picture " + name + " could not be written");
         std::printf("%s.bmp: %d x %d\n", name.c_str(), width, height);
     }
