@@ -169,7 +169,13 @@ void BrowserRestore::GiveBack(const std::string& connectionName) {
     if (OpenRecords(records) && FindRecord(records, connectionName, recordName)) {
         GiveBackRecord(records, recordName);
     } else {
-        SetConnectionProxy(connectionName, std::string(), false);
+        // Not pointed by Marrowin, or not recorded: only a tunnel's proxy is switched off, and
+        // a proxy of the user's own stays as it is.
+        ConnectionSettings held;
+        if (ReadConnectionSettings(connectionName, held))
+            ApplyConnectionSettings(connectionName, UserSettings(held));
+        else
+            SetConnectionProxy(connectionName, std::string(), false);
     }
     KeepRepairsWhileRecorded();
 }
