@@ -1,20 +1,11 @@
 // Editing the lines of the known-hosts file; see known_hosts.h.
 #include "logic/known_hosts.h"
 
+#include "logic/account_rules.h"
+
 #include <cctype>
 
 namespace {
-
-bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
 
 // The name in "name" or "[name]:port"; empty for any other form.
 std::string NameOf(const std::string& pattern, std::string& portSuffix) {
@@ -64,7 +55,7 @@ bool EditLine(std::string& line, const std::string& host, const std::string& new
         std::string pattern = line.substr(from, comma - from);
         std::string port;
         std::string name = NameOf(pattern, port);
-        if (!name.empty() && SameName(name, host)) {
+        if (!name.empty() && EqualIgnoringCase(name, host)) {
             changed = true;
             pattern = newHost.empty() ? std::string()
                       : port.empty()  ? newHost
@@ -108,7 +99,7 @@ std::string ForgetHost(const std::string& text, const std::string& host) {
 
 std::string RenameHost(const std::string& text, const std::string& oldHost,
                        const std::string& newHost) {
-    if (SameName(oldHost, newHost))
+    if (EqualIgnoringCase(oldHost, newHost))
         return EditLines(text, oldHost, newHost);
     return EditLines(ForgetHost(text, newHost), oldHost, newHost);
 }

@@ -1,23 +1,13 @@
 // The request path of the version check and the reading of the server's "&"-separated answer.
 #include "logic/version_answer.h"
 
-#include <cctype>
+#include "logic/account_rules.h"
 
 const char kCouldNotConnectText[] = "Could not connect to the server. Please try again later.";
 
 namespace {
 
 const char kMessageKey[] = "ServerMessage";
-
-bool EqualIgnoringCase(const std::string& a, const char* b) {
-    size_t i = 0;
-    for (; i < a.size() && b[i]; ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return i == a.size() && !b[i];
-}
 
 std::string ReplaceLineMarks(const std::string& message) {
     std::string text;
