@@ -356,7 +356,7 @@ TEST_F(RealOpenSshTest, ALocalPortHeldByAnotherProgramIsNamedInTheBalloon) {
 }
 
 TEST_F(RealOpenSshTest, AChangedHostKeyIsRefusedAndToldInTheBalloon) {
-    WriteSettings(server.Password(), false);
+    WriteSettings(server.Password(), true);
     ASSERT_NO_FATAL_FAILURE(Launch());
     // The first connection makes the server's key known: asked, and trusted.
     HWND status = StartAndWaitForTheTunnel();
@@ -366,10 +366,11 @@ TEST_F(RealOpenSshTest, AChangedHostKeyIsRefusedAndToldInTheBalloon) {
     Click(mainWindow, IDC_START);
     ASSERT_TRUE(WaitUntil([&] { return server.RunningSsh() == 0; }));
     const size_t signIns = SignIns();
+    const std::string knownHosts = ReadWholeFile(appFolder.File("known_hosts"));
 
-    // The key changes: ssh refuses it, the balloon says so, and Marrowin asks in a box of its own
-    // whether to trust the new key, naming its fingerprint. No keeps the old key: privacy stays
-    // off and nothing asks about reconnecting.
+    // The key changes: ssh refuses it, the balloon says so, and Marrowin asks in a box of its own,
+    // No by default, whether to trust the new key, naming its fingerprint. No keeps the old key:
+    // privacy stays off, nothing asks about reconnecting and, reconnect on, no attempt follows.
     ASSERT_EQ("ok", server.Command("new-host-key"));
     Click(mainWindow, IDC_START);
     HWND box = nullptr;
@@ -385,11 +386,17 @@ TEST_F(RealOpenSshTest, AChangedHostKeyIsRefusedAndToldInTheBalloon) {
         },
         10000))
         << "balloons shown: " << ::testing::PrintToString(ShownBalloons());
+    EXPECT_EQ(BS_DEFPUSHBUTTON, ::GetWindowLongA(::GetDlgItem(box, IDNO), GWL_STYLE) & 0xF);
     ClickMessageBoxButton(box, IDNO);
     EXPECT_EQ("Privacy OFF", Label());
     EXPECT_EQ(nullptr, ShownDialog(program->ProcessId(), "Marrowin connection broken ...."));
-    if (HWND status = ShownWindow("Marrowin connection status", 0))
-        Click(status, IDOK);
+    HWND dropped = ShownWindow("Marrowin connection status", 0);
+    ASSERT_NE(nullptr, dropped);
+    EXPECT_TRUE(WaitUntil([&] {
+        return StatusText(dropped).find("Retrying cannot mend") != std::string::npos;
+    })) << StatusText(dropped);
+    Click(dropped, IDOK);
+    EXPECT_EQ(knownHosts, ReadWholeFile(appFolder.File("known_hosts")));
     EXPECT_NE(std::string::npos, SshPrinted().find("REMOTE HOST IDENTIFICATION HAS CHANGED"));
     // Refused before the password was sent.
     EXPECT_EQ(signIns, SignIns());
