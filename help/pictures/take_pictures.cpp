@@ -153,27 +153,20 @@ public:
         // The next attempt meets another key for the server: Marrowin warns and asks.
         WriteScript("hostkey hostkey-changed-ask");
         HWND question = nullptr;
-        Require(WaitUntil([&] { return (question = OwnedBox(kMainTitle)) != nullptr; }),
+        Require(WaitUntil(
+                    [&] { return (question = ShownBoxSaying(main_, "listening in")) != nullptr; }),
                 "the changed key was not asked about");
         Shoot(question, "changed_key_question");
     }
 
 private:
     HWND ShownWindow(const char* title) {
-        HWND window = WaitForTopLevelDialog(program_->ProcessId(), title, kWaitMs);
-        Require(window && WaitUntil([&] { return ::IsWindowVisible(window) != FALSE; }),
+        HWND window = nullptr;
+        Require(WaitUntil([&] {
+                    return (window = ShownDialog(program_->ProcessId(), title)) != nullptr;
+                }),
                 std::string("the window \"") + title + "\" did not show");
         return window;
-    }
-
-    // A shown message box of the main window's with that caption, or null.
-    HWND OwnedBox(const char* caption) {
-        HWND box = nullptr;
-        while ((box = ::FindWindowExA(nullptr, box, "#32770", caption)) != nullptr) {
-            if (::GetWindow(box, GW_OWNER) == main_ && ::IsWindowVisible(box))
-                return box;
-        }
-        return nullptr;
     }
 
     // Opens the dialog the button opens, takes its picture and cancels it.

@@ -62,50 +62,6 @@ bool BalloonShows(const std::string& text) {
     return false;
 }
 
-// A shown dialog of the process with that title, or null.
-HWND ShownDialog(DWORD processId, const std::string& title) {
-    struct Search {
-        DWORD processId;
-        const std::string* title;
-        HWND found;
-    } search = {processId, &title, nullptr};
-    ::EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* search = reinterpret_cast<Search*>(param);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            char name[64] = {};
-            ::GetClassNameA(window, name, sizeof(name));
-            if (owner != search->processId || std::string(name) != "#32770" ||
-                !::IsWindowVisible(window) || WindowText(window) != *search->title)
-                return TRUE;
-            search->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// A shown message box of the window's whose text has that part, or null.
-HWND ShownBoxSaying(HWND owner, const std::string& part) {
-    struct Search {
-        HWND owner;
-        const std::string* part;
-        HWND found;
-    } search = {owner, &part, nullptr};
-    ::EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* search = reinterpret_cast<Search*>(param);
-            if (::GetWindow(window, GW_OWNER) != search->owner || !::IsWindowVisible(window) ||
-                MessageBoxText(window).find(*search->part) == std::string::npos)
-                return TRUE;
-            search->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 void Click(HWND dialog, int id) {
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));

@@ -58,6 +58,7 @@ struct DialogSearch {
     DWORD processId;
     HWND owner;
     std::string title;
+    bool shownOnly;
     HWND found;
 };
 
@@ -65,10 +66,10 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM lParam) {
     auto* search = reinterpret_cast<DialogSearch*>(lParam);
     char className[64] = {};
     ::GetClassNameA(window, className, sizeof(className));
-    if (std::string(className) != "#32770")
+    if (std::string(className) != "#32770" || (search->shownOnly && !::IsWindowVisible(window)))
         return TRUE;
     if (search->owner) {
-        if (::GetWindow(window, GW_OWNER) != search->owner || !::IsWindowVisible(window))
+        if (::GetWindow(window, GW_OWNER) != search->owner)
             return TRUE;
     } else {
         DWORD processId = 0;
@@ -96,13 +97,38 @@ HWND WaitForDialog(DialogSearch search, DWORD timeoutMs) {
 } // namespace
 
 HWND WaitForTopLevelDialog(DWORD processId, const std::string& title, DWORD timeoutMs) {
-    HWND window = WaitForDialog({processId, nullptr, title, nullptr}, timeoutMs);
+    HWND window = WaitForDialog({processId, nullptr, title, false, nullptr}, timeoutMs);
     // The window exists and shows early in its start-up; a message it answers shows that the
     // start-up is over and its message loop runs.
     DWORD_PTR answer;
     if (window)
         ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &answer);
     return window;
+}
+
+HWND ShownDialog(DWORD processId, const std::string& title) {
+    DialogSearch search{processId, nullptr, title, true, nullptr};
+    ::EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND ShownBoxSaying(HWND owner, const std::string& part) {
+    struct Search {
+        HWND owner;
+        const std::string* part;
+        HWND found;
+    } search = {owner, &part, nullptr};
+    ::EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* search = reinterpret_cast<Search*>(param);
+            if (::GetWindow(window, GW_OWNER) != search->owner || !::IsWindowVisible(window) ||
+                MessageBoxText(window).find(*search->part) == std::string::npos)
+                return TRUE;
+            search->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 std::vector<HWND> UnownedQuestions(const std::string& caption) {
@@ -129,7 +155,7 @@ std::vector<HWND> UnownedQuestions(const std::string& caption) {
 }
 
 HWND WaitForMessageBox(HWND owner, DWORD timeoutMs) {
-    return WaitForDialog({0, owner, std::string(), nullptr}, timeoutMs);
+    return WaitForDialog({0, owner, std::string(), true, nullptr}, timeoutMs);
 }
 
 std::string MessageBoxText(HWND box) {

@@ -37,6 +37,10 @@ private:
 // The top-level main window ("#32770") with the given title that belongs to the process (to any
 // process for 0), once its start-up is over, or null once the time is out.
 HWND WaitForTopLevelDialog(DWORD processId, const std::string& title, DWORD timeoutMs = 20000);
+// The shown top-level dialog of the process with that title, or null.
+HWND ShownDialog(DWORD processId, const std::string& title);
+// A shown message box of the window's whose text has that part, or null.
+HWND ShownBoxSaying(HWND owner, const std::string& part);
 // The message box owned by the window, or null once the time is out.
 HWND WaitForMessageBox(HWND owner, DWORD timeoutMs = 10000);
 // The Yes/No message boxes owned by no window, with that caption, of other processes than this
