@@ -8,8 +8,8 @@
 //   latency_timer.exe end-session  the end of the Windows session sent to the main window,
 //                                  until the client has ended and the LAN's proxy is direct
 //
-// Resume from sleep until the tunnel is up again is not timed yet: its place is here, as a
-// fourth case, once Marrowin hears the resume.
+// Resume from sleep until the tunnel is up again has a benchmark of its own (bench/resume).
+#include "bench_clock.h"
 #include "logic/password_scrambling.h"
 #include "owners/owners.h"
 #include "resource.h"
@@ -30,14 +30,6 @@ namespace {
 
 const DWORD kTimeoutMs = 20000;
 const char kTunnelProxy[] = "127.0.0.1:50010";
-
-double MillisecondsSince(const LARGE_INTEGER& start) {
-    LARGE_INTEGER now, frequency;
-    ::QueryPerformanceCounter(&now);
-    ::QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) /
-           static_cast<double>(frequency.QuadPart);
-}
 
 // Polls every millisecond; false when the time is out.
 bool WaitUntil(const std::function<bool()>& done) {

@@ -9,6 +9,8 @@
 //
 // With MARROWIN_STARTUP_TRACE_FILE set, it also stamps the launch and the painted window into
 // that file, on the clock of the start-up's own stamps (framework/startup_trace.h).
+#include "bench_clock.h"
+#include "framework/startup_trace.h"
 #include "resource.h"
 
 #include <windows.h>
@@ -26,14 +28,6 @@ const DWORD kTimeoutMs = 60000;
 // Long enough for the start-up's last messages to be handled before memory is read.
 const DWORD kIdleMs = 500;
 
-double MillisecondsSince(const LARGE_INTEGER& start) {
-    LARGE_INTEGER now, frequency;
-    ::QueryPerformanceCounter(&now);
-    ::QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) /
-           static_cast<double>(frequency.QuadPart);
-}
-
 BOOL CALLBACK FindUnpaintedChild(HWND child, LPARAM found) {
     if (::IsWindowVisible(child) && ::GetUpdateRect(child, nullptr, FALSE)) {
         *reinterpret_cast<bool*>(found) = true;
@@ -48,19 +42,6 @@ bool WaitsForPaint(HWND window) {
     if (!found)
         ::EnumChildWindows(window, FindUnpaintedChild, reinterpret_cast<LPARAM>(&found));
     return found;
-}
-
-// As the program's own start-up stamps: "<performance counter in ms> <step>".
-void StampIntoTrace(const char* step) {
-    const char* path = std::getenv("MARROWIN_STARTUP_TRACE_FILE");
-    std::FILE* file = path ? std::fopen(path, "a") : nullptr;
-    if (!file)
-        return;
-    LARGE_INTEGER now, frequency;
-    ::QueryPerformanceCounter(&now);
-    ::QueryPerformanceFrequency(&frequency);
-    std::fprintf(file, "%.2f %s\n", 1000.0 * now.QuadPart / frequency.QuadPart, step);
-    std::fclose(file);
 }
 
 bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -112,7 +93,7 @@ int main(int argc, char** argv) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    StampIntoTrace("launch");
+    fw::StampStartupStep("launch");
     LARGE_INTEGER start;
     ::QueryPerformanceCounter(&start);
     if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
@@ -139,7 +120,7 @@ int main(int argc, char** argv) {
             ::Sleep(1);
         if (!WaitsForPaint(window)) {
             ready = MillisecondsSince(start);
-            StampIntoTrace("painted and answering");
+            fw::StampStartupStep("painted and answering");
         }
     }
     if (ready >= 0) {
