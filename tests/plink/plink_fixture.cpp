@@ -1,28 +1,9 @@
 // Helpers for the tests of our plink.exe; see plink_fixture.h.
 #include "plink_fixture.h"
 
-#include <winsock2.h>
-
+#include "support/loopback.h"
 #include "support/marrowin_process.h"
 #include "support/scripted_user.h"
-
-namespace {
-
-// A socket address of 127.0.0.1, Winsock started for it.
-sockaddr_in Loopback(int port) {
-    static const bool started = [] {
-        WSADATA data;
-        return ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }();
-    (void)started;
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<u_short>(port));
-    return address;
-}
-
-} // namespace
 
 std::string PlinkPath() {
     return WinePath(PLINK_EXE_PATH);

@@ -1,25 +1,11 @@
 // The tests' own HTTP server; see http_test_server.h.
 #include "support/http_test_server.h"
 
+#include "support/loopback.h"
+
 #include <chrono>
 
 namespace {
-
-void StartWinsock() {
-    static const bool started = [] {
-        WSADATA data;
-        return ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }();
-    (void)started;
-}
-
-sockaddr_in Loopback(int port) {
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<u_short>(port));
-    return address;
-}
 
 // Binds the socket to a free port on 127.0.0.1 and returns the port, or 0.
 int BindFreePort(SOCKET s) {

@@ -4,6 +4,7 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include "support/loopback.h"
 #include "support/marrowin_process.h"
 #include "support/temp_folder.h"
 
@@ -14,14 +15,6 @@
 #include <sstream>
 
 namespace {
-
-void StartWinsock() {
-    static const bool started = [] {
-        WSADATA data;
-        return ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }();
-    (void)started;
-}
 
 SOCKET Connect(const std::string& address) {
     StartWinsock();
