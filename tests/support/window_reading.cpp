@@ -1,6 +1,8 @@
 #include "support/window_reading.h"
 
+#include "controls/bitmap_pixels.h"
 #include "framework/wide_text.h"
+#include "owners/owners.h"
 #include "support/stand_in.h"
 
 #include <commctrl.h>
@@ -76,32 +78,23 @@ WindowPicture::WindowPicture(HWND window) : window_(window) {
     ::GetClientRect(window, &client);
     width_ = client.right;
     height_ = client.bottom;
-    BITMAPINFO format = {};
-    format.bmiHeader.biSize = sizeof(format.bmiHeader);
-    format.bmiHeader.biWidth = width_;
-    format.bmiHeader.biHeight = -height_; // top row first
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO format = TopDownFormat(width_, height_);
     void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    fw::Bitmap bitmap(::CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap)
         return;
     // PrintWindow would be simpler, but Wine's leaves the children out.
     ::RedrawWindow(window, nullptr, nullptr,
                    RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    HDC screen = ::GetDC(window);
-    HDC dc = ::CreateCompatibleDC(screen);
-    HGDIOBJ old = ::SelectObject(dc, bitmap);
-    if (::BitBlt(dc, 0, 0, width_, height_, screen, 0, 0, SRCCOPY)) {
+    fw::WindowDc screen(window);
+    fw::MemoryDc dc(::CreateCompatibleDC(screen));
+    HGDIOBJ old = ::SelectObject(dc.Get(), bitmap.Get());
+    if (::BitBlt(dc.Get(), 0, 0, width_, height_, screen, 0, 0, SRCCOPY)) {
         ::GdiFlush();
         const auto* first = static_cast<const DWORD*>(bits);
         pixels_.assign(first, first + static_cast<size_t>(width_) * height_);
     }
-    ::SelectObject(dc, old);
-    ::DeleteDC(dc);
-    ::ReleaseDC(window, screen);
-    ::DeleteObject(bitmap);
+    ::SelectObject(dc.Get(), old);
 }
 
 COLORREF WindowPicture::At(int x, int y) const {
