@@ -113,7 +113,7 @@ public:
         Click(main_, IDC_VERSION_CHECK);
         HWND answer = ShownWindow("New version check");
         Shoot(answer, "version_check");
-        ClickMessageBoxButton(answer, IDOK);
+        PostClick(answer, IDOK);
 
         ToggleSettingsPanel(true);
         MakeAccount();
@@ -211,7 +211,7 @@ private:
         Require(WaitUntil([&] { return !(asked = UnownedQuestions(kMainTitle)).empty(); }),
                 "the server's key was not asked about");
         Shoot(asked.front(), "host_key_question");
-        ClickMessageBoxButton(asked.front(), IDYES);
+        PostClick(asked.front(), IDYES);
         WaitForEstablished("connection_status");
     }
 

@@ -34,7 +34,7 @@ void QuitThroughTheTray(MarrowinProcess& program, HWND mainWindow, DWORD timeout
     ::PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(ID_TRAY_QUIT, 0), 0);
     HWND box = WaitForMessageBox(mainWindow);
     ASSERT_NE(box, nullptr);
-    ClickMessageBoxButton(box, IDYES);
+    PostClick(box, IDYES);
     EXPECT_EQ(program.WaitForExit(timeoutMs), 0u);
 }
 
@@ -76,7 +76,7 @@ TEST_F(ProgramTest, QuitAnsweredNoKeepsItRunningAndYesEndsItWithZero) {
     char caption[64] = {};
     ::GetWindowTextA(box, caption, sizeof(caption));
     EXPECT_STREQ(caption, "Marrowin");
-    ClickMessageBoxButton(box, IDNO);
+    PostClick(box, IDNO);
     EXPECT_EQ(program.WaitForExit(1500), static_cast<DWORD>(STILL_ACTIVE));
 
     QuitThroughTheTray(program, mainWindow);
@@ -131,7 +131,7 @@ TEST_F(ProgramTest, InAFolderWithAVeryLongPathTheProgramReadsItsOwnSettingsFile)
     ::PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(ID_TRAY_QUIT, 0), 0);
     HWND box = WaitForMessageBox(mainWindow);
     ASSERT_NE(box, nullptr);
-    ClickMessageBoxButton(box, IDYES);
+    PostClick(box, IDYES);
     EXPECT_EQ(::WaitForSingleObject(process, 20000), WAIT_OBJECT_0);
     // The rest of the folders are short enough for the temporary folder's removal.
     RemoveTree(appFolder);

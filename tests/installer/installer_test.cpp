@@ -291,7 +291,7 @@ TEST_F(InstallerTest, AnUninstallAnsweredNoRemovesTheSettingsAndTheAccountsSessi
     HWND box = WaitForMessageBox(window);
     ASSERT_NE(box, nullptr);
     EXPECT_NE(MessageBoxText(box).find("Keep your Marrowin settings"), std::string::npos);
-    ClickMessageBoxButton(box, IDNO);
+    PostClick(box, IDNO);
     for (int wait = 0; wait < 400 && !::IsWindowEnabled(::GetDlgItem(window, IDOK)); ++wait)
         ::Sleep(50);
     ::PostMessageA(window, WM_COMMAND, IDOK, 0);

@@ -225,7 +225,7 @@ TEST_F(PlinkHostKeyTest, TheUsersAnswerToANewKeyReachesSsh) {
             EXPECT_NE(std::string::npos, text.find(words)) << text;
         // No is the default button.
         EXPECT_EQ(BS_DEFPUSHBUTTON, ::GetWindowLongA(::GetDlgItem(box, IDNO), GWL_STYLE) & 0xF);
-        ClickMessageBoxButton(box, c.button);
+        PostClick(box, c.button);
 
         if (c.reason) {
             ExpectEnds(run, 255, c.reports, c.reason);
@@ -261,7 +261,7 @@ TEST_F(PlinkHostKeyTest, OneQuestionAtATime) {
     // Time for the second askpass to start and reach the lock.
     PumpMessagesFor(1500);
     EXPECT_EQ(std::vector<HWND>{box}, UnownedQuestions("Marrowin"));
-    ClickMessageBoxButton(box, IDNO);
+    PostClick(box, IDNO);
     EXPECT_EQ(255u, first.WaitForExit());
 
     // Only now the second question comes.
@@ -270,7 +270,7 @@ TEST_F(PlinkHostKeyTest, OneQuestionAtATime) {
             return !UnownedQuestions("Marrowin").empty() && UnownedQuestions("Marrowin")[0] != box;
         },
         20000));
-    ClickMessageBoxButton(UnownedQuestions("Marrowin")[0], IDNO);
+    PostClick(UnownedQuestions("Marrowin")[0], IDNO);
     EXPECT_EQ(255u, second.WaitForExit());
     EXPECT_FALSE(KnownHostsFile(app_.Path()).QuestionOpen());
 }

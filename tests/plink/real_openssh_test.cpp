@@ -62,11 +62,6 @@ bool BalloonShows(const std::string& text) {
     return false;
 }
 
-void Click(HWND dialog, int id) {
-    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
-}
-
 class RealOpenSshTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -138,7 +133,7 @@ protected:
     // answered with the button.
     void StartAnsweringTheKeyQuestion(int button = IDYES) {
         const int runs = server.SshRuns();
-        Click(mainWindow, IDC_START);
+        PostClick(mainWindow, IDC_START);
         EXPECT_TRUE(WaitUntil([&] { return server.SshRuns() > runs; })) << "ssh never started";
         if (keyKnown)
             return;
@@ -150,7 +145,7 @@ protected:
             << MessageBoxText(asked[0]);
         ++keyQuestions;
         keyKnown = button == IDYES;
-        ClickMessageBoxButton(asked[0], button);
+        PostClick(asked[0], button);
     }
 
     // Start, and the tunnel reported up, which gives the main window back its title. The
@@ -185,14 +180,14 @@ protected:
         EXPECT_TRUE(WaitUntil([&] { return BalloonShows(reason); }, 10000))
             << "balloons shown: " << ::testing::PrintToString(ShownBalloons());
         EXPECT_EQ("Privacy OFF", Label());
-        Click(broken, IDCANCEL);
+        PostClick(broken, IDCANCEL);
         EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(broken) || !::IsWindowVisible(broken); }));
         EXPECT_EQ("direct", LanProxyServer());
         HWND status = ShownWindow("Marrowin connection status", 0);
         ASSERT_NE(nullptr, status);
         EXPECT_NE(std::string::npos, StatusText(status).find("Connection dropped"))
             << StatusText(status);
-        Click(status, IDOK);
+        PostClick(status, IDOK);
         EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(status) || !::IsWindowVisible(status); }));
     }
 
@@ -207,7 +202,7 @@ protected:
                 return box && MessageBoxText(box) == "Are you sure you want to quit Marrowin ?";
             },
             10000));
-        ClickMessageBoxButton(box, IDYES);
+        PostClick(box, IDYES);
         EXPECT_EQ(0u, program->WaitForExit());
     }
 
@@ -268,7 +263,7 @@ TEST_F(RealOpenSshTest, TheTunnelCarriesTheBrowsersPagesAndStopAndQuitLeaveNothi
     EXPECT_EQ(1, CountProcesses("plink.exe"));
     EXPECT_EQ(1, CountProcesses("ssh.exe"));
 
-    Click(mainWindow, IDC_START);
+    PostClick(mainWindow, IDC_START);
     EXPECT_TRUE(WaitUntil([&] { return Label() == "Privacy OFF"; }));
     EXPECT_EQ("direct", LanProxyServer());
     ExpectNothingLeftRunning();
@@ -317,9 +312,9 @@ TEST_F(RealOpenSshTest, AChangedHostKeyIsRefusedAndToldInTheBalloon) {
     // The first connection makes the server's key known: asked, and trusted.
     HWND status = StartAndWaitForTheTunnel();
     ASSERT_NE(nullptr, status);
-    Click(status, IDOK);
+    PostClick(status, IDOK);
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(status) || !::IsWindowVisible(status); }));
-    Click(mainWindow, IDC_START);
+    PostClick(mainWindow, IDC_START);
     ASSERT_TRUE(WaitUntil([&] { return server.RunningSsh() == 0; }));
     const size_t signIns = SignIns();
     const std::string knownHosts = ReadWholeFile(appFolder.File("known_hosts"));
@@ -328,7 +323,7 @@ TEST_F(RealOpenSshTest, AChangedHostKeyIsRefusedAndToldInTheBalloon) {
     // No by default, whether to trust the new key, naming its fingerprint. No keeps the old key:
     // privacy stays off, nothing asks about reconnecting and, reconnect on, no attempt follows.
     ASSERT_EQ("ok", server.Command("new-host-key"));
-    Click(mainWindow, IDC_START);
+    PostClick(mainWindow, IDC_START);
     HWND box = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (box = ShownBoxSaying(mainWindow, "listening in")); }))
         << "not asked about the new key; ssh printed:\n"
@@ -343,7 +338,7 @@ TEST_F(RealOpenSshTest, AChangedHostKeyIsRefusedAndToldInTheBalloon) {
         10000))
         << "balloons shown: " << ::testing::PrintToString(ShownBalloons());
     EXPECT_EQ(BS_DEFPUSHBUTTON, ::GetWindowLongA(::GetDlgItem(box, IDNO), GWL_STYLE) & 0xF);
-    ClickMessageBoxButton(box, IDNO);
+    PostClick(box, IDNO);
     EXPECT_EQ("Privacy OFF", Label());
     EXPECT_EQ(nullptr, ShownDialog(program->ProcessId(), "Marrowin connection broken ...."));
     HWND dropped = ShownWindow("Marrowin connection status", 0);
@@ -351,7 +346,7 @@ TEST_F(RealOpenSshTest, AChangedHostKeyIsRefusedAndToldInTheBalloon) {
     EXPECT_TRUE(WaitUntil([&] {
         return StatusText(dropped).find("Retrying cannot mend") != std::string::npos;
     })) << StatusText(dropped);
-    Click(dropped, IDOK);
+    PostClick(dropped, IDOK);
     EXPECT_EQ(knownHosts, ReadWholeFile(appFolder.File("known_hosts")));
     EXPECT_NE(std::string::npos, SshPrinted().find("REMOTE HOST IDENTIFICATION HAS CHANGED"));
     // Refused before the password was sent.

@@ -175,9 +175,9 @@ std::string OtherProcessText(HWND window) {
     return text;
 }
 
-void ClickMessageBoxButton(HWND box, int button) {
-    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(box, button)));
+void PostClick(HWND dialog, int id) {
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
 
 DWORD RunAndWait(const std::string& program, const std::string& folder, DWORD timeoutMs) {

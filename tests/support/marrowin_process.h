@@ -51,8 +51,9 @@ std::string MessageBoxText(HWND box);
 // The text of another process's window, its edit controls too (whose ANSI WM_GETTEXT answers
 // another process with garbage under Wine, so it is read wide).
 std::string OtherProcessText(HWND window);
-// Clicks a message box's button (IDYES, IDNO, IDOK ...).
-void ClickMessageBoxButton(HWND box, int button);
+// A click on a button of another process's dialog or message box (IDYES, IDNO, IDOK ...),
+// posted, so that a window the click opens runs its own modal loop while the test goes on.
+void PostClick(HWND dialog, int id);
 // Runs a program with the given working folder and waits for its exit code.
 DWORD RunAndWait(const std::string& program, const std::string& folder, DWORD timeoutMs = 20000);
 // How many processes of that file name ("plink.exe") run now.
