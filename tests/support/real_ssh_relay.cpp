@@ -14,15 +14,13 @@
 //   closes and the broker ends ssh.
 // What plink set of ssh's environment for it to act on (SSH_ASKPASS, SSH_ASKPASS_REQUIRE,
 // DISPLAY) goes along; every decision stays with plink and ssh.
-#include <winsock2.h>
-#include <ws2tcpip.h>
+#include "support/loopback.h"
 
 #include <windows.h>
 
 #include <shellapi.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -83,13 +81,8 @@ public:
     }
 
     bool Open(const std::string& address) {
-        size_t colon = address.rfind(':');
-        if (colon == std::string::npos)
-            return false;
-        sockaddr_in target = {};
-        target.sin_family = AF_INET;
-        target.sin_port = htons(static_cast<u_short>(std::atoi(address.c_str() + colon + 1)));
-        if (::inet_pton(AF_INET, address.substr(0, colon).c_str(), &target.sin_addr) != 1)
+        sockaddr_in target;
+        if (!ReadAddress(address, target))
             return false;
         socket_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
         return socket_ != INVALID_SOCKET &&

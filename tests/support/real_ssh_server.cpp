@@ -18,13 +18,8 @@ namespace {
 
 SOCKET Connect(const std::string& address) {
     StartWinsock();
-    size_t colon = address.rfind(':');
-    if (colon == std::string::npos)
-        return INVALID_SOCKET;
-    sockaddr_in target = {};
-    target.sin_family = AF_INET;
-    target.sin_port = htons(static_cast<u_short>(std::atoi(address.c_str() + colon + 1)));
-    if (::inet_pton(AF_INET, address.substr(0, colon).c_str(), &target.sin_addr) != 1)
+    sockaddr_in target;
+    if (!ReadAddress(address, target))
         return INVALID_SOCKET;
     SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     if (s == INVALID_SOCKET)
