@@ -16,6 +16,22 @@ namespace {
 const char* const kAccountKeys[] = {setting::kServerPort, setting::kUserName, setting::kPassword,
                                     setting::kForwardings};
 
+// An account named like one of the program's own sections shares it: its keys are written and
+// removed one by one there, so that the program's own keys stay.
+bool IsProgramSection(const std::string& section) {
+    for (const char* own : {setting::kMainSection, setting::kBrowserSection,
+                            setting::kAccountsSection})
+        if (EqualIgnoringCase(section, own))
+            return true;
+    return false;
+}
+
+bool IsAccountKeyLine(const std::string& line) {
+    const std::string key = line.substr(0, line.find('='));
+    return std::any_of(std::begin(kAccountKeys), std::end(kAccountKeys),
+                       [&](const char* accountKey) { return EqualIgnoringCase(key, accountKey); });
+}
+
 } // namespace
 
 CInternetOptions::CInternetOptions(std::string filePath) : filePath_(std::move(filePath)) {}
@@ -141,13 +157,9 @@ bool CInternetOptions::WriteSection(
     return WriteLines(section, lines);
 }
 
-bool CInternetOptions::WriteValues(
-    const std::string& section,
-    const std::vector<std::pair<std::string, std::string>>& values) const {
-    if (!Storable(values))
-        return false;
-    // The section's lines as the file holds them, the whole section however long: the profile
-    // function cuts a section that does not fit and reports size - 2.
+// The section's lines as the file holds them, the whole section however long: the profile
+// function cuts a section that does not fit and reports size - 2.
+std::vector<std::string> CInternetOptions::ReadLines(const std::string& section) const {
     std::vector<char> buffer(4096);
     DWORD length = 0;
     for (;;) {
@@ -162,6 +174,15 @@ bool CInternetOptions::WriteValues(
         lines.emplace_back(buffer.data() + at);
         at += static_cast<DWORD>(lines.back().size()) + 1;
     }
+    return lines;
+}
+
+bool CInternetOptions::WriteValues(
+    const std::string& section,
+    const std::vector<std::pair<std::string, std::string>>& values) const {
+    if (!Storable(values))
+        return false;
+    std::vector<std::string> lines = ReadLines(section);
     for (const auto& [key, value] : values) {
         auto stored = std::find_if(lines.begin(), lines.end(), [&](const std::string& line) {
             return EqualIgnoringCase(line.substr(0, line.find('=')), key);
@@ -172,6 +193,19 @@ bool CInternetOptions::WriteValues(
             *stored = stored->substr(0, stored->find('=')) + "=" + value;
     }
     return WriteLines(section, lines);
+}
+
+bool CInternetOptions::WriteAccountSection(
+    const std::string& name, const std::vector<std::pair<std::string, std::string>>& values) const {
+    return IsProgramSection(name) ? WriteValues(name, values) : WriteSection(name, values);
+}
+
+bool CInternetOptions::DeleteAccountSection(const std::string& name) const {
+    if (!IsProgramSection(name))
+        return DeleteSection(name);
+    std::vector<std::string> lines = ReadLines(name);
+    lines.erase(std::remove_if(lines.begin(), lines.end(), IsAccountKeyLine), lines.end());
+    return WriteLines(name, lines);
 }
 
 bool CInternetOptions::WriteFlag(const std::string& section, const std::string& key,
@@ -192,9 +226,9 @@ bool CInternetOptions::RenameAccountSection(const std::string& oldName,
     for (const char* key : kAccountKeys)
         values.push_back({key, ReadString(oldName, key)});
     // The old section goes only once the new one is stored whole: a failure loses nothing.
-    if (!WriteSection(newName, values))
+    if (!WriteAccountSection(newName, values))
         return false;
-    return EqualIgnoringCase(oldName, newName) || DeleteSection(oldName);
+    return EqualIgnoringCase(oldName, newName) || DeleteAccountSection(oldName);
 }
 
 void CInternetOptions::LoadAccountNames() {
@@ -209,7 +243,13 @@ void CInternetOptions::ReloadAccountNames() {
 }
 
 bool CInternetOptions::HasAccountName(const std::string& name) const {
-    return std::find(accountNames_.begin(), accountNames_.end(), name) != accountNames_.end();
+    return !StoredAccountName(name).empty();
+}
+
+std::string CInternetOptions::StoredAccountName(const std::string& name) const {
+    auto stored = std::find_if(accountNames_.begin(), accountNames_.end(),
+                               [&](const std::string& each) { return EqualIgnoringCase(each, name); });
+    return stored == accountNames_.end() ? std::string() : *stored;
 }
 
 void CInternetOptions::AppendAccountName(const std::string& name) {

@@ -70,6 +70,11 @@ public:
     // and a key already there keeps its place and its spelling.
     bool WriteValues(const std::string& section,
                      const std::vector<std::pair<std::string, std::string>>& values) const;
+    // An account's own section, replaced whole or deleted; an account named like one of the
+    // program's sections (tunnel, main, ie, any case) shares it, and only its own keys change.
+    bool WriteAccountSection(const std::string& name,
+                             const std::vector<std::pair<std::string, std::string>>& values) const;
+    bool DeleteAccountSection(const std::string& name) const;
     // The system's error code of the last write that failed, and the box text that says so:
     // "Could not write the settings file '<path>'." and the system's reason.
     DWORD LastWriteError() const { return lastWriteError_; }
@@ -83,7 +88,10 @@ public:
     // The list as the file has it now, an empty value included.
     void ReloadAccountNames();
     const std::vector<std::string>& AccountNames() const { return accountNames_; }
+    // Names compare without regard to letter case, as the file and the registry compare them.
     bool HasAccountName(const std::string& name) const;
+    // The name as the list spells it; empty for a name that is not in the list.
+    std::string StoredAccountName(const std::string& name) const;
     void AppendAccountName(const std::string& name);
     void RemoveAccountName(const std::string& name);
 
@@ -91,6 +99,7 @@ private:
     bool Written(BOOL result) const;
     bool Storable(const std::vector<std::pair<std::string, std::string>>& values) const;
     bool WriteLines(const std::string& section, const std::vector<std::string>& lines) const;
+    std::vector<std::string> ReadLines(const std::string& section) const;
 
     std::string filePath_;
     std::vector<std::string> accountNames_;

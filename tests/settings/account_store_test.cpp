@@ -182,4 +182,30 @@ TEST_F(AccountStoreTest, AMissingSessionIsMadeAgainFromTheSettingsFile) {
               "L25=localhost:25,L110=localhost:110,L50000=localhost:8119,L8000=web:80,");
 }
 
+// An account named like one of the program's sections shares it: made, edited, renamed and
+// removed, it leaves the program's own keys there as they were.
+TEST_F(AccountStoreTest, AnAccountNamedLikeAProgramSectionLeavesTheProgramsKeys) {
+    store.Create({alpha, "joe", "pw", "3128"});
+    store.Settings().WriteFlag("Main", "autostart", true);
+    store.Settings().WriteFlag("IE", "setIEproxy", true);
+    for (const std::string name : {"Tunnel", "main", "ie"}) {
+        SCOPED_TRACE(name);
+        store.Create({name, "ann", "pw", "8080"});
+        store.Update(store.Load(name), {name, "max", "new", "8081"});
+        EXPECT_EQ(store.Load(name).userName, "max");
+        EXPECT_EQ(store.ClearPassword(name), "new");
+        store.Update(store.Load(name), {renamed, "max", store.Load(name).password, "8081"});
+        store.Update(store.Load(renamed), {name, "max", store.Load(renamed).password, "8081"});
+        EXPECT_EQ(Setting(name.c_str(), "port"), "8081");
+        store.Remove(name);
+        EXPECT_EQ(Setting(name.c_str(), "username"), "");
+        EXPECT_EQ(store.Names(), std::vector<std::string>{alpha});
+        EXPECT_EQ(store.DefaultName(), alpha);
+        EXPECT_EQ(Setting("Main", "autostart"), "1");
+        EXPECT_EQ(Setting("IE", "setIEproxy"), "1");
+        EXPECT_EQ(Setting("IE", "proxyServer"), alpha);
+        DeleteSavedSession(name);
+    }
+}
+
 } // namespace
