@@ -16,12 +16,14 @@ constexpr char kTrustedKeyVariable[] = "MARROWIN_TRUSTED_KEY";
 
 } // namespace
 
-StartOutcome PrivacySession::Start(const std::string& account, StartKind kind) {
+StartOutcome PrivacySession::Start(const std::string& typedAccount, StartKind kind) {
     StartOutcome outcome;
-    if (account.empty())
+    if (typedAccount.empty())
         return outcome;
-    // Only a stored account has a saved session and a password the client may be given.
-    if (!accounts_.Settings().HasAccountName(account)) {
+    // Only a stored account has a saved session and a password the client may be given. A name
+    // typed or stored in another letter case is the same account, started as the list spells it.
+    const std::string account = accounts_.Settings().StoredAccountName(typedAccount);
+    if (account.empty()) {
         outcome.notStored = true;
         if (kind == StartKind::Autostart)
             PointBrowserAtNoTunnel();

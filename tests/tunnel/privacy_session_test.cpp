@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 namespace {
 
 class PrivacySessionTest : public ::testing::Test {
@@ -63,8 +65,12 @@ protected:
 
 // One client at a time; the user's Start writes the log (one line, the password masked), the
 // autostart passes no leading blank, and a saved session deleted by hand is made again as the
-// settings file says, TOR relay included.
+// settings file says, TOR relay included. A name typed in other letters starts the account as
+// the list spells it.
 TEST_F(PrivacySessionTest, EachKindOfStartGivesTheClientItsArguments) {
+    std::string typed = account;
+    for (char& c : typed)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     const std::string tail = "-pw se-cret! " + account + " <in.txt";
     const struct {
         StartKind kind;
@@ -78,7 +84,7 @@ TEST_F(PrivacySessionTest, EachKindOfStartGivesTheClientItsArguments) {
         DeleteFileIfPresent(folder.File("log.txt"));
         DeleteSavedSession(account);
         Prepare("[Main]\r\nTOR=1\r\n");
-        StartOutcome started = privacy.Start(account, c.kind);
+        StartOutcome started = privacy.Start(typed, c.kind);
         EXPECT_TRUE(started.running && started.launched);
         EXPECT_EQ(CommandLine(), c.arguments);
         EXPECT_EQ(RecordedValue(ReadStandInRecord(folder.Path()), "PortForwardings"),
