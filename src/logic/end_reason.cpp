@@ -44,6 +44,10 @@ std::string CauseOf(const std::string& line) {
         return "The server could not be reached.";
     if (Contains(line, "REMOTE HOST IDENTIFICATION HAS CHANGED"))
         return kKeyChangedReason;
+    // Before the line of ssh that follows it: the user was never asked.
+    if (Contains(line, kKeyQuestionNotShownLine))
+        return "The question about the server's key could not be shown, so no connection was "
+               "made.";
     // Alone, without the warning of a changed key, it follows the question about a new key.
     if (line == "Host key verification failed.")
         return kKeyNotAcceptedReason;

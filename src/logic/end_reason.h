@@ -23,6 +23,10 @@
 
 inline constexpr char kKeyNotAcceptedReason[] =
     "The server's key was not accepted, so no connection was made.";
+// What plink.exe, as ssh's askpass program, prints when it could not put the question about a
+// new server key to the user; ssh then takes the answer for a No.
+inline constexpr char kKeyQuestionNotShownLine[] =
+    "askpass: the question about the server's key could not be shown";
 inline constexpr char kKeyChangedReason[] =
     "The server's identity has changed since the last connection, so the connection was "
     "refused.";

@@ -1,6 +1,7 @@
 // The user's answer to ssh's question about a new server key; see key_question.h.
 #include "plink/key_question.h"
 
+#include "logic/end_reason.h"
 #include "logic/host_key_question.h"
 #include "owners/owners.h"
 #include "plink/error_output.h"
@@ -11,11 +12,16 @@
 namespace {
 
 // The one box of the question: whoever answers it, the user or a test driving it from another
-// process, presses one of its buttons.
+// process, presses one of its buttons. A box that could not be shown is no answer of the user's:
+// ssh hears No, and Marrowin learns why from the line on the error output.
 bool UserTrustsKey(const std::string& text) {
-    return ::MessageBoxA(nullptr, text.c_str(), "Marrowin",
-                         MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2 | MB_SETFOREGROUND |
-                             MB_TOPMOST) == IDYES;
+    int answer = ::MessageBoxA(nullptr, text.c_str(), "Marrowin",
+                               MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2 | MB_SETFOREGROUND |
+                                   MB_TOPMOST);
+    if (answer == 0)
+        WriteError(std::string(kKeyQuestionNotShownLine) + " (error " +
+                   std::to_string(::GetLastError()) + ").");
+    return answer == IDYES;
 }
 
 bool Print(const std::string& text) {
