@@ -258,6 +258,9 @@ Section "Uninstall"
     ${If} ${FileExists} "$INSTDIR\Marrowin.exe"
         ExecWait '"$INSTDIR\Marrowin.exe" /repair-browser'
     ${EndIf}
+    ; The repair has taken the records of the browser's settings away: their key goes when
+    ; nothing else is in it.
+    DeleteRegKey /ifempty HKCU "Software\Marrowin"
     ${If} ${FileExists} "$INSTDIR\Marrowin.ini"
     ${OrIf} ${FileExists} "$INSTDIR\known_hosts"
         MessageBox MB_YESNO|MB_ICONQUESTION \

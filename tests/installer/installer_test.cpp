@@ -1,6 +1,7 @@
 // Marrowin-setup.exe run for real in the test's Wine prefix: a silent install for the current
 // user, the installed program run and quit, an upgrade over a running copy, and the uninstall,
 // silent and answered by hand.
+#include "owners/owners.h"
 #include "resource.h"
 #include "support/browser_proxy.h"
 #include "support/dialog_input.h"
@@ -256,6 +257,11 @@ TEST_F(InstallerTest, ASilentUninstallQuitsMarrowinRemovesItAndKeepsTheSettingsA
     ASSERT_EQ(RunToTheEnd(EntryText("QuietUninstallString")), 0u);
     EXPECT_EQ(LanProxyServer(), "proxy.corp:8080");
     SetConnectionProxy("", "", false);
+    fw::RegKey ownKey;
+    EXPECT_NE(::RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Marrowin", 0, KEY_READ,
+                              ownKey.Receive()),
+              ERROR_SUCCESS)
+        << "the program's emptied key goes too";
     EXPECT_EQ(running.WaitForExit(0), 0u);
     for (const char* name :
          {"Marrowin.exe", "plink.exe", "Marrowin.chm", "log.txt", "Uninstall.exe"})
