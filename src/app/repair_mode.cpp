@@ -2,6 +2,7 @@
 #include "app/repair_mode.h"
 
 #include "app/single_instance.h"
+#include "framework/application.h"
 #include "owners/owners.h"
 #include "system/browser_restore.h"
 #include "system/restore_guard.h"
@@ -25,11 +26,26 @@ std::string Arguments() {
     return first == std::string::npos ? std::string() : line.substr(first, last - first + 1);
 }
 
+// A record that cannot be removed is told once, in the log beside the program, and left for
+// the next start of Marrowin, which gives it back again.
+void LogStuckRecord() {
+    const std::string line = "The browser's settings were given back, but their record under "
+                             "HKEY_CURRENT_USER\\" +
+                             std::string(kBrowserRestoreKey) + " could not be removed.\r\n";
+    fw::KernelHandle log(::CreateFileA((fw::ExecutableFolder() + "\\log.txt").c_str(),
+                                       FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (log)
+        ::WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
 // A copy of Marrowin that runs now has set the browser back at its start and owns the records
-// made since: they are left to it.
+// made since: they are left to it. This repair gives back once and ends; it starts no guard and
+// arms no repair at the next logon.
 void RepairUnlessMarrowinRuns() {
-    if (!MarrowinRuns())
-        BrowserRestore().GiveBackAll();
+    if (!MarrowinRuns() && !BrowserRestore(BrowserRestore::Cover::None).GiveBackAll())
+        LogStuckRecord();
 }
 
 // The guarded process is waited for; one that is gone already (or an id that names none) has

@@ -136,7 +136,8 @@ void GiveBackRecord(HKEY records, const std::string& recordName) {
 
 } // namespace
 
-BrowserRestore::BrowserRestore() : programPath_(fw::ExecutableFolder() + "\\Marrowin.exe") {}
+BrowserRestore::BrowserRestore(Cover cover)
+    : cover_(cover), programPath_(fw::ExecutableFolder() + "\\Marrowin.exe") {}
 
 void BrowserRestore::Remember(const std::string& connectionName) {
     fw::RegKey records;
@@ -180,13 +181,14 @@ void BrowserRestore::GiveBack(const std::string& connectionName) {
     KeepRepairsWhileRecorded();
 }
 
-void BrowserRestore::GiveBackAll() {
+bool BrowserRestore::GiveBackAll() {
     fw::RegKey records;
     if (OpenRecords(records)) {
         for (const std::string& recordName : RecordNames(records))
             GiveBackRecord(records, recordName);
     }
     KeepRepairsWhileRecorded();
+    return !HasRecords();
 }
 
 bool BrowserRestore::HasRecords() const {
@@ -194,10 +196,12 @@ bool BrowserRestore::HasRecords() const {
     return OpenRecords(records) && !RecordNames(records).empty();
 }
 
-// The repair command and the guard exist exactly while a record does.
+// The repair command and the guard exist exactly while a record does, and never for a repair
+// or a guard: one that cannot remove a record would otherwise start the next, without end.
 void BrowserRestore::KeepRepairsWhileRecorded() {
     fw::RegKey runOnce;
-    bool recorded = HasRecords();
+    bool anyRecord = HasRecords();
+    bool recorded = anyRecord && cover_ == Cover::RepairsKept;
     if (::RegCreateKeyExA(HKEY_CURRENT_USER, kRunOnceKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                           runOnce.Receive(), nullptr) == ERROR_SUCCESS) {
         if (recorded)
@@ -207,10 +211,10 @@ void BrowserRestore::KeepRepairsWhileRecorded() {
             ::RegDeleteValueA(runOnce, kBrowserRepairEntry);
         ::RegFlushKey(runOnce);
     }
-    if (recorded) {
+    if (recorded)
         guard_.Start(programPath_);
-    } else {
+    else
         guard_.Stop();
+    if (!anyRecord)
         ::RegDeleteKeyA(HKEY_CURRENT_USER, kBrowserRestoreKey);
-    }
 }

@@ -18,8 +18,12 @@ inline constexpr char kRepairBrowserSwitch[] = "/repair-browser";
 
 class BrowserRestore {
 public:
+    // What stands in for this process's own clean-up while a record exists: the RunOnce repair
+    // command and the guard, or nothing, for a repair or a guard, which give back once and end.
+    enum class Cover { RepairsKept, None };
+
     // The repair command and the guard run "<folder>\Marrowin.exe" of this copy's folder.
-    BrowserRestore();
+    explicit BrowserRestore(Cover cover = Cover::RepairsKept);
 
     // Records what the connection holds now, unless a record for it exists already; the
     // connection may then be pointed at the tunnel.
@@ -27,13 +31,15 @@ public:
     // Gives the connection back what its record says it held (direct without a record) and
     // removes the record.
     void GiveBack(const std::string& connectionName);
-    // Gives every recorded connection back and removes every record.
-    void GiveBackAll();
+    // Gives every recorded connection back and removes every record; false when a record could
+    // not be removed.
+    bool GiveBackAll();
     bool HasRecords() const;
 
 private:
     void KeepRepairsWhileRecorded();
 
+    Cover cover_;
     std::string programPath_;
     RestoreGuard guard_;
 };

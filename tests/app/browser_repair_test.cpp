@@ -9,6 +9,7 @@
 #include "support/scripted_user.h"
 #include "support/stand_in.h"
 #include "support/temp_folder.h"
+#include "system/browser_restore.h"
 #include "system/connection_settings.h"
 
 #include <wininet.h>
@@ -75,10 +76,18 @@ TEST_F(BrowserRepairTest, KilledOrAtTheEndOfTheSessionNothingIsLeftAndTheUsersPr
 
 // A power loss, as a job that ends Marrowin, its guard and its client together leaves it: the
 // browser still points at the tunnel. The logon's repair command, or the next start with the
-// browser option off, sets the company's proxy back and leaves no repair command.
+// browser option off, sets the company's proxy back and leaves no repair command. A repair that
+// cannot remove the record (something else put a key under it) gives back once, says so in the
+// log and ends: no guard follows it, and no repair waits for the next logon.
 TEST_F(BrowserRepairTest, AfterAPowerLossTheLogonOrTheNextStartSetsTheBrowserBack) {
-    for (bool byLogon : {true, false}) {
-        SCOPED_TRACE(byLogon ? "logon" : "next start");
+    const std::string stuckKey = std::string(kBrowserRestoreKey) + "\\0\\stuck";
+    const struct {
+        const char* name;
+        bool byLogon;
+        bool stuck;
+    } cases[] = {{"logon", true, false}, {"next start", false, false}, {"stuck record", true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         {
             MarrowinProcess program(folder.Path());
             HWND mainWindow = Launch(program, false, false);
@@ -95,9 +104,16 @@ TEST_F(BrowserRepairTest, AfterAPowerLossTheLogonOrTheNextStartSetsTheBrowserBac
         ASSERT_EQ(LanProxyServer(), kTunnel);
         std::string command = RunOnceRepairCommand();
         ASSERT_NE(command, "");
+        fw::RegKey stuck;
+        if (c.stuck) {
+            ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, stuckKey.c_str(), 0, nullptr, 0,
+                                        KEY_WRITE, nullptr, stuck.Receive(), nullptr),
+                      ERROR_SUCCESS);
+        }
+        DeleteFileIfPresent(folder.File("log.txt"));
 
         MarrowinProcess program(folder.Path());
-        if (byLogon) {
+        if (c.byLogon) {
             STARTUPINFOA startup = {};
             startup.cb = sizeof(startup);
             PROCESS_INFORMATION started = {};
@@ -110,6 +126,13 @@ TEST_F(BrowserRepairTest, AfterAPowerLossTheLogonOrTheNextStartSetsTheBrowserBac
         }
         EXPECT_EQ(LanProxyServer(), kCompanyProxy);
         EXPECT_EQ(RunOnceRepairCommand(), "");
+        if (c.stuck) {
+            ::Sleep(1000);
+            EXPECT_EQ(CountProcesses("Marrowin.exe"), 0) << "a guard followed the repair";
+            EXPECT_NE(ReadWholeFile(folder.File("log.txt")).find("could not be removed"),
+                      std::string::npos);
+            ::RegDeleteTreeA(HKEY_CURRENT_USER, kBrowserRestoreKey);
+        }
     }
 }
 
