@@ -95,6 +95,13 @@ void StartupEntry::ChangeScope(int scope) const {
         return;
     // The new entry is in place: a failed removal leaves both, and the setting at the old scope.
     int other = scope == kCurrentUser ? kAllUsers : kCurrentUser;
-    if (registry.RemoveStartupEntry(other))
-        StoreScope(scope);
+    if (!registry.RemoveStartupEntry(other))
+        return;
+    // Without the setting the next start would show the old scope: the entries go back to what
+    // the settings file says.
+    if (!StoreScope(scope)) {
+        if (settings_.ReadInt(setting::kStartupType) == other)
+            registry.SetStartupEntry(other, programPath_);
+        registry.RemoveStartupEntry(scope);
+    }
 }

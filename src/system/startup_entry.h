@@ -26,7 +26,8 @@ public:
     // stored, after its box; the entry is then written again.
     bool TurnOff(int shownScope) const;
     // Writes the chosen scope's entry, then removes the other scope's, then stores the choice;
-    // the first step that fails stops there, after its box.
+    // the first step that fails stops there, after its box. A choice that cannot be stored
+    // takes the entries back to the scope the settings file holds.
     void ChangeScope(int scope) const;
 
 private:

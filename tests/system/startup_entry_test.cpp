@@ -125,9 +125,9 @@ TEST_F(StartWithWindowsTest, AnEntryThatCannotBeWrittenChangesNothingStoredAndTh
     ExpectFailureBoxes(user, 2);
 }
 
-// A choice the settings file refuses would show the entry wrongly at the next start: the entry
-// is set back and the user learns why.
-TEST(StartupEntry, AnEntryWhoseChoiceCannotBeStoredIsSetBack) {
+// A choice the settings file refuses would show the entries wrongly at the next start: they go
+// back to what the file holds, and the user learns why.
+TEST(StartupEntry, AChoiceThatCannotBeStoredTakesTheRunValuesBack) {
     ScriptedUser user;
     TempFolder folder;
     ASSERT_TRUE(::CreateDirectoryA(folder.File("Marrowin.ini").c_str(), nullptr));
@@ -135,11 +135,17 @@ TEST(StartupEntry, AnEntryWhoseChoiceCannotBeStoredIsSetBack) {
     StartupEntry entry(settings);
     entry.SetFolder(folder.Path());
     RemoveRunValue(HKEY_CURRENT_USER);
+    RemoveRunValue(HKEY_LOCAL_MACHINE);
     user.AnswerNextBox(IDOK);
     EXPECT_FALSE(entry.TurnOn());
     EXPECT_EQ(RunValue(HKEY_CURRENT_USER), "<missing>");
-    ASSERT_EQ(user.Boxes().size(), 1u);
-    EXPECT_EQ(user.Boxes()[0].text.find("Could not write the settings file '"), 0u);
+
+    user.AnswerNextBox(IDOK);
+    entry.ChangeScope(StartupEntry::kAllUsers);
+    EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), "<missing>");
+    ASSERT_EQ(user.Boxes().size(), 2u);
+    for (const RecordedBox& box : user.Boxes())
+        EXPECT_EQ(box.text.find("Could not write the settings file '"), 0u);
     ::RemoveDirectoryA(folder.File("Marrowin.ini").c_str());
 }
 
