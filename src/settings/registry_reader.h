@@ -35,10 +35,11 @@ public:
     bool RecreateSessionProfile(const std::string& oldName, const std::string& newName,
                                 const std::string& userName) const;
 
-    // The browser's security zones and proxy values.
-    void DisableActiveX() const;
-    void RestoreActiveX() const;
-    void SetJavaDisabled(int disabled) const;
+    // The browser's security zones and proxy values. The zone writes return false when a zone
+    // that exists refused them; the other zones are written all the same.
+    bool DisableActiveX() const;
+    bool RestoreActiveX() const;
+    bool SetJavaDisabled(int disabled) const;
     void ResetRegistryProxy() const;
 
     // The value "Marrowin" in the Run key of the current user (scope 1) or of all users

@@ -23,28 +23,30 @@ struct ZoneValue {
 const BYTE kJavaPermissionsOff[4] = {0x00, 0x00, 0x00, 0x00};
 const BYTE kJavaPermissionsRestored[4] = {0x00, 0x00, 0x02, 0x00};
 
-void SetDword(HKEY key, const char* name, DWORD value) {
-    ::RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+bool SetDword(HKEY key, const char* name, DWORD value) {
+    return ::RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                            sizeof(value)) == ERROR_SUCCESS;
 }
 
-// Writes the values into every zone key that exists; a zone whose key does not open is skipped
-// and no key is ever created.
-template <typename WriteValues> void ForEachZone(WriteValues writeValues) {
+// Writes the values into every zone key that exists; a zone whose key does not exist is skipped
+// and no key is ever created. False when a zone that exists refused the key or a value.
+template <typename WriteValues> bool ForEachZone(WriteValues writeValues) {
+    bool written = true;
     for (int zone = 0; zone < kZoneCount; ++zone) {
         std::string path = kZonesKey + std::to_string(zone);
         fw::RegKey key;
-        if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_WRITE, key.Receive()) !=
-            ERROR_SUCCESS)
+        LSTATUS status =
+            ::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_WRITE, key.Receive());
+        if (status == ERROR_FILE_NOT_FOUND)
             continue;
-        writeValues(key.Get());
+        written = status == ERROR_SUCCESS && writeValues(key.Get()) && written;
     }
+    return written;
 }
 
-void WriteActiveX(DWORD run, DWORD script) {
-    ForEachZone([&](HKEY key) {
-        SetDword(key, "1200", run);
-        SetDword(key, "1201", script);
-    });
+bool WriteActiveX(DWORD run, DWORD script) {
+    return ForEachZone(
+        [&](HKEY key) { return SetDword(key, "1200", run) && SetDword(key, "1201", script); });
 }
 
 // A proxy server other than the tunnel's "127.0.0.1:<port>" in the ProxyServer value.
@@ -84,22 +86,21 @@ void BrowserProxy::SetAllBack() {
 
 // The fixed values are written whatever was configured before: nothing of the user's own
 // browser configuration is saved.
-void RegistryReader::DisableActiveX() const {
-    WriteActiveX(3, 3);
+bool RegistryReader::DisableActiveX() const {
+    return WriteActiveX(3, 3);
 }
 
-void RegistryReader::RestoreActiveX() const {
-    WriteActiveX(0, 1);
+bool RegistryReader::RestoreActiveX() const {
+    return WriteActiveX(0, 1);
 }
 
-void RegistryReader::SetJavaDisabled(int disabled) const {
+bool RegistryReader::SetJavaDisabled(int disabled) const {
     DWORD scripting = disabled ? 3 : 0;
     const BYTE* permissions = disabled ? kJavaPermissionsOff : kJavaPermissionsRestored;
-    ForEachZone([&](HKEY key) {
-        SetDword(key, "1400", scripting);
-        SetDword(key, "1605", scripting);
-        SetDword(key, "1402", scripting);
-        ::RegSetValueExA(key, "1C00", 0, REG_BINARY, permissions, 4);
+    return ForEachZone([&](HKEY key) {
+        return SetDword(key, "1400", scripting) && SetDword(key, "1605", scripting) &&
+               SetDword(key, "1402", scripting) &&
+               ::RegSetValueExA(key, "1C00", 0, REG_BINARY, permissions, 4) == ERROR_SUCCESS;
     });
 }
 

@@ -130,18 +130,32 @@ void OptionsPanel::OnUseBrowserProxyOption() {
 }
 
 void OptionsPanel::OnNoActiveXOption() {
-    if (!StoreOption(setting::kNoActiveContent, noActiveXBox_))
-        return;
-    if (noActiveXBox_.IsChecked())
-        RegistryReader().DisableActiveX();
-    else
-        RegistryReader().RestoreActiveX();
+    StoreZoneOption(setting::kNoActiveContent, noActiveXBox_, [](bool off) {
+        return off ? RegistryReader().DisableActiveX() : RegistryReader().RestoreActiveX();
+    });
 }
 
 void OptionsPanel::OnNoJavaOption() {
-    if (!StoreOption(setting::kNoJavascript, noJavaBox_))
+    StoreZoneOption(setting::kNoJavascript, noJavaBox_,
+                    [](bool off) { return RegistryReader().SetJavaDisabled(off ? 1 : 0); });
+}
+
+// The zones are written before the setting. A zone that refuses is told; the zones go back to
+// what the box said before, the box too, and the setting stays as it was.
+void OptionsPanel::StoreZoneOption(const Setting& setting, fw::CheckBox& box,
+                                   bool (*writeZones)(bool off)) {
+    const bool off = box.IsChecked();
+    if (!writeZones(off)) {
+        writeZones(!off);
+        fw::ShowMessageBox(DialogHandle(),
+                           "Could not change the browser's security zones!\nMake sure you have "
+                           "the permission to access the registry!",
+                           kProgramName, MB_OK | MB_ICONERROR);
+        box.SetCheck(!off);
         return;
-    RegistryReader().SetJavaDisabled(noJavaBox_.IsChecked() ? 1 : 0);
+    }
+    if (!StoreOption(setting, box))
+        writeZones(!off);
 }
 
 void OptionsPanel::ConfigureProxy() {

@@ -53,6 +53,7 @@ private:
     void OnStartupTypeChosen();
     // Writes an option's value; when the file refuses it, says why and puts the box back.
     bool StoreOption(const Setting& setting, fw::CheckBox& box);
+    void StoreZoneOption(const Setting& setting, fw::CheckBox& box, bool (*writeZones)(bool off));
 
     AccountStore& accounts_;
     PrivacySession& session_;

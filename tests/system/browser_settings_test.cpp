@@ -3,6 +3,7 @@
 // window and the reset at quit.
 #include "system/browser_settings.h"
 
+#include "owners/owners.h"
 #include "resource.h"
 #include "support/browser_proxy.h"
 #include "support/main_window_fixture.h"
@@ -11,6 +12,7 @@
 #include "ui/main_window.h"
 
 #include <windows.h>
+#include <sddl.h>
 #include <wininet.h>
 
 #include <gtest/gtest.h>
@@ -229,6 +231,39 @@ TEST_F(BrowserOptionsTest, TheActiveContentBoxesWriteTheSettingsAndTheZones) {
     ExpectActiveX(false);
     Toggle(IDC_NO_JAVA);
     EXPECT_EQ(Setting("IE", "noJavascript"), "0");
+    ExpectJava(false);
+}
+
+// The Internet zone refuses writes (its key denies them): each box says so, goes back, and
+// stores nothing; the other zones keep what they had.
+TEST_F(BrowserOptionsTest, AZoneThatRefusesTheWriteIsToldAndNothingChanges) {
+    Start("");
+    RegistryReader().RestoreActiveX();
+    RegistryReader().SetJavaDisabled(0);
+    PSECURITY_DESCRIPTOR denyWrites = nullptr;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        "D:(D;;0x6;;;WD)(A;;KA;;;WD)", SDDL_REVISION_1, &denyWrites, nullptr));
+    fw::RegKey zone;
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, ZonePath(3).c_str(), 0, WRITE_DAC,
+                              zone.Receive()),
+              ERROR_SUCCESS);
+    ASSERT_EQ(::RegSetKeySecurity(zone, DACL_SECURITY_INFORMATION, denyWrites), ERROR_SUCCESS);
+    ::LocalFree(denyWrites);
+    for (int box : {IDC_NO_ACTIVEX, IDC_NO_JAVA}) {
+        user.AnswerNextBox(IDOK);
+        Toggle(box);
+        EXPECT_FALSE(Checked(box));
+        EXPECT_EQ(LastBox().text, "Could not change the browser's security zones!\nMake sure you "
+                                  "have the permission to access the registry!");
+    }
+    EXPECT_EQ(Setting("IE", "noactivecontent"), "");
+    EXPECT_EQ(Setting("IE", "noJavascript"), "");
+    PSECURITY_DESCRIPTOR allowAll = nullptr;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        "D:(A;;KA;;;WD)", SDDL_REVISION_1, &allowAll, nullptr));
+    ::RegSetKeySecurity(zone, DACL_SECURITY_INFORMATION, allowAll);
+    ::LocalFree(allowAll);
+    ExpectActiveX(false);
     ExpectJava(false);
 }
 
