@@ -5,6 +5,7 @@
 #include "framework/startup_trace.h"
 #include "resource.h"
 #include "system/browser_restore.h"
+#include "ui/help_box.h"
 #include "ui/main_window.h"
 
 void CDravenlokApp::CreateTrayIcon() {
@@ -40,4 +41,8 @@ bool CDravenlokApp::InitInstance() {
 
     SetMainWindow(nullptr);
     return false;
+}
+
+void CDravenlokApp::OnHelpNotShown(HWND owner) {
+    ShowHelpNotOpened(owner, HelpFile());
 }

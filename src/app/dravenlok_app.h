@@ -18,6 +18,8 @@ public:
     // Null while there is no icon.
     CMenuTrayIcon* TrayIcon() const { return trayIcon_.get(); }
 
+    void OnHelpNotShown(HWND owner) override;
+
 protected:
     bool InitInstance() override;
 

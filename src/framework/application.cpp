@@ -1,8 +1,10 @@
 #include "framework/application.h"
 
 #include "framework/user_seam.h"
+#include "owners/owners.h"
 #include "framework/wide_text.h"
 
+#include <cstring>
 #include <mbstring.h>
 
 namespace fw {
@@ -52,9 +54,25 @@ int Application::Run() {
     return 0;
 }
 
+namespace {
+
+// A compiled help file begins with its signature; the viewer opens nothing else.
+bool IsHelpFile(const std::string& path) {
+    KernelHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    char signature[4] = {};
+    DWORD read = 0;
+    return file && ::ReadFile(file, signature, sizeof(signature), &read, nullptr) &&
+           read == sizeof(signature) && std::memcmp(signature, "ITSF", 4) == 0;
+}
+
+} // namespace
+
 bool ShowHelpTopic(HWND owner, const std::string& helpFile, DWORD contextId) {
     if (UserSeam* user = InstalledUserSeam())
         return user->OpenHelpTopic(owner, helpFile, contextId);
+    if (!IsHelpFile(helpFile))
+        return false;
     static HMODULE viewer = ::LoadLibraryA("hhctrl.ocx");
     if (!viewer)
         return false;
@@ -67,7 +85,11 @@ bool ShowHelpTopic(HWND owner, const std::string& helpFile, DWORD contextId) {
 
 bool ShowProgramHelp(HWND owner, DWORD contextId) {
     Application* app = Application::Current();
-    return ShowHelpTopic(owner, app ? app->HelpFile() : "Marrowin.chm", contextId);
+    if (ShowHelpTopic(owner, app ? app->HelpFile() : "Marrowin.chm", contextId))
+        return true;
+    if (app)
+        app->OnHelpNotShown(owner);
+    return false;
 }
 
 std::string ExecutablePath() {

@@ -26,6 +26,8 @@ public:
     const std::string& HelpFile() const { return helpFile_; }
     void SetMainWindow(Dialog* window) { mainWindow_ = window; }
     Dialog* MainWindow() const { return mainWindow_; }
+    // Told when the help file could not be opened at a topic, to tell the user.
+    virtual void OnHelpNotShown(HWND /*owner*/) {}
 
 protected:
     // Returns false when the process is to end without a message loop of its own.
@@ -36,10 +38,12 @@ private:
     Dialog* mainWindow_ = nullptr;
 };
 
-// Opens the HTML help file at the topic with the given context id; false when the help viewer
-// is not available or refuses. Goes through the user seam like message boxes.
+// Opens the HTML help file at the topic with the given context id; false when the file is no
+// help file (missing, a folder, anything else) or the help viewer is not available or refuses.
+// Goes through the user seam like message boxes.
 bool ShowHelpTopic(HWND owner, const std::string& helpFile, DWORD contextId);
-// The same in the application's help file ("Marrowin.chm" in the working folder without one).
+// The same in the application's help file ("Marrowin.chm" in the working folder without one);
+// a failure is told to the application.
 bool ShowProgramHelp(HWND owner, DWORD contextId);
 
 // The full path of the running executable, however long.

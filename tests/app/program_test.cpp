@@ -63,6 +63,39 @@ TEST_F(ProgramTest, ASecondCopyBringsTheFirstToTheFrontAndExitsWithZero) {
     QuitThroughTheTray(first, mainWindow);
 }
 
+// A help file that is missing, a folder or no help file: Help and F1 say so and where it was
+// looked for, instead of nothing at all.
+TEST_F(ProgramTest, HelpThatCannotOpenSaysWhereItWasLookedFor) {
+    const std::string helpFile = folder.File("Marrowin.chm");
+    for (const char* kind : {"missing", "folder", "junk"}) {
+        SCOPED_TRACE(kind);
+        if (std::string(kind) == "folder") {
+            ASSERT_TRUE(::CreateDirectoryA(helpFile.c_str(), nullptr));
+        }
+        if (std::string(kind) == "junk") {
+            ::RemoveDirectoryA(helpFile.c_str());
+            WriteWholeFile(helpFile, "not a help file");
+        }
+        MarrowinProcess program(folder.Path());
+        HWND mainWindow = Launch(program);
+        ASSERT_NE(mainWindow, nullptr);
+        // The Help button, then F1 as the system reports the key (WM_KEYF1), which the window's
+        // default handling turns into WM_HELP.
+        const UINT keyF1 = 0x004D;
+        for (UINT message : {static_cast<UINT>(WM_COMMAND), keyF1}) {
+            ::PostMessageA(mainWindow, message,
+                           message == WM_COMMAND ? MAKEWPARAM(IDC_HELP_BUTTON, BN_CLICKED) : 0, 0);
+            HWND box = WaitForMessageBox(mainWindow);
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(MessageBoxText(box),
+                      "The help file '" + helpFile + "' could not be opened.");
+            PostClick(box, IDOK);
+            EXPECT_TRUE(PumpMessagesUntil([&] { return !::IsWindow(box); }, 5000));
+        }
+        QuitThroughTheTray(program, mainWindow);
+    }
+}
+
 TEST_F(ProgramTest, QuitAnsweredNoKeepsItRunningAndYesEndsItWithZero) {
     WriteWholeFile(folder.File("Marrowin.ini"), "[Main]\r\nautostart=0\r\n");
     MarrowinProcess program(folder.Path());

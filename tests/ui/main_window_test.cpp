@@ -328,13 +328,13 @@ TEST_F(MainWindowTest, ButtonsAndOptionsCarryTheirTips) {
     EXPECT_EQ(width, 26 * metrics.tmAveCharWidth);
 }
 
-TEST_F(MainWindowTest, TheClientsMessagesAreAnsweredZeroAndF1IsSwallowed) {
+TEST_F(MainWindowTest, TheClientsMessagesAreAnsweredZeroAndF1OpensTheWindowsPage) {
     StartWindow("");
     EXPECT_EQ(::SendMessageA(*window, WM_QV_CON_START, 1, 2), 0);
     HELPINFO help = {};
     help.cbSize = sizeof(help);
     EXPECT_EQ(::SendMessageA(*window, WM_HELP, 0, reinterpret_cast<LPARAM>(&help)), TRUE);
-    EXPECT_TRUE(user.HelpTopics().empty());
+    EXPECT_EQ(user.HelpTopics(), std::vector<DWORD>{1u});
 }
 
 // Quit asks first; No keeps the program running, Yes ends the modal run.
