@@ -63,7 +63,7 @@ bool AccountStore::Write(const std::string& section,
 bool AccountStore::WriteAccount(const std::string& name, const std::string& serverPort,
                                 const std::string& userName, const std::string& storedPassword,
                                 const std::string& forwardings) {
-    if (settings_.WriteSection(name, {{setting::kServerPort, serverPort},
+    if (settings_.WriteAccountSection(name, {{setting::kServerPort, serverPort},
                                       {setting::kUserName, userName},
                                       {setting::kPassword, storedPassword},
                                       {setting::kForwardings, forwardings}}))
@@ -132,16 +132,16 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
                 WriteAccount(oldName, saved.serverPort, saved.userName, saved.password,
                              storedForwardings);
             else
-                settings_.DeleteSection(name);
+                settings_.DeleteAccountSection(name);
             return AccountUpdate{false, false, saved.password};
         }
         settings_.RemoveAccountName(oldName);
         settings_.AppendAccountName(name);
         update.renamed = true;
-        KnownHosts().Rename(oldName, name);
+        update.serverKeysNotMoved = !KnownHosts().Rename(oldName, name);
         if (settings_.ReadString(setting::kProxyAccount) == oldName)
             Write(setting::kProxyAccount, name);
-        if (!sameSection && !settings_.DeleteSection(oldName))
+        if (!sameSection && !settings_.DeleteAccountSection(oldName))
             writeFailed_ = true;
     }
     update.serverPortChanged = edited.serverPort != saved.serverPort;
@@ -171,7 +171,7 @@ bool AccountStore::Remove(const std::string& name) {
     if (!Write(setting::kAccountsSection, tunnel))
         return false;
     settings_.RemoveAccountName(name);
-    if (!settings_.DeleteSection(name))
+    if (!settings_.DeleteAccountSection(name))
         writeFailed_ = true;
     bool wasProxyAccount = settings_.ReadString(setting::kProxyAccount) == name;
     if (wasProxyAccount)

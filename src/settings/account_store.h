@@ -33,6 +33,9 @@ struct AccountUpdate {
     bool serverPortChanged = false;
     // The password as now stored: scrambled when it was changed, else the old stored text.
     std::string storedPassword;
+    // Renamed, but the known-hosts file kept the server's keys under the old name: the next
+    // Start asks about the server's key again.
+    bool serverKeysNotMoved = false;
 };
 
 // What making a local port the browser's proxy did to the account's forwardings.
@@ -79,6 +82,8 @@ public:
     // stops at the first write the file refuses, leaving what was stored before; the saved
     // session follows the file. WriteFailed() then says so and WriteFailureText() why.
     bool WriteFailed() const { return writeFailed_; }
+    // The known-hosts file beside the settings file: an account's name is its server's name.
+    KnownHostsFile KnownHosts() const;
     std::string WriteFailureText() const { return settings_.WriteFailureText(); }
 
     // A new account with the three forwardings every account starts with. The first account
@@ -140,9 +145,6 @@ private:
     // port matches 0); the name must be an account's exactly.
     std::optional<Forwarding> FindForwarding(const std::string& account,
                                              const std::string& localPort) const;
-
-    // The known-hosts file beside the settings file: an account's name is its server's name.
-    KnownHostsFile KnownHosts() const;
 
     CInternetOptions settings_;
     bool writeFailed_ = false;

@@ -251,6 +251,13 @@ int AccountsEditor::SaveEditedAccount() {
     }
     if (update.serverPortChanged)
         forwardingList_.ChangeTargetPort(fields.serverName, saved.serverPort, fields.serverPort);
+    if (update.serverKeysNotMoved)
+        fw::ShowMessageBox(DialogHandle(),
+                           "The server's key could not be moved to the account's new name in the "
+                           "file '" +
+                               accounts_.KnownHosts().Path() +
+                               "'. The next Start asks about the server's key again.",
+                           kProgramName, MB_OK | MB_ICONSTOP);
     savedFields_.name = fields.serverName;
     savedFields_.userName = fields.userName;
     savedFields_.password = update.storedPassword;

@@ -205,6 +205,18 @@ TEST_F(AccountsEditorTest, RenamingMovesTheAccountInTheComboAndTheList) {
     EXPECT_EQ(Setting("tunnel", "servers"), "Gamma,alpha,xalpha,");
     EXPECT_EQ(Setting("Gamma", "username"), "ann");
     EXPECT_NE(SessionValue("Gamma", "PortForwardings"), "<missing>");
+
+    // The known-hosts file cannot be rewritten: the rename stands, and the user hears that the
+    // server's key stayed under the old name.
+    WriteWholeFile(files.File("known_hosts"), "Gamma ssh-ed25519 A\n");
+    ASSERT_TRUE(::CreateDirectoryA(files.File("known_hosts.new").c_str(), nullptr));
+    user.AnswerNextBox(IDOK);
+    EditAndSave(IDC_SERVER_NAME, "delta");
+    EXPECT_EQ(Setting("tunnel", "servers"), "delta,alpha,xalpha,");
+    EXPECT_EQ(LastBox().text.find("The server's key could not be moved to the account's new name "
+                                  "in the file '" + files.File("known_hosts") + "'"),
+              0u);
+    ::RemoveDirectoryA(files.File("known_hosts.new").c_str());
 }
 
 // The password field shows the stored text; saved untouched it is kept, typed anew it is
