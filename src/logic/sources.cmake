@@ -11,6 +11,7 @@ set(MARROWIN_LOGIC_SOURCES
     logic/known_hosts.cpp
     logic/password_scrambling.cpp
     logic/profile_text.cpp
+    logic/screen_fit.cpp
     logic/server_list.cpp
     logic/session_forwardings.cpp
     logic/version_answer.cpp
@@ -26,6 +27,7 @@ set(MARROWIN_LOGIC_HEADERS
     logic/password_scrambling.h
     logic/profile_text.h
     logic/saved_session.h
+    logic/screen_fit.h
     logic/server_list.h
     logic/session_forwardings.h
     logic/version_answer.h

@@ -10,6 +10,7 @@
 #include "framework/startup_trace.h"
 #include "framework/user_seam.h"
 #include "help_ids.h"
+#include "logic/screen_fit.h"
 #include "resource.h"
 #include "settings/registry_reader.h"
 #include "tunnel/client_messages.h"
@@ -98,7 +99,11 @@ CDravenlokDlg::CDravenlokDlg()
     OnTimer(kTrayRefreshTimer, [this] { OnTrayRefreshTimer(); });
 
     OnMessage(WM_SYSCOMMAND, [this](WPARAM w, LPARAM l) { return OnSysCommand(w, l); });
-    OnMessage(WM_HELP, [](WPARAM, LPARAM) -> LRESULT { return TRUE; });
+    // F1 opens the page Help opens.
+    OnMessage(WM_HELP, [this](WPARAM, LPARAM) -> LRESULT {
+        ShowHelp();
+        return TRUE;
+    });
     // Moved to a monitor of another scale: Windows has scaled the controls and their font; the
     // window takes the rectangle it suggests, its panel sizes grow or shrink alike, and the
     // look redraws its own pieces to match.
@@ -230,22 +235,21 @@ void CDravenlokDlg::ToggleSettingsPanel() {
 }
 
 void CDravenlokDlg::OpenSettingsPanel() {
-    DEVMODEA mode = {};
-    mode.dmSize = sizeof(mode);
-    ::EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode);
     RECT current = PlacementRect(Handle());
-
-    int width = (current.right - current.left) + (expandedWidth_ - collapsedWidth_) + 10;
-    int height = current.bottom - current.top;
-    int left = current.left;
-    int top = current.top;
-    // Compared unsigned, so a window beyond the left or top edge is moved too.
-    if (static_cast<unsigned>(left + width) > mode.dmPelsWidth)
-        left = static_cast<int>(mode.dmPelsWidth) - width;
-    if (static_cast<unsigned>(top + height) > mode.dmPelsHeight)
-        top = static_cast<int>(mode.dmPelsHeight) - height;
-
-    ::SetWindowPos(Handle(), HWND_TOP, left, top, width, height, SWP_SHOWWINDOW);
+    ScreenBox window{current.left, current.top,
+                     (current.right - current.left) + (expandedWidth_ - collapsedWidth_) + 10,
+                     current.bottom - current.top};
+    // On the work area of the window's monitor; a window larger than that keeps its title bar
+    // on it.
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    if (::GetMonitorInfoA(::MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST), &monitor)) {
+        const RECT& work = monitor.rcWork;
+        window = FitOnWorkArea(
+            window, {work.left, work.top, work.right - work.left, work.bottom - work.top});
+    }
+    ::SetWindowPos(Handle(), HWND_TOP, window.left, window.top, window.width, window.height,
+                   SWP_SHOWWINDOW);
     settingsButton_.SetText("Close settings");
     settingsPanelOpen_ = true;
     accountsEditor_.ClearForwardingFields();
