@@ -29,6 +29,7 @@ StartOutcome PrivacySession::Start(const std::string& typedAccount, StartKind ki
             PointBrowserAtNoTunnel();
         return outcome;
     }
+    account_ = account;
     failureNotice_.OnClientStart();
     // A saved session deleted by hand is made again, so that the client finds the account.
     accounts_.EnsureSession(account);
@@ -91,7 +92,7 @@ void PrivacySession::OnEstablished() {
     reconnect_.OnEstablished();
 }
 
-ReconnectTick PrivacySession::OnReconnectTick(const std::string& account) {
+ReconnectTick PrivacySession::OnReconnectTick() {
     ReconnectTick tick;
     // An attempt would count for nothing, and the last one would take the question away.
     if (tunnel_.IsRunning() && KnownHostsFile(Folder()).QuestionOpen()) {
@@ -99,7 +100,7 @@ ReconnectTick PrivacySession::OnReconnectTick(const std::string& account) {
         return tick;
     }
     if (reconnect_.OnTick() == ReconnectSequence::TickAction::Relaunch) {
-        tick.relaunch = Start(account, StartKind::Relaunch);
+        tick.relaunch = Start(account_, StartKind::Relaunch);
         return tick;
     }
     tick.gaveUp = true;
@@ -127,7 +128,7 @@ bool PrivacySession::OnNetworkEvent(NetworkEvent event) {
     return startTimer;
 }
 
-SettleOutcome PrivacySession::OnSettled(const std::string& account) {
+SettleOutcome PrivacySession::OnSettled() {
     SettleOutcome outcome;
     bool restart = restartAsked_;
     settling_ = false;
@@ -138,7 +139,7 @@ SettleOutcome PrivacySession::OnSettled(const std::string& account) {
         // Stopped without Stop, so that the browser stays pointed at the tunnel meanwhile.
         tunnel_.Stop();
         outcome.done = SettleOutcome::Done::Restarted;
-        outcome.restart = Start(account, StartKind::Relaunch);
+        outcome.restart = Start(account_, StartKind::Relaunch);
         // A tunnel that cannot be started again never leaves the browser pointed at it.
         if (!outcome.restart.running)
             PointBrowser(false);
@@ -146,14 +147,14 @@ SettleOutcome PrivacySession::OnSettled(const std::string& account) {
     }
     if (reconnect_.IsRunning()) {
         outcome.done = SettleOutcome::Done::Attempted;
-        outcome.attempt = OnReconnectTick(account);
+        outcome.attempt = OnReconnectTick();
     }
     return outcome;
 }
 
-bool PrivacySession::TrustChangedKey(const std::string& account, const ServerKey& key) {
+bool PrivacySession::TrustChangedKey(const ServerKey& key) {
     // The account's server is the saved session's host, which is the account's name.
-    if (!KnownHostsFile(Folder()).Forget(account))
+    if (!KnownHostsFile(Folder()).Forget(account_))
         return false;
     trustedKey_ = KeyText(key);
     return true;

@@ -3,7 +3,7 @@
 // points. Every start of the tunnel takes one way: the account's saved session made again if
 // it is missing, the client's arguments, the launch log, the launch, the browser pointed at
 // the tunnel. It also decides what a resume from sleep or a change of the network asks of the
-// tunnel. It knows no window: the main window keeps the timers and shows the answers.
+// tunnel. It knows no window: the privacy view keeps the timers and shows the answers.
 #pragma once
 
 #include "logic/host_key_question.h"
@@ -93,8 +93,11 @@ public:
 
     // Starts the client for the account unless one runs already, and points the browser at
     // the tunnel when the option says so. An empty account starts nothing, and neither does
-    // one that is not stored.
+    // one that is not stored. The account found is the one the session runs from now on: the
+    // reconnect sequence and a changed key concern it.
     StartOutcome Start(const std::string& account, StartKind kind);
+    // The account of the last start that found one, as the list spells it.
+    const std::string& Account() const { return account_; }
     // Stops the client and sets the browser's connection back, whatever the option says.
     void Stop();
     bool IsRunning() const { return tunnel_.IsRunning(); }
@@ -106,13 +109,14 @@ public:
         return failureNotice_.OnCopyData(tag, data, size);
     }
     DropOutcome OnClientEnded();
-    // A tick of the reconnect sequence: one more attempt for the account, or the end. While
-    // the client waits for the user's answer about a new server key, the tick does nothing.
-    ReconnectTick OnReconnectTick(const std::string& account);
-    // The user trusts the changed key of the account's server: its old key is forgotten, and
-    // the next start accepts the new one without asking again. False when the known-hosts
-    // file could not be changed.
-    bool TrustChangedKey(const std::string& account, const ServerKey& key);
+    // A tick of the reconnect sequence: one more attempt for the session's account, or the
+    // end. While the client waits for the user's answer about a new server key, the tick does
+    // nothing.
+    ReconnectTick OnReconnectTick();
+    // The user trusts the changed key of the session account's server: its old key is
+    // forgotten, and the next start accepts the new one without asking again. False when the
+    // known-hosts file could not be changed.
+    bool TrustChangedKey(const ServerKey& key);
     ClientWatch WatchClient() const;
 
     // Windows resumed or the network changed. True when the window is to start the settle
@@ -122,7 +126,7 @@ public:
     // The settle time after the events is over, so the network is back: a tunnel that was up
     // is started again after a resume or a lost address; a reconnect sequence without a client
     // makes its next attempt; a client still starting is left to finish.
-    SettleOutcome OnSettled(const std::string& account);
+    SettleOutcome OnSettled();
 
     // The reconnect option, as the settings file has it now.
     bool ReconnectOption() const;
@@ -156,6 +160,7 @@ private:
     void PointBrowserAtNoTunnel();
 
     AccountStore& accounts_;
+    std::string account_;
     TunnelController tunnel_;
     ReconnectSequence reconnect_;
     FailureNotice failureNotice_;

@@ -1,8 +1,6 @@
 // The main window's start-up, its settings panel, Help, About, the web pages, the version
-// check, hiding instead of closing, Quit and the tray icon; and privacy on and off: the
-// handlers ask the privacy session and show its answer, together on the Start button, the
-// status label and the tray icon, in the status window and in boxes, with the client's reason
-// for a failed run in a balloon of the tray icon and the reconnect sequence's timer.
+// check, hiding instead of closing, Quit and the tray icon. Privacy on and off is its part
+// PrivacyView.
 #include "ui/main_window.h"
 
 #include "controls/look.h"
@@ -13,9 +11,6 @@
 #include "logic/screen_fit.h"
 #include "resource.h"
 #include "settings/registry_reader.h"
-#include "tunnel/client_messages.h"
-#include "tunnel/connection_broken_dialog.h"
-#include "tunnel/status_window.h"
 #include "ui/about_box.h"
 #include "ui/tray_icon.h"
 
@@ -26,9 +21,6 @@ namespace {
 const UINT_PTR kHideTimer = 500;
 const UINT_PTR kTrayRefreshTimer = 501;
 const int kTrayRefreshTicks = 10;
-const UINT kReconnectPeriodMs = 10000;
-const UINT kClientWatchPeriodMs = 1000;
-const UINT kSettlePeriodMs = 2000;
 
 // The window's rectangle as its placement records it.
 RECT PlacementRect(HWND window) {
@@ -51,86 +43,25 @@ CDravenlokDlg::CDravenlokDlg()
       options_(*this, accounts_, session_,
                [this](const ProxyForwardingChange& change) {
                    accountsEditor_.ShowProxyForwarding(change);
-               }) {
+               }),
+      privacy_(*this, session_, look_, accountsEditor_, options_) {
     OnCommand(IDC_SETTINGS, [this] { ToggleSettingsPanel(); });
     OnCommand(IDC_TEST_SETTINGS, [this] { OpenWebPage(kConnectionTestPage); });
     OnCommand(IDC_PURCHASE, [this] { OpenWebPage(kPurchasePage); });
     OnCommand(IDC_HELP_BUTTON, [this] { ShowHelp(); });
     OnCommand(IDC_VERSION_CHECK, [this] { CheckForNewVersion(); });
-    OnMessage(VersionCheck::kAnswerMessage, [this](WPARAM, LPARAM) -> LRESULT {
-        OnVersionAnswer();
-        return 0;
-    });
     OnCommand(ID_TRAY_RESTORE, [this] { RestoreFromTray(); });
     OnCommand(ID_TRAY_QUIT, [this] { Quit(); });
-    if (UINT quitMessage = ::RegisterWindowMessageA(kQuitMessageName)) {
-        OnMessage(quitMessage, [this](WPARAM, LPARAM) -> LRESULT {
-            QuitWithoutAsking();
-            return 0;
-        });
-    }
-    // Windows ending the session is never held up, and never shown a box.
-    OnMessage(WM_QUERYENDSESSION, [](WPARAM, LPARAM) -> LRESULT { return TRUE; });
-    OnMessage(WM_ENDSESSION, [this](WPARAM ending, LPARAM) -> LRESULT {
-        if (ending) {
-            session_.EndAtOnce();
-            QuitWithoutAsking();
-        }
-        return 0;
-    });
-    OnCommand(IDC_START, [this] { StartStopTunnel(); });
-    OnCommand(ID_TRAY_START, [this] { StartStopTunnel(); });
-    OnCommand(ID_TRAY_STOP, [this] { StartStopTunnel(); });
-    OnTimer(kReconnectTimer, [this] { OnReconnectTimer(); });
-    OnTimer(kClientWatchTimer, [this] { OnClientWatchTimer(); });
-    OnTimer(kSettleTimer, [this] { OnSettleTimer(); });
-    OnMessage(WM_POWERBROADCAST, [this](WPARAM event, LPARAM) -> LRESULT {
-        if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND)
-            OnNetworkEvent(NetworkEvent::Resumed);
-        return TRUE;
-    });
-    OnMessage(kNetworkChangeMessage, [this](WPARAM event, LPARAM) -> LRESULT {
-        if (event <= static_cast<WPARAM>(NetworkEvent::AddressLost))
-            OnNetworkEvent(static_cast<NetworkEvent>(event));
-        return 0;
-    });
-
     OnTimer(kHideTimer, [this] { OnHideTimer(); });
     OnTimer(kTrayRefreshTimer, [this] { OnTrayRefreshTimer(); });
-
+    OnMessage(VersionCheck::kAnswerMessage, [this](WPARAM, LPARAM) { return OnVersionAnswer(); });
+    if (UINT quitMessage = ::RegisterWindowMessageA(kQuitMessageName))
+        OnMessage(quitMessage, [this](WPARAM, LPARAM) { return OnQuitMessage(); });
+    OnMessage(WM_QUERYENDSESSION, [](WPARAM, LPARAM) -> LRESULT { return TRUE; });
+    OnMessage(WM_ENDSESSION, [this](WPARAM ending, LPARAM) { return OnEndSession(ending); });
     OnMessage(WM_SYSCOMMAND, [this](WPARAM w, LPARAM l) { return OnSysCommand(w, l); });
-    // F1 opens the page Help opens.
-    OnMessage(WM_HELP, [this](WPARAM, LPARAM) -> LRESULT {
-        ShowHelp();
-        return TRUE;
-    });
-    // Moved to a monitor of another scale: Windows has scaled the controls and their font; the
-    // window takes the rectangle it suggests, its panel sizes grow or shrink alike, and the
-    // look redraws its own pieces to match.
-    OnMessage(WM_DPICHANGED, [this](WPARAM, LPARAM suggested) -> LRESULT {
-        const RECT& rect = *reinterpret_cast<const RECT*>(suggested);
-        RECT current;
-        if (::GetWindowRect(Handle(), &current) && current.right > current.left) {
-            for (int* size : {&collapsedWidth_, &collapsedHeight_, &expandedWidth_})
-                *size = ::MulDiv(*size, rect.right - rect.left, current.right - current.left);
-        }
-        ::SetWindowPos(Handle(), nullptr, rect.left, rect.top, rect.right - rect.left,
-                       rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
-        look_.FollowDpi();
-        return 0;
-    });
-    OnMessage(WM_QV_CON_START, [](WPARAM, LPARAM) -> LRESULT { return 0; });
-    OnMessage(WM_QV_CON_ESTH, [this](WPARAM, LPARAM) -> LRESULT {
-        OnConnectionEstablished();
-        return 0;
-    });
-    OnMessage(WM_QV_STOP, [this](WPARAM, LPARAM) -> LRESULT {
-        OnConnectionLost();
-        return 0;
-    });
-    OnMessage(WM_COPYDATA, [this](WPARAM, LPARAM l) {
-        return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(l));
-    });
+    OnMessage(WM_HELP, [this](WPARAM, LPARAM) { return OnHelpKey(); });
+    OnMessage(WM_DPICHANGED, [this](WPARAM, LPARAM rect) { return OnDpiChanged(rect); });
 }
 
 // A client still held is let go, not stopped: the window of a test, say, goes before the
@@ -139,7 +70,6 @@ CDravenlokDlg::~CDravenlokDlg() = default;
 
 void CDravenlokDlg::DoDataExchange() {
     HWND dialog = Handle();
-    startButton_.Bind(dialog, IDC_START);
     settingsButton_.Bind(dialog, IDC_SETTINGS);
     versionCheckButton_.Bind(dialog, IDC_VERSION_CHECK);
     leftFrame_.Bind(dialog, IDC_LEFT_FRAME);
@@ -181,9 +111,9 @@ bool CDravenlokDlg::OnInitDialog() {
     // it: once the start-up is over, or under an autostart's box.
     ::ShowWindow(Handle(), SW_SHOW);
     if (options_.AutostartChosen())
-        AutostartDefaultTunnel();
+        privacy_.AutostartDefaultTunnel(accounts_.DefaultName());
     else
-        SetTrayPrivacyState(false);
+        privacy_.SetTrayPrivacyState(false);
     fw::StampStartupStep("window shown");
 
     // After the autostart, whose box would otherwise see the window hide under it.
@@ -284,7 +214,7 @@ void CDravenlokDlg::QuitWithoutAsking() {
     versionCheck_.Abandon();
     // The whole Stop, so that the browser's connection is set back to direct too.
     if (session_.IsRunning())
-        StopTunnel();
+        privacy_.StopTunnel();
     // With privacy off the use-browser-proxy option may still point a connection at the tunnel.
     session_.SetBrowserAllBack();
     // Whatever the option boxes say, the browser is left as it was before Marrowin.
@@ -302,12 +232,13 @@ void CDravenlokDlg::CheckForNewVersion() {
         versionCheckButton_.Enable(false);
 }
 
-void CDravenlokDlg::OnVersionAnswer() {
+LRESULT CDravenlokDlg::OnVersionAnswer() {
     std::optional<VersionAnswer> answer = versionCheck_.TakeAnswer();
     if (!answer)
-        return; // from a check that was dropped
+        return 0; // from a check that was dropped
     versionCheckButton_.Enable(true);
     ShowVersionAnswer(Handle(), *answer);
+    return 0;
 }
 
 void CDravenlokDlg::RestoreFromTray() {
@@ -348,280 +279,43 @@ void CDravenlokDlg::OnHideTimer() {
 // The shell may not be ready when the program starts with Windows: the icon is set again
 // every second for the first ten seconds.
 void CDravenlokDlg::OnTrayRefreshTimer() {
-    ShowTrayPicture(session_.IsRunning());
+    privacy_.ShowTrayPicture(session_.IsRunning());
     if (++trayRefreshTicks_ >= kTrayRefreshTicks)
         ::KillTimer(Handle(), kTrayRefreshTimer);
 }
 
-void CDravenlokDlg::StartStopTunnel() {
-    if (session_.IsRunning())
-        StopTunnel();
-    else
-        StartTunnel();
-}
-
-void CDravenlokDlg::StartTunnel() {
-    std::string account = accountsEditor_.SelectedAccount();
-    if (!account.empty()) {
-        // The client finds the window under this title until it reports back.
-        ::SetWindowTextA(Handle(), "Dravenlok");
-        ::ShowWindow(Handle(), SW_HIDE);
-        StartOutcome started = session_.Start(account, StartKind::Manual);
-        if (!started.running) {
-            ShowWindowAsMarrowin();
-            fw::ShowMessageBox(Handle(),
-                               started.notStored ? "Please save the account before starting it!"
-                                                 : started.failure,
-                               kProgramName, MB_OK | MB_ICONSTOP);
-            return;
-        }
-        ShowStarted(started, kPrivacyOnGreen);
+// Windows ending the session is never held up, and never shown a box.
+LRESULT CDravenlokDlg::OnEndSession(WPARAM ending) {
+    if (ending) {
+        session_.EndAtOnce();
+        QuitWithoutAsking();
     }
-
-    RunStatusWindow(account);
+    return 0;
 }
 
-// A Start from inside an open status window's modal run does not open a second one.
-void CDravenlokDlg::RunStatusWindow(const std::string& account, const DropOutcome* drop) {
-    if (statusWindow_) {
-        if (drop)
-            ShowDropInStatus(*drop);
-        return;
+LRESULT CDravenlokDlg::OnQuitMessage() {
+    QuitWithoutAsking();
+    return 0;
+}
+
+// F1 opens the page Help opens.
+LRESULT CDravenlokDlg::OnHelpKey() {
+    ShowHelp();
+    return TRUE;
+}
+
+// Moved to a monitor of another scale: Windows has scaled the controls and their font; the
+// window takes the rectangle it suggests, its panel sizes grow or shrink alike, and the look
+// redraws its own pieces to match.
+LRESULT CDravenlokDlg::OnDpiChanged(LPARAM suggested) {
+    const RECT& rect = *reinterpret_cast<const RECT*>(suggested);
+    RECT current;
+    if (::GetWindowRect(Handle(), &current) && current.right > current.left) {
+        for (int* size : {&collapsedWidth_, &collapsedHeight_, &expandedWidth_})
+            *size = ::MulDiv(*size, rect.right - rect.left, current.right - current.left);
     }
-    CConnDlg status(Handle());
-    status.SetAccountName(account);
-    status.SetReconnect(session_.ReconnectOption());
-    status.SetProxy(session_.UsesBrowserProxy());
-    status.SetTor(options_.TorEnabled());
-    statusWindow_ = &status;
-    if (drop)
-        ShowDropInStatus(*drop);
-    status.DoModal();
-    statusWindow_ = nullptr;
-}
-
-void CDravenlokDlg::ShowDropInStatus(const DropOutcome& drop) {
-    using Action = ReconnectSequence::DropAction;
-    statusWindow_->SetDropped();
-    if (drop.action == Action::AskUser)
-        return;
-    statusWindow_->SetReconnect(true);
-    if (drop.action == Action::GiveUp)
-        statusWindow_->SetHopelessReason(drop.reason);
-    else
-        statusWindow_->SetRetryNumber(session_.Reconnect().Attempt());
-}
-
-void CDravenlokDlg::StopTunnel() {
-    session_.Stop();
-    ShowPrivacyState(false, kAlertRed);
-}
-
-// Starts the default account's tunnel at program start. Unlike Start, it writes no log, keeps
-// the window and opens no status window; a default account that is not stored starts nothing
-// and shows no box.
-void CDravenlokDlg::AutostartDefaultTunnel() {
-    StartOutcome started = session_.Start(accounts_.DefaultName(), StartKind::Autostart);
-    if (started.running) {
-        ShowStarted(started, kAutostartGreen);
-        return;
-    }
-    SetTrayPrivacyState(false);
-    if (!started.failure.empty())
-        fw::ShowMessageBox(Handle(), started.failure, kProgramName, MB_OK | MB_ICONSTOP);
-}
-
-// A client that has just been started is watched, so that one that ends without reporting is
-// noticed.
-void CDravenlokDlg::ShowStarted(const StartOutcome& started, COLORREF color) {
-    if (started.launched)
-        ::SetTimer(Handle(), kClientWatchTimer, kClientWatchPeriodMs, nullptr);
-    if (!started.running)
-        return;
-    ShowPrivacyState(true, color);
-    // From the first start on: the IP Helper is not loaded before privacy is used.
-    networkWatch_.Start(Handle(), kNetworkChangeMessage);
-}
-
-void CDravenlokDlg::ShowPrivacyState(bool on, COLORREF color) {
-    startButton_.SetText(on ? "Stop" : "Start");
-    look_.ShowPrivacyState(on, color);
-    ShowTrayPicture(on);
-    SetTrayPrivacyState(on);
-}
-
-void CDravenlokDlg::ShowWindowAsMarrowin() {
-    ::SetWindowTextA(Handle(), kProgramName);
-    ::ShowWindow(Handle(), SW_SHOW);
-}
-
-void CDravenlokDlg::OnConnectionEstablished() {
-    if (statusWindow_)
-        statusWindow_->SetEstablished();
-    // The tunnel is back: a question about the drop is answered.
-    if (brokenDialog_)
-        brokenDialog_->EndDialog(CErrorDlg::kReconnect);
-    ShowWindowAsMarrowin();
-    // The tunnel is up again: a running reconnect sequence has done its job.
-    ::KillTimer(Handle(), kReconnectTimer);
-    session_.OnEstablished();
-}
-
-// The tunnel has dropped: it is stopped, and the reconnect sequence starts, goes on or ends, or
-// the user is asked what to do. A failed attempt of a running sequence opens no window; the
-// sequence shows in one status window.
-void CDravenlokDlg::OnConnectionLost() {
-    ShowWindowAsMarrowin();
-    DropOutcome drop = session_.OnClientEnded();
-    if (drop.stoppedClient)
-        ShowPrivacyState(false, kAlertRed);
-    // Before anything that waits for the user: the balloon comes with the news of the drop.
-    if (!drop.reason.empty() && trayIcon_)
-        trayIcon_->ShowBalloon(kProgramName, drop.reason, NIIF_ERROR);
-
-    // The server's key has changed: the user decides about it in a box of its own.
-    if (drop.changedKey) {
-        ::KillTimer(Handle(), kReconnectTimer);
-        if (statusWindow_)
-            ShowDropInStatus(drop);
-        AskToTrustChangedKey(*drop.changedKey);
-        return;
-    }
-    using Action = ReconnectSequence::DropAction;
-    switch (drop.action) {
-    case Action::StartSequence:
-        ::SetTimer(Handle(), kReconnectTimer, kReconnectPeriodMs, nullptr);
-        RunStatusWindow(accountsEditor_.SelectedAccount(), &drop);
-        return;
-    case Action::GiveUp:
-        ::KillTimer(Handle(), kReconnectTimer);
-        RunStatusWindow(accountsEditor_.SelectedAccount(), &drop);
-        return;
-    case Action::ContinueSequence:
-        if (statusWindow_)
-            ShowDropInStatus(drop);
-        return;
-    case Action::AskUser:
-        if (statusWindow_)
-            ShowDropInStatus(drop);
-        // After the user refused the server's key there is nothing to ask.
-        if (!drop.keyRefused)
-            AskAfterDrop();
-        return;
-    }
-}
-
-// The connection-broken dialog. The tunnel may come back while it is open; it then closes.
-void CDravenlokDlg::AskAfterDrop() {
-    CErrorDlg question(Handle());
-    CErrorDlg* outer = brokenDialog_;
-    brokenDialog_ = &question;
-    INT_PTR answer = question.DoModal();
-    brokenDialog_ = outer;
-    if (answer == CErrorDlg::kReconnect) {
-        // The reconnect sequence may have started the client again while the question was
-        // open; the toggle would then stop it.
-        if (!session_.IsRunning())
-            StartStopTunnel();
-    } else {
-        options_.GiveUpBrowserProxy();
-    }
-}
-
-// The server's key has changed: only the user's Yes replaces the remembered key, and the tunnel
-// starts again with the new one.
-void CDravenlokDlg::AskToTrustChangedKey(const ServerKey& key) {
-    std::string account = accountsEditor_.SelectedAccount();
-    if (account.empty() ||
-        fw::ShowMessageBox(Handle(), TrustChangedKeyText(account, key), kProgramName,
-                           MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
-        return;
-    if (!session_.TrustChangedKey(account, key)) {
-        fw::ShowMessageBox(Handle(),
-                           "The server's old key could not be removed from the file '" +
-                               session_.Folder() + "\\known_hosts'.",
-                           kProgramName, MB_OK | MB_ICONSTOP);
-        return;
-    }
-    if (!session_.IsRunning())
-        StartTunnel();
-}
-
-// Our plink.exe says why its run failed, just before it reports the end.
-LRESULT CDravenlokDlg::OnCopyData(const COPYDATASTRUCT* data) {
-    return data && session_.OnClientReason(data->dwData, data->lpData, data->cbData) ? TRUE : FALSE;
-}
-
-void CDravenlokDlg::OnReconnectTimer() {
-    ShowReconnectTick(session_.OnReconnectTick(accountsEditor_.SelectedAccount()));
-}
-
-void CDravenlokDlg::ShowReconnectTick(const ReconnectTick& tick) {
-    if (!tick.gaveUp) {
-        if (statusWindow_)
-            statusWindow_->SetRetryNumber(session_.Reconnect().Attempt());
-        ShowStarted(tick.relaunch, kPrivacyOnGreen);
-        return;
-    }
-    ::KillTimer(Handle(), kReconnectTimer);
-    if (tick.stoppedClient)
-        ShowPrivacyState(false, kAlertRed);
-    if (statusWindow_)
-        statusWindow_->SetMaximumReached();
-}
-
-// A client that ends without reporting is taken as a dropped connection, so that "Privacy ON"
-// never shows over a dead tunnel. One whose report is still on its way is left to the report.
-void CDravenlokDlg::OnClientWatchTimer() {
-    ClientWatch watch = session_.WatchClient();
-    if (watch == ClientWatch::Running)
-        return;
-    ::KillTimer(Handle(), kClientWatchTimer);
-    MSG pending;
-    if (watch == ClientWatch::NoClient ||
-        ::PeekMessageA(&pending, Handle(), WM_QV_STOP, WM_QV_STOP, PM_NOREMOVE))
-        return;
-    OnConnectionLost();
-}
-
-void CDravenlokDlg::OnNetworkEvent(NetworkEvent event) {
-    if (session_.OnNetworkEvent(event))
-        ::SetTimer(Handle(), kSettleTimer, kSettlePeriodMs, nullptr);
-}
-
-// A restart keeps the browser on the tunnel; one that fails is a drop. An attempt of the
-// sequence made now puts the next one ten seconds later.
-void CDravenlokDlg::OnSettleTimer() {
-    ::KillTimer(Handle(), kSettleTimer);
-    SettleOutcome settled = session_.OnSettled(accountsEditor_.SelectedAccount());
-    switch (settled.done) {
-    case SettleOutcome::Done::Nothing:
-        return;
-    case SettleOutcome::Done::Restarted:
-        if (settled.restart.running) {
-            ShowStarted(settled.restart, kPrivacyOnGreen);
-            return;
-        }
-        ShowPrivacyState(false, kAlertRed);
-        OnConnectionLost();
-        return;
-    case SettleOutcome::Done::Attempted:
-        if (!settled.attempt.gaveUp)
-            ::SetTimer(Handle(), kReconnectTimer, kReconnectPeriodMs, nullptr);
-        ShowReconnectTick(settled.attempt);
-        return;
-    }
-}
-
-// The tray icon belongs to the application; a window given none has none to change.
-void CDravenlokDlg::ShowTrayPicture(bool privacyOn) {
-    if (!trayIcon_)
-        return;
-    int picture = privacyOn ? IDI_PRIVACY_ON : IDI_PRIVACY_OFF;
-    trayIcon_->SetIcon(LoadTrayPicture(picture));
-}
-
-void CDravenlokDlg::SetTrayPrivacyState(bool privacyOn) {
-    if (trayIcon_)
-        trayIcon_->SetPrivacyState(privacyOn);
+    ::SetWindowPos(Handle(), nullptr, rect.left, rect.top, rect.right - rect.left,
+                   rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    look_.FollowDpi();
+    return 0;
 }

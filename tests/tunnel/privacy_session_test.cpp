@@ -155,12 +155,15 @@ TEST_F(PrivacySessionTest, TheEndOfARunStopsTheClientAndGivesItsReasonOnce) {
 // up leaves the browser alone.
 TEST_F(PrivacySessionTest, TheReconnectSequenceRelaunchesUntilItGivesUp) {
     Prepare("setIEproxy=1\r\n");
+    // The sequence relaunches the account of the last start.
+    ASSERT_TRUE(privacy.Start(account, StartKind::Manual).running);
+    privacy.Stop();
     for (bool withClient : {true, false}) {
         for (int attempt = 1; attempt <= ReconnectSequence::kMaximumAttempts; ++attempt)
-            EXPECT_EQ(privacy.OnReconnectTick(account).relaunch.running, withClient);
+            EXPECT_EQ(privacy.OnReconnectTick().relaunch.running, withClient);
         EXPECT_EQ(LanProxyServer(), withClient ? "127.0.0.1:50000" : "direct");
         SetConnectionProxy("", "8080", true);
-        ReconnectTick tick = privacy.OnReconnectTick(account);
+        ReconnectTick tick = privacy.OnReconnectTick();
         EXPECT_TRUE(tick.gaveUp);
         EXPECT_EQ(tick.stoppedClient, withClient);
         EXPECT_EQ(LanProxyServer(), withClient ? "direct" : "127.0.0.1:8080");
@@ -194,7 +197,7 @@ TEST_F(PrivacySessionTest, AfterTheSettleTimeTheTunnelIsStartedAgainOnce) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Prepare("setIEproxy=1\r\n[Main]\r\nreconnect=1\r\n");
-        if (c.state == Up || c.state == Starting) {
+        if (c.state != Off) {
             ASSERT_TRUE(privacy.Start(account, StartKind::Manual).running);
             ASSERT_TRUE(WaitForRecordLine(folder.Path(), "waiting for WM_QUIT"));
         }
@@ -207,7 +210,7 @@ TEST_F(PrivacySessionTest, AfterTheSettleTimeTheTunnelIsStartedAgainOnce) {
             settles += privacy.OnNetworkEvent(event) ? 1 : 0;
         EXPECT_EQ(settles, c.settles);
         MoveStandInRecordAside(folder.Path());
-        SettleOutcome settled = privacy.OnSettled(account);
+        SettleOutcome settled = privacy.OnSettled();
         EXPECT_EQ(settled.done, c.done);
         EXPECT_EQ(privacy.IsRunning(), c.state != Off);
         EXPECT_EQ(privacy.Reconnect().Attempt(), c.state == Waiting ? 1 : 0);
