@@ -4,6 +4,7 @@
 # runs, have no such header, so such an include fails them.
 set(MARROWIN_LOGIC_SOURCES
     logic/account_rules.cpp
+    logic/bypass_list.cpp
     logic/command_line.cpp
     logic/end_reason.cpp
     logic/forwarding_text.cpp
@@ -11,6 +12,7 @@ set(MARROWIN_LOGIC_SOURCES
     logic/known_hosts.cpp
     logic/password_scrambling.cpp
     logic/profile_text.cpp
+    logic/proxy_takes.cpp
     logic/screen_fit.cpp
     logic/server_list.cpp
     logic/session_forwardings.cpp
@@ -19,6 +21,7 @@ set(MARROWIN_LOGIC_SOURCES
     tunnel/failure_notice.cpp)
 set(MARROWIN_LOGIC_HEADERS
     logic/account_rules.h
+    logic/bypass_list.h
     logic/command_line.h
     logic/end_reason.h
     logic/forwarding_text.h
@@ -26,6 +29,7 @@ set(MARROWIN_LOGIC_HEADERS
     logic/known_hosts.h
     logic/password_scrambling.h
     logic/profile_text.h
+    logic/proxy_takes.h
     logic/saved_session.h
     logic/screen_fit.h
     logic/server_list.h

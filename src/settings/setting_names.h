@@ -29,6 +29,9 @@ inline constexpr Setting kProxyAccount{kBrowserSection, "proxyServer"};
 inline constexpr Setting kProxyPort{kBrowserSection, "proxyPort"};
 inline constexpr Setting kConnectionType{kBrowserSection, "connectionType"};
 inline constexpr Setting kConnectionName{kBrowserSection, "connectionName"};
+// The program's own entries of the browser's bypass list; written only once the user changed
+// them (without it: "local").
+inline constexpr Setting kBypassList{kBrowserSection, "bypassList"};
 
 inline constexpr Setting kAccountNames{kAccountsSection, "servers"};
 inline constexpr Setting kDefaultAccount{kAccountsSection, "default"};

@@ -4,7 +4,6 @@
 
 #include "framework/application.h"
 #include "owners/owners.h"
-#include "system/connection_settings.h"
 
 #include <wininet.h>
 
@@ -98,7 +97,7 @@ ConnectionSettings ReadRecord(HKEY records, const std::string& recordName) {
     ReadText(record, kProxyServerValue, held.proxyServer);
     ReadText(record, kProxyBypassValue, held.proxyBypass);
     ReadText(record, kAutoConfigUrlValue, held.autoConfigUrl);
-    return UserSettings(held);
+    return held;
 }
 
 bool WriteRecord(HKEY record, const std::string& connectionName, const ConnectionSettings& held) {
@@ -162,6 +161,28 @@ void BrowserRestore::Remember(const std::string& connectionName) {
     // On disk before the connection is pointed, so that a power loss finds it.
     ::RegFlushKey(records);
     KeepRepairsWhileRecorded();
+}
+
+std::optional<ConnectionSettings>
+BrowserRestore::Recorded(const std::string& connectionName) const {
+    fw::RegKey records;
+    std::string recordName;
+    if (!OpenRecords(records) || !FindRecord(records, connectionName, recordName))
+        return std::nullopt;
+    return ReadRecord(records, recordName);
+}
+
+void BrowserRestore::Rerecord(const std::string& connectionName, const ConnectionSettings& now) {
+    fw::RegKey records;
+    std::string recordName;
+    fw::RegKey record;
+    if (!OpenRecords(records) || !FindRecord(records, connectionName, recordName) ||
+        ::RegOpenKeyExA(records, recordName.c_str(), 0, KEY_WRITE, record.Receive()) !=
+            ERROR_SUCCESS)
+        return;
+    // As written: another proxy tool's own port on this machine is no tunnel of ours.
+    WriteRecord(record, connectionName, now);
+    ::RegFlushKey(records);
 }
 
 void BrowserRestore::GiveBack(const std::string& connectionName) {

@@ -5,8 +5,10 @@
 // within a second if this process ends without its own clean-up.
 #pragma once
 
+#include "system/connection_settings.h"
 #include "system/restore_guard.h"
 
+#include <optional>
 #include <string>
 
 // Where the records live, under HKEY_CURRENT_USER: one subkey per connection changed.
@@ -28,6 +30,11 @@ public:
     // Records what the connection holds now, unless a record for it exists already; the
     // connection may then be pointed at the tunnel.
     void Remember(const std::string& connectionName);
+    // What the connection's record says it held; nothing without a record.
+    std::optional<ConnectionSettings> Recorded(const std::string& connectionName) const;
+    // Another program has changed the connection while it pointed at the tunnel: what it wrote
+    // is what the connection is given back from now on.
+    void Rerecord(const std::string& connectionName, const ConnectionSettings& now);
     // Gives the connection back what its record says it held (direct without a record) and
     // removes the record.
     void GiveBack(const std::string& connectionName);

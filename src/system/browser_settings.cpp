@@ -3,6 +3,7 @@
 #include "system/browser_settings.h"
 
 #include "owners/owners.h"
+#include "logic/bypass_list.h"
 #include "settings/registry_reader.h"
 
 #include <cstring>
@@ -70,12 +71,44 @@ bool HoldsProxyOfTheUsers(HKEY internetSettings) {
 void BrowserProxy::Set(const std::string& connectionName, const std::string& localPort, bool on) {
     if (on) {
         restore_.Remember(connectionName);
-        SetConnectionProxy(connectionName, localPort, true);
+        Point(connectionName, localPort);
         pointed_.insert(connectionName);
     } else {
         restore_.GiveBack(connectionName);
         pointed_.erase(connectionName);
     }
+}
+
+// Our bypass entries, then those of what the connection is given back.
+void BrowserProxy::Point(const std::string& connectionName, const std::string& localPort) {
+    std::optional<ConnectionSettings> held = restore_.Recorded(connectionName);
+    SetConnectionProxy(connectionName, localPort, true,
+                       MergeBypass(ownBypass_, held ? held->proxyBypass : std::string()));
+}
+
+std::vector<TakenConnection> BrowserProxy::TakenAway(const std::string& localPort) {
+    std::vector<TakenConnection> taken;
+    for (auto it = pointed_.begin(); it != pointed_.end();) {
+        ConnectionSettings now;
+        // A connection that is gone (a dial-up entry removed) is watched no more.
+        if (!ReadConnectionSettings(*it, now)) {
+            it = pointed_.erase(it);
+            continue;
+        }
+        if (!PointsAtTunnel(now, localPort))
+            taken.push_back({*it, now});
+        ++it;
+    }
+    return taken;
+}
+
+void BrowserProxy::PointBack(const TakenConnection& taken, const std::string& localPort) {
+    restore_.Rerecord(taken.connectionName, taken.now);
+    Point(taken.connectionName, localPort);
+}
+
+void BrowserProxy::LetGo(const TakenConnection& taken) {
+    restore_.Rerecord(taken.connectionName, taken.now);
 }
 
 void BrowserProxy::SetAllBack() {

@@ -18,15 +18,19 @@ struct ConnectionSettings {
 bool ReadConnectionSettings(const std::string& connectionName, ConnectionSettings& settings);
 
 // What the user's settings were, with the program's own tunnel ("127.0.0.1:" with the proxy
-// on) and anything without a proxy read as a direct connection without server or bypass list:
-// a tunnel left behind by an earlier run is never taken for the user's own proxy.
+// on) read as a direct connection without server or bypass list: a tunnel left behind by an
+// earlier run is never taken for the user's own proxy. Anything else is kept as it is, a
+// server and bypass list kept while the proxy is off included.
 ConnectionSettings UserSettings(const ConnectionSettings& held);
+// Whether the connection points at the tunnel's local port.
+bool PointsAtTunnel(const ConnectionSettings& settings, const std::string& localPort);
 
 // Sets the connection's four values and tells the browser to reload them. Returns whether the
 // system took them.
 bool ApplyConnectionSettings(const std::string& connectionName, const ConnectionSettings& settings);
 
-// Points the connection at "127.0.0.1:" and the local port with the bypass list "local", or,
-// off, sets it direct without proxy server or bypass list. Returns whether the system took the
-// options; the browser is told to reload its settings either way.
-bool SetConnectionProxy(const std::string& connectionName, const std::string& localPort, bool on);
+// Points the connection at "127.0.0.1:" and the local port with the bypass list (by default
+// "local"), or, off, sets it direct without proxy server or bypass list. Returns whether the
+// system took the options; the browser is told to reload its settings either way.
+bool SetConnectionProxy(const std::string& connectionName, const std::string& localPort, bool on,
+                        const std::string& bypass = "local");

@@ -2,8 +2,10 @@
 // sequence's attempts and where the browser's proxy points meanwhile.
 #include "tunnel/privacy_session.h"
 
+#include "logic/bypass_list.h"
 #include "logic/end_reason.h"
 #include "settings/known_hosts_file.h"
+#include "system/port_owner.h"
 #include "tunnel/client_contract.h"
 
 #include <windows.h>
@@ -170,6 +172,25 @@ bool PrivacySession::ReconnectOption() const {
     return accounts_.Settings().ReadFlag(setting::kReconnect, false);
 }
 
+GuardOutcome PrivacySession::GuardBrowser() {
+    GuardOutcome outcome;
+    const std::string port = accounts_.ProxyPort();
+    if (!tunnel_.IsRunning() || !useBrowserProxy_ || port.empty())
+        return outcome;
+    for (const TakenConnection& taken : browserProxy_.TakenAway(port)) {
+        if (proxyTakes_.GaveUp(taken.connectionName))
+            continue;
+        if (!proxyTakes_.GiveUpAfter(taken.connectionName, ::GetTickCount64())) {
+            browserProxy_.PointBack(taken, port);
+            continue;
+        }
+        browserProxy_.LetGo(taken);
+        outcome.gaveUp = true;
+        outcome.takingProgram = ProgramBehindProxy(taken.now.proxyServer);
+    }
+    return outcome;
+}
+
 void PrivacySession::ApplyStoredBrowserOption() {
     ReadBrowserConnection();
     useBrowserProxy_ = accounts_.Settings().ReadFlag(setting::kUseBrowserProxy, false);
@@ -179,6 +200,8 @@ void PrivacySession::ApplyStoredBrowserOption() {
 
 void PrivacySession::ReadBrowserConnection() {
     connectionType_ = accounts_.Settings().ReadInt(setting::kConnectionType);
+    std::string ownBypass = accounts_.Settings().ReadString(setting::kBypassList);
+    browserProxy_.SetOwnBypass(ownBypass.empty() ? kDefaultBypass : ownBypass);
 }
 
 bool PrivacySession::ApplyBrowserProxyOption(bool on) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "logic/host_key_question.h"
+#include "logic/proxy_takes.h"
 #include "settings/account_store.h"
 #include "system/browser_settings.h"
 #include "system/network_watch.h"
@@ -76,6 +77,15 @@ struct SettleOutcome {
     ReconnectTick attempt;
 };
 
+// What the guard of the browser's proxy did after another program changed the settings.
+struct GuardOutcome {
+    // A connection was taken a third time within a minute: the guard lets it go for the rest
+    // of the run, and the user hears of it.
+    bool gaveUp = false;
+    // The program the connection was taken for, where it listens on this machine; else empty.
+    std::string takingProgram;
+};
+
 // What the watch over the client's process sees.
 enum class ClientWatch {
     NoClient,         // privacy is off: nothing to watch
@@ -132,6 +142,12 @@ public:
     bool ReconnectOption() const;
     const ReconnectSequence& Reconnect() const { return reconnect_; }
 
+    // The browser's settings have changed, or the network did. While privacy is on with the
+    // browser option, a connection the tunnel pointed at that points elsewhere now is pointed
+    // back at once, and what the other program wrote is what Stop gives back. While privacy is
+    // off nothing is written.
+    GuardOutcome GuardBrowser();
+
     // The browser's proxy. The option and the connection it applies to are read from the
     // settings file at program start, where the browser is pointed at the tunnel if the
     // option is on; the connection is read again after the proxy dialog may have changed it.
@@ -165,6 +181,7 @@ private:
     ReconnectSequence reconnect_;
     FailureNotice failureNotice_;
     BrowserProxy browserProxy_;
+    ProxyTakes proxyTakes_;
     bool useBrowserProxy_ = false;
     int connectionType_ = 0;
     // The client held has reported the tunnel up.

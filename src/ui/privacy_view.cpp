@@ -34,6 +34,7 @@ PrivacyView::PrivacyView(fw::Dialog& dialog, PrivacySession& session, WindowLook
     OnMessage(WM_POWERBROADCAST, [this](WPARAM event, LPARAM) { return OnPowerBroadcast(event); });
     OnMessage(kNetworkChangeMessage,
               [this](WPARAM event, LPARAM) { return OnNetworkChange(event); });
+    OnMessage(kProxySettingsMessage, [this](WPARAM, LPARAM) { return GuardBrowser(); });
     for (UINT report : {WM_QV_CON_START, WM_QV_CON_ESTH, WM_QV_STOP})
         OnMessage(report, [this, report](WPARAM, LPARAM) { return OnClientReport(report); });
     OnMessage(WM_COPYDATA, [this](WPARAM, LPARAM data) { return OnCopyData(data); });
@@ -128,6 +129,7 @@ void PrivacyView::ShowStarted(const StartOutcome& started, COLORREF color) {
     ShowPrivacyState(true, color);
     // From the first start on: the IP Helper is not loaded before privacy is used.
     networkWatch_.Start(DialogHandle(), kNetworkChangeMessage);
+    proxyWatch_.Start(DialogHandle(), kProxySettingsMessage);
 }
 
 void PrivacyView::ShowPrivacyState(bool on, COLORREF color) {
@@ -292,6 +294,17 @@ LRESULT PrivacyView::OnPowerBroadcast(WPARAM event) {
 LRESULT PrivacyView::OnNetworkChange(WPARAM event) {
     if (event <= static_cast<WPARAM>(NetworkEvent::AddressLost))
         OnNetworkEvent(static_cast<NetworkEvent>(event));
+    return GuardBrowser();
+}
+
+LRESULT PrivacyView::GuardBrowser() {
+    GuardOutcome guarded = session_.GuardBrowser();
+    if (guarded.gaveUp && trayIcon_) {
+        std::string text = "Another program keeps changing the browser's proxy settings";
+        if (!guarded.takingProgram.empty())
+            text += " (" + guarded.takingProgram + ")";
+        trayIcon_->ShowBalloon(kProgramName, text + ".", NIIF_WARNING);
+    }
     return 0;
 }
 

@@ -9,6 +9,7 @@
 #include "framework/controls.h"
 #include "framework/dialog_part.h"
 #include "system/network_watch.h"
+#include "system/proxy_watch.h"
 #include "tunnel/privacy_session.h"
 
 #include <string>
@@ -32,6 +33,8 @@ const UINT_PTR kSettleTimer = 503;
 // A change of the network, posted by the network watch from the IP Helper's thread; its WPARAM
 // is a NetworkEvent.
 const UINT kNetworkChangeMessage = WM_APP + 0x101;
+// A change of the user's Internet Settings, posted by the proxy settings' watch.
+const UINT kProxySettingsMessage = WM_APP + 0x102;
 
 class PrivacyView : public fw::DialogPart {
 public:
@@ -80,6 +83,8 @@ private:
     LRESULT OnNetworkChange(WPARAM event);
     void OnNetworkEvent(NetworkEvent event);
     void OnSettleTimer();
+    // Another program may have changed the browser's proxy.
+    LRESULT GuardBrowser();
 
     PrivacySession& session_;
     WindowLook& look_;
@@ -90,5 +95,6 @@ private:
     CConnDlg* statusWindow_ = nullptr;
     CErrorDlg* brokenDialog_ = nullptr;
     NetworkWatch networkWatch_;
+    ProxySettingsWatch proxyWatch_;
     fw::Button startButton_;
 };

@@ -5,6 +5,7 @@
 #include "owners/owners.h"
 #include "resource.h"
 #include "support/browser_proxy.h"
+#include "support/loopback.h"
 #include "support/marrowin_process.h"
 #include "support/scripted_user.h"
 #include "support/stand_in.h"
@@ -72,6 +73,54 @@ TEST_F(BrowserRepairTest, KilledOrAtTheEndOfTheSessionNothingIsLeftAndTheUsersPr
         }, 20000)) << "the client or the guard outlived Marrowin";
         EXPECT_EQ(RunOnceRepairCommand(), "");
     }
+}
+
+// Another program (this test) points the LAN elsewhere while the tunnel runs: it is pointed back,
+// with the user's bypass entries after ours, and what the other program wrote is what Stop gives
+// back. The third take within a minute is left standing, and the balloon says so. (It names
+// the program listening at a proxy on this machine where Windows tells it; Wine does not.)
+TEST_F(BrowserRepairTest, TheGuardPointsTheBrowserBackUntilAnotherProgramTakesItThreeTimes) {
+    const DWORD proxy = PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY;
+    ASSERT_TRUE(ApplyConnectionSettings("", {proxy, kCompanyProxy, "*.corp; intranet", ""}));
+    MarrowinProcess program(folder.Path());
+    HWND mainWindow = Launch(program, true, true);
+    ASSERT_NE(mainWindow, nullptr);
+    ASSERT_TRUE(LanBecomes(kTunnel));
+    EXPECT_EQ(QueryProxy("").bypass, "local;*.corp;intranet");
+
+    const ConnectionSettings other = {proxy, "other.example:3128", " other;;", ""};
+    ASSERT_TRUE(ApplyConnectionSettings("", other));
+    EXPECT_TRUE(LanBecomes(kTunnel)) << "the first take";
+    EXPECT_EQ(QueryProxy("").bypass, "local;other");
+    ::PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED), 0);
+    ASSERT_TRUE(LanBecomes(other.proxyServer));
+    EXPECT_EQ(QueryProxy("").bypass, other.proxyBypass) << "Stop gives back what it wrote";
+
+    ::PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED), 0);
+    ASSERT_TRUE(LanBecomes(kTunnel));
+    ASSERT_TRUE(ApplyConnectionSettings("", other));
+    EXPECT_TRUE(LanBecomes(kTunnel)) << "the second take";
+    // The third, for a proxy of this test's own on this machine.
+    sockaddr_in address = Loopback(0);
+    SOCKET listener = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    int length = sizeof(address);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+    ASSERT_EQ(::listen(listener, 1), 0);
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    const std::string mine = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    ASSERT_TRUE(ApplyConnectionSettings("", {proxy, mine, "", ""}));
+    EXPECT_TRUE(PumpMessagesUntil(
+        [] { return BalloonShows("Another program keeps changing the browser's proxy settings"); },
+        10000))
+        << ::testing::PrintToString(ShownBalloons());
+    EXPECT_EQ(LanProxyServer(), mine);
+    ::closesocket(listener);
+    // Ended by force with the status window open: the repair gives back the last take.
+    fw::KernelHandle process(::OpenProcess(PROCESS_TERMINATE, FALSE, program.ProcessId()));
+    ASSERT_TRUE(::TerminateProcess(process, 1));
+    program.WaitForExit();
+    EXPECT_TRUE(PumpMessagesUntil([] { return CountProcesses("Marrowin.exe") == 0; }, 20000));
+    EXPECT_EQ(LanProxyServer(), mine);
 }
 
 // A power loss, as a job that ends Marrowin, its guard and its client together leaves it: the

@@ -175,6 +175,30 @@ std::string OtherProcessText(HWND window) {
     return text;
 }
 
+// The shell's balloons are tooltip windows, whose text is the tip they show.
+std::vector<std::string> ShownBalloons() {
+    std::vector<std::string> texts;
+    ::EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            char name[64] = {};
+            ::GetClassNameA(window, name, sizeof(name));
+            if (std::string(name) == "tooltips_class32" && ::IsWindowVisible(window))
+                reinterpret_cast<std::vector<std::string>*>(param)->push_back(
+                    OtherProcessText(window));
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+bool BalloonShows(const std::string& text) {
+    for (const std::string& shown : ShownBalloons()) {
+        if (shown.find(text) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
 void PostClick(HWND dialog, int id) {
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));

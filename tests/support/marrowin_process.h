@@ -51,6 +51,9 @@ std::string MessageBoxText(HWND box);
 // The text of another process's window, its edit controls too (whose ANSI WM_GETTEXT answers
 // another process with garbage under Wine, so it is read wide).
 std::string OtherProcessText(HWND window);
+// The texts of the balloons the shell shows now, and whether one of them holds the text.
+std::vector<std::string> ShownBalloons();
+bool BalloonShows(const std::string& text);
 // A click on a button of another process's dialog or message box (IDYES, IDNO, IDOK ...),
 // posted, so that a window the click opens runs its own modal loop while the test goes on.
 void PostClick(HWND dialog, int id);

@@ -1,6 +1,7 @@
 // What a connection held before it was pointed at the tunnel, recorded and given back, against
 // the real WinINet options and registry under Wine.
 #include "framework/application.h"
+#include "logic/bypass_list.h"
 #include "support/browser_proxy.h"
 #include "system/browser_restore.h"
 #include "system/browser_settings.h"
@@ -24,10 +25,10 @@ TEST(BrowserRestore, SettingBackGivesTheConnectionWhatItHeldAndRunOnceHoldsTheRe
     } cases[] = {
         {"no proxy", true, direct, direct},
         {"a company proxy", true, company, company},
-        {"a server kept while the proxy is off",
+        {"a server and bypass list kept while the proxy is off",
          true,
-         {PROXY_TYPE_DIRECT, "old:1", "x", ""},
-         direct},
+         {PROXY_TYPE_DIRECT, "old:1", " intranet;;*.corp ", ""},
+         {PROXY_TYPE_DIRECT, "old:1", " intranet;;*.corp ", ""}},
         {"a dead tunnel of an earlier run", true, deadTunnel, direct},
         {"a company proxy never pointed", false, company, company},
         {"a dead tunnel never recorded", false, deadTunnel, direct},
@@ -41,13 +42,19 @@ TEST(BrowserRestore, SettingBackGivesTheConnectionWhatItHeldAndRunOnceHoldsTheRe
         if (c.pointed) {
             browser.Set("", "50005", true);
             EXPECT_EQ(LanProxyServer(), "127.0.0.1:50005");
+            // Our entry first, then the user's own.
+            EXPECT_EQ(QueryProxy("").bypass, MergeBypass("local", c.after.proxyBypass));
             EXPECT_EQ(RunOnceRepairCommand(), repair);
             // Pointed again (a reconnect): what the user had is not overwritten by the tunnel.
             browser.Set("", "50006", true);
         }
         browser.Set("", "", false);
-        // Wine keeps of a connection only whether a proxy is on and its server.
-        EXPECT_EQ(LanProxyServer(), c.after.proxyServer.empty() ? "direct" : c.after.proxyServer);
+        // The user's own settings come back byte for byte.
+        ConnectionSettings now;
+        ASSERT_TRUE(ReadConnectionSettings("", now));
+        EXPECT_EQ(now.flags & PROXY_TYPE_PROXY, c.after.flags & PROXY_TYPE_PROXY);
+        EXPECT_EQ(now.proxyServer, c.after.proxyServer);
+        EXPECT_EQ(now.proxyBypass, c.after.proxyBypass);
         EXPECT_EQ(RunOnceRepairCommand(), "");
     }
 }
