@@ -8,8 +8,13 @@ const char kPasswordRefused[] = "The server refused the user name or password of
 const char kSessionBroken[] = "The saved session of this account is missing or broken.";
 const char kNoSsh[] = "The OpenSSH client of Windows (ssh.exe) is not installed.";
 
-const char* const kRetryCannotMend[] = {kPasswordRefused, kKeyChangedReason,
-                                        kKeyNotAcceptedReason, kSessionBroken, kNoSsh};
+const char kConfigurationPrefix[] = "ssh could not read its configuration: ";
+
+const char* const kRetryCannotMend[] = {kPasswordRefused,   kKeyChangedReason,
+                                        kKeyNotAcceptedReason, kSessionBroken,
+                                        kNoSsh,             kWrongPassphraseReason,
+                                        kKeyRefusedReason,  kAgentNoKeyReason,
+                                        kNoAgentReason};
 
 bool StartsWith(const std::string& text, const char* prefix) {
     return text.rfind(prefix, 0) == 0;
@@ -92,6 +97,24 @@ void EndReason::OnSkippedForwarding(const std::string& entry) {
 }
 
 void EndReason::OnSshLine(const std::string& line) {
+    const std::string debug = StartsWith(line, "debug1: ") ? line.substr(8) : std::string();
+    keyOffered_ |= StartsWith(debug, "Offering public key: ");
+    agentKeyOffered_ |= StartsWith(debug, "Offering public key: ") &&
+                        debug.size() >= 6 && debug.compare(debug.size() - 6, 6, " agent") == 0;
+    keyAccepted_ |= StartsWith(debug, "Server accepts key: ");
+    passphraseAsked_ |= keyAccepted_ && debug == "read_passphrase: requested to askpass";
+    agentEmpty_ |= Contains(debug, "agent contains no identities");
+    noAgent_ |= StartsWith(debug, "get_agent_identities: ssh_get_authentication_socket: ");
+    // "FILE: line N: ..." or "FILE line N: ...", then "FILE: terminating, N bad configuration
+    // options": the first names the file and line.
+    if (configLine_.empty() && debug.empty() && Contains(line, " line ") &&
+        !StartsWith(line, "ssh: "))
+        configLine_ = line;
+    if (cause_.empty() && Contains(line, ": terminating, ") &&
+        Contains(line, "bad configuration option"))
+        cause_ = kConfigurationPrefix + (configLine_.empty() ? line : configLine_);
+    if (cause_.empty() && Contains(line, "Permission denied (") && !Contains(line, "password"))
+        cause_ = SignInCause();
     if (cause_.empty())
         cause_ = CauseOf(line);
     if (cause_ != kKeyChangedReason || changedKey_)
@@ -112,6 +135,18 @@ void EndReason::OnSshLine(const std::string& line) {
     }
 }
 
+std::string EndReason::SignInCause() const {
+    if (passphraseAsked_)
+        return kWrongPassphraseReason;
+    if (agentKeyOffered_ || agentEmpty_)
+        return kAgentNoKeyReason;
+    if (noAgent_)
+        return kNoAgentReason;
+    if (keyOffered_)
+        return kKeyRefusedReason;
+    return std::string();
+}
+
 std::string EndReason::Text() const {
     if (!cause_.empty())
         return cause_;
@@ -126,5 +161,5 @@ bool RetryCannotMend(const std::string& sentence) {
         if (sentence == hopeless)
             return true;
     }
-    return false;
+    return StartsWith(sentence, kConfigurationPrefix);
 }

@@ -14,6 +14,13 @@
 //   bind [127.0.0.1]:N: Address already in use
 //   Timeout, server H not responding.
 //   Connection to H closed by remote host.
+//   /path/config: line 2: Bad configuration option: frobnicate   (then "terminating, ...")
+// Signing in with a key or the agent, it follows these lines of -v, with the "debug1: " prefix:
+//   Offering public key: FILE ED25519 SHA256:... explicit      (or "... agent")
+//   Server accepts key: FILE ED25519 SHA256:... explicit
+//   read_passphrase: requested to askpass                      (the key's passphrase)
+//   get_agent_identities: ssh_fetch_identitylist: agent contains no identities
+//   get_agent_identities: ssh_get_authentication_socket: No such file or directory
 #pragma once
 
 #include "logic/host_key_question.h"
@@ -27,6 +34,11 @@ inline constexpr char kKeyNotAcceptedReason[] =
 // new server key to the user; ssh then takes the answer for a No.
 inline constexpr char kKeyQuestionNotShownLine[] =
     "askpass: the question about the server's key could not be shown";
+inline constexpr char kWrongPassphraseReason[] =
+    "The passphrase of the key file was not accepted.";
+inline constexpr char kKeyRefusedReason[] = "The server refused the key of this account.";
+inline constexpr char kAgentNoKeyReason[] = "The SSH agent holds no key the server accepts.";
+inline constexpr char kNoAgentReason[] = "The SSH agent is not running.";
 inline constexpr char kKeyChangedReason[] =
     "The server's identity has changed since the last connection, so the connection was "
     "refused.";
@@ -42,8 +54,9 @@ enum class ClientFailure {
 };
 
 // Whether the sentence tells of a failure that another attempt would meet the same way: the
-// server refused the password, its host key changed or was not accepted, the saved session is
-// broken, ssh.exe is missing. Only these exact sentences count (end_reason.cpp
+// server refused the password or the key, the key's passphrase was wrong, the agent has no key or
+// does not run, its host key changed or was not accepted, the saved session is broken, ssh.exe
+// is missing, ssh cannot read its configuration. Only these exact sentences count (end_reason.cpp
 // lists them beside their texts); any other, or none, may pass with time.
 bool RetryCannotMend(const std::string& sentence);
 
@@ -62,6 +75,16 @@ public:
     const std::optional<ServerKey>& ChangedKey() const { return changedKey_; }
 
 private:
+    // What signing in with a key got to before ssh gave up.
+    std::string SignInCause() const;
+
+    bool keyOffered_ = false;
+    bool agentKeyOffered_ = false;
+    bool keyAccepted_ = false;
+    bool passphraseAsked_ = false;
+    bool agentEmpty_ = false;
+    bool noAgent_ = false;
+    std::string configLine_;
     std::optional<ServerKey> changedKey_;
     std::string changedKeyType_; // between the line that names the type and the fingerprint
     std::string cause_;

@@ -148,6 +148,47 @@ TEST(EndReason, EachFailureIsToldInItsOwnWords) {
     }
 }
 
+// Signing in with a key or the agent, and ssh's own configuration: ssh's lines as the real
+// client prints them (-v), in order, and what the user is told; none of it is retried.
+TEST(EndReason, AKeyTheAgentOrTheConfigurationIsToldInItsOwnWords) {
+    const char* offered = "debug1: Offering public key: C:/keys/id ED25519 SHA256:x explicit";
+    const char* accepted = "debug1: Server accepts key: C:/keys/id ED25519 SHA256:x explicit";
+    const char* asked = "debug1: read_passphrase: requested to askpass";
+    const char* denied = "joe@h.example: Permission denied (publickey).";
+    const struct {
+        const char* name;
+        std::vector<const char*> lines;
+        const char* says;
+    } cases[] = {
+        {"wrong passphrase", {offered, accepted, asked, denied}, "passphrase of the key file"},
+        {"key refused", {offered, denied}, "refused the key"},
+        {"agent empty",
+         {"debug1: get_agent_identities: ssh_fetch_identitylist: agent contains no identities",
+          denied},
+         "agent holds no key"},
+        {"agent's key refused",
+         {"debug1: Offering public key: joe@pc ED25519 SHA256:y agent", denied},
+         "agent holds no key"},
+        {"no agent",
+         {"debug1: get_agent_identities: ssh_get_authentication_socket: No such file or "
+          "directory",
+          denied},
+         "agent is not running"},
+        {"bad configuration",
+         {"C:\\Users\\joe/.ssh/config: line 2: Bad configuration option: controlpersist",
+          "C:\\Users\\joe/.ssh/config: terminating, 1 bad configuration options"},
+         "configuration: C:\\Users\\joe/.ssh/config: line 2: Bad configuration option"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EndReason reason;
+        for (const char* line : c.lines)
+            reason.OnSshLine(line);
+        ExpectSays(reason, c.says);
+        EXPECT_TRUE(RetryCannotMend(reason.Text()));
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // ssh's question about a new server key
 
