@@ -14,9 +14,9 @@
 #include "resource.h"
 #include "settings/registry_reader.h"
 #include "tunnel/client_messages.h"
-#include "tunnel/connection_broken_dialog.h"
-#include "tunnel/status_window.h"
 #include "ui/about_box.h"
+#include "ui/dialogs/connection_broken_dialog.h"
+#include "ui/dialogs/status_window.h"
 #include "ui/tray_icon.h"
 
 #include <shellapi.h>

@@ -6,7 +6,7 @@
 #include "resource.h"
 #include "settings/registry_reader.h"
 #include "system/proxy_dialog.h"
-#include "tunnel/tor_warning_dialog.h"
+#include "ui/dialogs/tor_warning_dialog.h"
 #include "ui/accounts_editor.h"
 
 #include <cstdlib>
