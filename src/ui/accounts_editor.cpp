@@ -6,7 +6,7 @@
 #include "controls/look.h"
 #include "framework/user_seam.h"
 #include "resource.h"
-#include "settings/server_remove_dialog.h"
+#include "ui/dialogs/server_remove_dialog.h"
 
 #include <utility>
 

@@ -5,9 +5,9 @@
 #include "framework/user_seam.h"
 #include "resource.h"
 #include "settings/registry_reader.h"
-#include "system/proxy_dialog.h"
-#include "ui/dialogs/tor_warning_dialog.h"
 #include "ui/accounts_editor.h"
+#include "ui/dialogs/proxy_dialog.h"
+#include "ui/dialogs/tor_warning_dialog.h"
 
 #include <cstdlib>
 

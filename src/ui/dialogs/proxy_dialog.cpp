@@ -1,6 +1,6 @@
 // The browser proxy dialog: server and port with the account's proxy forwarding, the
 // connection the proxy applies to, and the browser following both while the option is on.
-#include "system/proxy_dialog.h"
+#include "ui/dialogs/proxy_dialog.h"
 
 #include "controls/brushes.h"
 #include "controls/look.h"
