@@ -80,11 +80,10 @@ public:
 
     // Every change below writes the settings file first, the account's values in one write, and
     // stops at the first write the file refuses, leaving what was stored before; the saved
-    // session follows the file. WriteFailed() then says so and WriteFailureText() why.
+    // session follows the file. WriteFailed() then says so and Settings().WriteFailureText() why.
     bool WriteFailed() const { return writeFailed_; }
     // The known-hosts file beside the settings file: an account's name is its server's name.
     KnownHostsFile KnownHosts() const;
-    std::string WriteFailureText() const { return settings_.WriteFailureText(); }
 
     // A new account with the three forwardings every account starts with. The first account
     // becomes the default and carries the browser's traffic: true when it did.

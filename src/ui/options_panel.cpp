@@ -8,6 +8,7 @@
 #include "ui/accounts_editor.h"
 #include "ui/dialogs/proxy_dialog.h"
 #include "ui/dialogs/tor_warning_dialog.h"
+#include "ui/dialogs/write_failure_box.h"
 
 #include <cstdlib>
 
@@ -124,7 +125,7 @@ void OptionsPanel::OnTorOption() {
 void OptionsPanel::OnUseBrowserProxyOption() {
     bool on = useBrowserProxyBox_.IsChecked();
     if (!session_.ApplyBrowserProxyOption(on)) {
-        ShowWriteFailure(DialogHandle(), accounts_);
+        ShowWriteFailure(DialogHandle(), accounts_.Settings());
         useBrowserProxyBox_.SetCheck(!on);
     }
 }
@@ -195,7 +196,7 @@ void OptionsPanel::OnStartupTypeChosen() {
 bool OptionsPanel::StoreOption(const Setting& setting, fw::CheckBox& box) {
     if (accounts_.Settings().WriteFlag(setting, box.IsChecked()))
         return true;
-    ShowWriteFailure(DialogHandle(), accounts_);
+    ShowWriteFailure(DialogHandle(), accounts_.Settings());
     box.SetCheck(!box.IsChecked());
     return false;
 }
