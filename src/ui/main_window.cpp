@@ -17,6 +17,7 @@
 #include "ui/about_box.h"
 #include "ui/dialogs/connection_broken_dialog.h"
 #include "ui/dialogs/status_window.h"
+#include "ui/dialogs/version_answer_box.h"
 #include "ui/tray_icon.h"
 
 #include <shellapi.h>
