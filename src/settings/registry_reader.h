@@ -44,8 +44,8 @@ public:
 
     // The value "Marrowin" in the Run key of the current user (scope 1) or of all users
     // (scope 2), which starts the program at log-on. Any other scope is no entry: nothing is
-    // done and the result is success. A failure shows its box and returns false; removing a
-    // value that is not there succeeds.
+    // done and the result is success. A failure returns false; removing a value that is not
+    // there succeeds.
     bool SetStartupEntry(int scope, const std::string& programPath) const;
     bool RemoveStartupEntry(int scope) const;
 };

@@ -7,6 +7,7 @@
 #include "settings/registry_reader.h"
 #include "ui/accounts_editor.h"
 #include "ui/dialogs/proxy_dialog.h"
+#include "ui/dialogs/startup_failure_box.h"
 #include "ui/dialogs/tor_warning_dialog.h"
 #include "ui/dialogs/write_failure_box.h"
 
@@ -168,10 +169,10 @@ void OptionsPanel::ConfigureProxy() {
 }
 
 void OptionsPanel::OnStartWithWindowsOption() {
-    // A failure has shown its box: the box is set back, the combo box and the setting stay as
-    // they were.
+    // A choice that was not stored is set back after the boxes of what failed; the combo box
+    // and the setting stay as they were.
     if (startWithWindowsBox_.IsChecked()) {
-        if (!startupEntry_.TurnOn()) {
+        if (!ShowStartupChange(startupEntry_.TurnOn())) {
             startWithWindowsBox_.SetCheck(false);
             return;
         }
@@ -179,7 +180,7 @@ void OptionsPanel::OnStartWithWindowsOption() {
         startupTypeCombo_.SetCurSel(0);
     } else {
         // Items 0 and 1 are scopes 1 and 2; no selection is no entry.
-        if (!startupEntry_.TurnOff(startupTypeCombo_.GetCurSel() + 1)) {
+        if (!ShowStartupChange(startupEntry_.TurnOff(startupTypeCombo_.GetCurSel() + 1))) {
             startWithWindowsBox_.SetCheck(true);
             return;
         }
@@ -190,7 +191,12 @@ void OptionsPanel::OnStartWithWindowsOption() {
 
 // The combo box keeps the chosen item, also when a step failed and the setting stayed.
 void OptionsPanel::OnStartupTypeChosen() {
-    startupEntry_.ChangeScope(startupTypeCombo_.GetCurSel() + 1);
+    ShowStartupChange(startupEntry_.ChangeScope(startupTypeCombo_.GetCurSel() + 1));
+}
+
+bool OptionsPanel::ShowStartupChange(const StartupChange& change) const {
+    ShowStartupFailures(change, accounts_.Settings());
+    return change.stored;
 }
 
 bool OptionsPanel::StoreOption(const Setting& setting, fw::CheckBox& box) {
