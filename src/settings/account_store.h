@@ -36,6 +36,16 @@ struct AccountUpdate {
     // Renamed, but the known-hosts file kept the server's keys under the old name: the next
     // Start asks about the server's key again.
     bool serverKeysNotMoved = false;
+    // Renamed, but the saved session under the old name could not be deleted.
+    bool oldSessionNotDeleted = false;
+};
+
+// What a removal did beyond the account's own values.
+struct AccountRemoval {
+    // It was the browser proxy account, which is then set to none.
+    bool wasProxyAccount = false;
+    // Its saved session could not be deleted.
+    bool sessionNotDeleted = false;
 };
 
 // What making a local port the browser's proxy did to the account's forwardings.
@@ -92,9 +102,8 @@ public:
     // text is the untouched stored text and is not scrambled again. A renamed account's server
     // keys move with it.
     AccountUpdate Update(const Account& saved, const AccountFields& edited);
-    // Removes the account, its saved session, its forwardings and its server's keys. True when
-    // it was the browser proxy account, which is then set to none.
-    bool Remove(const std::string& name);
+    // Removes the account, its saved session, its forwardings and its server's keys.
+    AccountRemoval Remove(const std::string& name);
     // The account started at program start, which also carries the browser's traffic.
     void SetDefault(const std::string& name);
 

@@ -11,6 +11,15 @@
 
 #include <utility>
 
+namespace {
+
+// The saved session of a removed or renamed account is still in the registry, or was not there.
+void ShowSessionNotDeleted() {
+    fw::ShowMessageBox(nullptr, "Can't delete the registry key!", kProgramName, MB_OK);
+}
+
+} // namespace
+
 AccountsEditor::AccountsEditor(fw::Dialog& dialog, AccountStore& accounts, Events events)
     : fw::DialogPart(dialog), accounts_(accounts), events_(std::move(events)) {
     OnCommand(IDC_SERVER_NAME, CBN_SELCHANGE, [this] { ShowAccount(); });
@@ -225,6 +234,8 @@ int AccountsEditor::SaveEditedAccount() {
         return -1;
 
     AccountUpdate update = accounts_.Update(saved, fields);
+    if (update.oldSessionNotDeleted)
+        ShowSessionNotDeleted();
     if (ShowStoredAfterWriteFailure(update.renamed ? fields.serverName : saved.name))
         return -1;
     if (renamed) {
@@ -293,7 +304,9 @@ void AccountsEditor::DeleteAccount() {
 }
 
 void AccountsEditor::RemoveAccount(const std::string& name) {
-    bool wasProxyAccount = accounts_.Remove(name);
+    AccountRemoval removal = accounts_.Remove(name);
+    if (removal.sessionNotDeleted)
+        ShowSessionNotDeleted();
     if (ShowStoredAfterWriteFailure(name))
         return;
     RemoveAccountItem(name);
@@ -307,7 +320,7 @@ void AccountsEditor::RemoveAccount(const std::string& name) {
         targetServerEdit_.SetText("");
         targetPortEdit_.SetText("");
     }
-    if (wasProxyAccount)
+    if (removal.wasProxyAccount)
         events_.proxySettingsChanged(false);
     localPortEdit_.SetText("");
     targetServerEdit_.SetText("");
