@@ -149,8 +149,13 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
     RegistryReader registry;
     // A session that cannot be moved stays under the old name; the account's own is made again
     // from the settings file, which holds the edit, when it is next used.
-    if (update.renamed && !registry.RecreateSessionProfile(oldName, name, saved.userName))
-        return update;
+    if (update.renamed) {
+        RegistryReader::SessionMove move =
+            registry.RecreateSessionProfile(oldName, name, saved.userName);
+        if (move == RegistryReader::SessionMove::Failed)
+            return update;
+        update.oldSessionNotDeleted = move == RegistryReader::SessionMove::OldNotDeleted;
+    }
     if (edited.userName != saved.userName)
         registry.WriteRegistryString(HKEY_CURRENT_USER, SessionPath(name), kSessionUserName,
                                      edited.userName);
@@ -161,26 +166,27 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
     return update;
 }
 
-bool AccountStore::Remove(const std::string& name) {
+AccountRemoval AccountStore::Remove(const std::string& name) {
     writeFailed_ = false;
+    AccountRemoval removal;
     std::vector<std::pair<std::string, std::string>> tunnel = {
         {setting::kAccountNames.key,
          RemoveServerEntry(settings_.ReadString(setting::kAccountNames), name)}};
     if (settings_.ReadString(setting::kDefaultAccount) == name)
         tunnel.push_back({setting::kDefaultAccount.key, ""});
     if (!Write(setting::kAccountsSection, tunnel))
-        return false;
+        return removal;
     settings_.RemoveAccountName(name);
     if (!settings_.DeleteAccountSection(name))
         writeFailed_ = true;
-    bool wasProxyAccount = settings_.ReadString(setting::kProxyAccount) == name;
-    if (wasProxyAccount)
+    removal.wasProxyAccount = settings_.ReadString(setting::kProxyAccount) == name;
+    if (removal.wasProxyAccount)
         Write(setting::kBrowserSection,
               {{setting::kProxyAccount.key, ""}, {setting::kProxyPort.key, ""}});
-    RegistryReader().DeleteSessionProfile(name);
+    removal.sessionNotDeleted = !RegistryReader().DeleteSessionProfile(name);
     // A new account of the same name is asked about its server's key anew.
     KnownHosts().Forget(name);
-    return wasProxyAccount;
+    return removal;
 }
 
 KnownHostsFile AccountStore::KnownHosts() const {

@@ -36,6 +36,16 @@ struct AccountUpdate {
     // Renamed, but the known-hosts file kept the server's keys under the old name: the next
     // Start asks about the server's key again.
     bool serverKeysNotMoved = false;
+    // Renamed, but the saved session under the old name could not be deleted.
+    bool oldSessionNotDeleted = false;
+};
+
+// What a removal did beyond the account's own values.
+struct AccountRemoval {
+    // It was the browser proxy account, which is then set to none.
+    bool wasProxyAccount = false;
+    // Its saved session could not be deleted.
+    bool sessionNotDeleted = false;
 };
 
 // What making a local port the browser's proxy did to the account's forwardings.
@@ -80,11 +90,10 @@ public:
 
     // Every change below writes the settings file first, the account's values in one write, and
     // stops at the first write the file refuses, leaving what was stored before; the saved
-    // session follows the file. WriteFailed() then says so and WriteFailureText() why.
+    // session follows the file. WriteFailed() then says so and Settings().WriteFailureText() why.
     bool WriteFailed() const { return writeFailed_; }
     // The known-hosts file beside the settings file: an account's name is its server's name.
     KnownHostsFile KnownHosts() const;
-    std::string WriteFailureText() const { return settings_.WriteFailureText(); }
 
     // A new account with the three forwardings every account starts with. The first account
     // becomes the default and carries the browser's traffic: true when it did.
@@ -93,9 +102,8 @@ public:
     // text is the untouched stored text and is not scrambled again. A renamed account's server
     // keys move with it.
     AccountUpdate Update(const Account& saved, const AccountFields& edited);
-    // Removes the account, its saved session, its forwardings and its server's keys. True when
-    // it was the browser proxy account, which is then set to none.
-    bool Remove(const std::string& name);
+    // Removes the account, its saved session, its forwardings and its server's keys.
+    AccountRemoval Remove(const std::string& name);
     // The account started at program start, which also carries the browser's traffic.
     void SetDefault(const std::string& name);
 

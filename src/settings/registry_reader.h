@@ -29,11 +29,14 @@ public:
     bool WritePortForwardings(const std::string& sessionName, const std::string& forwardings) const;
     bool WriteRegistryString(HKEY root, const std::string& subkey, const std::string& valueName,
                              const std::string& text) const;
-    void DeleteSessionProfile(const std::string& sessionName) const;
+    // False when the session could not be deleted, a missing one included.
+    bool DeleteSessionProfile(const std::string& sessionName) const;
     // Makes the session under the new name, with the old one's forwardings, and then deletes
-    // the old one; false, with the old one kept, when the new one cannot be made whole.
-    bool RecreateSessionProfile(const std::string& oldName, const std::string& newName,
-                                const std::string& userName) const;
+    // the old one. Failed, with the old one kept, when the new one cannot be made whole;
+    // OldNotDeleted when the new one is made but the old one could not be deleted.
+    enum class SessionMove { Moved, OldNotDeleted, Failed };
+    SessionMove RecreateSessionProfile(const std::string& oldName, const std::string& newName,
+                                       const std::string& userName) const;
 
     // The browser's security zones and proxy values. The zone writes return false when a zone
     // that exists refused them; the other zones are written all the same.
@@ -44,8 +47,8 @@ public:
 
     // The value "Marrowin" in the Run key of the current user (scope 1) or of all users
     // (scope 2), which starts the program at log-on. Any other scope is no entry: nothing is
-    // done and the result is success. A failure shows its box and returns false; removing a
-    // value that is not there succeeds.
+    // done and the result is success. A failure returns false; removing a value that is not
+    // there succeeds.
     bool SetStartupEntry(int scope, const std::string& programPath) const;
     bool RemoveStartupEntry(int scope) const;
 };

@@ -2,8 +2,6 @@
 // and reading, patching, renaming and deleting those sessions under HKEY_CURRENT_USER.
 #include "settings/registry_reader.h"
 
-#include "controls/look.h"
-#include "framework/user_seam.h"
 #include "logic/account_rules.h"
 #include "logic/saved_session.h"
 #include "owners/owners.h"
@@ -337,25 +335,25 @@ bool RegistryReader::WriteRegistryString(HKEY root, const std::string& subkey,
            SetString(key, valueName.c_str(), text);
 }
 
-void RegistryReader::DeleteSessionProfile(const std::string& sessionName) const {
-    if (!RemoveSession(sessionName))
-        fw::ShowMessageBox(nullptr, "Can't delete the registry key!", kProgramName, MB_OK);
+bool RegistryReader::DeleteSessionProfile(const std::string& sessionName) const {
+    return RemoveSession(sessionName);
 }
 
 // The new session is made whole before the old one goes, so that a failure leaves the old one;
 // what a failure left of the new one is removed, so that it never passes for a saved session.
 // Names that differ only in letter case are one key: it is rewritten in place.
-bool RegistryReader::RecreateSessionProfile(const std::string& oldName, const std::string& newName,
-                                            const std::string& userName) const {
+RegistryReader::SessionMove
+RegistryReader::RecreateSessionProfile(const std::string& oldName, const std::string& newName,
+                                       const std::string& userName) const {
     std::string forwardings = ReadPortForwardings(oldName);
     const bool sameKey = EqualIgnoringCase(oldName, newName);
     if (!WriteSessionProfile(newName, newName, userName) ||
         !WritePortForwardings(newName, forwardings)) {
         if (!sameKey)
             RemoveSession(newName);
-        return false;
+        return SessionMove::Failed;
     }
-    if (!sameKey)
-        DeleteSessionProfile(oldName);
-    return true;
+    if (!sameKey && !DeleteSessionProfile(oldName))
+        return SessionMove::OldNotDeleted;
+    return SessionMove::Moved;
 }

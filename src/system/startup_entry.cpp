@@ -1,8 +1,6 @@
 // The start-up entry in the Run key, and the steps of turning it on, off and moving it.
 #include "system/startup_entry.h"
 
-#include "controls/look.h"
-#include "framework/user_seam.h"
 #include "owners/owners.h"
 #include "settings/registry_reader.h"
 
@@ -19,14 +17,6 @@ HKEY RootOf(int scope) {
     return nullptr;
 }
 
-// Writing under HKEY_LOCAL_MACHINE needs an administrator: that is the usual reason.
-void ShowFailure() {
-    fw::ShowMessageBox(nullptr,
-                       "Could not set startup type option!\nMake sure you have the permission to "
-                       "access the registry!",
-                       kProgramName, MB_OK | MB_ICONERROR);
-}
-
 } // namespace
 
 bool RegistryReader::SetStartupEntry(int scope, const std::string& programPath) const {
@@ -35,10 +25,7 @@ bool RegistryReader::SetStartupEntry(int scope, const std::string& programPath) 
         return true;
     // Quoted: unquoted, a path with blanks ("C:\Program Files\...") would let Windows start a
     // program named by the text before the first blank.
-    bool written = WriteRegistryString(root, kRunKey, kValueName, "\"" + programPath + "\"");
-    if (!written)
-        ShowFailure();
-    return written;
+    return WriteRegistryString(root, kRunKey, kValueName, "\"" + programPath + "\"");
 }
 
 bool RegistryReader::RemoveStartupEntry(int scope) const {
@@ -50,58 +37,65 @@ bool RegistryReader::RemoveStartupEntry(int scope) const {
     if (status == ERROR_SUCCESS)
         status = ::RegDeleteValueA(key, kValueName);
     // A value removed by hand, or a Run key without it, is just what was wanted.
-    bool removed = status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
-    if (!removed)
-        ShowFailure();
-    return removed;
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 
-// The choice could not be stored: the user learns why.
-bool StartupEntry::StoreScope(int scope) const {
-    if (settings_.WriteString(setting::kStartupType, std::to_string(scope)))
+bool StartupEntry::SetEntry(int scope, StartupChange& change) const {
+    if (RegistryReader().SetStartupEntry(scope, programPath_))
         return true;
-    fw::ShowMessageBox(nullptr, settings_.WriteFailureText(), kProgramName, MB_OK | MB_ICONSTOP);
+    change.failures.push_back(StartupFailure::RunKey);
     return false;
 }
 
-bool StartupEntry::TurnOn() const {
-    RegistryReader registry;
-    if (!registry.SetStartupEntry(kCurrentUser, programPath_))
-        return false;
+bool StartupEntry::RemoveEntry(int scope, StartupChange& change) const {
+    if (RegistryReader().RemoveStartupEntry(scope))
+        return true;
+    change.failures.push_back(StartupFailure::RunKey);
+    return false;
+}
+
+bool StartupEntry::StoreScope(int scope, StartupChange& change) const {
+    change.stored = settings_.WriteString(setting::kStartupType, std::to_string(scope));
+    if (!change.stored)
+        change.failures.push_back(StartupFailure::SettingsFile);
+    return change.stored;
+}
+
+StartupChange StartupEntry::TurnOn() const {
+    StartupChange change;
+    if (!SetEntry(kCurrentUser, change))
+        return change;
     // Without the setting the next start would not show the entry: it goes again.
-    if (!StoreScope(kCurrentUser)) {
-        registry.RemoveStartupEntry(kCurrentUser);
-        return false;
-    }
-    return true;
+    if (!StoreScope(kCurrentUser, change))
+        RemoveEntry(kCurrentUser, change);
+    return change;
 }
 
-bool StartupEntry::TurnOff(int shownScope) const {
-    RegistryReader registry;
-    registry.RemoveStartupEntry(shownScope);
+StartupChange StartupEntry::TurnOff(int shownScope) const {
+    StartupChange change;
+    RemoveEntry(shownScope, change);
     // Without the setting the next start would show an entry that is gone: it comes back.
-    if (!StoreScope(kNone)) {
-        registry.SetStartupEntry(shownScope, programPath_);
-        return false;
-    }
-    return true;
+    if (!StoreScope(kNone, change))
+        SetEntry(shownScope, change);
+    return change;
 }
 
-void StartupEntry::ChangeScope(int scope) const {
+StartupChange StartupEntry::ChangeScope(int scope) const {
+    StartupChange change;
     if (scope != kCurrentUser && scope != kAllUsers)
-        return;
-    RegistryReader registry;
-    if (!registry.SetStartupEntry(scope, programPath_))
-        return;
+        return change;
+    if (!SetEntry(scope, change))
+        return change;
     // The new entry is in place: a failed removal leaves both, and the setting at the old scope.
     int other = scope == kCurrentUser ? kAllUsers : kCurrentUser;
-    if (!registry.RemoveStartupEntry(other))
-        return;
+    if (!RemoveEntry(other, change))
+        return change;
     // Without the setting the next start would show the old scope: the entries go back to what
     // the settings file says.
-    if (!StoreScope(scope)) {
+    if (!StoreScope(scope, change)) {
         if (settings_.ReadInt(setting::kStartupType) == other)
-            registry.SetStartupEntry(other, programPath_);
-        registry.RemoveStartupEntry(scope);
+            SetEntry(other, change);
+        RemoveEntry(scope, change);
     }
+    return change;
 }

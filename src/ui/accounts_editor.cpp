@@ -6,13 +6,19 @@
 #include "controls/look.h"
 #include "framework/user_seam.h"
 #include "resource.h"
-#include "settings/server_remove_dialog.h"
+#include "ui/dialogs/server_remove_dialog.h"
+#include "ui/dialogs/write_failure_box.h"
 
 #include <utility>
 
-void ShowWriteFailure(HWND window, const AccountStore& accounts) {
-    fw::ShowMessageBox(window, accounts.WriteFailureText(), kProgramName, MB_OK | MB_ICONSTOP);
+namespace {
+
+// The saved session of a removed or renamed account is still in the registry, or was not there.
+void ShowSessionNotDeleted() {
+    fw::ShowMessageBox(nullptr, "Can't delete the registry key!", kProgramName, MB_OK);
 }
+
+} // namespace
 
 AccountsEditor::AccountsEditor(fw::Dialog& dialog, AccountStore& accounts, Events events)
     : fw::DialogPart(dialog), accounts_(accounts), events_(std::move(events)) {
@@ -184,24 +190,12 @@ fw::Control* AccountsEditor::FieldControl(InputField field) {
     return nullptr;
 }
 
-bool AccountsEditor::Accept(const Verdict& verdict) {
-    if (!verdict)
-        return true;
-    fw::Control* field = FieldControl(verdict->field);
-    if (field && verdict->clearField)
-        field->SetText("");
-    fw::ShowMessageBox(DialogHandle(), verdict->message, kProgramName,
-                       MB_OK | (verdict->information ? MB_ICONINFORMATION : MB_ICONSTOP));
-    if (field)
-        ::SetFocus(*field);
-    return false;
-}
-
 int AccountsEditor::SaveNewAccount() {
     AccountFields fields = ReadAccountFields();
-    if (!Accept(CheckAccountFields(fields)) ||
-        !Accept(CheckNewServerName(fields.serverName, std::string(), accounts_.Names())) ||
-        !Accept(CheckPasswordCanBeStored(fields.password)))
+    if (!Accept(CheckAccountFields(fields), DialogHandle(), fieldOf_) ||
+        !Accept(CheckNewServerName(fields.serverName, std::string(), accounts_.Names()),
+                DialogHandle(), fieldOf_) ||
+        !Accept(CheckPasswordCanBeStored(fields.password), DialogHandle(), fieldOf_))
         return -1;
 
     bool first = accounts_.Create(fields);
@@ -220,7 +214,7 @@ int AccountsEditor::SaveNewAccount() {
 
 int AccountsEditor::SaveEditedAccount() {
     AccountFields fields = ReadAccountFields();
-    if (!Accept(CheckAccountFields(fields)))
+    if (!Accept(CheckAccountFields(fields), DialogHandle(), fieldOf_))
         return -1;
     const Account& saved = savedFields_;
     if (saved.name.empty() && saved.userName.empty() && saved.password.empty() &&
@@ -232,12 +226,16 @@ int AccountsEditor::SaveEditedAccount() {
     }
     bool renamed = fields.serverName != saved.name;
     // Every check before the first write, so that a refused save changes nothing.
-    if (renamed && !Accept(CheckNewServerName(fields.serverName, saved.name, accounts_.Names())))
+    if (renamed && !Accept(CheckNewServerName(fields.serverName, saved.name, accounts_.Names()),
+                           DialogHandle(), fieldOf_))
         return -1;
-    if (fields.password != saved.password && !Accept(CheckPasswordCanBeStored(fields.password)))
+    if (fields.password != saved.password &&
+        !Accept(CheckPasswordCanBeStored(fields.password), DialogHandle(), fieldOf_))
         return -1;
 
     AccountUpdate update = accounts_.Update(saved, fields);
+    if (update.oldSessionNotDeleted)
+        ShowSessionNotDeleted();
     if (ShowStoredAfterWriteFailure(update.renamed ? fields.serverName : saved.name))
         return -1;
     if (renamed) {
@@ -306,7 +304,9 @@ void AccountsEditor::DeleteAccount() {
 }
 
 void AccountsEditor::RemoveAccount(const std::string& name) {
-    bool wasProxyAccount = accounts_.Remove(name);
+    AccountRemoval removal = accounts_.Remove(name);
+    if (removal.sessionNotDeleted)
+        ShowSessionNotDeleted();
     if (ShowStoredAfterWriteFailure(name))
         return;
     RemoveAccountItem(name);
@@ -320,7 +320,7 @@ void AccountsEditor::RemoveAccount(const std::string& name) {
         targetServerEdit_.SetText("");
         targetPortEdit_.SetText("");
     }
-    if (wasProxyAccount)
+    if (removal.wasProxyAccount)
         events_.proxySettingsChanged(false);
     localPortEdit_.SetText("");
     targetServerEdit_.SetText("");
@@ -344,7 +344,7 @@ void AccountsEditor::SetDefaultAccount() {
 bool AccountsEditor::ShowStoredAfterWriteFailure(const std::string& select) {
     if (!accounts_.WriteFailed())
         return false;
-    ShowWriteFailure(DialogHandle(), accounts_);
+    ShowWriteFailure(DialogHandle(), accounts_.Settings());
     ShowStoredAccounts(select);
     return true;
 }
@@ -389,8 +389,8 @@ void AccountsEditor::AddForwarding() {
                           targetPortEdit_.GetText(), portDescriptionEdit_.GetText()};
     // The forwarding belongs to the account named in the server field.
     std::string account = accountsCombo_.GetText();
-    if (!Accept(CheckForwarding(forwarding)) ||
-        !Accept(CheckForwardingAccount(account, accounts_.Names())))
+    if (!Accept(CheckForwarding(forwarding), DialogHandle(), fieldOf_) ||
+        !Accept(CheckForwardingAccount(account, accounts_.Names()), DialogHandle(), fieldOf_))
         return;
     switch (accounts_.AddForwarding(account, forwarding)) {
     case AccountStore::AddResult::AlreadyForwarded:
@@ -402,7 +402,7 @@ void AccountsEditor::AddForwarding() {
         break;
     }
     if (accounts_.WriteFailed()) {
-        ShowWriteFailure(DialogHandle(), accounts_);
+        ShowWriteFailure(DialogHandle(), accounts_.Settings());
         return;
     }
     ClearForwardingFields();

@@ -11,13 +11,11 @@
 #include "framework/dialog_part.h"
 #include "logic/account_rules.h"
 #include "settings/account_store.h"
+#include "ui/dialogs/refusal_box.h"
 #include "ui/forwarding_list.h"
 
 #include <functional>
 #include <string>
-
-// The settings file refused a write: the user learns why, in a box over the window.
-void ShowWriteFailure(HWND window, const AccountStore& accounts);
 
 class AccountsEditor : public fw::DialogPart {
 public:
@@ -61,8 +59,6 @@ private:
     void DeleteAccount();
     void RemoveAccount(const std::string& name);
     void SetDefaultAccount();
-    // Shows the refusal's box, then empties and focuses its field; false when there was one.
-    bool Accept(const Verdict& verdict);
     fw::Control* FieldControl(InputField field);
     int AccountItem(const std::string& name) const;
     void SelectAccountItem(const std::string& name);
@@ -84,6 +80,8 @@ private:
     // The account's fields as they were when New or Edit began, for Cancel and Save.
     Account savedFields_;
     std::string defaultAccountName_;
+    // Where a refusal's box sends the focus.
+    const FieldLookup fieldOf_ = [this](InputField field) { return FieldControl(field); };
 
     fw::ComboBox accountsCombo_;
     fw::Edit userNameEdit_;

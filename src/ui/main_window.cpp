@@ -12,6 +12,7 @@
 #include "resource.h"
 #include "settings/registry_reader.h"
 #include "ui/about_box.h"
+#include "ui/dialogs/version_answer_box.h"
 #include "ui/tray_icon.h"
 
 #include <shellapi.h>

@@ -5,9 +5,11 @@
 #include "framework/user_seam.h"
 #include "resource.h"
 #include "settings/registry_reader.h"
-#include "system/proxy_dialog.h"
-#include "tunnel/tor_warning_dialog.h"
 #include "ui/accounts_editor.h"
+#include "ui/dialogs/proxy_dialog.h"
+#include "ui/dialogs/startup_failure_box.h"
+#include "ui/dialogs/tor_warning_dialog.h"
+#include "ui/dialogs/write_failure_box.h"
 
 #include <cstdlib>
 
@@ -124,7 +126,7 @@ void OptionsPanel::OnTorOption() {
 void OptionsPanel::OnUseBrowserProxyOption() {
     bool on = useBrowserProxyBox_.IsChecked();
     if (!session_.ApplyBrowserProxyOption(on)) {
-        ShowWriteFailure(DialogHandle(), accounts_);
+        ShowWriteFailure(DialogHandle(), accounts_.Settings());
         useBrowserProxyBox_.SetCheck(!on);
     }
 }
@@ -167,10 +169,10 @@ void OptionsPanel::ConfigureProxy() {
 }
 
 void OptionsPanel::OnStartWithWindowsOption() {
-    // A failure has shown its box: the box is set back, the combo box and the setting stay as
-    // they were.
+    // A choice that was not stored is set back after the boxes of what failed; the combo box
+    // and the setting stay as they were.
     if (startWithWindowsBox_.IsChecked()) {
-        if (!startupEntry_.TurnOn()) {
+        if (!ShowStartupChange(startupEntry_.TurnOn())) {
             startWithWindowsBox_.SetCheck(false);
             return;
         }
@@ -178,7 +180,7 @@ void OptionsPanel::OnStartWithWindowsOption() {
         startupTypeCombo_.SetCurSel(0);
     } else {
         // Items 0 and 1 are scopes 1 and 2; no selection is no entry.
-        if (!startupEntry_.TurnOff(startupTypeCombo_.GetCurSel() + 1)) {
+        if (!ShowStartupChange(startupEntry_.TurnOff(startupTypeCombo_.GetCurSel() + 1))) {
             startWithWindowsBox_.SetCheck(true);
             return;
         }
@@ -189,13 +191,18 @@ void OptionsPanel::OnStartWithWindowsOption() {
 
 // The combo box keeps the chosen item, also when a step failed and the setting stayed.
 void OptionsPanel::OnStartupTypeChosen() {
-    startupEntry_.ChangeScope(startupTypeCombo_.GetCurSel() + 1);
+    ShowStartupChange(startupEntry_.ChangeScope(startupTypeCombo_.GetCurSel() + 1));
+}
+
+bool OptionsPanel::ShowStartupChange(const StartupChange& change) const {
+    ShowStartupFailures(change, accounts_.Settings());
+    return change.stored;
 }
 
 bool OptionsPanel::StoreOption(const Setting& setting, fw::CheckBox& box) {
     if (accounts_.Settings().WriteFlag(setting, box.IsChecked()))
         return true;
-    ShowWriteFailure(DialogHandle(), accounts_);
+    ShowWriteFailure(DialogHandle(), accounts_.Settings());
     box.SetCheck(!box.IsChecked());
     return false;
 }

@@ -51,6 +51,8 @@ private:
     void ConfigureProxy();
     void OnStartWithWindowsOption();
     void OnStartupTypeChosen();
+    // Tells what failed in its boxes; whether the choice is stored.
+    bool ShowStartupChange(const StartupChange& change) const;
     // Writes an option's value; when the file refuses it, says why and puts the box back.
     bool StoreOption(const Setting& setting, fw::CheckBox& box);
     void StoreZoneOption(const Setting& setting, fw::CheckBox& box, bool (*writeZones)(bool off));

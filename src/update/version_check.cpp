@@ -1,9 +1,6 @@
-// The version check on a thread of its own, and the boxes that show its answer.
+// The version check on a thread of its own.
 #include "update/version_check.h"
 
-#include "controls/look.h"
-#include "framework/user_seam.h"
-#include "resource.h"
 #include "update/http_exchange.h"
 
 #include <mutex>
@@ -81,42 +78,4 @@ void VersionCheck::Run(const std::shared_ptr<State>& state,
         // Only a failed allocation throws here; the check then never answers, like a server
         // that never replies, and nothing thrown leaves the thread.
     }
-}
-
-namespace {
-
-// A box shows no text at all for a message of tens of thousands of characters.
-constexpr size_t kShownMessageLimit = 1000;
-
-// The message cut between two characters of the system's code page, within the limit.
-std::string ShownMessage(const std::string& message) {
-    if (message.size() <= kShownMessageLimit)
-        return message;
-    const char* start = message.c_str();
-    const char* cut = start;
-    for (const char* next = ::CharNextA(cut);
-         next != cut && static_cast<size_t>(next - start) <= kShownMessageLimit;
-         next = ::CharNextA(cut))
-        cut = next;
-    return std::string(start, cut) + "...";
-}
-
-} // namespace
-
-void ShowVersionAnswer(HWND window, const VersionAnswer& answer) {
-    if (answer.box == VersionBox::ConnectFailed) {
-        fw::ShowMessageBox(window, answer.text, kProgramName, MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
-    // No owner: the main window stays usable while the answer is on screen.
-    MSGBOXPARAMSA params = {};
-    params.cbSize = sizeof(params);
-    params.hInstance = ::GetModuleHandleA(nullptr);
-    std::string text = ShownMessage(answer.text);
-    params.lpszText = text.c_str();
-    params.lpszCaption = "New version check";
-    params.dwStyle = MB_OK | MB_USERICON;
-    params.lpszIcon = MAKEINTRESOURCEA(IDR_MAINFRAME);
-    params.dwLanguageId = MAKELANGID(LANG_ENGLISH, SUBLANG_NEUTRAL);
-    fw::ShowMessageBoxIndirect(params);
 }

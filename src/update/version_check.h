@@ -1,6 +1,6 @@
 // VersionCheck: asks the version server in the background, so that the window never waits on
-// the network, and hands the answer back to the window as a message; and the boxes that show
-// the answer.
+// the network, and hands the answer back to the window as a message; the window shows it
+// (ui/dialogs/version_answer_box.h).
 //
 // How the main window uses it (all on the GUI thread):
 //   - Button 1024: Start(Handle(), VersionRequestPath(kVersion, kProductId, kBuildDate)); while
@@ -45,7 +45,3 @@ private:
 
     std::shared_ptr<State> state_;
 };
-
-// The box for an answer: a failed connect in the standard box owned by the window, anything
-// else in the program's own box with its icon and no owner.
-void ShowVersionAnswer(HWND window, const VersionAnswer& answer);

@@ -113,11 +113,11 @@ TEST_F(SettingsFileTest, AccountNamesComeFromTheServersList) {
     EXPECT_EQ(options.AccountNames(), (std::vector<std::string>{"gamma"}));
 }
 
-TEST_F(SettingsFileTest, TheNameListComparesExactly) {
+TEST_F(SettingsFileTest, TheNameListFindsANameInAnyLetterCase) {
     options.AppendAccountName("alpha");
     options.AppendAccountName("xalpha");
     EXPECT_TRUE(options.HasAccountName("alpha"));
-    EXPECT_FALSE(options.HasAccountName("Alpha"));
+    EXPECT_TRUE(options.HasAccountName("Alpha"));
     EXPECT_FALSE(options.HasAccountName("alph"));
     options.RemoveAccountName("alpha");
     EXPECT_EQ(options.AccountNames(), (std::vector<std::string>{"xalpha"}));

@@ -6,7 +6,6 @@
 #include "resource.h"
 #include "support/main_window_fixture.h"
 #include "support/scripted_user.h"
-#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -127,26 +126,24 @@ TEST_F(StartWithWindowsTest, AnEntryThatCannotBeWrittenChangesNothingStoredAndTh
 
 // A choice the settings file refuses would show the entries wrongly at the next start: they go
 // back to what the file holds, and the user learns why.
-TEST(StartupEntry, AChoiceThatCannotBeStoredTakesTheRunValuesBack) {
-    ScriptedUser user;
-    TempFolder folder;
-    ASSERT_TRUE(::CreateDirectoryA(folder.File("Marrowin.ini").c_str(), nullptr));
-    CInternetOptions settings(folder.File("Marrowin.ini"));
-    StartupEntry entry(settings);
-    entry.SetFolder(folder.Path());
-    RemoveRunValue(HKEY_CURRENT_USER);
-    RemoveRunValue(HKEY_LOCAL_MACHINE);
+TEST_F(StartWithWindowsTest, AChoiceThatCannotBeStoredTakesTheRunValuesBack) {
+    ASSERT_TRUE(::CreateDirectoryA(files.File("Marrowin.ini").c_str(), nullptr));
+    StartWindow("");
     user.AnswerNextBox(IDOK);
-    EXPECT_FALSE(entry.TurnOn());
+    Toggle(IDC_START_WITH_WINDOWS);
     EXPECT_EQ(RunValue(HKEY_CURRENT_USER), "<missing>");
+    EXPECT_FALSE(Checked(IDC_START_WITH_WINDOWS));
 
     user.AnswerNextBox(IDOK);
-    entry.ChangeScope(StartupEntry::kAllUsers);
+    Choose(IDC_STARTUP_TYPE, 1);
     EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), "<missing>");
     ASSERT_EQ(user.Boxes().size(), 2u);
-    for (const RecordedBox& box : user.Boxes())
+    for (const RecordedBox& box : user.Boxes()) {
         EXPECT_EQ(box.text.find("Could not write the settings file '"), 0u);
-    ::RemoveDirectoryA(folder.File("Marrowin.ini").c_str());
+        EXPECT_EQ(box.owner, nullptr);
+    }
+    window.reset();
+    ::RemoveDirectoryA(files.File("Marrowin.ini").c_str());
 }
 
 } // namespace

@@ -250,7 +250,7 @@ TEST_F(AccountsEditorTest, EditingKeepsAnUntouchedPasswordAndCancelPutsTheFields
 }
 
 // Removal asks for a typed OK; removing the default and proxy account clears its roles and
-// shows the account left.
+// shows the account left; a saved session that cannot be deleted is told.
 TEST_F(AccountsEditorTest, RemovalNeedsTheTypedOkAndClearsTheRolesOfTheDefault) {
     StartWindow("");
     CreateAccount("alpha", "joe", "pw", "22");
@@ -300,7 +300,15 @@ TEST_F(AccountsEditorTest, RemovalNeedsTheTypedOkAndClearsTheRolesOfTheDefault) 
     EXPECT_EQ(Text(IDC_SERVER_NAME), "xalpha");
     EXPECT_EQ(Text(IDC_USER_NAME), "max");
 
+    // A saved session gone from the registry cannot be deleted: the user is told, and the
+    // account goes all the same.
+    DeleteSavedSession("xalpha");
+    user.AnswerNextBox(IDOK);
     DeleteConfirmed();
+    EXPECT_EQ(LastBox().text, "Can't delete the registry key!");
+    EXPECT_EQ(LastBox().caption, "Marrowin");
+    EXPECT_EQ(LastBox().type, static_cast<UINT>(MB_OK));
+    EXPECT_EQ(LastBox().owner, nullptr);
     for (int field : {IDC_SERVER_NAME, IDC_USER_NAME, IDC_PASSWORD, IDC_SERVER_PORT})
         EXPECT_EQ(Text(field), "") << field;
     EXPECT_TRUE(Rows().empty());

@@ -14,7 +14,7 @@
 #include "system/browser_settings.h"
 #include "tunnel/client_messages.h"
 #include "tunnel/failure_notice.h"
-#include "tunnel/status_window.h"
+#include "ui/dialogs/status_window.h"
 #include "ui/main_window.h"
 
 #include <windows.h>

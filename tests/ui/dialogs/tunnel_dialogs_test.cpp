@@ -1,7 +1,7 @@
 // The connection-broken dialog and the TOR relay warning: run modally with the scripted user
 // pressing their buttons, their texts, and the grey look with red and black labels.
-#include "tunnel/connection_broken_dialog.h"
-#include "tunnel/tor_warning_dialog.h"
+#include "ui/dialogs/connection_broken_dialog.h"
+#include "ui/dialogs/tor_warning_dialog.h"
 
 #include "resource.h"
 #include "support/dialog_input.h"

@@ -2,7 +2,7 @@
 // a running tunnel has to be restarted for the change to apply.
 #pragma once
 
-#include "tunnel/notice_dialog.h"
+#include "ui/dialogs/notice_dialog.h"
 
 class CTorWarning : public NoticeDialog {
 public:

@@ -1,5 +1,5 @@
 // The TOR relay warning, with a note to restart when a tunnel is already running.
-#include "tunnel/tor_warning_dialog.h"
+#include "ui/dialogs/tor_warning_dialog.h"
 
 #include "help_ids.h"
 #include "resource.h"

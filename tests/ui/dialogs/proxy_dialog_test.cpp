@@ -2,7 +2,7 @@
 // saved sessions, with the phone book filled through its seam and the browser's proxy read back
 // from WinINet (under Wine every connection name reaches the LAN settings, so the LAN shows the
 // connection that was set last). Then the main window's button opening it modally.
-#include "system/proxy_dialog.h"
+#include "ui/dialogs/proxy_dialog.h"
 
 #include "resource.h"
 #include "support/browser_proxy.h"

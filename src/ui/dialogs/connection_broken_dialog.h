@@ -2,7 +2,7 @@
 // browser back to direct and go on unprotected.
 #pragma once
 
-#include "tunnel/notice_dialog.h"
+#include "ui/dialogs/notice_dialog.h"
 
 class CErrorDlg : public NoticeDialog {
 public:

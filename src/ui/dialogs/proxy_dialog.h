@@ -7,7 +7,6 @@
 
 #include "framework/controls.h"
 #include "framework/dialog.h"
-#include "logic/account_rules.h"
 #include "settings/account_store.h"
 #include "system/browser_settings.h"
 #include "system/phone_book.h"
@@ -44,7 +43,6 @@ private:
     // Server and port
     void EditOrSaveProxy();
     void EnableProxyEditing(bool editing);
-    bool Accept(const Verdict& verdict);
 
     // The connection
     void Store(const Setting& setting, const std::string& value);

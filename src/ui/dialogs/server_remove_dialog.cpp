@@ -1,5 +1,5 @@
 // The removal confirmation: the account is removed only when the user types OK.
-#include "settings/server_remove_dialog.h"
+#include "ui/dialogs/server_remove_dialog.h"
 
 #include "controls/look.h"
 #include "framework/user_seam.h"

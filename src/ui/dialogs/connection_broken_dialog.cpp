@@ -1,5 +1,5 @@
 // The connection-broken dialog: Reconnect, or reset the browser's settings and continue.
-#include "tunnel/connection_broken_dialog.h"
+#include "ui/dialogs/connection_broken_dialog.h"
 
 #include "help_ids.h"
 #include "resource.h"

@@ -5,34 +5,9 @@
 
 #include "framework/controls.h"
 #include "framework/dialog.h"
+#include "tunnel/status_text.h"
 
 #include <string>
-
-// Everything the status text is made from.
-struct StatusState {
-    std::string accountName;
-    bool reconnect = false;
-    bool proxy = false;
-    bool tor = false;
-    bool established = false;
-    bool dropped = false;
-    int retryNumber = 0;
-    bool maximumReached = false;
-    int countdown = 0;
-    // The client's reason that retrying cannot mend, which ended the reconnect sequence.
-    std::string hopelessReason{};
-};
-
-// A composed status text and what it asks of the window's timers.
-struct StatusComposition {
-    std::string text;
-    // Nothing will change any more: the refresh timer stops.
-    bool stopRefresh = false;
-    // Established: the countdown timer is to run.
-    bool runCountdown = false;
-};
-
-StatusComposition ComposeStatusText(const StatusState& state);
 
 class CConnDlg : public fw::Dialog {
 public:

@@ -1,5 +1,5 @@
 // The grey look of the tunnel's notices and the colour requests of their controls.
-#include "tunnel/notice_dialog.h"
+#include "ui/dialogs/notice_dialog.h"
 
 #include "controls/brushes.h"
 #include "controls/look.h"

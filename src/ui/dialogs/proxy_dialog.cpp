@@ -1,13 +1,14 @@
 // The browser proxy dialog: server and port with the account's proxy forwarding, the
 // connection the proxy applies to, and the browser following both while the option is on.
-#include "system/proxy_dialog.h"
+#include "ui/dialogs/proxy_dialog.h"
 
 #include "controls/brushes.h"
 #include "controls/look.h"
-#include "framework/user_seam.h"
 #include "help_ids.h"
 #include "resource.h"
 #include "system/browser_settings.h"
+#include "ui/dialogs/refusal_box.h"
+#include "ui/dialogs/write_failure_box.h"
 
 #include <utility>
 
@@ -111,14 +112,15 @@ void IExplorerDlg::EditOrSaveProxy() {
     if (server.empty())
         return;
     std::string port = portEdit_.GetText();
-    if (!Accept(CheckProxyPort(port)))
+    // Every refusal here is about the port.
+    auto portField = [this](InputField) -> fw::Control* { return &portEdit_; };
+    if (!Accept(CheckProxyPort(port), Handle(), portField))
         return;
     ProxyForwardingChange change = accounts_.SetProxyForwarding(server, port);
-    if (!Accept(change.refusal))
+    if (!Accept(change.refusal, Handle(), portField))
         return;
     if (accounts_.WriteFailed()) {
-        fw::ShowMessageBox(Handle(), accounts_.WriteFailureText(), kProgramName,
-                           MB_OK | MB_ICONSTOP);
+        ShowWriteFailure(Handle(), Settings());
         // The forwarding may be stored without the proxy account.
         if (onSaved_)
             onSaved_(change);
@@ -140,22 +142,11 @@ void IExplorerDlg::EnableProxyEditing(bool editing) {
     portEdit_.Enable(editing);
 }
 
-bool IExplorerDlg::Accept(const Verdict& verdict) {
-    if (!verdict)
-        return true;
-    if (verdict->clearField)
-        portEdit_.SetText("");
-    fw::ShowMessageBox(Handle(), verdict->message, kProgramName, MB_OK | MB_ICONERROR);
-    ::SetFocus(portEdit_);
-    return false;
-}
-
 // Each choice is stored at once; one the settings file refuses is reported, and the browser
 // follows what is stored.
 void IExplorerDlg::Store(const Setting& setting, const std::string& value) {
     if (!Settings().WriteString(setting, value))
-        fw::ShowMessageBox(Handle(), Settings().WriteFailureText(), kProgramName,
-                           MB_OK | MB_ICONSTOP);
+        ShowWriteFailure(Handle(), Settings());
 }
 
 void IExplorerDlg::ChooseLan() {
