@@ -61,6 +61,21 @@ std::string MergeBypass(const std::string& ours, const std::string& users) {
     return list;
 }
 
+bool HasLocalNames(const std::string& list) {
+    return Contains(BypassEntries(list), kLocalNames);
+}
+
+std::string WithLocalNames(const std::string& list, bool local) {
+    std::string changed;
+    for (const std::string& entry : BypassEntries(list)) {
+        if (!EqualIgnoringCase(entry, kLocalNames))
+            changed += (changed.empty() ? "" : ";") + entry;
+    }
+    if (local)
+        changed += (changed.empty() ? "" : ";") + std::string(kLocalNames);
+    return changed;
+}
+
 Verdict CheckBypassList(const std::string& list) {
     if (list.size() > kLongestBypass)
         return Refuse("The bypass list may be at most 2000 characters long!");

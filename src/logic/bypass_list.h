@@ -20,6 +20,12 @@ std::vector<std::string> BypassEntries(const std::string& list);
 // Ours first, then the user's entries that ours lacks (letter case ignored), in the user's
 // order, each once, joined by semicolons.
 std::string MergeBypass(const std::string& ours, const std::string& users);
+// The "<local>" entry, which sends names without a dot direct.
+inline constexpr char kLocalNames[] = "<local>";
+// Whether the list holds "<local>" (in any letter case); the list with it added at the end, or
+// with every such entry taken out, the others as they were.
+bool HasLocalNames(const std::string& list);
+std::string WithLocalNames(const std::string& list, bool local);
 // A list the user typed for the program's own part: refused when it would send nothing through
 // the tunnel (a "*" entry), is too long, or holds an entry that is no host, address or pattern.
 Verdict CheckBypassList(const std::string& list);

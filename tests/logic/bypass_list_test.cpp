@@ -48,6 +48,14 @@ TEST(BypassList, AListThatWouldSendNothingThroughTheTunnelOrCannotBeReadIsRefuse
     }
 }
 
+TEST(BypassList, LocalNamesAreAddedOnceAndTakenOutInAnyCase) {
+    EXPECT_EQ(WithLocalNames("local", true), "local;<local>");
+    EXPECT_EQ(WithLocalNames("a; <LOCAL> ;b", true), "a;b;<local>");
+    EXPECT_EQ(WithLocalNames("a;<Local>;b", false), "a;b");
+    EXPECT_TRUE(HasLocalNames("x; <LOCAL>"));
+    EXPECT_FALSE(HasLocalNames("local"));
+}
+
 TEST(ProxyTakes, TheThirdTakeOfAConnectionWithinAMinuteGivesItUp) {
     ProxyTakes takes;
     EXPECT_FALSE(takes.GiveUpAfter("", 0));

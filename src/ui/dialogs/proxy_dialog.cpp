@@ -5,6 +5,7 @@
 #include "controls/brushes.h"
 #include "controls/look.h"
 #include "help_ids.h"
+#include "logic/bypass_list.h"
 #include "resource.h"
 #include "system/browser_settings.h"
 #include "ui/dialogs/refusal_box.h"
@@ -38,6 +39,7 @@ IExplorerDlg::IExplorerDlg(HWND parent, AccountStore& accounts, BrowserProxy& br
     OnCommand(IDC_CONNECTION_LAN, [this] { ChooseLan(); });
     OnCommand(IDC_CONNECTION_OTHER, [this] { ChooseOther(); });
     OnCommand(IDC_CONNECTION_EDIT_SAVE, [this] { EditOrSaveConnectionName(); });
+    OnCommand(IDC_BYPASS_EDIT_SAVE, [this] { EditOrSaveBypass(); });
     for (UINT message :
          {WM_CTLCOLORDLG, WM_CTLCOLORSTATIC, WM_CTLCOLORBTN, WM_CTLCOLOREDIT, WM_CTLCOLORLISTBOX}) {
         OnMessage(message, [this, message](WPARAM w, LPARAM l) {
@@ -55,6 +57,9 @@ void IExplorerDlg::DoDataExchange() {
     otherRadio_.Bind(dialog, IDC_CONNECTION_OTHER);
     connectionCombo_.Bind(dialog, IDC_CONNECTION_NAME);
     connectionEditButton_.Bind(dialog, IDC_CONNECTION_EDIT_SAVE);
+    bypassEdit_.Bind(dialog, IDC_PROXY_BYPASS);
+    localNamesBox_.Bind(dialog, IDC_PROXY_BYPASS_LOCAL);
+    bypassEditButton_.Bind(dialog, IDC_BYPASS_EDIT_SAVE);
 }
 
 bool IExplorerDlg::OnInitDialog() {
@@ -62,6 +67,7 @@ bool IExplorerDlg::OnInitDialog() {
     FillConnectionNames();
     ShowConnectionType();
     FillServers();
+    ShowBypass();
     return true;
 }
 
@@ -133,6 +139,43 @@ void IExplorerDlg::EditOrSaveProxy() {
     if (onSaved_)
         onSaved_(change);
     EnableProxyEditing(false);
+}
+
+// Our own entries of the bypass list, "<local>" shown by its box.
+void IExplorerDlg::ShowBypass() {
+    std::string stored = Settings().ReadString(setting::kBypassList);
+    shownBypass_ = stored.empty() ? kDefaultBypass : stored;
+    bypassEdit_.SetText(WithLocalNames(shownBypass_, false));
+    localNamesBox_.SetCheck(HasLocalNames(shownBypass_));
+}
+
+// Stored only when changed, so that a file that never had the list stays as it was; an empty
+// list goes back to the default. It applies from the next start of the tunnel.
+void IExplorerDlg::EditOrSaveBypass() {
+    if (!editingBypass_) {
+        EnableBypassEditing(true);
+        return;
+    }
+    std::string list = WithLocalNames(bypassEdit_.GetText(), localNamesBox_.IsChecked());
+    if (!Accept(CheckBypassList(list), Handle(),
+                [this](InputField) -> fw::Control* { return &bypassEdit_; }))
+        return;
+    if (list.empty())
+        list = kDefaultBypass;
+    if (list != shownBypass_ &&
+        !Settings().WriteString(setting::kBypassList, list == kDefaultBypass ? "" : list)) {
+        ShowWriteFailure(Handle(), Settings());
+        return;
+    }
+    EnableBypassEditing(false);
+    ShowBypass();
+}
+
+void IExplorerDlg::EnableBypassEditing(bool editing) {
+    editingBypass_ = editing;
+    bypassEditButton_.SetText(editing ? "Save" : "Edit");
+    bypassEdit_.Enable(editing);
+    localNamesBox_.Enable(editing);
 }
 
 void IExplorerDlg::EnableProxyEditing(bool editing) {

@@ -1,6 +1,7 @@
 // IExplorerDlg: the browser proxy dialog. It chooses the account and local port the browser's
 // proxy points at, which is also that account's "IE Proxy" forwarding, and the Internet
-// connection the proxy applies to: the LAN, or a named connection of the phone book. Each choice
+// connection the proxy applies to: the LAN, or a named connection of the phone book; and the
+// program's own entries of the bypass list, which come before the user's own. Each choice
 // is stored when its button is pressed; while the main window's use-browser-proxy option is on,
 // the browser follows at once. The window that opens it hears of every saved server and port.
 #pragma once
@@ -44,6 +45,11 @@ private:
     void EditOrSaveProxy();
     void EnableProxyEditing(bool editing);
 
+    // Our own entries of the bypass list
+    void ShowBypass();
+    void EditOrSaveBypass();
+    void EnableBypassEditing(bool editing);
+
     // The connection
     void Store(const Setting& setting, const std::string& value);
     void ChooseLan();
@@ -63,6 +69,8 @@ private:
     EnumEntriesFunction phoneBook_;
     bool editingProxy_ = false;
     bool editingConnection_ = false;
+    bool editingBypass_ = false;
+    std::string shownBypass_;
 
     fw::ComboBox serverCombo_;
     fw::Edit portEdit_;
@@ -71,4 +79,7 @@ private:
     fw::CheckBox otherRadio_;
     fw::ComboBox connectionCombo_;
     fw::Button connectionEditButton_;
+    fw::Edit bypassEdit_;
+    fw::CheckBox localNamesBox_;
+    fw::Button bypassEditButton_;
 };

@@ -183,6 +183,34 @@ TEST_F(ProxyDialogTest, ARefusedSaveIsReportedAndChangesNothing) {
     EXPECT_TRUE(changes.empty());
 }
 
+// Our part of the bypass list: shown as "local" until changed, stored only once changed, with
+// "<local>" by its box; a list that would send nothing through the tunnel is refused and leaves
+// the file as it was.
+TEST_F(ProxyDialogTest, TheBypassListIsStoredOnlyWhenChangedAndNeverAsAStar) {
+    Open({});
+    const std::string untouched = ReadWholeFile(folder.File("Marrowin.ini"));
+    EXPECT_EQ(Text(IDC_PROXY_BYPASS), "local");
+    Click(IDC_BYPASS_EDIT_SAVE);
+    Click(IDC_BYPASS_EDIT_SAVE);
+    EXPECT_EQ(ReadWholeFile(folder.File("Marrowin.ini")), untouched);
+
+    Click(IDC_BYPASS_EDIT_SAVE);
+    for (const char* refused : {"*", "intranet; * "}) {
+        user.AnswerNextBox(IDOK);
+        TypeInto(*dialog, IDC_PROXY_BYPASS, refused);
+        Click(IDC_BYPASS_EDIT_SAVE);
+        ASSERT_FALSE(user.Boxes().empty());
+        EXPECT_NE(user.Boxes().back().text.find("nothing through the tunnel"), std::string::npos);
+        EXPECT_EQ(ReadWholeFile(folder.File("Marrowin.ini")), untouched);
+    }
+    TypeInto(*dialog, IDC_PROXY_BYPASS, " intranet;;*.corp ");
+    ::SendMessageA(::GetDlgItem(*dialog, IDC_PROXY_BYPASS_LOCAL), BM_CLICK, 0, 0);
+    Click(IDC_BYPASS_EDIT_SAVE);
+    EXPECT_EQ(Setting("bypassList"), "intranet;*.corp;<local>");
+    EXPECT_EQ(Text(IDC_BYPASS_EDIT_SAVE), "Edit");
+    EXPECT_TRUE(ItemChecked(*dialog, IDC_PROXY_BYPASS_LOCAL));
+}
+
 TEST_F(ProxyDialogTest, SavesAddTheProxyForwardingThenMoveItAndPointTheChosenConnection) {
     CreateAccounts();
     // The LAN is chosen: the named connection is set direct first, so under Wine the LAN
