@@ -44,36 +44,37 @@ std::string AccountStore::ProxyPort() const {
     return port ? std::to_string(port) : std::string();
 }
 
-bool AccountStore::Write(const std::string& section, const std::string& key,
+bool AccountStore::Write(StoreAnswer& answer, const std::string& section, const std::string& key,
                          const std::string& value) {
     if (settings_.WriteString(section, key, value))
         return true;
-    writeFailed_ = true;
+    answer.refused = true;
     return false;
 }
 
-bool AccountStore::Write(const std::string& section,
+bool AccountStore::Write(StoreAnswer& answer, const std::string& section,
                          const std::vector<std::pair<std::string, std::string>>& values) {
     if (settings_.WriteValues(section, values))
         return true;
-    writeFailed_ = true;
+    answer.refused = true;
     return false;
 }
 
-bool AccountStore::WriteAccount(const std::string& name, const std::string& serverPort,
-                                const std::string& userName, const std::string& storedPassword,
+bool AccountStore::WriteAccount(StoreAnswer& answer, const std::string& name,
+                                const std::string& serverPort, const std::string& userName,
+                                const std::string& storedPassword,
                                 const std::string& forwardings) {
     if (settings_.WriteAccountSection(name, {{setting::kServerPort, serverPort},
-                                      {setting::kUserName, userName},
-                                      {setting::kPassword, storedPassword},
-                                      {setting::kForwardings, forwardings}}))
+                                             {setting::kUserName, userName},
+                                             {setting::kPassword, storedPassword},
+                                             {setting::kForwardings, forwardings}}))
         return true;
-    writeFailed_ = true;
+    answer.refused = true;
     return false;
 }
 
-bool AccountStore::Create(const AccountFields& fields) {
-    writeFailed_ = false;
+AccountCreation AccountStore::Create(const AccountFields& fields) {
+    AccountCreation creation;
     const std::string& name = fields.serverName;
     // The first account becomes the default, written with the name list.
     const bool first = Names().empty();
@@ -86,24 +87,29 @@ bool AccountStore::Create(const AccountFields& fields) {
             {setting::kDefaultAccount.key, settings_.ReadString(setting::kDefaultAccount)});
         after.push_back({setting::kDefaultAccount.key, name});
     }
-    if (!Write(setting::kAccountsSection, after))
-        return false;
-    if (!WriteAccount(name, fields.serverPort, fields.userName, ScramblePassword(fields.password),
+    if (!Write(creation, setting::kAccountsSection, after))
+        return creation;
+    if (!WriteAccount(creation, name, fields.serverPort, fields.userName,
+                      ScramblePassword(fields.password),
                       DefaultSettingsForwardings(fields.serverPort))) {
         settings_.WriteValues(setting::kAccountsSection, before);
-        return false;
+        return creation;
     }
     settings_.AppendAccountName(name);
+    // Half a saved session would pass for a whole one: a session that could not be written
+    // whole goes, and is made again from the settings file when it is first used.
     RegistryReader registry;
-    registry.WriteSessionProfile(name, name, fields.userName);
-    registry.WritePortForwardings(name, DefaultSessionForwardings(fields.serverPort));
+    if (!registry.WriteSessionProfile(name, name, fields.userName) ||
+        !registry.WritePortForwardings(name, DefaultSessionForwardings(fields.serverPort)))
+        registry.DeleteSessionProfile(name);
 
-    return first && Write(setting::kBrowserSection,
-                          {{setting::kProxyAccount.key, name}, {setting::kProxyPort.key, "50000"}});
+    creation.first =
+        first && Write(creation, setting::kBrowserSection,
+                       {{setting::kProxyAccount.key, name}, {setting::kProxyPort.key, "50000"}});
+    return creation;
 }
 
 AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& edited) {
-    writeFailed_ = false;
     EnsureSession(saved.name);
     AccountUpdate update;
     const std::string& oldName = saved.name;
@@ -118,8 +124,11 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
 
     // The account's values in one write, under the new name when it is renamed; the old section
     // goes only once the new one and the name list are written.
-    if (!WriteAccount(name, edited.serverPort, edited.userName, update.storedPassword, forwardings))
-        return AccountUpdate{false, false, saved.password};
+    if (!WriteAccount(update, name, edited.serverPort, edited.userName, update.storedPassword,
+                      forwardings)) {
+        update.storedPassword = saved.password;
+        return update;
+    }
     const bool sameSection = EqualIgnoringCase(name, oldName);
     if (name != oldName) {
         std::vector<std::pair<std::string, std::string>> tunnel = {
@@ -127,22 +136,23 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
              ReplaceServerEntry(settings_.ReadString(setting::kAccountNames), oldName, name)}};
         if (settings_.ReadString(setting::kDefaultAccount) == oldName)
             tunnel.push_back({setting::kDefaultAccount.key, name});
-        if (!Write(setting::kAccountsSection, tunnel)) {
+        if (!Write(update, setting::kAccountsSection, tunnel)) {
             if (sameSection)
-                WriteAccount(oldName, saved.serverPort, saved.userName, saved.password,
+                WriteAccount(update, oldName, saved.serverPort, saved.userName, saved.password,
                              storedForwardings);
             else
                 settings_.DeleteAccountSection(name);
-            return AccountUpdate{false, false, saved.password};
+            update.storedPassword = saved.password;
+            return update;
         }
         settings_.RemoveAccountName(oldName);
         settings_.AppendAccountName(name);
         update.renamed = true;
         update.serverKeysNotMoved = !KnownHosts().Rename(oldName, name);
         if (settings_.ReadString(setting::kProxyAccount) == oldName)
-            Write(setting::kProxyAccount, name);
+            Write(update, setting::kProxyAccount, name);
         if (!sameSection && !settings_.DeleteAccountSection(oldName))
-            writeFailed_ = true;
+            update.refused = true;
     }
     update.serverPortChanged = edited.serverPort != saved.serverPort;
 
@@ -167,21 +177,20 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
 }
 
 AccountRemoval AccountStore::Remove(const std::string& name) {
-    writeFailed_ = false;
     AccountRemoval removal;
     std::vector<std::pair<std::string, std::string>> tunnel = {
         {setting::kAccountNames.key,
          RemoveServerEntry(settings_.ReadString(setting::kAccountNames), name)}};
     if (settings_.ReadString(setting::kDefaultAccount) == name)
         tunnel.push_back({setting::kDefaultAccount.key, ""});
-    if (!Write(setting::kAccountsSection, tunnel))
+    if (!Write(removal, setting::kAccountsSection, tunnel))
         return removal;
     settings_.RemoveAccountName(name);
     if (!settings_.DeleteAccountSection(name))
-        writeFailed_ = true;
+        removal.refused = true;
     removal.wasProxyAccount = settings_.ReadString(setting::kProxyAccount) == name;
     if (removal.wasProxyAccount)
-        Write(setting::kBrowserSection,
+        Write(removal, setting::kBrowserSection,
               {{setting::kProxyAccount.key, ""}, {setting::kProxyPort.key, ""}});
     removal.sessionNotDeleted = !RegistryReader().DeleteSessionProfile(name);
     // A new account of the same name is asked about its server's key anew.
@@ -194,49 +203,56 @@ KnownHostsFile AccountStore::KnownHosts() const {
     return KnownHostsFile(path.substr(0, path.find_last_of('\\')));
 }
 
-void AccountStore::SetDefault(const std::string& name) {
-    writeFailed_ = false;
-    if (Write(setting::kDefaultAccount, name))
-        Write(setting::kProxyAccount, name);
+StoreAnswer AccountStore::SetDefault(const std::string& name) {
+    StoreAnswer answer;
+    if (Write(answer, setting::kDefaultAccount, name))
+        Write(answer, setting::kProxyAccount, name);
+    return answer;
 }
 
-AccountStore::AddResult AccountStore::AddForwarding(const std::string& account,
-                                                    const Forwarding& forwarding) {
-    writeFailed_ = false;
+AccountStore::ForwardingAddition AccountStore::AddForwarding(const std::string& account,
+                                                             const Forwarding& forwarding) {
+    ForwardingAddition addition;
     std::string stored = settings_.ReadString(account, setting::kForwardings);
     // "25" and "025" are the same port to the SSH client.
     for (const Forwarding& existing : ParseSettingsForwardings(stored)) {
-        if (PortNumber(existing.localPort) == PortNumber(forwarding.localPort))
-            return AddResult::AlreadyForwarded;
+        if (PortNumber(existing.localPort) == PortNumber(forwarding.localPort)) {
+            addition.result = AddResult::AlreadyForwarded;
+            return addition;
+        }
     }
     std::string grown = AppendSettingsEntry(stored, SettingsEntry(forwarding));
-    if (grown.size() > CInternetOptions::kLongestValue)
-        return AddResult::TooMany;
+    if (grown.size() > CInternetOptions::kLongestValue) {
+        addition.result = AddResult::TooMany;
+        return addition;
+    }
     EnsureSession(account);
-    if (!Write(account, setting::kForwardings, grown))
-        return AddResult::Added;
+    if (!Write(addition, account, setting::kForwardings, grown))
+        return addition;
     RegistryReader registry;
     registry.WritePortForwardings(account, AppendSessionEntry(registry.ReadPortForwardings(account),
                                                               SessionEntry(forwarding)));
-    return AddResult::Added;
+    return addition;
 }
 
-bool AccountStore::RemoveForwarding(const std::string& account, const Forwarding& forwarding) {
-    writeFailed_ = false;
+AccountStore::ForwardingRemoval AccountStore::RemoveForwarding(const std::string& account,
+                                                               const Forwarding& forwarding) {
+    ForwardingRemoval removal;
     EnsureSession(account);
-    if (!Write(account, setting::kForwardings,
+    if (!Write(removal, account, setting::kForwardings,
                RemoveSettingsEntry(settings_.ReadString(account, setting::kForwardings),
                                    SettingsEntry(forwarding))))
-        return false;
+        return removal;
     RegistryReader registry;
     registry.WritePortForwardings(
         account, RemoveSessionEntry(registry.ReadPortForwardings(account), forwarding.localPort));
     if (settings_.ReadString(setting::kProxyAccount) != account ||
         settings_.ReadString(setting::kProxyPort) != forwarding.localPort)
-        return false;
-    Write(setting::kBrowserSection,
+        return removal;
+    Write(removal, setting::kBrowserSection,
           {{setting::kProxyAccount.key, ""}, {setting::kProxyPort.key, ""}});
-    return true;
+    removal.wasProxyForwarding = true;
+    return removal;
 }
 
 void AccountStore::EnsureSession(const std::string& name) const {
@@ -259,7 +275,6 @@ void AccountStore::EnsureSession(const std::string& name) const {
 
 ProxyForwardingChange AccountStore::SetProxyForwarding(const std::string& server,
                                                        const std::string& typedPort) {
-    writeFailed_ = false;
     const std::string port = std::to_string(PortNumber(typedPort));
     EnsureSession(server);
     const std::string oldServer = settings_.ReadString(setting::kProxyAccount);
@@ -288,7 +303,7 @@ ProxyForwardingChange AccountStore::SetProxyForwarding(const std::string& server
             change.refusal = Refusal{kTooManyForwardings, false, InputField::LocalPort, false};
             return change;
         }
-        if (!Write(server, setting::kForwardings, forwardings))
+        if (!Write(change, server, setting::kForwardings, forwardings))
             return change;
         registry.WritePortForwardings(server, session);
         change.kind =
@@ -296,7 +311,7 @@ ProxyForwardingChange AccountStore::SetProxyForwarding(const std::string& server
         change.oldLocalPort = move ? old->localPort : std::string();
         change.forwarding = proxy;
     }
-    Write(setting::kBrowserSection,
+    Write(change, setting::kBrowserSection,
           {{setting::kProxyAccount.key, server}, {setting::kProxyPort.key, port}});
     return change;
 }

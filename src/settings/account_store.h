@@ -27,8 +27,22 @@ struct AccountForwarding {
     Forwarding forwarding;
 };
 
+// How the changes below answer. An operation that can fail answers its failure with what it
+// did: `refused` is set when the settings file refused a write, after which the change stopped
+// and left what was stored before (CInternetOptions::WriteFailureText says why). The store keeps
+// no flag of it between calls.
+struct StoreAnswer {
+    bool refused = false;
+};
+
+// What making a new account did beyond its own values.
+struct AccountCreation : StoreAnswer {
+    // The first account: it became the default and carries the browser's traffic.
+    bool first = false;
+};
+
 // What a save of an edited account changed, beyond the account's own values.
-struct AccountUpdate {
+struct AccountUpdate : StoreAnswer {
     bool renamed = false;
     bool serverPortChanged = false;
     // The password as now stored: scrambled when it was changed, else the old stored text.
@@ -41,7 +55,7 @@ struct AccountUpdate {
 };
 
 // What a removal did beyond the account's own values.
-struct AccountRemoval {
+struct AccountRemoval : StoreAnswer {
     // It was the browser proxy account, which is then set to none.
     bool wasProxyAccount = false;
     // Its saved session could not be deleted.
@@ -49,7 +63,7 @@ struct AccountRemoval {
 };
 
 // What making a local port the browser's proxy did to the account's forwardings.
-struct ProxyForwardingChange {
+struct ProxyForwardingChange : StoreAnswer {
     enum class Kind { None, Moved, Added };
     Kind kind = Kind::None;
     std::string account;
@@ -90,14 +104,13 @@ public:
 
     // Every change below writes the settings file first, the account's values in one write, and
     // stops at the first write the file refuses, leaving what was stored before; the saved
-    // session follows the file. WriteFailed() then says so and Settings().WriteFailureText() why.
-    bool WriteFailed() const { return writeFailed_; }
+    // session follows the file. Each answers a StoreAnswer.
     // The known-hosts file beside the settings file: an account's name is its server's name.
     KnownHostsFile KnownHosts() const;
 
     // A new account with the three forwardings every account starts with. The first account
-    // becomes the default and carries the browser's traffic: true when it did.
-    bool Create(const AccountFields& fields);
+    // becomes the default and carries the browser's traffic.
+    AccountCreation Create(const AccountFields& fields);
     // Saves the edited fields of an account over those it had. A password equal to the stored
     // text is the untouched stored text and is not scrambled again. A renamed account's server
     // keys move with it.
@@ -105,15 +118,21 @@ public:
     // Removes the account, its saved session, its forwardings and its server's keys.
     AccountRemoval Remove(const std::string& name);
     // The account started at program start, which also carries the browser's traffic.
-    void SetDefault(const std::string& name);
+    StoreAnswer SetDefault(const std::string& name);
 
     // Adds the forwarding to both forms. Nothing is written when the account forwards that local
     // port already, or when its stored forwardings would grow past what the file keeps whole.
     enum class AddResult { Added, AlreadyForwarded, TooMany };
-    AddResult AddForwarding(const std::string& account, const Forwarding& forwarding);
-    // Removes the forwarding from both forms. True when it was the browser's proxy forwarding,
+    struct ForwardingAddition : StoreAnswer {
+        AddResult result = AddResult::Added;
+    };
+    ForwardingAddition AddForwarding(const std::string& account, const Forwarding& forwarding);
+    // Removes the forwarding from both forms; it may have been the browser's proxy forwarding,
     // which is then set to none.
-    bool RemoveForwarding(const std::string& account, const Forwarding& forwarding);
+    struct ForwardingRemoval : StoreAnswer {
+        bool wasProxyForwarding = false;
+    };
+    ForwardingRemoval RemoveForwarding(const std::string& account, const Forwarding& forwarding);
 
     // Makes local port `port` of the account `server` the browser's proxy (setting::kProxyAccount
     // and kProxyPort), and gives the account a forwarding of that port, in both forms. Ports are
@@ -137,15 +156,16 @@ public:
     void EnsureSession(const std::string& name) const;
 
 private:
-    // A write of the settings file that records a failure.
-    bool Write(const std::string& section, const std::string& key, const std::string& value);
-    bool Write(const Setting& setting, const std::string& value) {
-        return Write(setting.section, setting.key, value);
+    // A write of the settings file whose refusal goes into the answer.
+    bool Write(StoreAnswer& answer, const std::string& section, const std::string& key,
+               const std::string& value);
+    bool Write(StoreAnswer& answer, const Setting& setting, const std::string& value) {
+        return Write(answer, setting.section, setting.key, value);
     }
     // Keys of one section in one write of the file.
-    bool Write(const std::string& section,
+    bool Write(StoreAnswer& answer, const std::string& section,
                const std::vector<std::pair<std::string, std::string>>& values);
-    bool WriteAccount(const std::string& name, const std::string& serverPort,
+    bool WriteAccount(StoreAnswer& answer, const std::string& name, const std::string& serverPort,
                       const std::string& userName, const std::string& storedPassword,
                       const std::string& forwardings);
 
@@ -155,5 +175,4 @@ private:
                                              const std::string& localPort) const;
 
     CInternetOptions settings_;
-    bool writeFailed_ = false;
 };

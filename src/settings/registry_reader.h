@@ -1,9 +1,7 @@
-// RegistryReader: the program's registry operations. It holds no state: every operation opens
-// the keys it needs and closes them before it returns, so callers make one where needed. The
-// saved sessions, the accounts' other half, are written in settings/session_profile.cpp (their
-// key, SessionPath, and the values plink.exe reads: logic/saved_session.h); the
-// browser values in system/browser_settings.cpp and the start-up entry in
-// system/startup_entry.cpp.
+// RegistryReader: the SSH client's saved sessions in the registry, the accounts' other half,
+// defined in settings/session_profile.cpp (their key, SessionPath, and the values plink.exe
+// reads: logic/saved_session.h). It holds no state: every operation opens the keys it needs and
+// closes them before it returns, so callers make one where needed.
 #pragma once
 
 #include "logic/saved_session.h"
@@ -37,18 +35,4 @@ public:
     enum class SessionMove { Moved, OldNotDeleted, Failed };
     SessionMove RecreateSessionProfile(const std::string& oldName, const std::string& newName,
                                        const std::string& userName) const;
-
-    // The browser's security zones and proxy values. The zone writes return false when a zone
-    // that exists refused them; the other zones are written all the same.
-    bool DisableActiveX() const;
-    bool RestoreActiveX() const;
-    bool SetJavaDisabled(int disabled) const;
-    void ResetRegistryProxy() const;
-
-    // The value "Marrowin" in the Run key of the current user (scope 1) or of all users
-    // (scope 2), which starts the program at log-on. Any other scope is no entry: nothing is
-    // done and the result is success. A failure returns false; removing a value that is not
-    // there succeeds.
-    bool SetStartupEntry(int scope, const std::string& programPath) const;
-    bool RemoveStartupEntry(int scope) const;
 };

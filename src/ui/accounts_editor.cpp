@@ -156,11 +156,11 @@ void AccountsEditor::EditOrSave() {
         EnableAccountEditing(EditorMode::EditAccount);
         break;
     case EditorMode::NewAccount:
-        if (SaveNewAccount() != -1)
+        if (SaveNewAccount())
             EnableAccountEditing(EditorMode::Idle);
         break;
     case EditorMode::EditAccount:
-        if (SaveEditedAccount() == 1)
+        if (SaveEditedAccount())
             EnableAccountEditing(EditorMode::Idle);
         break;
     }
@@ -190,54 +190,56 @@ fw::Control* AccountsEditor::FieldControl(InputField field) {
     return nullptr;
 }
 
-int AccountsEditor::SaveNewAccount() {
+bool AccountsEditor::SaveNewAccount() {
     AccountFields fields = ReadAccountFields();
     if (!Accept(CheckAccountFields(fields), DialogHandle(), fieldOf_) ||
         !Accept(CheckNewServerName(fields.serverName, std::string(), accounts_.Names()),
                 DialogHandle(), fieldOf_) ||
         !Accept(CheckPasswordCanBeStored(fields.password), DialogHandle(), fieldOf_))
-        return -1;
+        return false;
 
-    bool first = accounts_.Create(fields);
-    if (ShowStoredAfterWriteFailure(savedFields_.name))
-        return -1;
+    AccountCreation creation = accounts_.Create(fields);
+    if (ShowStoredAfterWriteFailure(creation, savedFields_.name))
+        return false;
     accountsCombo_.AddString(fields.serverName);
     AddDefaultForwardings(fields.serverName, fields.serverPort);
     // The first account becomes the default and carries the browser's traffic.
-    if (first) {
+    if (creation.first) {
         defaultAccountName_ = fields.serverName;
         forwardingList_.MarkDefault(fields.serverName);
         events_.proxySettingsChanged(true);
     }
-    return 1;
+    return true;
 }
 
-int AccountsEditor::SaveEditedAccount() {
+// Whether the edit was saved; an edit of no account shown saves a new one instead, and the
+// editor then stays in that mode.
+bool AccountsEditor::SaveEditedAccount() {
     AccountFields fields = ReadAccountFields();
     if (!Accept(CheckAccountFields(fields), DialogHandle(), fieldOf_))
-        return -1;
+        return false;
     const Account& saved = savedFields_;
     if (saved.name.empty() && saved.userName.empty() && saved.password.empty() &&
         saved.serverPort.empty()) {
         // Edit was pressed with no account shown: the fields make a new account.
         editorMode_ = EditorMode::NewAccount;
         EditOrSave();
-        return -1;
+        return false;
     }
     bool renamed = fields.serverName != saved.name;
     // Every check before the first write, so that a refused save changes nothing.
     if (renamed && !Accept(CheckNewServerName(fields.serverName, saved.name, accounts_.Names()),
                            DialogHandle(), fieldOf_))
-        return -1;
+        return false;
     if (fields.password != saved.password &&
         !Accept(CheckPasswordCanBeStored(fields.password), DialogHandle(), fieldOf_))
-        return -1;
+        return false;
 
     AccountUpdate update = accounts_.Update(saved, fields);
     if (update.oldSessionNotDeleted)
         ShowSessionNotDeleted();
-    if (ShowStoredAfterWriteFailure(update.renamed ? fields.serverName : saved.name))
-        return -1;
+    if (ShowStoredAfterWriteFailure(update, update.renamed ? fields.serverName : saved.name))
+        return false;
     if (renamed) {
         RemoveAccountItem(saved.name);
         accountsCombo_.SetCurSel(accountsCombo_.AddString(fields.serverName));
@@ -307,7 +309,7 @@ void AccountsEditor::RemoveAccount(const std::string& name) {
     AccountRemoval removal = accounts_.Remove(name);
     if (removal.sessionNotDeleted)
         ShowSessionNotDeleted();
-    if (ShowStoredAfterWriteFailure(name))
+    if (ShowStoredAfterWriteFailure(removal, name))
         return;
     RemoveAccountItem(name);
     if (defaultAccountName_ == name)
@@ -332,8 +334,7 @@ void AccountsEditor::SetDefaultAccount() {
     std::string name = accountsCombo_.GetText();
     if (name.empty() || name == defaultAccountName_)
         return;
-    accounts_.SetDefault(name);
-    if (ShowStoredAfterWriteFailure(name))
+    if (ShowStoredAfterWriteFailure(accounts_.SetDefault(name), name))
         return;
     defaultAccountName_ = name;
     forwardingList_.MarkDefault(name);
@@ -341,8 +342,9 @@ void AccountsEditor::SetDefaultAccount() {
 
 // After a write the settings file refused: the box, and what is stored with the name selected;
 // whether there was such a failure.
-bool AccountsEditor::ShowStoredAfterWriteFailure(const std::string& select) {
-    if (!accounts_.WriteFailed())
+bool AccountsEditor::ShowStoredAfterWriteFailure(const StoreAnswer& answer,
+                                                 const std::string& select) {
+    if (!answer.refused)
         return false;
     ShowWriteFailure(DialogHandle(), accounts_.Settings());
     ShowStoredAccounts(select);
@@ -392,7 +394,8 @@ void AccountsEditor::AddForwarding() {
     if (!Accept(CheckForwarding(forwarding), DialogHandle(), fieldOf_) ||
         !Accept(CheckForwardingAccount(account, accounts_.Names()), DialogHandle(), fieldOf_))
         return;
-    switch (accounts_.AddForwarding(account, forwarding)) {
+    AccountStore::ForwardingAddition addition = accounts_.AddForwarding(account, forwarding);
+    switch (addition.result) {
     case AccountStore::AddResult::AlreadyForwarded:
         return;
     case AccountStore::AddResult::TooMany:
@@ -401,7 +404,7 @@ void AccountsEditor::AddForwarding() {
     case AccountStore::AddResult::Added:
         break;
     }
-    if (accounts_.WriteFailed()) {
+    if (addition.refused) {
         ShowWriteFailure(DialogHandle(), accounts_.Settings());
         return;
     }
@@ -423,10 +426,11 @@ void AccountsEditor::DeleteForwarding() {
         IDYES)
         return;
 
-    bool wasProxyForwarding = accounts_.RemoveForwarding(selected.account, forwarding);
-    if (ShowStoredAfterWriteFailure(selected.account))
+    AccountStore::ForwardingRemoval removal =
+        accounts_.RemoveForwarding(selected.account, forwarding);
+    if (ShowStoredAfterWriteFailure(removal, selected.account))
         return;
-    if (wasProxyForwarding)
+    if (removal.wasProxyForwarding)
         events_.proxySettingsChanged(false);
     forwardingList_.Remove(row);
     ClearForwardingFields();
@@ -463,7 +467,7 @@ void AccountsEditor::ClearForwardingFields() {
 }
 
 void AccountsEditor::ShowProxyForwarding(const ProxyForwardingChange& change) {
-    if (accounts_.WriteFailed()) {
+    if (change.refused) {
         ShowStoredAccounts(SelectedAccount());
         return;
     }

@@ -49,8 +49,9 @@ private:
     void ShowAccount();
     void BeginNewAccount();
     void EditOrSave();
-    int SaveNewAccount();
-    int SaveEditedAccount();
+    // Whether the account was saved; a refusal or a failure has shown its box.
+    bool SaveNewAccount();
+    bool SaveEditedAccount();
     AccountFields ReadAccountFields() const;
     void ShowAccountFields(const Account& account);
     void SaveFieldValues();
@@ -64,7 +65,7 @@ private:
     void SelectAccountItem(const std::string& name);
     void RemoveAccountItem(const std::string& name);
     void ShowStoredAccounts(const std::string& select);
-    bool ShowStoredAfterWriteFailure(const std::string& select);
+    bool ShowStoredAfterWriteFailure(const StoreAnswer& answer, const std::string& select);
 
     void FillAccountsCombo();
     void FillForwardingList();

@@ -75,21 +75,24 @@ TEST_F(AccountStoreTest, TheServerKeysFollowTheAccount) {
 TEST_F(AccountStoreTest, ForwardingsAreAddedOncePerLocalPortAndRemovedFromBothForms) {
     store.Create({alpha, "joe", "pw", "3128"});
     using Add = AccountStore::AddResult;
-    EXPECT_EQ(store.AddForwarding(alpha, {"8000", "web", "80", "site"}), Add::Added);
-    EXPECT_EQ(store.AddForwarding(alpha, {"08000", "other", "81", ""}), Add::AlreadyForwarded);
+    EXPECT_EQ(store.AddForwarding(alpha, {"8000", "web", "80", "site"}).result, Add::Added);
+    EXPECT_EQ(store.AddForwarding(alpha, {"08000", "other", "81", ""}).result,
+              Add::AlreadyForwarded);
     EXPECT_EQ(store.AllForwardings().size(), 4u);
     EXPECT_NE(SessionValue(alpha, "PortForwardings").find("L8000=web:80,"), std::string::npos);
 
-    EXPECT_FALSE(store.RemoveForwarding(alpha, {"8000", "web", "80", "site"}));
+    EXPECT_FALSE(store.RemoveForwarding(alpha, {"8000", "web", "80", "site"}).wasProxyForwarding);
     EXPECT_EQ(SessionValue(alpha, "PortForwardings").find("L8000="), std::string::npos);
     EXPECT_EQ(store.AllForwardings().size(), 3u);
     // Another account's forwarding of the proxy's local port is not the browser's.
     store.Create({beta, "ann", "pw", "8080"});
-    EXPECT_FALSE(store.RemoveForwarding(beta, {"50000", "localhost", "8080", "IE Proxy"}));
+    EXPECT_FALSE(
+        store.RemoveForwarding(beta, {"50000", "localhost", "8080", "IE Proxy"}).wasProxyForwarding);
     EXPECT_EQ(Setting(beta.c_str(), "forwardings"), "25:localhost:25:SMTP,110:localhost:110:POP3,");
     EXPECT_EQ(Setting("IE", "proxyServer"), alpha);
     // The browser's proxy forwarding: the proxy account is then none.
-    EXPECT_TRUE(store.RemoveForwarding(alpha, {"50000", "localhost", "3128", "IE Proxy"}));
+    EXPECT_TRUE(
+        store.RemoveForwarding(alpha, {"50000", "localhost", "3128", "IE Proxy"}).wasProxyForwarding);
     EXPECT_EQ(SessionValue(alpha, "PortForwardings"), "L25=localhost:25,L110=localhost:110,");
     EXPECT_EQ(Setting("IE", "proxyServer"), "");
     EXPECT_EQ(Setting("IE", "proxyPort"), "");

@@ -125,7 +125,7 @@ void IExplorerDlg::EditOrSaveProxy() {
     ProxyForwardingChange change = accounts_.SetProxyForwarding(server, port);
     if (!Accept(change.refusal, Handle(), portField))
         return;
-    if (accounts_.WriteFailed()) {
+    if (change.refused) {
         ShowWriteFailure(Handle(), Settings());
         // The forwarding may be stored without the proxy account.
         if (onSaved_)
