@@ -2,9 +2,8 @@
 // switch ActiveX and Java/JavaScript off and on, and the registry proxy values reset at quit.
 #include "system/browser_settings.h"
 
-#include "owners/owners.h"
 #include "logic/bypass_list.h"
-#include "settings/registry_reader.h"
+#include "owners/owners.h"
 
 #include <cstring>
 
@@ -119,15 +118,15 @@ void BrowserProxy::SetAllBack() {
 
 // The fixed values are written whatever was configured before: nothing of the user's own
 // browser configuration is saved.
-bool RegistryReader::DisableActiveX() const {
+bool BrowserRegistry::DisableActiveX() const {
     return WriteActiveX(3, 3);
 }
 
-bool RegistryReader::RestoreActiveX() const {
+bool BrowserRegistry::RestoreActiveX() const {
     return WriteActiveX(0, 1);
 }
 
-bool RegistryReader::SetJavaDisabled(int disabled) const {
+bool BrowserRegistry::SetJavaDisabled(int disabled) const {
     DWORD scripting = disabled ? 3 : 0;
     const BYTE* permissions = disabled ? kJavaPermissionsOff : kJavaPermissionsRestored;
     return ForEachZone([&](HKEY key) {
@@ -139,7 +138,7 @@ bool RegistryReader::SetJavaDisabled(int disabled) const {
 
 // Only a proxy of the tunnel's, or none, is reset: a proxy of the user's own, given back just
 // before, stays.
-void RegistryReader::ResetRegistryProxy() const {
+void BrowserRegistry::ResetRegistryProxy() const {
     fw::RegKey key;
     if (::RegOpenKeyExA(HKEY_CURRENT_USER, kInternetSettingsKey, 0, KEY_READ | KEY_WRITE,
                         key.Receive()) != ERROR_SUCCESS)

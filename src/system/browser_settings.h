@@ -16,6 +16,18 @@ struct TakenConnection {
     ConnectionSettings now;
 };
 
+// The browser's security zones and the proxy values of the user's Internet Settings, which the
+// options and Quit set. The zone writes return false when a zone that exists refused them; the
+// other zones are written all the same.
+class BrowserRegistry {
+public:
+    bool DisableActiveX() const;
+    bool RestoreActiveX() const;
+    bool SetJavaDisabled(int disabled) const;
+    // Only a proxy of the tunnel's, or none, is reset: a proxy of the user's own stays.
+    void ResetRegistryProxy() const;
+};
+
 // The browser connections the program has pointed at the tunnel, so that every one of them can
 // be set back when the program ends: none is left pointing at a local port that nothing serves
 // any more, and a proxy of the user's own comes back.

@@ -2,7 +2,6 @@
 #include "system/startup_entry.h"
 
 #include "owners/owners.h"
-#include "settings/registry_reader.h"
 
 namespace {
 
@@ -17,18 +16,24 @@ HKEY RootOf(int scope) {
     return nullptr;
 }
 
-} // namespace
-
-bool RegistryReader::SetStartupEntry(int scope, const std::string& programPath) const {
+// The value "Marrowin" in the Run key of the scope, which starts the program at log-on. Any other
+// scope is no entry: nothing is done and the result is success. A Run key that is missing or
+// refuses the write is a failure; removing a value that is not there succeeds.
+bool SetRunValue(int scope, const std::string& programPath) {
     HKEY root = RootOf(scope);
     if (!root)
         return true;
     // Quoted: unquoted, a path with blanks ("C:\Program Files\...") would let Windows start a
     // program named by the text before the first blank.
-    return WriteRegistryString(root, kRunKey, kValueName, "\"" + programPath + "\"");
+    const std::string value = "\"" + programPath + "\"";
+    fw::RegKey key;
+    return ::RegOpenKeyExA(root, kRunKey, 0, KEY_SET_VALUE, key.Receive()) == ERROR_SUCCESS &&
+           ::RegSetValueExA(key, kValueName, 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(value.c_str()),
+                            static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
 }
 
-bool RegistryReader::RemoveStartupEntry(int scope) const {
+bool RemoveRunValue(int scope) {
     HKEY root = RootOf(scope);
     if (!root)
         return true;
@@ -40,15 +45,17 @@ bool RegistryReader::RemoveStartupEntry(int scope) const {
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 
+} // namespace
+
 bool StartupEntry::SetEntry(int scope, StartupChange& change) const {
-    if (RegistryReader().SetStartupEntry(scope, programPath_))
+    if (SetRunValue(scope, programPath_))
         return true;
     change.failures.push_back(StartupFailure::RunKey);
     return false;
 }
 
 bool StartupEntry::RemoveEntry(int scope, StartupChange& change) const {
-    if (RegistryReader().RemoveStartupEntry(scope))
+    if (RemoveRunValue(scope))
         return true;
     change.failures.push_back(StartupFailure::RunKey);
     return false;

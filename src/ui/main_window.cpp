@@ -10,7 +10,7 @@
 #include "help_ids.h"
 #include "logic/screen_fit.h"
 #include "resource.h"
-#include "settings/registry_reader.h"
+#include "system/browser_settings.h"
 #include "ui/about_box.h"
 #include "ui/dialogs/version_answer_box.h"
 #include "ui/tray_icon.h"
@@ -219,7 +219,7 @@ void CDravenlokDlg::QuitWithoutAsking() {
     // With privacy off the use-browser-proxy option may still point a connection at the tunnel.
     session_.SetBrowserAllBack();
     // Whatever the option boxes say, the browser is left as it was before Marrowin.
-    RegistryReader registry;
+    BrowserRegistry registry;
     registry.ResetRegistryProxy();
     registry.SetJavaDisabled(0);
     registry.RestoreActiveX();

@@ -4,7 +4,7 @@
 #include "controls/look.h"
 #include "framework/user_seam.h"
 #include "resource.h"
-#include "settings/registry_reader.h"
+#include "system/browser_settings.h"
 #include "ui/accounts_editor.h"
 #include "ui/dialogs/proxy_dialog.h"
 #include "ui/dialogs/startup_failure_box.h"
@@ -58,10 +58,10 @@ void OptionsPanel::ShowStoredOptions() {
     useBrowserProxyBox_.SetCheck(session_.UsesBrowserProxy());
     noActiveXBox_.SetCheck(settings.ReadFlag(setting::kNoActiveContent, false));
     if (noActiveXBox_.IsChecked())
-        RegistryReader().DisableActiveX();
+        BrowserRegistry().DisableActiveX();
     noJavaBox_.SetCheck(settings.ReadFlag(setting::kNoJavascript, false));
     if (noJavaBox_.IsChecked())
-        RegistryReader().SetJavaDisabled(1);
+        BrowserRegistry().SetJavaDisabled(1);
 }
 
 void OptionsPanel::ShowStartupType() {
@@ -133,13 +133,13 @@ void OptionsPanel::OnUseBrowserProxyOption() {
 
 void OptionsPanel::OnNoActiveXOption() {
     StoreZoneOption(setting::kNoActiveContent, noActiveXBox_, [](bool off) {
-        return off ? RegistryReader().DisableActiveX() : RegistryReader().RestoreActiveX();
+        return off ? BrowserRegistry().DisableActiveX() : BrowserRegistry().RestoreActiveX();
     });
 }
 
 void OptionsPanel::OnNoJavaOption() {
     StoreZoneOption(setting::kNoJavascript, noJavaBox_,
-                    [](bool off) { return RegistryReader().SetJavaDisabled(off ? 1 : 0); });
+                    [](bool off) { return BrowserRegistry().SetJavaDisabled(off ? 1 : 0); });
 }
 
 // The zones are written before the setting. A zone that refuses is told; the zones go back to

@@ -127,7 +127,7 @@ TEST(SecurityZones, ActiveContentIsSwitchedOffAndRestoredToFixedValuesInEveryZon
         SetUserDword(ZonePath(zone), "1200", 1);
         SetUserDword(ZonePath(zone), "1201", 0);
     }
-    RegistryReader registry;
+    BrowserRegistry registry;
     registry.DisableActiveX();
     ExpectActiveX(true);
     registry.SetJavaDisabled(1);
@@ -141,7 +141,7 @@ TEST(SecurityZones, ActiveContentIsSwitchedOffAndRestoredToFixedValuesInEveryZon
 
 TEST(SecurityZones, MissingZoneKeysStayMissing) {
     MissingZones missing;
-    RegistryReader registry;
+    BrowserRegistry registry;
     registry.DisableActiveX();
     registry.SetJavaDisabled(1);
     registry.RestoreActiveX();
@@ -158,7 +158,7 @@ TEST(RegistryProxy, ResetWritesNoProxyAndAnEmptyServer) {
                       static_cast<DWORD>(on.size() + 1));
     SetUserDword(kInternetSettings, "ProxyEnable", 1);
 
-    RegistryReader().ResetRegistryProxy();
+    BrowserRegistry().ResetRegistryProxy();
 
     EXPECT_EQ(UserDword(kInternetSettings, "ProxyEnable"), 0u);
     char server[64] = "x";
@@ -238,8 +238,8 @@ TEST_F(BrowserOptionsTest, TheActiveContentBoxesWriteTheSettingsAndTheZones) {
 // stores nothing; the other zones keep what they had.
 TEST_F(BrowserOptionsTest, AZoneThatRefusesTheWriteIsToldAndNothingChanges) {
     Start("");
-    RegistryReader().RestoreActiveX();
-    RegistryReader().SetJavaDisabled(0);
+    BrowserRegistry().RestoreActiveX();
+    BrowserRegistry().SetJavaDisabled(0);
     PSECURITY_DESCRIPTOR denyWrites = nullptr;
     ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA(
         "D:(D;;0x6;;;WD)(A;;KA;;;WD)", SDDL_REVISION_1, &denyWrites, nullptr));
@@ -278,8 +278,8 @@ TEST_F(BrowserOptionsTest, QuitRestoresTheBrowserWhateverTheBoxesSay) {
     } cases[] = {{true, "", 0}, {false, "setIEproxy=1\r\nproxyport=50004\r\n", 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.boxes ? "boxes checked" : "boxes clear, proxy option on");
-        RegistryReader().RestoreActiveX();
-        RegistryReader().SetJavaDisabled(0);
+        BrowserRegistry().RestoreActiveX();
+        BrowserRegistry().SetJavaDisabled(0);
         SetConnectionProxy("", "", false);
         const std::string box = c.boxes ? "1" : "0";
         Start("[IE]\r\nnoactivecontent=" + box + "\r\nnoJavascript=" + box + "\r\n" +
@@ -288,8 +288,8 @@ TEST_F(BrowserOptionsTest, QuitRestoresTheBrowserWhateverTheBoxesSay) {
         ExpectJava(c.boxes);
         ASSERT_EQ(window->Session().Browser().Pointed().size(), c.pointed);
         // Switched off from outside meanwhile, the zones are restored all the same.
-        RegistryReader().DisableActiveX();
-        RegistryReader().SetJavaDisabled(1);
+        BrowserRegistry().DisableActiveX();
+        BrowserRegistry().SetJavaDisabled(1);
         SetUserDword(kInternetSettings, "ProxyEnable", 1);
         user.AnswerNextBox(IDYES);
         ::SendMessageA(*window, WM_COMMAND, MAKEWPARAM(ID_TRAY_QUIT, 0), 0);
