@@ -3,26 +3,19 @@
 // was pointed at) and then follows a script from its working folder: post the client's reports to
 // Marrowin's main window, sleep, wait for WM_QUIT, exit. Each record line is written through at
 // once, so a test can read the record while the stand-in waits.
+#include "logic/command_line.h"
 #include "support/record_file.h"
 #include "support/stand_in.h"
 
 #include <windows.h>
 
 #include <cstdlib>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
-
-std::vector<std::string> SplitAtBlanks(const std::string& text) {
-    std::vector<std::string> words;
-    std::istringstream in(text);
-    std::string word;
-    while (in >> word)
-        words.push_back(word);
-    return words;
-}
 
 std::string CurrentFolder() {
     char folder[MAX_PATH] = {};
@@ -121,13 +114,12 @@ int Run() {
     record.Line("folder=" + CurrentFolder());
     record.Line("show=" + StartupShow());
 
-    // The form Marrowin passes: "-pw PASSWORD SESSION <in.txt", split at blanks as a
-    // command-line client sees it.
-    std::vector<std::string> words = SplitAtBlanks(::GetCommandLineA());
-    if (words.size() == 4 && words[0] == "-pw" && words[3] == "<in.txt") {
-        record.Line("password=" + words[1]);
-        record.Line("session=" + words[2]);
-        RecordSession(record, words[2]);
+    // Taken apart as our plink.exe takes it.
+    std::optional<ClientRequest> request = ParseClientCommandLine(::GetCommandLineA());
+    if (request) {
+        record.Line("password=" + request->password);
+        record.Line("session=" + request->session);
+        RecordSession(record, request->session);
     } else {
         record.Line("arguments=unexpected");
     }

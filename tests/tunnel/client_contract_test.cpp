@@ -3,6 +3,7 @@
 // of the main window's class and title across processes.
 #include "tunnel/client_contract.h"
 
+#include "logic/command_line.h"
 #include "tunnel/client_messages.h"
 #include "support/scripted_user.h"
 #include "support/stand_in.h"
@@ -15,22 +16,6 @@
 #include <vector>
 
 namespace {
-
-// ---------------------------------------------------------------------------------------------
-// The argument strings
-
-// The start form begins with a blank, the autostart form does not; nothing is quoted or
-// escaped.
-TEST(ClientArguments, TheTwoFormsAndTheProgramInTheGivenFolder) {
-    EXPECT_EQ(" -pw s3cret mail.example.org <in.txt",
-              ClientArguments("s3cret", "mail.example.org"));
-    EXPECT_EQ("-pw s3cret mail.example.org <in.txt",
-              AutostartClientArguments("s3cret", "mail.example.org"));
-    EXPECT_EQ(" -pw a \"b\\c%d acct <in.txt", ClientArguments("a \"b\\c%d", "acct"));
-    EXPECT_EQ("-pw a \"b\\c%d acct <in.txt", AutostartClientArguments("a \"b\\c%d", "acct"));
-    EXPECT_EQ("C:\\Program Files\\Marrowin\\plink.exe",
-              ClientProgramPath("C:\\Program Files\\Marrowin"));
-}
 
 // ---------------------------------------------------------------------------------------------
 // Launching and stopping the stand-in client for real
