@@ -6,12 +6,11 @@
 #include "logic/command_line.h"
 #include "support/record_file.h"
 #include "support/stand_in.h"
+#include "support/stand_in_script.h"
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -124,34 +123,17 @@ int Run() {
         record.Line("arguments=unexpected");
     }
 
-    if (::GetFileAttributesA(kStandInScriptFile) == INVALID_FILE_ATTRIBUTES) {
-        record.Line("no script");
-        WaitForQuit(record);
-        record.Line("exit 0");
-        return 0;
-    }
-    for (const std::string& step : ReadStandInScript(kStandInScriptFile)) {
-        std::istringstream in(step);
-        std::string verb;
-        std::string argument;
-        in >> verb >> argument;
-        if (verb == "post") {
+    auto ownStep = [&](const std::string& verb, const std::string& argument, std::optional<int>&) {
+        if (verb == "post")
             Post(record, argument);
-        } else if (verb == "sleep") {
-            record.Line("sleep " + argument);
-            ::Sleep(std::strtoul(argument.c_str(), nullptr, 10));
-        } else if (verb == "wait-quit") {
+        else if (verb == "wait-quit")
             WaitForQuit(record);
-        } else if (verb == "exit") {
-            int code = std::atoi(argument.c_str());
-            record.Line("exit " + std::to_string(code));
-            return code;
-        } else {
-            record.Line("unknown step: " + step);
-        }
-    }
-    record.Line("exit 0");
-    return 0;
+        else
+            return false;
+        return true;
+    };
+    // Without a script the stand-in runs until it is asked to quit.
+    return RunStandInScript(kStandInScriptFile, {"wait-quit"}, ownStep, record);
 }
 
 } // namespace

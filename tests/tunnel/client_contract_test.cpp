@@ -161,7 +161,7 @@ TEST_F(ClientProcess, StopLetsAClientThatHonoursQuitEndItself) {
 TEST_F(ClientProcess, StopTerminatesAClientThatIgnoresQuit) {
     WriteStandInScript(workFolder_.Path(), {"sleep 60000", "exit 3"});
     Launch(ClientArguments("pw", "acct"), workFolder_.Path());
-    ASSERT_TRUE(WaitForRecordLine(workFolder_.Path(), "sleep 60000"));
+    ASSERT_TRUE(WaitForRecordLine(workFolder_.Path(), "step sleep 60000"));
     HANDLE watched = DuplicateProcessHandle();
     ASSERT_NE(nullptr, watched);
 
