@@ -8,12 +8,6 @@
 
 namespace {
 
-// Marrowin's two forms of the command line (client_contract.h): the Start command's, and the
-// autostart's without the leading blank.
-std::string StartCommandLine(const std::string& password, const std::string& account) {
-    return " -pw " + password + " " + account + " <in.txt";
-}
-
 bool Same(const std::optional<ClientRequest>& request, const std::string& password,
           const std::string& session) {
     return request && request->password == password && request->session == session;
@@ -28,10 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (request) {
         FUZZ_CHECK(!request->session.empty());
         FUZZ_CHECK(request->session.find(' ') == std::string::npos);
-        std::string line = StartCommandLine(request->password, request->session);
-        FUZZ_CHECK(Same(ParseClientCommandLine(line), request->password, request->session));
-        FUZZ_CHECK(
-            Same(ParseClientCommandLine(line.substr(1)), request->password, request->session));
+        for (const std::string& line :
+             {ClientArguments(request->password, request->session),
+              AutostartClientArguments(request->password, request->session)})
+            FUZZ_CHECK(Same(ParseClientCommandLine(line), request->password, request->session));
     }
 
     // Any password with any account name the accounts editor accepts.
@@ -42,8 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (account.empty())
         account = "mail.example.org";
-    std::string line = StartCommandLine(text, account);
-    FUZZ_CHECK(Same(ParseClientCommandLine(line), text, account));
-    FUZZ_CHECK(Same(ParseClientCommandLine(line.substr(1)), text, account));
+    for (const std::string& line :
+         {ClientArguments(text, account), AutostartClientArguments(text, account)})
+        FUZZ_CHECK(Same(ParseClientCommandLine(line), text, account));
     return 0;
 }

@@ -1,9 +1,16 @@
-// The command line Marrowin starts its SSH client with: " -pw PASSWORD SESSION <in.txt", or the
-// same without the leading blank when it starts the default tunnel at program start.
+// The command line Marrowin starts its SSH client with, built here and taken apart here:
+// " -pw PASSWORD SESSION <in.txt", or the same without the leading blank when it starts the
+// default tunnel at program start.
 #pragma once
 
 #include <optional>
 #include <string>
+
+// " -pw <password> <session> <in.txt": the Start command's form, with the leading blank.
+// Nothing is quoted; "<in.txt" reaches the client as a literal last argument.
+std::string ClientArguments(const std::string& password, const std::string& session);
+// The same without the leading blank, as the autostart at program start passes it.
+std::string AutostartClientArguments(const std::string& password, const std::string& session);
 
 struct ClientRequest {
     std::string password;

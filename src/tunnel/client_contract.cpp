@@ -1,18 +1,10 @@
-// The command line given to the SSH client, and the start and stop of its process.
+// Where the SSH client is, and the start and stop of its process.
 #include "tunnel/client_contract.h"
 
 #include <vector>
 
 std::string ClientProgramPath(const std::string& executableFolder) {
     return executableFolder + "\\plink.exe";
-}
-
-std::string AutostartClientArguments(const std::string& password, const std::string& account) {
-    return "-pw " + password + " " + account + " <in.txt";
-}
-
-std::string ClientArguments(const std::string& password, const std::string& account) {
-    return " " + AutostartClientArguments(password, account);
 }
 
 std::string LaunchFailureText(const std::string& programPath, DWORD errorCode) {

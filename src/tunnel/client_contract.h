@@ -1,6 +1,6 @@
-// What Marrowin gives its SSH client, plink.exe, and how it starts and ends it. The client
-// reads the saved session of the account's name, builds the tunnel and reports back with the
-// registered messages.
+// Where Marrowin's SSH client, plink.exe, is and how Marrowin starts and ends it; its command
+// line is built in logic/command_line.h. The client reads the saved session of the account's
+// name, builds the tunnel and reports back with the registered messages.
 #pragma once
 
 #include "owners/owners.h"
@@ -11,11 +11,6 @@
 
 // The client beside the executable; its existence is not checked beforehand.
 std::string ClientProgramPath(const std::string& executableFolder);
-// " -pw <password> <account> <in.txt": the Start command's form, with the leading blank.
-// Nothing is quoted; "<in.txt" reaches the client as a literal last argument.
-std::string ClientArguments(const std::string& password, const std::string& account);
-// The same without the leading blank, as the autostart at program start passes it.
-std::string AutostartClientArguments(const std::string& password, const std::string& account);
 // The text that reports a launch that failed.
 std::string LaunchFailureText(const std::string& programPath, DWORD errorCode);
 

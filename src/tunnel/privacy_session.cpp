@@ -3,6 +3,7 @@
 #include "tunnel/privacy_session.h"
 
 #include "logic/bypass_list.h"
+#include "logic/command_line.h"
 #include "logic/end_reason.h"
 #include "settings/known_hosts_file.h"
 #include "system/port_owner.h"

@@ -1,6 +1,7 @@
 // Starting and stopping the SSH client's process for the main window.
 #include "tunnel/tunnel_controller.h"
 
+#include "logic/command_line.h"
 #include "tunnel/client_contract.h"
 
 namespace {

@@ -18,25 +18,23 @@ namespace {
 // ---------------------------------------------------------------------------------------------
 // The command line
 
-// Marrowin quotes nothing; session names never hold blanks, passwords may. Any other form is
-// refused.
-TEST(ClientCommandLine, OnlyTheFormsMarrowinUsesGivePasswordAndSession) {
-    const struct {
-        const char* line;
-        const char* password;
-        const char* session;
-    } accepted[] = {
-        {" -pw s3cret mail.example.org <in.txt", "s3cret", "mail.example.org"},
-        {"-pw s3cret mail.example.org <in.txt", "s3cret", "mail.example.org"},
-        {" -pw  two  blanks \"q\\\" -pw x acct <in.txt", " two  blanks \"q\\\" -pw x", "acct"},
-        {"-pw  acct <in.txt", "", "acct"},
-    };
-    for (const auto& c : accepted) {
-        SCOPED_TRACE(c.line);
-        std::optional<ClientRequest> request = ParseClientCommandLine(c.line);
-        ASSERT_TRUE(request);
-        EXPECT_EQ(c.password, request->password);
-        EXPECT_EQ(c.session, request->session);
+// What Marrowin builds, plink.exe reads back as it was typed: any password, blanks, quotes,
+// backslashes and the command line's own words included, with any name an account may have, in
+// both forms. Marrowin quotes nothing, so any other form is refused.
+TEST(ClientCommandLine, WhatMarrowinBuildsReadsBackAndNothingElseIsTaken) {
+    const std::string passwords[] = {"s3cret", "", " two  blanks ", "\"q\" \\\"", "back\\slash\\",
+                                     "a %d \"b\\c", " -pw x acct <in.txt", std::string(256, 'p')};
+    for (const std::string& password : passwords) {
+        for (const std::string& session :
+             {std::string("mail.example.org"), std::string("-pw"), std::string(253, 'n')}) {
+            for (const std::string& line : {ClientArguments(password, session),
+                                            AutostartClientArguments(password, session)}) {
+                std::optional<ClientRequest> request = ParseClientCommandLine(line);
+                ASSERT_TRUE(request) << line;
+                EXPECT_EQ(password, request->password) << line;
+                EXPECT_EQ(session, request->session) << line;
+            }
+        }
     }
     for (const char* line :
          {"", " ", "-pw", "-pw s3cret", "-pw s3cret acct", " -pw s3cret acct", "-pw acct <in.txt",

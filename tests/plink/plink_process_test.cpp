@@ -3,6 +3,7 @@
 // to a window of Marrowin's main window class.
 #include "plink_fixture.h"
 
+#include "logic/command_line.h"
 #include "plink/ssh_arguments.h"
 #include "settings/known_hosts_file.h"
 #include "tunnel/client_messages.h"
@@ -38,7 +39,7 @@ protected:
     }
 
     std::string CommandLine(const std::string& password = "s3cret") const {
-        return " -pw " + password + " " + session_.Name() + " <in.txt";
+        return ClientArguments(password, session_.Name());
     }
 
     // Waits for the run to end with the exit code, the reports and, before "WM_QV_STOP", a
@@ -451,7 +452,7 @@ TEST_F(PlinkTest, AMissingOrBrokenSessionIsReportedEndedWithoutRunningSsh) {
         // The session of the test gets a host name ssh would take for an option.
         ASSERT_TRUE(session_.SetString("HostName", "-oProxyCommand=calc"));
         PlinkRun run;
-        ASSERT_TRUE(run.Start(" -pw s3cret " + name + " <in.txt"));
+        ASSERT_TRUE(run.Start(ClientArguments("s3cret", name)));
         ExpectEnds(run, 3, {WM_QV_CON_START, WM_QV_STOP}, "saved session");
         EXPECT_NE(std::string::npos, run.ErrorOutput().find(name)) << run.ErrorOutput();
     }

@@ -2,6 +2,7 @@
 // under HKEY_CURRENT_USER, each test with session names of its own.
 #include "settings/registry_reader.h"
 
+#include "plink/session.h"
 #include "support/stand_in.h"
 #include "support/window_reading.h"
 
@@ -9,7 +10,6 @@
 
 #include <map>
 #include <ostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -42,96 +42,12 @@ StoredValue Number(DWORD number) {
 using Values = std::map<std::string, StoredValue>;
 using Move = RegistryReader::SessionMove;
 
-// The record every session gets, grouped by data, with the caller's three values.
-Values ExpectedRecord(const std::string& host, const std::string& userName, DWORD port) {
-    Values record;
-    // Names are separated by blanks.
-    auto numbers = [&](DWORD number, const char* names) {
-        std::istringstream in(names);
-        for (std::string name; in >> name;)
-            record[name] = Number(number);
-    };
-    auto texts = [&](const char* text, const std::string& names) {
-        std::istringstream in(names);
-        for (std::string name; in >> name;)
-            record[name] = Text(text);
-    };
-    numbers(0,
-            "LogFileClash SSHLogOmitPasswords SSHLogOmitData PingInterval PingIntervalSecs "
-            "TCPKeepalives AddressFamily ProxyLocalhost ProxyMethod NoPTY Compression AgentFwd "
-            "ChangeUsername AuthTIS SSH2DES RFCEnviron PassiveTelnet RXVTHomeEnd LinuxFunctionKeys "
-            "NoApplicationKeys NoApplicationCursors NoMouseReporting NoRemoteResize NoAltScreen "
-            "NoRemoteWinTitle NoDBackspace NoRemoteCharset ApplicationCursorKeys ApplicationKeypad "
-            "NetHackKeypad AltSpace AltOnly ComposeKey TelnetKey AlwaysOnTop FullScreenOnAltEnter "
-            "HideMousePtr SunkenEdge CurType BlinkCur BeepInd DECOriginMode LFImpliesCR "
-            "DisableArabicShaping DisableBidi FontIsBold FontCharSet UseSystemColours TryPalette "
-            "RawCNP PasteRTF MouseIsXterm RectSelect CapsLockCyr ScrollBarFullScreen ScrollOnKey "
-            "LockSize BlinkText X11Forward LocalPortAcceptAll RemotePortAcceptAll BugIgnore1 "
-            "BugPlainPW1 BugRSA1 BugHMAC2 BugDeriveKey2 BugRSAPad2 BugPKSessID2 ScrollbarOnLeft "
-            "WideBoldFontIsBold ShadowBold");
-    numbers(1, "Present LogFlush CloseOnExit WarnOnClose TCPNoDelay ProxyDNS AuthKI SshNoShell "
-               "BackspaceIsDelete NoRemoteQTitle AltF4 CtrlAltKeys TelnetRet WindowBorder Beep "
-               "BellOverload AutoWrapMode WinNameAlways ANSIColour Xterm256Colour BoldAsColour "
-               "MouseOverride UTF8Override ScrollBar ScrollOnDisp EraseToScrollback BCE "
-               "X11AuthType StampUtmp LoginShell ShadowBoldOffset CJKAmbigWide");
-    numbers(2, "LogType LocalEcho LocalEdit");
-    numbers(3, "SshProt");
-    numbers(4, "FontVTMode");
-    numbers(5, "BellOverloadN");
-    numbers(10, "FontHeight WideBoldFontHeight");
-    numbers(24, "TermHeight");
-    numbers(60, "RekeyTime");
-    numbers(80, "ProxyPort TermWidth");
-    numbers(200, "ScrollbackLines");
-    numbers(2000, "BellOverloadT");
-    numbers(5000, "BellOverloadS");
-    numbers(0x0012EA24, "WideFontHeight");
-    numbers(0x0012FFB0, "BoldFontHeight");
-    numbers(0x0040BCAD, "BoldFontIsBold WideFontCharSet");
-    numbers(0x00444608, "BoldFontCharSet");
-    numbers(0xAEC3C38C, "WideFontIsBold WideBoldFontCharSet");
-    texts("c:\\putty.log", "LogFileName");
-    texts("ssh", "Protocol");
-    texts("xterm", "TerminalType");
-    texts("38400,38400", "TerminalSpeed");
-    texts("", "ProxyExcludeList ProxyUsername ProxyPassword Environment LocalUserName "
-              "PublicKeyFile RemoteCommand BellWaveFile WinTitle LineCodePage Printer X11Display "
-              "PortForwardings BoldFont WideFont WideBoldFont");
-    texts("proxy", "ProxyHost");
-    texts("connect %host %port\\n", "ProxyTelnetCommand");
-    texts("aes,blowfish,3des,WARN,des", "Cipher");
-    texts("dh-gex-sha1,dh-group14-sha1,dh-group1-sha1,WARN", "KEX");
-    texts("1G", "RekeyBytes");
-    texts("PuTTY", "Answerback");
-    texts("Courier New", "Font");
-    // Colour0 to Colour21.
-    const char* colours[] = {"187,187,187", "255,255,255", "0,0,0",      "85,85,85",   "0,0,0",
-                             "0,255,0",     "0,0,0",       "85,85,85",   "187,0,0",    "255,85,85",
-                             "0,187,0",     "85,255,85",   "187,187,0",  "255,255,85", "0,0,187",
-                             "85,85,255",   "187,0,187",   "255,85,255", "0,187,187",  "85,255,255",
-                             "187,187,187", "255,255,255"};
-    for (int i = 0; i < 22; ++i)
-        texts(colours[i], "Colour" + std::to_string(i));
-    texts("0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0", "Wordness0");
-    texts("0,1,2,1,1,1,1,1,1,1,1,1,1,2,2,2,2,2,2,2,2,2,2,2,2,2,1,1,1,1,1,1", "Wordness32");
-    texts("1,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,1,1,1,1,2", "Wordness64");
-    texts("1,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,1,1,1,1,1", "Wordness96");
-    texts("1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1",
-          "Wordness128 Wordness160");
-    texts("2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,1,2,2,2,2,2,2,2,2",
-          "Wordness192 Wordness224");
-    record["HostName"] = Text(host);
-    record["UserName"] = Text(userName);
-    record["PortNumber"] = Number(port);
-    return record;
-}
-
 std::string SessionPath(const std::string& name) {
     return std::string(kStandInSessionsKey) + "\\" + name;
 }
 
 // Every value of the session as stored; empty when the session is missing.
-Values ReadSession(const std::string& name) {
+Values StoredValues(const std::string& name) {
     Values values;
     HKEY key = nullptr;
     if (::RegOpenKeyExA(HKEY_CURRENT_USER, SessionPath(name).c_str(), 0, KEY_READ, &key) !=
@@ -188,7 +104,7 @@ bool StoreRaw(const std::string& name, const char* valueName, DWORD type,
 
 // The session holds exactly these values, each stored exactly so; a failure names the value.
 void ExpectSession(const std::string& session, const Values& expected) {
-    Values stored = ReadSession(session);
+    Values stored = StoredValues(session);
     for (const auto& [name, value] : expected)
         EXPECT_EQ(stored[name], value) << name;
     for (const auto& entry : stored)
@@ -203,11 +119,20 @@ protected:
     }
 
     // A session name of this test; its key goes with the test.
-    std::string Session(const std::string& name) {
+    std::string Owned(const std::string& name) {
         names_.push_back(name);
         return name;
     }
-    std::string NewSession() { return Session(UniqueSessionName("session-profile")); }
+    std::string NewSession() { return Owned(UniqueSessionName("session-profile")); }
+    // What the program writes as a new session with these values: what a rewrite or a rename
+    // must leave.
+    Values Fresh(const std::string& host, const std::string& userName,
+                 const std::string& forwardings = "") {
+        std::string name = NewSession();
+        reader.WriteSessionProfile(name, host, userName);
+        reader.WritePortForwardings(name, forwardings);
+        return StoredValues(name);
+    }
 
     RegistryReader reader;
 
@@ -215,22 +140,31 @@ private:
     std::vector<std::string> names_;
 };
 
-// Written again, the record is whole once more and the forwardings are cleared; values the
+// plink.exe reads the session as the account gave it, and its forwardings once they are written;
+// written again, the record is whole once more and the forwardings are cleared, while values the
 // record does not name stay.
-TEST_F(SessionProfileTest, WritesTheWholeRecordAndWritingAgainResetsIt) {
+TEST_F(SessionProfileTest, PlinkReadsWhatWasWrittenAndWritingAgainResetsTheRecord) {
     std::string name = NewSession();
     reader.WriteSessionProfile(name, "host.example", "alice");
-    ExpectSession(name, ExpectedRecord("host.example", "alice", 22));
+    const Values written = StoredValues(name);
+    reader.WritePortForwardings(name, "L25=mail.example:25,L50000=proxy.example:8080,");
+    Session session;
+    std::string error;
+    ASSERT_TRUE(ReadSession(name, session, error)) << error;
+    EXPECT_EQ(session.host, "host.example");
+    EXPECT_EQ(session.port, 22);
+    EXPECT_EQ(session.user, "alice");
+    EXPECT_EQ(session.forwardings.size(), 2u);
+    EXPECT_TRUE(session.skippedForwardings.empty());
 
-    reader.WritePortForwardings(name, "L25=mail:25");
     ASSERT_TRUE(StoreRaw(name, "HostName", REG_SZ, std::string("elsewhere") + '\0'));
     ASSERT_TRUE(StoreRaw(name, "Cipher", REG_DWORD, Number(7).bytes));
     ASSERT_TRUE(StoreRaw(name, "BoldFontIsBold", REG_DWORD, Number(0).bytes));
     ASSERT_TRUE(StoreRaw(name, "Extra", REG_SZ, std::string("kept") + '\0'));
     ::RegDeleteKeyValueA(HKEY_CURRENT_USER, SessionPath(name).c_str(), "Font");
 
-    reader.WriteSessionProfile(name, name, "bob");
-    Values expected = ExpectedRecord(name, "bob", 22);
+    reader.WriteSessionProfile(name, "host.example", "alice");
+    Values expected = written;
     expected["Extra"] = Text("kept");
     ExpectSession(name, expected);
 }
@@ -249,9 +183,9 @@ TEST_F(SessionProfileTest, OnlyTheDefaultHostInAnyLetterCaseConnectsOnPort4022) 
                  {"ssh.marrowin.example ", 22},
                  {"other.example", 22}};
     for (const auto& c : cases) {
-        std::string name = Session(c.name);
+        std::string name = Owned(c.name);
         reader.WriteSessionProfile(name, name, "alice");
-        Values stored = ReadSession(name);
+        Values stored = StoredValues(name);
         EXPECT_EQ(stored["PortNumber"], Number(c.port)) << c.name;
         // The name goes into the registry as typed, never lower-cased.
         EXPECT_EQ(stored["HostName"], Text(c.name));
@@ -278,8 +212,7 @@ TEST_F(SessionProfileTest, RenamingKeepsTheForwardingsAndResetsEverythingElse) {
         EXPECT_EQ(reader.RecreateSessionProfile(oldName, newName, "bob"), Move::Moved);
 
         EXPECT_EQ(SessionExists(oldName), sameName);
-        Values expected = ExpectedRecord(newName, "bob", 22);
-        expected["PortForwardings"] = Text(forwardings);
+        Values expected = Fresh(newName, "bob", forwardings);
         if (sameName)
             expected["Extra"] = Text("foreign");
         ExpectSession(newName, expected);
@@ -291,7 +224,7 @@ TEST_F(SessionProfileTest, ARenameTheRegistryRefusesKeepsTheOldSession) {
     std::string oldName = NewSession();
     reader.WriteSessionProfile(oldName, oldName, "alice");
     reader.WritePortForwardings(oldName, "L25=smtp.example:25,");
-    Values before = ReadSession(oldName);
+    Values before = StoredValues(oldName);
     EXPECT_EQ(reader.RecreateSessionProfile(oldName, oldName + std::string(300, 'x'), "bob"),
               Move::Failed);
     ExpectSession(oldName, before);
@@ -302,7 +235,7 @@ TEST_F(SessionProfileTest, RenamingAMissingSessionSaysSoAndStillWritesTheNewOne)
     std::string newName = NewSession();
     EXPECT_EQ(reader.RecreateSessionProfile(oldName, newName, "bob"), Move::OldNotDeleted);
     EXPECT_FALSE(SessionExists(oldName));
-    ExpectSession(newName, ExpectedRecord(newName, "bob", 22));
+    ExpectSession(newName, Fresh(newName, "bob"));
 }
 
 TEST_F(SessionProfileTest, DeletingRemovesTheSessionAndAMissingOneIsAFailure) {
@@ -330,7 +263,7 @@ TEST_F(SessionProfileTest, WritesIntoExistingKeysOnly) {
     ASSERT_TRUE(session.SetDword("UserName", 3));
     reader.WritePortForwardings(session.Name(), "L25=smtp.example:25");
     reader.WriteRegistryString(HKEY_CURRENT_USER, SessionPath(session.Name()), "UserName", "dave");
-    Values stored = ReadSession(session.Name());
+    Values stored = StoredValues(session.Name());
     EXPECT_EQ(stored.size(), 2u);
     EXPECT_EQ(stored["PortForwardings"], Text("L25=smtp.example:25"));
     EXPECT_EQ(stored["UserName"], Text("dave"));

@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -35,20 +34,6 @@ std::string RecordedValue(const std::vector<std::string>& record, const std::str
 bool RecordHasLine(const std::vector<std::string>& record, const std::string& line);
 // Runs the message queue until the stand-in has recorded the line; false when time runs out.
 bool WaitForRecordLine(const std::string& folder, const std::string& line, DWORD timeoutMs = 20000);
-
-// The steps of a script file, one a line, blank lines left out; none when the file is missing.
-// The stand-ins read their scripts with it.
-inline std::vector<std::string> ReadStandInScript(const std::string& path) {
-    std::vector<std::string> steps;
-    std::ifstream in(path);
-    for (std::string line; std::getline(in, line);) {
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
-            line.pop_back();
-        if (!line.empty())
-            steps.push_back(line);
-    }
-    return steps;
-}
 
 // A session name no other test uses, so that test programs running side by side never share a
 // saved session.

@@ -3,26 +3,18 @@
 // was pointed at) and then follows a script from its working folder: post the client's reports to
 // Marrowin's main window, sleep, wait for WM_QUIT, exit. Each record line is written through at
 // once, so a test can read the record while the stand-in waits.
+#include "logic/command_line.h"
 #include "support/record_file.h"
 #include "support/stand_in.h"
+#include "support/stand_in_script.h"
 
 #include <windows.h>
 
-#include <cstdlib>
-#include <sstream>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace {
-
-std::vector<std::string> SplitAtBlanks(const std::string& text) {
-    std::vector<std::string> words;
-    std::istringstream in(text);
-    std::string word;
-    while (in >> word)
-        words.push_back(word);
-    return words;
-}
 
 std::string CurrentFolder() {
     char folder[MAX_PATH] = {};
@@ -121,45 +113,27 @@ int Run() {
     record.Line("folder=" + CurrentFolder());
     record.Line("show=" + StartupShow());
 
-    // The form Marrowin passes: "-pw PASSWORD SESSION <in.txt", split at blanks as a
-    // command-line client sees it.
-    std::vector<std::string> words = SplitAtBlanks(::GetCommandLineA());
-    if (words.size() == 4 && words[0] == "-pw" && words[3] == "<in.txt") {
-        record.Line("password=" + words[1]);
-        record.Line("session=" + words[2]);
-        RecordSession(record, words[2]);
+    // Taken apart as our plink.exe takes it.
+    std::optional<ClientRequest> request = ParseClientCommandLine(::GetCommandLineA());
+    if (request) {
+        record.Line("password=" + request->password);
+        record.Line("session=" + request->session);
+        RecordSession(record, request->session);
     } else {
         record.Line("arguments=unexpected");
     }
 
-    if (::GetFileAttributesA(kStandInScriptFile) == INVALID_FILE_ATTRIBUTES) {
-        record.Line("no script");
-        WaitForQuit(record);
-        record.Line("exit 0");
-        return 0;
-    }
-    for (const std::string& step : ReadStandInScript(kStandInScriptFile)) {
-        std::istringstream in(step);
-        std::string verb;
-        std::string argument;
-        in >> verb >> argument;
-        if (verb == "post") {
+    auto ownStep = [&](const std::string& verb, const std::string& argument, std::optional<int>&) {
+        if (verb == "post")
             Post(record, argument);
-        } else if (verb == "sleep") {
-            record.Line("sleep " + argument);
-            ::Sleep(std::strtoul(argument.c_str(), nullptr, 10));
-        } else if (verb == "wait-quit") {
+        else if (verb == "wait-quit")
             WaitForQuit(record);
-        } else if (verb == "exit") {
-            int code = std::atoi(argument.c_str());
-            record.Line("exit " + std::to_string(code));
-            return code;
-        } else {
-            record.Line("unknown step: " + step);
-        }
-    }
-    record.Line("exit 0");
-    return 0;
+        else
+            return false;
+        return true;
+    };
+    // Without a script the stand-in runs until it is asked to quit.
+    return RunStandInScript(kStandInScriptFile, {"wait-quit"}, ownStep, record);
 }
 
 } // namespace

@@ -27,14 +27,14 @@
 //                      every forwarding is set up
 //   listen             forward all, then interactive
 //   say <text>         print the text
-//   sleep <ms>
 //   wait-file <name>   wait until a file of that name exists in the folder
 //   stay               sleep until killed
-//   exit <code>
+// and every stand-in's "sleep <ms>" and "exit <code>" (stand_in_script.h).
 #include <winsock2.h>
 
 #include "support/record_file.h"
 #include "support/stand_in.h"
+#include "support/stand_in_script.h"
 #include "support/temp_folder.h"
 
 #include <windows.h>
@@ -42,6 +42,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -316,36 +317,25 @@ int Run(int argc, char** argv) {
     RecordStart(record, argc, argv);
     Options options = ReadOptions(argc, argv);
 
-    std::string script = folder + "\\" + kStandInScriptFile;
-    std::vector<std::string> steps = ReadStandInScript(script);
-    if (::GetFileAttributesA(script.c_str()) == INVALID_FILE_ATTRIBUTES)
-        steps = {"askpass", "authenticated", "listen", "stay"};
-    for (const std::string& step : steps) {
-        record.Line("step " + step);
-        std::string verb = step.substr(0, step.find(' '));
-        std::string argument =
-            step.find(' ') == std::string::npos ? "" : step.substr(step.find(' ') + 1);
+    auto ownStep = [&](const std::string& verb, const std::string& argument,
+                       std::optional<int>& exitCode) {
         if (verb == "askpass") {
             Askpass(record, options.user + "@" + options.host + "'s password: ");
         } else if (verb == "hostkey") {
-            if (!MeetHostKey(record, options, argument)) {
-                record.Line("exit 255");
-                return 255;
-            }
+            if (!MeetHostKey(record, options, argument))
+                exitCode = 255;
         } else if (verb == "authenticated") {
             Print("Authenticated to " + options.host + " ([127.0.0.1]:" + options.port +
                   ") using \"password\".");
         } else if (verb == "forward" || verb == "listen") {
             if (!SetUpForwards(record, options, verb == "listen" ? "all" : argument))
-                return 255; // as ssh does with ExitOnForwardFailure
-            if (verb == "listen")
+                exitCode = 255; // as ssh does with ExitOnForwardFailure
+            else if (verb == "listen")
                 EnterInteractiveSession();
         } else if (verb == "interactive") {
             EnterInteractiveSession();
         } else if (verb == "say") {
             Print(argument);
-        } else if (verb == "sleep") {
-            ::Sleep(std::strtoul(argument.c_str(), nullptr, 10));
         } else if (verb == "wait-file") {
             std::string path = folder + "\\" + argument;
             while (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
@@ -353,16 +343,13 @@ int Run(int argc, char** argv) {
         } else if (verb == "stay") {
             record.Line("staying");
             ::Sleep(INFINITE);
-        } else if (verb == "exit") {
-            int code = std::atoi(argument.c_str());
-            record.Line("exit " + std::to_string(code));
-            return code;
         } else {
-            record.Line("unknown step: " + step);
+            return false;
         }
-    }
-    record.Line("exit 0");
-    return 0;
+        return true;
+    };
+    return RunStandInScript(folder + "\\" + kStandInScriptFile,
+                            {"askpass", "authenticated", "listen", "stay"}, ownStep, record);
 }
 
 } // namespace

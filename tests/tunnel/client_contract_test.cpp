@@ -3,6 +3,7 @@
 // of the main window's class and title across processes.
 #include "tunnel/client_contract.h"
 
+#include "logic/command_line.h"
 #include "tunnel/client_messages.h"
 #include "support/scripted_user.h"
 #include "support/stand_in.h"
@@ -15,22 +16,6 @@
 #include <vector>
 
 namespace {
-
-// ---------------------------------------------------------------------------------------------
-// The argument strings
-
-// The start form begins with a blank, the autostart form does not; nothing is quoted or
-// escaped.
-TEST(ClientArguments, TheTwoFormsAndTheProgramInTheGivenFolder) {
-    EXPECT_EQ(" -pw s3cret mail.example.org <in.txt",
-              ClientArguments("s3cret", "mail.example.org"));
-    EXPECT_EQ("-pw s3cret mail.example.org <in.txt",
-              AutostartClientArguments("s3cret", "mail.example.org"));
-    EXPECT_EQ(" -pw a \"b\\c%d acct <in.txt", ClientArguments("a \"b\\c%d", "acct"));
-    EXPECT_EQ("-pw a \"b\\c%d acct <in.txt", AutostartClientArguments("a \"b\\c%d", "acct"));
-    EXPECT_EQ("C:\\Program Files\\Marrowin\\plink.exe",
-              ClientProgramPath("C:\\Program Files\\Marrowin"));
-}
 
 // ---------------------------------------------------------------------------------------------
 // Launching and stopping the stand-in client for real
@@ -176,7 +161,7 @@ TEST_F(ClientProcess, StopLetsAClientThatHonoursQuitEndItself) {
 TEST_F(ClientProcess, StopTerminatesAClientThatIgnoresQuit) {
     WriteStandInScript(workFolder_.Path(), {"sleep 60000", "exit 3"});
     Launch(ClientArguments("pw", "acct"), workFolder_.Path());
-    ASSERT_TRUE(WaitForRecordLine(workFolder_.Path(), "sleep 60000"));
+    ASSERT_TRUE(WaitForRecordLine(workFolder_.Path(), "step sleep 60000"));
     HANDLE watched = DuplicateProcessHandle();
     ASSERT_NE(nullptr, watched);
 
