@@ -158,6 +158,37 @@ int WatchTunnel(SshProcess& ssh, AskpassServer& askpass, HANDLE sshOutput,
     }
 }
 
+// Serves the password through the askpass pipe, starts ssh with its output on a pipe of ours,
+// and watches it to its end; returns plink.exe's exit code.
+int RunSsh(const std::string& program, const std::vector<std::string>& arguments,
+           std::string& password, const Session& session, EndReason& reason) {
+    std::string error;
+    AskpassServer askpass;
+    if (!askpass.Open(password, error))
+        return Fail(error, ClientFailure::SystemFault, reason, kExitNoSsh);
+    if (!password.empty())
+        ::SecureZeroMemory(&password[0], password.size());
+    fw::KernelHandle outputReader;
+    fw::KernelHandle outputWriter;
+    DWORD errorCode = 0;
+    if (!CreateOutputPipe(outputReader, outputWriter, errorCode))
+        return Fail("The pipe for ssh's output could not be created (error " +
+                        std::to_string(errorCode) + ").",
+                    ClientFailure::SystemFault, reason, kExitNoSsh);
+    if (!SetAskpassEnvironment(askpass.PipeName()))
+        return Fail("The environment for ssh could not be set.", ClientFailure::SystemFault, reason,
+                    kExitNoSsh);
+
+    SshProcess ssh;
+    if (!ssh.Start(program, arguments, outputWriter.Get(), error))
+        return Fail(error, ClientFailure::SshNotStarted, reason, kExitNoSsh);
+    askpass.AllowJob(ssh.Job());
+    // Only ssh holds the write end now, so the pipe breaks when ssh and its children are gone.
+    outputWriter.Reset();
+
+    return WatchTunnel(ssh, askpass, outputReader.Get(), session.forwardings, reason);
+}
+
 } // namespace
 
 int RunTunnelClient(const std::string& commandLine) {
@@ -202,28 +233,5 @@ int RunTunnelClient(const std::string& commandLine) {
                         "\" make ssh's command line longer than Windows allows.",
                     ClientFailure::TooManyForwardings, reason, kExitBadSession);
 
-    AskpassServer askpass;
-    if (!askpass.Open(request->password, error))
-        return Fail(error, ClientFailure::SystemFault, reason, kExitNoSsh);
-    if (!request->password.empty())
-        ::SecureZeroMemory(&request->password[0], request->password.size());
-    fw::KernelHandle outputReader;
-    fw::KernelHandle outputWriter;
-    DWORD errorCode = 0;
-    if (!CreateOutputPipe(outputReader, outputWriter, errorCode))
-        return Fail("The pipe for ssh's output could not be created (error " +
-                        std::to_string(errorCode) + ").",
-                    ClientFailure::SystemFault, reason, kExitNoSsh);
-    if (!SetAskpassEnvironment(askpass.PipeName()))
-        return Fail("The environment for ssh could not be set.", ClientFailure::SystemFault, reason,
-                    kExitNoSsh);
-
-    SshProcess ssh;
-    if (!ssh.Start(program, arguments, outputWriter.Get(), error))
-        return Fail(error, ClientFailure::SshNotStarted, reason, kExitNoSsh);
-    askpass.AllowJob(ssh.Job());
-    // Only ssh holds the write end now, so the pipe breaks when ssh and its children are gone.
-    outputWriter.Reset();
-
-    return WatchTunnel(ssh, askpass, outputReader.Get(), session.forwardings, reason);
+    return RunSsh(program, arguments, request->password, session, reason);
 }

@@ -155,15 +155,22 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
             update.refused = true;
     }
     update.serverPortChanged = edited.serverPort != saved.serverPort;
+    FollowInSession(update, saved, edited);
+    return update;
+}
 
+// The saved session follows what the settings file now holds. A session that cannot be moved
+// stays under the old name; the account's own is made again from the settings file, which holds
+// the edit, when it is next used.
+void AccountStore::FollowInSession(AccountUpdate& update, const Account& saved,
+                                   const AccountFields& edited) const {
     RegistryReader registry;
-    // A session that cannot be moved stays under the old name; the account's own is made again
-    // from the settings file, which holds the edit, when it is next used.
+    const std::string& name = edited.serverName;
     if (update.renamed) {
         RegistryReader::SessionMove move =
-            registry.RecreateSessionProfile(oldName, name, saved.userName);
+            registry.RecreateSessionProfile(saved.name, name, saved.userName);
         if (move == RegistryReader::SessionMove::Failed)
-            return update;
+            return;
         update.oldSessionNotDeleted = move == RegistryReader::SessionMove::OldNotDeleted;
     }
     if (edited.userName != saved.userName)
@@ -173,7 +180,6 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
         registry.WritePortForwardings(name,
                                       ChangeSessionTargetPort(registry.ReadPortForwardings(name),
                                                               saved.serverPort, edited.serverPort));
-    return update;
 }
 
 AccountRemoval AccountStore::Remove(const std::string& name) {

@@ -165,6 +165,8 @@ private:
     // Keys of one section in one write of the file.
     bool Write(StoreAnswer& answer, const std::string& section,
                const std::vector<std::pair<std::string, std::string>>& values);
+    void FollowInSession(AccountUpdate& update, const Account& saved,
+                         const AccountFields& edited) const;
     bool WriteAccount(StoreAnswer& answer, const std::string& name, const std::string& serverPort,
                       const std::string& userName, const std::string& storedPassword,
                       const std::string& forwardings);
