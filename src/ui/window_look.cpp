@@ -2,11 +2,13 @@
 // window with white fields, the application icon while minimised and as the drag icon.
 #include "ui/window_look.h"
 
+#include "controls/accessible_name.h"
 #include "controls/bitmap_scaling.h"
 #include "controls/brushes.h"
 #include "controls/look.h"
 #include "framework/dpi.h"
 #include "resource.h"
+#include "ui/control_names.h"
 
 namespace {
 
@@ -45,6 +47,7 @@ void WindowLook::OnInitDialog() {
     SetWindowIcon();
     StyleLabelsAndHeaders();
     FollowDpi();
+    NameMainWindowControls(DialogHandle());
 }
 
 // The dialog scales its controls and their font itself; the labels' fonts, the headers' skin,
@@ -123,8 +126,12 @@ void WindowLook::SkinHeaders() {
 }
 
 void WindowLook::ShowPrivacyState(bool on, COLORREF color) {
-    statusLabel_.SetText(on ? "Privacy ON" : "Privacy OFF");
+    const char* state = on ? "Privacy ON" : "Privacy OFF";
+    bool changed = statusLabel_.GetText() != state;
+    statusLabel_.SetText(state);
     statusLabel_.SetFontBold(true).SetTextColor(color).SetFontSize(18);
+    if (changed)
+        AnnounceNameChange(statusLabel_);
 }
 
 void WindowLook::ShowProxySettingsSet(bool set) {
