@@ -12,6 +12,7 @@
 #include "resource.h"
 #include "settings/registry_reader.h"
 #include "ui/about_box.h"
+#include "ui/panel_controls.h"
 #include "ui/tray_icon.h"
 
 #include <shellapi.h>
@@ -92,6 +93,7 @@ bool CDravenlokDlg::OnInitDialog() {
     MeasureWindowSizes();
     // Shown only once its contents are in place, so that filling them paints nothing.
     ::SetWindowPos(Handle(), HWND_TOP, 100, 100, collapsedWidth_, collapsedHeight_, SWP_NOACTIVATE);
+    ShowSettingsPanelControls(Handle(), leftFrame_, false);
     settingsPanelOpen_ = false;
     fw::StampStartupStep("system menu, folder, sizes");
 
@@ -178,6 +180,7 @@ void CDravenlokDlg::OpenSettingsPanel() {
         window = FitOnWorkArea(
             window, {work.left, work.top, work.right - work.left, work.bottom - work.top});
     }
+    ShowSettingsPanelControls(Handle(), leftFrame_, true);
     ::SetWindowPos(Handle(), HWND_TOP, window.left, window.top, window.width, window.height,
                    SWP_SHOWWINDOW);
     settingsButton_.SetText("Close settings");
@@ -187,6 +190,7 @@ void CDravenlokDlg::OpenSettingsPanel() {
 
 void CDravenlokDlg::CloseSettingsPanel() {
     RECT current = PlacementRect(Handle());
+    ShowSettingsPanelControls(Handle(), leftFrame_, false);
     ::SetWindowPos(Handle(), HWND_TOP, current.left, current.top, collapsedWidth_, collapsedHeight_,
                    SWP_SHOWWINDOW);
     settingsButton_.SetText("Open settings");

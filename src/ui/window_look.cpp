@@ -112,6 +112,7 @@ void WindowLook::StyleLabelsAndHeaders() {
         header->SetTextOffset(-3);
         header->SetTextColor(kWhite);
         header->SetShadow(true);
+        header->SetInert();
     }
     proxySettingsLabel_.SetFontBold(true)
         .SetTextColor(kTextBlack)
@@ -119,7 +120,7 @@ void WindowLook::StyleLabelsAndHeaders() {
         .SetBkColor(kWindowGrey);
 }
 
-// The headers are the same bar whether pressed or not: they have no command.
+// The headers are the same bar whether pressed or not: they have no command, and take no focus.
 void WindowLook::SkinHeaders() {
     for (CxSkinButton* header : {&mainMenuHeader_, &tunnelSettingsHeader_})
         header->SetSkin(IDB_HEADER_SKIN, IDB_HEADER_SKIN, 0, 0, 0, 0, CxSkinButton::kStretch, 0, 0);
