@@ -68,8 +68,8 @@ public:
 
     // IAccessible: name, role, state and description are the given ones where given.
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
-        if (IsSelf(child) && !given_.name.empty())
-            return GiveText(given_.name, name);
+        if (IsSelf(child) && given_.name)
+            return GiveText(*given_.name, name);
         return system_->get_accName(child, name);
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {

@@ -7,13 +7,14 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 struct AccessibleName {
-    std::wstring name;        // empty: the control's text, as the system reads it
-    long role = 0;            // ROLE_SYSTEM_PUSHBUTTON ...; 0: the system's
-    long state = -1;          // STATE_SYSTEM_* flags; -1: the system's
-    std::wstring description; // empty: the system's
+    std::optional<std::wstring> name; // none: the control's text, as the system reads it
+    long role = 0;                    // ROLE_SYSTEM_PUSHBUTTON ...; 0: the system's
+    long state = -1;                  // STATE_SYSTEM_* flags; -1: the system's
+    std::wstring description;         // empty: the system's
 };
 
 // Once for each control. Returns false when the control could not be given them; it then

@@ -15,19 +15,23 @@ namespace {
 
 struct GivenName {
     int id;
-    const wchar_t* name;
-    long role; // 0: the role of the control's kind
+    const wchar_t* name; // null: the control's text
+    long role;           // 0: the role of the control's kind
     long state;
     const wchar_t* description;
 };
 
-// The header bars only show their titles; the status is the privacy state, read out when it
-// changes.
+// The header bars only show their titles; the separators are lines; the status is the privacy
+// state, read out when it changes.
 const GivenName kGivenNames[] = {
     {IDC_LOGO, L"Marrowin", 0, -1, L""},
-    {IDC_MAIN_MENU_HEADER, L"", ROLE_SYSTEM_STATICTEXT, STATE_SYSTEM_READONLY, L""},
-    {IDC_TUNNEL_SETTINGS_HEADER, L"", ROLE_SYSTEM_STATICTEXT, STATE_SYSTEM_READONLY, L""},
-    {IDC_STATUS_LABEL, L"", ROLE_SYSTEM_STATUSBAR, -1, L""},
+    {IDC_MAIN_MENU_HEADER, nullptr, ROLE_SYSTEM_STATICTEXT, STATE_SYSTEM_READONLY, L""},
+    {IDC_TUNNEL_SETTINGS_HEADER, nullptr, ROLE_SYSTEM_STATICTEXT, STATE_SYSTEM_READONLY, L""},
+    {IDC_SEPARATOR_LEFT, L"", ROLE_SYSTEM_SEPARATOR, -1, L""},
+    {IDC_SEPARATOR_PANEL, L"", ROLE_SYSTEM_SEPARATOR, -1, L""},
+    {IDC_SEPARATOR_SERVER, L"", ROLE_SYSTEM_SEPARATOR, -1, L""},
+    {IDC_SEPARATOR_FORWARDINGS, L"", ROLE_SYSTEM_SEPARATOR, -1, L""},
+    {IDC_STATUS_LABEL, nullptr, ROLE_SYSTEM_STATUSBAR, -1, L""},
     {IDC_SERVER_NAME, L"Server name", 0, -1, L""},
     {IDC_DELETE_ACCOUNT, L"Remove account", 0, -1, L""},
     {IDC_USER_NAME, L"User name", 0, -1, L""},
@@ -91,7 +95,8 @@ void NameMainWindowControls(HWND dialog) {
         for (const GivenName& given : kGivenNames) {
             if (given.id != id)
                 continue;
-            accessible.name = given.name;
+            if (given.name)
+                accessible.name = given.name;
             if (given.role != 0)
                 accessible.role = given.role;
             accessible.state = given.state;
