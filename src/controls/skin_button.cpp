@@ -73,6 +73,12 @@ void CxSkinButton::ScaleSkinToDpi() {
     }
 }
 
+void CxSkinButton::SetInert() {
+    inert_ = true;
+    if (hwnd_)
+        ::EnableWindow(hwnd_, FALSE);
+}
+
 COLORREF CxSkinButton::SetTextColor(COLORREF color) {
     COLORREF previous = textColor_;
     textColor_ = color;
@@ -128,7 +134,22 @@ LRESULT CxSkinButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             ::ReleaseCapture();
         pressedWithCapture_ = false;
         return Default(message, wParam, lParam);
+    case WM_GETDLGCODE: {
+        // An owner-drawn button is no push button to the dialog, which would give Enter to its
+        // default button: a skinned push button takes Enter itself.
+        auto* key = reinterpret_cast<const MSG*>(lParam);
+        LRESULT code = Default(message, wParam, lParam);
+        if (kind_ == kPushButton && key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN)
+            code |= DLGC_WANTMESSAGE;
+        return code;
+    }
     case WM_KEYDOWN:
+        if (wParam == VK_RETURN && kind_ == kPushButton && !(lParam & kKeyWasDown)) {
+            ::SendMessageA(::GetParent(hwnd_), WM_COMMAND,
+                           MAKEWPARAM(::GetDlgCtrlID(hwnd_), BN_CLICKED),
+                           reinterpret_cast<LPARAM>(hwnd_));
+            return 0;
+        }
         // Held down, the key repeats: only its first press counts.
         if (wParam == VK_SPACE && !(lParam & kKeyWasDown)) {
             if (kind_ == kCheckBox)

@@ -1,7 +1,8 @@
 // CxSkinButton: a push button, check box or radio button painted from bitmaps of the program's
 // resources (its skin), with its own text colour, text offset and text shadow. It subclasses its
 // dialog item when bound, takes its kind from the item's style and draws itself when its dialog
-// passes the owner-draw request back to it.
+// passes the owner-draw request back to it. Focused, it shows a focus rectangle; a push button
+// answers Space and Enter, as the system's do.
 #pragma once
 
 #include "framework/custom_control.h"
@@ -35,6 +36,9 @@ public:
     // The scale of the button's window. The skin is drawn for 100 %: the next SetSkin scales
     // its bitmaps and mask to this; offset and margin, given in pixels at 100 %, follow at once.
     void SetDpi(UINT dpi) { dpi_ = dpi; }
+    // A bar that only shows its text, as a header: disabled, so that neither mouse nor keyboard
+    // gives it the focus, yet drawn as an enabled button.
+    void SetInert();
 
     int ButtonKind() const { return kind_; }
     bool IsChecked() const { return checked_; }
@@ -61,6 +65,7 @@ private:
     // Drawing (skin_button_draw.cpp), from the button's state alone
     void Draw(const DRAWITEMSTRUCT& item);
     void DrawBitmap(HDC dc, HBITMAP bitmap, const RECT& rect) const;
+    void DrawFocus(HDC dc, const RECT& rect) const;
     void DrawDisabledText(HDC dc, const RECT& item, const std::string& text) const;
     void DrawEnabledText(HDC dc, const RECT& item, const std::string& text) const;
     int Scaled(int pixels) const { return fw::ScaleForDpi(pixels, dpi_); }
@@ -72,6 +77,7 @@ private:
     bool hover_ = false;
     bool pressedWithCapture_ = false;
     bool trackingLeave_ = false;
+    bool inert_ = false;
 
     fw::Bitmap normalBitmap_;
     fw::Bitmap pressedBitmap_;

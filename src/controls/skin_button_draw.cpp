@@ -53,7 +53,7 @@ void CxSkinButton::Draw(const DRAWITEMSTRUCT& item) {
         ::SelectObject(dc, font);
 
     const RECT& rect = item.rcItem;
-    if (item.itemState & ODS_DISABLED) {
+    if ((item.itemState & ODS_DISABLED) && !inert_) {
         DrawBitmap(dc, disabledBitmap_, rect);
         if (border_)
             ::DrawEdge(dc, const_cast<RECT*>(&rect), EDGE_RAISED, BF_RECT);
@@ -75,14 +75,22 @@ void CxSkinButton::Draw(const DRAWITEMSTRUCT& item) {
         DrawBitmap(dc, bitmap, rect);
         if (border_)
             ::DrawEdge(dc, const_cast<RECT*>(&rect), EDGE_RAISED, BF_RECT);
-        if (focused && margin_ > 0) {
-            RECT focus = rect;
-            ::InflateRect(&focus, -Scaled(margin_), -Scaled(margin_));
-            ::DrawFocusRect(dc, &focus);
-        }
     }
     DrawEnabledText(dc, rect, text);
+    if (focused)
+        DrawFocus(dc, rect);
     ::RestoreDC(dc, saved);
+}
+
+// Inside the margin, or two pixels in without one, whatever the state: the keyboard's user
+// always sees where the focus is.
+void CxSkinButton::DrawFocus(HDC dc, const RECT& rect) const {
+    RECT focus = rect;
+    int inset = Scaled(margin_ > 0 ? margin_ : 2);
+    ::InflateRect(&focus, -inset, -inset);
+    ::SetTextColor(dc, RGB(0, 0, 0));
+    ::SetBkColor(dc, RGB(255, 255, 255));
+    ::DrawFocusRect(dc, &focus);
 }
 
 // Tiled from the top-left corner, or copied at natural size or stretched; with a mask, only

@@ -1,6 +1,8 @@
 // The forwarding list's columns, rows and default marks, and the cells the view asks for.
 #include "ui/forwarding_list.h"
 
+#include <commctrl.h>
+
 #include <utility>
 
 namespace {
@@ -8,6 +10,31 @@ namespace {
 enum Column { kPortColumn, kAccountColumn, kDescriptionColumn, kDefaultColumn, kTargetColumn };
 
 const char kDefaultMark[] = "[*]";
+
+// A list with rows shows the focus on its focused row; an empty one shows nothing of it, so
+// it draws a focus rectangle inside its border, below the column headers.
+LRESULT CALLBACK FocusWhenEmptyProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
+                                    UINT_PTR, DWORD_PTR) {
+    if (message == WM_SETFOCUS || message == WM_KILLFOCUS)
+        ::InvalidateRect(list, nullptr, TRUE);
+    if (message == WM_NCDESTROY)
+        ::RemoveWindowSubclass(list, FocusWhenEmptyProc, 0);
+    LRESULT result = ::DefSubclassProc(list, message, wParam, lParam);
+    if (message == WM_PAINT && ::GetFocus() == list &&
+        ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 0) {
+        RECT rect, header = {};
+        ::GetClientRect(list, &rect);
+        ::GetWindowRect(reinterpret_cast<HWND>(::SendMessageA(list, LVM_GETHEADER, 0, 0)),
+                        &header);
+        rect.top += header.bottom - header.top;
+        ::InflateRect(&rect, -1, -1);
+        if (HDC dc = ::GetDC(list)) {
+            ::DrawFocusRect(dc, &rect);
+            ::ReleaseDC(list, dc);
+        }
+    }
+    return result;
+}
 
 } // namespace
 
@@ -21,6 +48,7 @@ void ForwardingList::SetUp() {
     const int order[] = {kDefaultColumn, kPortColumn, kAccountColumn, kTargetColumn,
                          kDescriptionColumn};
     view_.SetColumnOrder(order, 5);
+    ::SetWindowSubclass(view_, FocusWhenEmptyProc, 0, 0);
 }
 
 // The rows are moved in, not copied: thousands of them are held once.

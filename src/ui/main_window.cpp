@@ -13,6 +13,7 @@
 #include "system/browser_settings.h"
 #include "ui/about_box.h"
 #include "ui/dialogs/version_answer_box.h"
+#include "ui/panel_controls.h"
 #include "ui/tray_icon.h"
 
 #include <shellapi.h>
@@ -93,6 +94,7 @@ bool CDravenlokDlg::OnInitDialog() {
     MeasureWindowSizes();
     // Shown only once its contents are in place, so that filling them paints nothing.
     ::SetWindowPos(Handle(), HWND_TOP, 100, 100, collapsedWidth_, collapsedHeight_, SWP_NOACTIVATE);
+    ShowSettingsPanelControls(Handle(), leftFrame_, false);
     settingsPanelOpen_ = false;
     fw::StampStartupStep("system menu, folder, sizes");
 
@@ -179,6 +181,7 @@ void CDravenlokDlg::OpenSettingsPanel() {
         window = FitOnWorkArea(
             window, {work.left, work.top, work.right - work.left, work.bottom - work.top});
     }
+    ShowSettingsPanelControls(Handle(), leftFrame_, true);
     ::SetWindowPos(Handle(), HWND_TOP, window.left, window.top, window.width, window.height,
                    SWP_SHOWWINDOW);
     settingsButton_.SetText("Close settings");
@@ -188,6 +191,7 @@ void CDravenlokDlg::OpenSettingsPanel() {
 
 void CDravenlokDlg::CloseSettingsPanel() {
     RECT current = PlacementRect(Handle());
+    ShowSettingsPanelControls(Handle(), leftFrame_, false);
     ::SetWindowPos(Handle(), HWND_TOP, current.left, current.top, collapsedWidth_, collapsedHeight_,
                    SWP_SHOWWINDOW);
     settingsButton_.SetText("Open settings");

@@ -5,6 +5,9 @@
 #include "framework/dialog.h"
 #include "owners/owners.h"
 
+#include <windowsx.h>
+
+#include <utility>
 #include <vector>
 
 // The record the shell is given is the second version of the narrow form: 488 bytes in a
@@ -90,7 +93,16 @@ bool CTrayIcon::Create(const std::string& tip, HICON icon, UINT id) {
     enabled_ = ::Shell_NotifyIconA(NIM_ADD, &record_) != FALSE;
     if (!enabled_)
         record_ = {};
+    else
+        AskForVersion4();
     return enabled_;
+}
+
+// A shell that refuses it goes on with the mouse messages alone.
+void CTrayIcon::AskForVersion4() {
+    NOTIFYICONDATAA version = record_;
+    version.uVersion = NOTIFYICON_VERSION_4;
+    version4_ = ::Shell_NotifyIconA(NIM_SETVERSION, &version) != FALSE;
 }
 
 void CTrayIcon::SetIcon(HICON icon) {
@@ -118,7 +130,8 @@ void CTrayIcon::AddAgain() {
     if (!enabled_)
         return;
     record_.uFlags = kIconFlags;
-    ::Shell_NotifyIconA(NIM_ADD, &record_);
+    if (::Shell_NotifyIconA(NIM_ADD, &record_))
+        AskForVersion4();
 }
 
 HWND CTrayIcon::MainWindow() {
@@ -132,7 +145,11 @@ LRESULT CTrayIcon::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         AddAgain();
         return 0;
     }
-    if (message == CallbackMessage() && message != 0 && wParam == id_) {
+    UINT iconId = version4_ ? HIWORD(lParam) : static_cast<UINT>(wParam);
+    if (message == CallbackMessage() && message != 0 && iconId == id_) {
+        anchor_ = {GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam)};
+        if (!version4_)
+            ::GetCursorPos(&anchor_);
         LRESULT result = 0;
         if (OnIconMessage(LOWORD(lParam), result))
             return result;
@@ -188,13 +205,31 @@ bool CMenuTrayIcon::OnIconMessage(UINT mouseMessage, LRESULT& result) {
         result = 1;
         return true;
     case WM_LBUTTONUP:
+        selectFollows_ = SpeaksVersion4();
         // A release whose press was not on the icon, or the second release of a double click.
         if (!leftButtonDown_)
             return false;
         result = OnLeftButtonUp();
         return true;
-    case WM_RBUTTONUP:
-        result = ShowMenu();
+    case NIN_SELECT:
+        if (std::exchange(selectFollows_, false)) {
+            result = 0;
+            return true;
+        }
+        result = RunDefaultCommand();
+        return true;
+    case NIN_KEYSELECT:
+        result = RunDefaultCommand();
+        return true;
+    case WM_RBUTTONUP: {
+        contextMenuFollows_ = SpeaksVersion4();
+        POINT cursor = {};
+        ::GetCursorPos(&cursor);
+        result = ShowMenu(cursor, false);
+        return true;
+    }
+    case WM_CONTEXTMENU:
+        result = std::exchange(contextMenuFollows_, false) ? 0 : ShowMenu(Anchor(), true);
         return true;
     default:
         return false;
@@ -203,6 +238,10 @@ bool CMenuTrayIcon::OnIconMessage(UINT mouseMessage, LRESULT& result) {
 
 LRESULT CMenuTrayIcon::OnLeftButtonUp() {
     leftButtonDown_ = false;
+    return RunDefaultCommand();
+}
+
+LRESULT CMenuTrayIcon::RunDefaultCommand() {
     HWND mainWindow = MainWindow();
     if (!mainWindow)
         return 0;
@@ -221,7 +260,7 @@ LRESULT CMenuTrayIcon::OnLeftButtonUp() {
     return 1;
 }
 
-LRESULT CMenuTrayIcon::ShowMenu() {
+LRESULT CMenuTrayIcon::ShowMenu(POINT at, bool byKeyboard) {
     fw::Menu menu = LoadTrayMenu(IconId());
     HMENU popup = FirstPopup(menu);
     HWND mainWindow = MainWindow();
@@ -233,12 +272,16 @@ LRESULT CMenuTrayIcon::ShowMenu() {
                         MF_BYPOSITION | MF_UNCHECKED);
     ::CheckMenuItem(popup, static_cast<UINT>(privacyCheckPosition_), MF_BYPOSITION | MF_CHECKED);
 
-    POINT cursor = {};
-    ::GetCursorPos(&cursor);
     // The menu closes on a click elsewhere only when its owner is the foreground window, and
     // it only closes properly when the owner gets a message after it.
     ::SetForegroundWindow(mainWindow);
-    ::TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, mainWindow, nullptr);
+    // The menu's own loop takes the Down key waiting for it and selects the first item.
+    if (byKeyboard)
+        ::PostMessageA(mainWindow, WM_KEYDOWN, VK_DOWN, 0);
+    ::TrackPopupMenu(popup, 0, at.x, at.y, 0, mainWindow, nullptr);
     ::PostMessageA(mainWindow, WM_NULL, 0, 0);
+    // The keyboard's focus goes back to the notification area.
+    NOTIFYICONDATAA focus = Record();
+    ::Shell_NotifyIconA(NIM_SETFOCUS, &focus);
     return 1;
 }

@@ -1,6 +1,8 @@
 // The program's icon in the notification area. CTrayIcon owns one icon and the hidden window
-// that receives its mouse messages, and shows balloons over it; CMenuTrayIcon adds the tray menu,
-// the command of a left click and the check mark that follows the privacy state. The main window
+// that receives its mouse and keyboard messages, and shows balloons over it; CMenuTrayIcon adds
+// the tray menu, the command of a left click or of Enter and Space, and the check mark that
+// follows the privacy state. The icon asks the shell for the fourth version of its messages,
+// which adds the keyboard's: NIN_KEYSELECT, and WM_CONTEXTMENU for Shift+F10 and the menu key. The main window
 // that the icon brings forward and that receives the menu's commands is the application's main
 // window.
 #pragma once
@@ -33,6 +35,9 @@ public:
     void ShowBalloon(const std::string& title, const std::string& text, DWORD infoIcon);
 
     bool IsEnabled() const { return enabled_; }
+    // Whether the shell took the fourth version: its messages carry the icon's id in the high
+    // word of lParam and the icon's place on the screen in wParam.
+    bool SpeaksVersion4() const { return version4_; }
     UINT IconId() const { return id_; }
     // What the shell was last given.
     const NOTIFYICONDATAA& Record() const { return record_; }
@@ -42,16 +47,22 @@ public:
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-    // A mouse message (WM_LBUTTONDOWN ...) on this icon. Returns false for the normal
-    // processing of the callback message, or true with the result to return.
+    // A mouse or keyboard message (WM_LBUTTONDOWN, NIN_KEYSELECT ...) on this icon. Returns
+    // false for the normal processing of the callback message, or true with the result to
+    // return.
     virtual bool OnIconMessage(UINT mouseMessage, LRESULT& result);
+    // Where the shell placed the message on the screen (version 4 only; else the cursor).
+    POINT Anchor() const { return anchor_; }
     // The application's main window; null when there is none.
     static HWND MainWindow();
 
 private:
     void AddAgain();
+    void AskForVersion4();
 
     bool enabled_ = false;
+    bool version4_ = false;
+    POINT anchor_ = {};
     UINT id_ = 0;
     NOTIFYICONDATAA record_ = {};
 };
@@ -77,11 +88,17 @@ protected:
 
 private:
     LRESULT OnLeftButtonUp();
-    LRESULT ShowMenu();
+    LRESULT RunDefaultCommand();
+    // Opened by the keyboard, the menu starts with its first item selected.
+    LRESULT ShowMenu(POINT at, bool byKeyboard);
 
     UINT defaultCommand_ = 0;
     int privacyCheckPosition_ = kPrivacyOffPosition;
     int previousCheckPosition_ = -1; // none: nothing to uncheck
     bool defaultByPosition_ = false;
     bool leftButtonDown_ = false;
+    // In version 4 the shell follows a left release with NIN_SELECT and a right release with
+    // WM_CONTEXTMENU; the release has done what the click does.
+    bool selectFollows_ = false;
+    bool contextMenuFollows_ = false;
 };

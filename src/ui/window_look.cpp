@@ -2,11 +2,13 @@
 // window with white fields, the application icon while minimised and as the drag icon.
 #include "ui/window_look.h"
 
+#include "controls/accessible_name.h"
 #include "controls/bitmap_scaling.h"
 #include "controls/brushes.h"
 #include "controls/look.h"
 #include "framework/dpi.h"
 #include "resource.h"
+#include "ui/control_names.h"
 
 namespace {
 
@@ -45,6 +47,7 @@ void WindowLook::OnInitDialog() {
     SetWindowIcon();
     StyleLabelsAndHeaders();
     FollowDpi();
+    NameMainWindowControls(DialogHandle());
 }
 
 // The dialog scales its controls and their font itself; the labels' fonts, the headers' skin,
@@ -109,6 +112,7 @@ void WindowLook::StyleLabelsAndHeaders() {
         header->SetTextOffset(-3);
         header->SetTextColor(kWhite);
         header->SetShadow(true);
+        header->SetInert();
     }
     proxySettingsLabel_.SetFontBold(true)
         .SetTextColor(kTextBlack)
@@ -116,15 +120,19 @@ void WindowLook::StyleLabelsAndHeaders() {
         .SetBkColor(kWindowGrey);
 }
 
-// The headers are the same bar whether pressed or not: they have no command.
+// The headers are the same bar whether pressed or not: they have no command, and take no focus.
 void WindowLook::SkinHeaders() {
     for (CxSkinButton* header : {&mainMenuHeader_, &tunnelSettingsHeader_})
         header->SetSkin(IDB_HEADER_SKIN, IDB_HEADER_SKIN, 0, 0, 0, 0, CxSkinButton::kStretch, 0, 0);
 }
 
 void WindowLook::ShowPrivacyState(bool on, COLORREF color) {
-    statusLabel_.SetText(on ? "Privacy ON" : "Privacy OFF");
+    const char* state = on ? "Privacy ON" : "Privacy OFF";
+    bool changed = statusLabel_.GetText() != state;
+    statusLabel_.SetText(state);
     statusLabel_.SetFontBold(true).SetTextColor(color).SetFontSize(18);
+    if (changed)
+        AnnounceNameChange(statusLabel_);
 }
 
 void WindowLook::ShowProxySettingsSet(bool set) {

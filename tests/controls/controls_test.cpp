@@ -119,6 +119,38 @@ TEST_F(ControlsTest, ASkinButtonTilesAboveDrawModeTwoAndStretchesInModeOne) {
     EXPECT_EQ(stretched.At(button, 3, 1), RGB(255, 0, 0));
 }
 
+TEST_F(ControlsTest, ASkinPushButtonShowsItsFocusAndTakesEnterAndAnInertOneLooksEnabled) {
+    CxSkinButton push, inert;
+    push.Bind(dialog, IDC_TEST_PUSH);
+    inert.Bind(dialog, IDC_TEST_CHECK);
+    for (CxSkinButton* button : {&push, &inert})
+        button->SetSkin(IDB_TEST_GREEN, IDB_TEST_GREEN, 0, 0, 0, 0, 1, 0, 0);
+    RECT size;
+    ::GetClientRect(push, &size);
+    const int y = size.bottom / 2;
+
+    ::SetFocus(Item(IDC_TEST_RADIO_ONE));
+    WindowPicture unfocused(dialog);
+    ::SetFocus(push);
+    WindowPicture focused(dialog);
+    // Two pixels in from the left edge, the focus rectangle; one pixel in, the skin.
+    EXPECT_EQ(unfocused.At(push, 2, y), unfocused.At(push, 1, y));
+    EXPECT_NE(focused.At(push, 2, y), focused.At(push, 1, y));
+
+    ::SendMessageA(push, WM_KEYDOWN, VK_RETURN, 1);
+    EXPECT_EQ(dialog.clicks, std::vector<int>{IDC_TEST_PUSH});
+
+    WindowPicture enabled(dialog);
+    inert.SetInert();
+    WindowPicture drawnInert(dialog);
+    EXPECT_FALSE(::IsWindowEnabled(inert));
+    RECT inertSize;
+    ::GetClientRect(inert, &inertSize);
+    for (int x = 0; x < inertSize.right; ++x)
+        EXPECT_EQ(drawnInert.At(inert, x, inertSize.bottom / 2),
+                  enabled.At(inert, x, inertSize.bottom / 2)) << x;
+}
+
 TEST_F(ControlsTest, CheckBoxAndRadioButtonKindsFollowClicksSpaceAndTheirGroup) {
     CxSkinButton push, check, one, two, three, other;
     push.Bind(dialog, IDC_TEST_PUSH);

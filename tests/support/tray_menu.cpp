@@ -46,6 +46,8 @@ void ReadMenu(HWND owner) {
         UINT state = ::GetMenuState(menu, position, MF_BYPOSITION);
         shown.items.push_back({::GetMenuItemID(menu, position), text, (state & MF_SEPARATOR) != 0,
                                (state & MF_CHECKED) != 0});
+        if (state & MF_HILITE)
+            shown.selectedPosition = position;
     }
 }
 
@@ -84,10 +86,16 @@ HICON ProgramIcon(int id) {
 }
 
 LRESULT ClickTrayIcon(const CTrayIcon& tray, UINT mouseMessage) {
-    return ::SendMessageA(tray, CTrayIcon::CallbackMessage(), tray.IconId(), mouseMessage);
+    if (!tray.SpeaksVersion4())
+        return ::SendMessageA(tray, CTrayIcon::CallbackMessage(), tray.IconId(), mouseMessage);
+    POINT cursor = {};
+    ::GetCursorPos(&cursor);
+    return ::SendMessageA(tray, CTrayIcon::CallbackMessage(), MAKEWPARAM(cursor.x, cursor.y),
+                          MAKELPARAM(mouseMessage, tray.IconId()));
 }
 
-ShownTrayMenu RightClickTrayIcon(const CTrayIcon& tray, const std::vector<WPARAM>& keys) {
+ShownTrayMenu RightClickTrayIcon(const CTrayIcon& tray, const std::vector<WPARAM>& keys,
+                                 UINT openedBy) {
     ShownTrayMenu shown;
     MenuWatch current{&keys, &shown};
     watch = &current;
@@ -95,7 +103,7 @@ ShownTrayMenu RightClickTrayIcon(const CTrayIcon& tray, const std::vector<WPARAM
         ::SetWindowsHookExA(WH_CALLWNDPROC, WatchSentMessages, nullptr, ::GetCurrentThreadId());
     // Should the menu never fall idle, it is ended all the same rather than waiting forever.
     UINT_PTR guard = ::SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR, DWORD) { ::EndMenu(); });
-    shown.result = ClickTrayIcon(tray, WM_RBUTTONUP);
+    shown.result = ClickTrayIcon(tray, openedBy);
     ::KillTimer(nullptr, guard);
     if (hook)
         ::UnhookWindowsHookEx(hook);

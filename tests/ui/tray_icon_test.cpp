@@ -228,6 +228,42 @@ TEST_F(TrayIconTest, ARightClickShowsTheTrayMenuAtTheCursorOwnedByTheMainWindow)
     EXPECT_EQ(Received(), (Commands{ID_TRAY_START, MainWindowStandIn::kNullMessage}));
 }
 
+TEST_F(TrayIconTest, ByKeyboardEnterOrSpaceRunTheDefaultCommandAndAClickStillRunsItOnce) {
+    struct Case {
+        std::vector<UINT> messages; // as the shell of version 4 sends them
+        Commands received;
+    };
+    const Case cases[] = {
+        {{NIN_KEYSELECT}, {ID_TRAY_RESTORE}},
+        {{NIN_SELECT}, {ID_TRAY_RESTORE}},
+        {{WM_LBUTTONDOWN, WM_LBUTTONUP, NIN_SELECT}, {ID_TRAY_RESTORE}},
+        {{WM_LBUTTONUP, NIN_SELECT}, {}},
+    };
+    for (const Case& test : cases) {
+        auto tray = MakeTray();
+        ASSERT_TRUE(tray->SpeaksVersion4());
+        Received().clear();
+        for (UINT message : test.messages)
+            ClickTrayIcon(*tray, message);
+        Settle();
+        EXPECT_EQ(Received(), test.received) << test.messages.size();
+    }
+}
+
+TEST_F(TrayIconTest, TheMenuKeyOpensTheMenuWithItsFirstItemSelectedAndARightClickOpensItOnce) {
+    auto tray = MakeTray();
+    ShownTrayMenu byKey = RightClickTrayIcon(*tray, {}, WM_CONTEXTMENU);
+    ASSERT_TRUE(byKey.shown);
+    EXPECT_EQ(byKey.selectedPosition, 0);
+    EXPECT_EQ(byKey.owner, mainWindow.Handle());
+
+    // A right click's release is followed by the shell's WM_CONTEXTMENU.
+    ShownTrayMenu byMouse = RightClickTrayIcon(*tray);
+    ASSERT_TRUE(byMouse.shown);
+    EXPECT_EQ(byMouse.selectedPosition, -1);
+    EXPECT_FALSE(RightClickTrayIcon(*tray, {}, WM_CONTEXTMENU).shown);
+}
+
 TEST_F(TrayIconTest, ThePrivacyStateMovesTheCheckMark) {
     auto tray = MakeTray();
     tray->SetPrivacyState(true);
