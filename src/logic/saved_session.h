@@ -11,6 +11,10 @@ inline constexpr char kSessionHostName[] = "HostName";
 inline constexpr char kSessionPortNumber[] = "PortNumber";
 inline constexpr char kSessionUserName[] = "UserName";
 inline constexpr char kSessionPortForwardings[] = "PortForwardings";
+// How the account signs in (logic/sign_in.h), written only when not with the password, and the
+// key file of an account that signs in with one.
+inline constexpr char kSessionSignIn[] = "SignIn";
+inline constexpr char kSessionPublicKeyFile[] = "PublicKeyFile";
 
 // ssh's own port: that of every server but the program's own, and of a session that names none.
 inline constexpr int kSshPort = 22;

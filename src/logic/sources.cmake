@@ -9,6 +9,7 @@ set(MARROWIN_LOGIC_SOURCES
     logic/end_reason.cpp
     logic/forwarding_text.cpp
     logic/host_key_question.cpp
+    logic/key_file_text.cpp
     logic/known_hosts.cpp
     logic/password_scrambling.cpp
     logic/profile_text.cpp
@@ -16,6 +17,7 @@ set(MARROWIN_LOGIC_SOURCES
     logic/screen_fit.cpp
     logic/server_list.cpp
     logic/session_forwardings.cpp
+    logic/sign_in.cpp
     logic/version_answer.cpp
     # Stays in the tunnel's folder; plink.exe takes the tag of its WM_COPYDATA from it.
     tunnel/failure_notice.cpp)
@@ -26,6 +28,7 @@ set(MARROWIN_LOGIC_HEADERS
     logic/end_reason.h
     logic/forwarding_text.h
     logic/host_key_question.h
+    logic/key_file_text.h
     logic/known_hosts.h
     logic/password_scrambling.h
     logic/profile_text.h
@@ -34,5 +37,6 @@ set(MARROWIN_LOGIC_HEADERS
     logic/screen_fit.h
     logic/server_list.h
     logic/session_forwardings.h
+    logic/sign_in.h
     logic/version_answer.h
     tunnel/failure_notice.h)

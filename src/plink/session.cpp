@@ -82,6 +82,12 @@ bool ReadSession(const std::string& name, Session& session, std::string& error) 
     session.host = *host;
     session.port = port ? static_cast<int>(*port) : kSshPort;
     session.user = ReadString(key, kSessionUserName).value_or(std::string());
+    session.signIn = SignInFromText(ReadString(key, kSessionSignIn).value_or(std::string()));
+    session.keyFile = ReadString(key, kSessionPublicKeyFile).value_or(std::string());
+    if (session.signIn == SignIn::KeyFile && session.keyFile.empty()) {
+        error = "The saved session \"" + name + "\" signs in with a key file but names none.";
+        return false;
+    }
     session.forwardings = forwardings.usable;
     session.skippedForwardings = forwardings.skipped;
     return true;

@@ -4,6 +4,7 @@
 
 #include "logic/saved_session.h"
 #include "logic/session_forwardings.h"
+#include "logic/sign_in.h"
 
 #include <string>
 #include <vector>
@@ -12,6 +13,8 @@ struct Session {
     std::string host;
     int port = kSshPort;
     std::string user;
+    SignIn signIn = SignIn::Password;
+    std::string keyFile;
     std::vector<LocalForwarding> forwardings;
     std::vector<std::string> skippedForwardings;
 };

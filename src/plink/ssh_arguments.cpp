@@ -20,6 +20,25 @@ bool IsFile(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The password alone (keyboard-interactive asks for it on many servers), or a key: the account's
+// own file and nothing else, or the agent's keys.
+std::vector<std::string> SignInOptions(const Session& session) {
+    if (session.signIn == SignIn::Password)
+        return {"-o", "PreferredAuthentications=password,keyboard-interactive",
+                "-o", "PubkeyAuthentication=no"};
+    std::vector<std::string> options = {"-o", "PreferredAuthentications=publickey",
+                                        "-o", "PubkeyAuthentication=yes"};
+    if (session.signIn == SignIn::KeyFile) {
+        const std::string keyOptions[] = {"IdentitiesOnly=yes", "IdentityAgent=none",
+                                          "IdentityFile=" + SshConfigPath(session.keyFile, true)};
+        for (const std::string& option : keyOptions) {
+            options.push_back("-o");
+            options.push_back(option);
+        }
+    }
+    return options;
+}
+
 } // namespace
 
 std::vector<std::string> SshArguments(const Session& session, const std::string& knownHostsPath) {
@@ -30,9 +49,9 @@ std::vector<std::string> SshArguments(const Session& session, const std::string&
         "-o", "ServerAliveInterval=15",
         "-o", "ServerAliveCountMax=3",
         "-o", "ConnectTimeout=30",
-        "-o", "PreferredAuthentications=password,keyboard-interactive",
-        "-o", "PubkeyAuthentication=no",
         "-o", "NumberOfPasswordPrompts=1",
+        "-o", "ControlMaster=no",
+        "-o", "ControlPath=none",
         "-o", "StrictHostKeyChecking=ask",
         "-o", "UserKnownHostsFile=" + SshConfigPath(knownHostsPath, true),
         "-o", "GlobalKnownHostsFile=" + SshConfigPath(knownHostsPath, false),
@@ -41,6 +60,8 @@ std::vector<std::string> SshArguments(const Session& session, const std::string&
         "-p", std::to_string(session.port),
     };
     // clang-format on
+    for (const std::string& option : SignInOptions(session))
+        arguments.push_back(option);
     if (!session.user.empty()) {
         arguments.push_back("-l");
         arguments.push_back(session.user);

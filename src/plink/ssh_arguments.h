@@ -12,11 +12,14 @@
 // client learns that authentication succeeded and the forwardings listen; ssh ends when a
 // forwarding cannot be set up (ExitOnForwardFailure), gives up a server that does not take the
 // connection and greet within 30 seconds (ConnectTimeout), and notices a dead link within 45
-// seconds (a keep-alive every 15 seconds, three missed answers). Authentication is by password
-// only, with one attempt (a wrong password is not retried, so an account is not locked by
-// retries); keyboard-interactive is allowed after "password" because many servers ask for the
-// password that way only. BatchMode stays off, since it would keep ssh from asking for the
-// password at all.
+// seconds (a keep-alive every 15 seconds, three missed answers). Authentication is the account's
+// way alone: by password, with one attempt (a wrong password is not retried, so an account is
+// not locked by retries), keyboard-interactive allowed after "password" because many servers ask
+// for the password that way only; or by the account's key file alone (IdentitiesOnly, no agent),
+// its passphrase asked once; or by the agent's keys. BatchMode stays off, since it would keep ssh
+// from asking for the password at all. No connection sharing (ControlMaster, ControlPath): a line
+// of the user's ~/.ssh/config meant for other connections cannot break the tunnel, since what is
+// given here wins over the file; what the file adds on purpose (a jump host) still applies.
 // Host keys are Marrowin's own: the known-hosts file in the app folder is the only one ssh reads
 // or writes (never the user's ~/.ssh), with the names in plain text (so that Marrowin can find
 // an account's lines) and without the address lines of CheckHostIP. ssh asks before it trusts

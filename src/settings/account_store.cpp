@@ -13,9 +13,12 @@ const char kTorPort[] = "8119";
 }
 
 Account AccountStore::Load(const std::string& name) const {
-    return Account{name, settings_.ReadString(name, setting::kUserName),
+    return Account{name,
+                   settings_.ReadString(name, setting::kUserName),
                    settings_.ReadString(name, setting::kPassword),
-                   settings_.ReadString(name, setting::kServerPort)};
+                   settings_.ReadString(name, setting::kServerPort),
+                   SignInFromText(settings_.ReadString(name, setting::kSignIn)),
+                   settings_.ReadString(name, setting::kKeyFile)};
 }
 
 std::string AccountStore::ClearPassword(const std::string& name) const {
@@ -62,12 +65,18 @@ bool AccountStore::Write(StoreAnswer& answer, const std::string& section,
 
 bool AccountStore::WriteAccount(StoreAnswer& answer, const std::string& name,
                                 const std::string& serverPort, const std::string& userName,
-                                const std::string& storedPassword,
-                                const std::string& forwardings) {
-    if (settings_.WriteAccountSection(name, {{setting::kServerPort, serverPort},
-                                             {setting::kUserName, userName},
-                                             {setting::kPassword, storedPassword},
-                                             {setting::kForwardings, forwardings}}))
+                                const std::string& storedPassword, const std::string& forwardings,
+                                const Account& signIn) {
+    std::vector<std::pair<std::string, std::string>> values = {
+        {setting::kServerPort, serverPort},
+        {setting::kUserName, userName},
+        {setting::kPassword, storedPassword},
+        {setting::kForwardings, forwardings}};
+    if (signIn.signIn != SignIn::Password) {
+        values.push_back({setting::kSignIn, SignInText(signIn.signIn)});
+        values.push_back({setting::kKeyFile, signIn.keyFile});
+    }
+    if (settings_.WriteAccountSection(name, values))
         return true;
     answer.refused = true;
     return false;
@@ -117,6 +126,8 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
     update.storedPassword =
         edited.password == saved.password ? saved.password : ScramblePassword(edited.password);
     const std::string storedForwardings = settings_.ReadString(oldName, setting::kForwardings);
+    // How it signs in is not among the edited fields: it goes with the account as stored.
+    const Account signIn = Load(oldName);
     const std::string forwardings =
         edited.serverPort == saved.serverPort
             ? storedForwardings
@@ -125,7 +136,7 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
     // The account's values in one write, under the new name when it is renamed; the old section
     // goes only once the new one and the name list are written.
     if (!WriteAccount(update, name, edited.serverPort, edited.userName, update.storedPassword,
-                      forwardings)) {
+                      forwardings, signIn)) {
         update.storedPassword = saved.password;
         return update;
     }
@@ -139,7 +150,7 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
         if (!Write(update, setting::kAccountsSection, tunnel)) {
             if (sameSection)
                 WriteAccount(update, oldName, saved.serverPort, saved.userName, saved.password,
-                             storedForwardings);
+                             storedForwardings, signIn);
             else
                 settings_.DeleteAccountSection(name);
             update.storedPassword = saved.password;
@@ -172,6 +183,8 @@ void AccountStore::FollowInSession(AccountUpdate& update, const Account& saved,
         if (move == RegistryReader::SessionMove::Failed)
             return;
         update.oldSessionNotDeleted = move == RegistryReader::SessionMove::OldNotDeleted;
+        const Account moved = Load(name);
+        registry.WriteSessionSignIn(name, moved.signIn, moved.keyFile);
     }
     if (edited.userName != saved.userName)
         registry.WriteRegistryString(HKEY_CURRENT_USER, SessionPath(name), kSessionUserName,
@@ -275,8 +288,26 @@ void AccountStore::EnsureSession(const std::string& name) const {
     if (settings_.ReadFlag(setting::kTorRelay, false) &&
         settings_.ReadString(setting::kProxyAccount) == name && !port.empty())
         forwardings = ChangeSessionTargetPort(forwardings, port, kTorPort);
-    if (registry.WriteSessionProfile(name, name, settings_.ReadString(name, setting::kUserName)))
-        registry.WritePortForwardings(name, forwardings);
+    const Account account = Load(name);
+    if (registry.WriteSessionProfile(name, name, account.userName) &&
+        registry.WritePortForwardings(name, forwardings))
+        registry.WriteSessionSignIn(name, account.signIn, account.keyFile);
+}
+
+StoreAnswer AccountStore::SetSignIn(const std::string& name, SignIn signIn,
+                                    const std::string& keyFile) {
+    StoreAnswer answer;
+    EnsureSession(name);
+    if (signIn == SignIn::Password) {
+        if (!settings_.DeleteKey(name, setting::kSignIn) ||
+            !settings_.DeleteKey(name, setting::kKeyFile))
+            answer.refused = true;
+    } else {
+        Write(answer, name, {{setting::kSignIn, SignInText(signIn)}, {setting::kKeyFile, keyFile}});
+    }
+    if (!answer.refused)
+        RegistryReader().WriteSessionSignIn(name, signIn, keyFile);
+    return answer;
 }
 
 ProxyForwardingChange AccountStore::SetProxyForwarding(const std::string& server,

@@ -6,6 +6,7 @@
 
 #include "logic/account_rules.h"
 #include "logic/forwarding_text.h"
+#include "logic/sign_in.h"
 #include "settings/known_hosts_file.h"
 #include "settings/settings_file.h"
 
@@ -19,6 +20,8 @@ struct Account {
     std::string userName;
     std::string password;
     std::string serverPort;
+    SignIn signIn = SignIn::Password;
+    std::string keyFile;
 };
 
 // A forwarding together with the account it belongs to.
@@ -119,6 +122,9 @@ public:
     AccountRemoval Remove(const std::string& name);
     // The account started at program start, which also carries the browser's traffic.
     StoreAnswer SetDefault(const std::string& name);
+    // How the account signs in, in the settings file and its saved session. The password, which
+    // every account starts with, is stored as no values at all.
+    StoreAnswer SetSignIn(const std::string& name, SignIn signIn, const std::string& keyFile);
 
     // Adds the forwarding to both forms. Nothing is written when the account forwards that local
     // port already, or when its stored forwardings would grow past what the file keeps whole.
@@ -167,9 +173,11 @@ private:
                const std::vector<std::pair<std::string, std::string>>& values);
     void FollowInSession(AccountUpdate& update, const Account& saved,
                          const AccountFields& edited) const;
+    // The account's section whole: its four values, and how it signs in when not with its
+    // password.
     bool WriteAccount(StoreAnswer& answer, const std::string& name, const std::string& serverPort,
                       const std::string& userName, const std::string& storedPassword,
-                      const std::string& forwardings);
+                      const std::string& forwardings, const Account& signIn = Account());
 
     // The account's forwarding of the local port, ports compared as the numbers they spell (no
     // port matches 0); the name must be an account's exactly.

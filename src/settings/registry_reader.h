@@ -5,6 +5,7 @@
 #pragma once
 
 #include "logic/saved_session.h"
+#include "logic/sign_in.h"
 
 #include <windows.h>
 
@@ -25,6 +26,9 @@ public:
     bool SessionExists(const std::string& sessionName) const;
     std::string ReadPortForwardings(const std::string& sessionName) const;
     bool WritePortForwardings(const std::string& sessionName, const std::string& forwardings) const;
+    // How the session signs in and its key file; the password is no SignIn value at all.
+    bool WriteSessionSignIn(const std::string& sessionName, SignIn signIn,
+                            const std::string& keyFile) const;
     bool WriteRegistryString(HKEY root, const std::string& subkey, const std::string& valueName,
                              const std::string& text) const;
     // False when the session could not be deleted, a missing one included.

@@ -327,6 +327,19 @@ bool RegistryReader::WritePortForwardings(const std::string& sessionName,
            SetString(key, kSessionPortForwardings, forwardings);
 }
 
+bool RegistryReader::WriteSessionSignIn(const std::string& sessionName, SignIn signIn,
+                                        const std::string& keyFile) const {
+    fw::RegKey key;
+    if (!OpenSession(sessionName, KEY_SET_VALUE, false, key))
+        return false;
+    LSTATUS removed = ::RegDeleteValueA(key, kSessionSignIn);
+    if (signIn == SignIn::Password)
+        return (removed == ERROR_SUCCESS || removed == ERROR_FILE_NOT_FOUND) &&
+               SetString(key, kSessionPublicKeyFile, "");
+    return SetString(key, kSessionSignIn, SignInText(signIn)) &&
+           SetString(key, kSessionPublicKeyFile, keyFile);
+}
+
 bool RegistryReader::WriteRegistryString(HKEY root, const std::string& subkey,
                                          const std::string& valueName,
                                          const std::string& text) const {

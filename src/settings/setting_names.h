@@ -41,5 +41,9 @@ inline constexpr char kUserName[] = "username";
 inline constexpr char kPassword[] = "password";
 inline constexpr char kServerPort[] = "port";
 inline constexpr char kForwardings[] = "forwardings";
+// How the account signs in (logic/sign_in.h) and its key file: written only for an account that
+// does not sign in with its password.
+inline constexpr char kSignIn[] = "signin";
+inline constexpr char kKeyFile[] = "keyfile";
 
 } // namespace setting

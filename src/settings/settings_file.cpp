@@ -14,7 +14,7 @@
 namespace {
 
 const char* const kAccountKeys[] = {setting::kServerPort, setting::kUserName, setting::kPassword,
-                                    setting::kForwardings};
+                                    setting::kForwardings, setting::kSignIn, setting::kKeyFile};
 
 // An account named like one of the program's own sections shares it: its keys are written and
 // removed one by one there, so that the program's own keys stay.
@@ -211,6 +211,11 @@ bool CInternetOptions::DeleteAccountSection(const std::string& name) const {
 bool CInternetOptions::WriteFlag(const std::string& section, const std::string& key,
                                  bool on) const {
     return WriteString(section, key, on ? "1" : "0");
+}
+
+bool CInternetOptions::DeleteKey(const std::string& section, const std::string& key) const {
+    return Written(::WritePrivateProfileStringA(section.c_str(), key.c_str(), nullptr,
+                                                filePath_.c_str()));
 }
 
 bool CInternetOptions::DeleteSection(const std::string& section) const {

@@ -62,6 +62,8 @@ public:
         return WriteFlag(setting.section, setting.key, on);
     }
     bool DeleteSection(const std::string& section) const;
+    // Removes the key; one that is not there is no failure.
+    bool DeleteKey(const std::string& section, const std::string& key) const;
     // Replaces the section's keys with these, in one write of the file: a failure leaves the
     // section as it was.
     bool WriteSection(const std::string& section,

@@ -8,6 +8,7 @@
 #include "settings/known_hosts_file.h"
 #include "system/port_owner.h"
 #include "tunnel/client_contract.h"
+#include "tunnel/key_file_check.h"
 
 #include <windows.h>
 
@@ -33,10 +34,22 @@ StartOutcome PrivacySession::Start(const std::string& typedAccount, StartKind ki
         return outcome;
     }
     account_ = account;
+    // A key file ssh could not use is told before anything starts.
+    const Account stored = accounts_.Load(account);
+    if (stored.signIn == SignIn::KeyFile) {
+        outcome.failure = KeyFileFailure(stored.keyFile);
+        if (!outcome.failure.empty()) {
+            if (kind == StartKind::Autostart)
+                PointBrowserAtNoTunnel();
+            return outcome;
+        }
+    }
     failureNotice_.OnClientStart();
     // A saved session deleted by hand is made again, so that the client finds the account.
     accounts_.EnsureSession(account);
-    std::string password = accounts_.ClearPassword(account);
+    // An account that signs in with a key gives the client no password.
+    std::string password =
+        stored.signIn == SignIn::Password ? accounts_.ClearPassword(account) : std::string();
     // The autostart has always passed its arguments without the leading blank.
     std::string arguments = kind == StartKind::Autostart
                                 ? AutostartClientArguments(password, account)

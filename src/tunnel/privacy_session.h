@@ -107,7 +107,7 @@ public:
     // reconnect sequence and a changed key concern it.
     StartOutcome Start(const std::string& account, StartKind kind);
     // The account of the last start that found one, as the list spells it.
-    const std::string& Account() const { return account_; }
+    const std::string& AccountName() const { return account_; }
     // Stops the client and sets the browser's connection back, whatever the option says.
     void Stop();
     bool IsRunning() const { return tunnel_.IsRunning(); }

@@ -7,6 +7,7 @@
 #include "framework/user_seam.h"
 #include "resource.h"
 #include "ui/dialogs/server_remove_dialog.h"
+#include "ui/dialogs/sign_in_dialog.h"
 #include "ui/dialogs/write_failure_box.h"
 
 #include <utility>
@@ -28,6 +29,7 @@ AccountsEditor::AccountsEditor(fw::Dialog& dialog, AccountStore& accounts, Event
     OnCommand(IDC_CANCEL_EDIT, [this] { CancelEdit(); });
     OnCommand(IDC_DELETE_ACCOUNT, [this] { DeleteAccount(); });
     OnCommand(IDC_SET_DEFAULT, [this] { SetDefaultAccount(); });
+    OnCommand(IDC_SIGN_IN_OPTIONS, [this] { ChooseSignIn(); });
     OnCommand(IDC_ADD_FORWARDING, [this] { AddForwarding(); });
     OnCommand(IDC_DELETE_FORWARDING, [this] { DeleteForwarding(); });
     OnNotify(IDC_FORWARDING_LIST, NM_CLICK, [this](NMHDR*) { return SelectForwarding(); });
@@ -45,6 +47,7 @@ void AccountsEditor::DoDataExchange(HWND dialog) {
     newAccountButton_.Bind(dialog, IDC_NEW_ACCOUNT);
     deleteAccountButton_.Bind(dialog, IDC_DELETE_ACCOUNT);
     setDefaultButton_.Bind(dialog, IDC_SET_DEFAULT);
+    signInButton_.Bind(dialog, IDC_SIGN_IN_OPTIONS);
     editSaveButton_.Bind(dialog, IDC_EDIT_SAVE);
     cancelEditButton_.Bind(dialog, IDC_CANCEL_EDIT);
     addForwardingButton_.Bind(dialog, IDC_ADD_FORWARDING);
@@ -110,7 +113,8 @@ void AccountsEditor::ShowAccountFields(const Account& account) {
 
 void AccountsEditor::SaveFieldValues() {
     AccountFields fields = ReadAccountFields();
-    savedFields_ = Account{fields.serverName, fields.userName, fields.password, fields.serverPort};
+    savedFields_ = Account{fields.serverName, fields.userName, fields.password, fields.serverPort,
+                           SignIn::Password, std::string()};
 }
 
 // The controls of each mode: the account fields are editable only in New and Edit, which
@@ -124,6 +128,7 @@ void AccountsEditor::EnableAccountEditing(EditorMode mode) {
     newAccountButton_.Enable(mode != EditorMode::EditAccount);
     deleteAccountButton_.Enable(!editing);
     setDefaultButton_.Enable(!editing);
+    signInButton_.Enable(!editing);
     EnableForwardingButtons(!editing);
     cancelEditButton_.Enable(editing);
     editSaveButton_.SetText(editing ? "Save" : "Edit");
@@ -328,6 +333,22 @@ void AccountsEditor::RemoveAccount(const std::string& name) {
     targetServerEdit_.SetText("");
     portDescriptionEdit_.SetText("");
     forwardingList_.RemoveAccount(name);
+}
+
+// How the account shown signs in; only a stored account has a choice to keep.
+void AccountsEditor::ChooseSignIn() {
+    std::string name = accounts_.Settings().StoredAccountName(accountsCombo_.GetText());
+    if (name.empty()) {
+        fw::ShowMessageBox(DialogHandle(), "Please save the account first!", kProgramName,
+                           MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    const Account account = accounts_.Load(name);
+    SignInDialog dialog(DialogHandle(), account.signIn, account.keyFile);
+    if (dialog.DoModal() != IDOK)
+        return;
+    if (accounts_.SetSignIn(name, dialog.Chosen(), dialog.KeyFile()).refused)
+        ShowWriteFailure(DialogHandle(), accounts_.Settings());
 }
 
 void AccountsEditor::SetDefaultAccount() {

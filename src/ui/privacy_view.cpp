@@ -67,7 +67,7 @@ void PrivacyView::StartTunnel() {
             return;
         }
         ShowStarted(started, kPrivacyOnGreen);
-        account = session_.Account();
+        account = session_.AccountName();
     }
     RunStatusWindow(account);
 }
@@ -189,11 +189,11 @@ void PrivacyView::OnConnectionLost() {
     switch (drop.action) {
     case Action::StartSequence:
         ::SetTimer(DialogHandle(), kReconnectTimer, kReconnectPeriodMs, nullptr);
-        RunStatusWindow(session_.Account(), &drop);
+        RunStatusWindow(session_.AccountName(), &drop);
         return;
     case Action::GiveUp:
         ::KillTimer(DialogHandle(), kReconnectTimer);
-        RunStatusWindow(session_.Account(), &drop);
+        RunStatusWindow(session_.AccountName(), &drop);
         return;
     case Action::ContinueSequence:
         if (statusWindow_)
@@ -229,7 +229,7 @@ void PrivacyView::AskAfterDrop() {
 // The server's key has changed: only the user's Yes replaces the remembered key, and the tunnel
 // starts again with the new one.
 void PrivacyView::AskToTrustChangedKey(const ServerKey& key) {
-    const std::string& account = session_.Account();
+    const std::string& account = session_.AccountName();
     if (account.empty() ||
         fw::ShowMessageBox(DialogHandle(), TrustChangedKeyText(account, key), kProgramName,
                            MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)

@@ -84,7 +84,8 @@ TEST(SshArguments, SshIsToldWhatTheTunnelNeedsAndNothingElse) {
         ssh["-L"]);
     for (std::string told : {"-N=", "-v=", "-p=4022", "-l=alice", "PubkeyAuthentication=no",
                              "NumberOfPasswordPrompts=1", "StrictHostKeyChecking=ask",
-                             "HashKnownHosts=no", "CheckHostIP=no", "ExitOnForwardFailure=yes"}) {
+                             "HashKnownHosts=no", "CheckHostIP=no", "ExitOnForwardFailure=yes",
+                             "ControlMaster=no", "ControlPath=none"}) {
         size_t equals = told.find('=');
         EXPECT_EQ(told.substr(equals + 1), first(told.substr(0, equals))) << told;
     }
@@ -104,6 +105,19 @@ TEST(SshArguments, SshIsToldWhatTheTunnelNeedsAndNothingElse) {
     session.forwardings.clear();
     ssh = ReadAsSsh(SshArguments(session, "C:\\known_hosts"));
     EXPECT_EQ(0u, ssh.count("-l") + ssh.count("-L"));
+
+    // A key file alone, or the agent's keys: no password then.
+    session.signIn = SignIn::KeyFile;
+    session.keyFile = "C:\\keys\\my key";
+    ssh = ReadAsSsh(SshArguments(session, "C:\\known_hosts"));
+    EXPECT_EQ("publickey", first("PreferredAuthentications"));
+    EXPECT_EQ("yes", first("IdentitiesOnly"));
+    EXPECT_EQ("none", first("IdentityAgent"));
+    EXPECT_EQ(std::vector<std::string>{"C:/keys/my key"}, FilesSshOpens(first("IdentityFile"), true));
+    session.signIn = SignIn::Agent;
+    ssh = ReadAsSsh(SshArguments(session, "C:\\known_hosts"));
+    EXPECT_EQ("publickey", first("PreferredAuthentications"));
+    EXPECT_EQ("<not given>", first("IdentitiesOnly"));
 }
 
 TEST(SshCommandLine, ArgumentsAreQuotedSoThatTheCRuntimeSplitsThemBack) {

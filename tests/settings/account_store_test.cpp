@@ -185,6 +185,29 @@ TEST_F(AccountStoreTest, AMissingSessionIsMadeAgainFromTheSettingsFile) {
               "L25=localhost:25,L110=localhost:110,L50000=localhost:8119,L8000=web:80,");
 }
 
+// How an account signs in is stored only once it is not the password, goes with the account
+// through an edit and a rename, reaches its saved session, and leaves no trace when set back.
+TEST_F(AccountStoreTest, TheSignInIsStoredOnlyWhenNotThePasswordAndFollowsTheAccount) {
+    store.Create({alpha, "joe", "pw", "3128"});
+    EXPECT_FALSE(store.SetSignIn(alpha, SignIn::KeyFile, "C:\\keys\\id_ed25519").refused);
+    store.Update(store.Load(alpha), {alpha, "max", store.Load(alpha).password, "8080"});
+    store.Update(store.Load(alpha), {renamed, "max", store.Load(alpha).password, "8080"});
+    Account account = store.Load(renamed);
+    EXPECT_EQ(account.signIn, SignIn::KeyFile);
+    EXPECT_EQ(account.keyFile, "C:\\keys\\id_ed25519");
+    EXPECT_EQ(SessionValue(renamed, "SignIn"), "key");
+    EXPECT_EQ(SessionValue(renamed, "PublicKeyFile"), "C:\\keys\\id_ed25519");
+
+    store.SetSignIn(renamed, SignIn::Agent, "");
+    EXPECT_EQ(SessionValue(renamed, "SignIn"), "agent");
+    store.Update(store.Load(renamed), {alpha, "joe", store.Load(renamed).password, "3128"});
+    EXPECT_FALSE(store.SetSignIn(alpha, SignIn::Password, "").refused);
+    const std::string file = ReadWholeFile(folder.File("Marrowin.ini"));
+    EXPECT_EQ(file.find("signin"), std::string::npos) << file;
+    EXPECT_EQ(file.find("keyfile"), std::string::npos) << file;
+    EXPECT_EQ(SessionValue(alpha, "SignIn"), "<missing>");
+}
+
 // An account named like one of the program's sections shares it: made, edited, renamed and
 // removed, it leaves the program's own keys there as they were.
 TEST_F(AccountStoreTest, AnAccountNamedLikeAProgramSectionLeavesTheProgramsKeys) {

@@ -5,6 +5,7 @@
 #include "logic/password_scrambling.h"
 #include "resource.h"
 #include "settings/settings_file.h"
+#include "support/dialog_input.h"
 #include "support/main_window_fixture.h"
 #include "support/scripted_user.h"
 #include "support/stand_in.h"
@@ -70,7 +71,8 @@ TEST_F(AccountsEditorTest, TheModesEnableTheirControlsAndNameTheButton) {
          "Save",
          kSaveTip,
          {IDC_USER_NAME, IDC_PASSWORD, IDC_SERVER_PORT, IDC_NEW_ACCOUNT, IDC_CANCEL_EDIT},
-         {IDC_DELETE_ACCOUNT, IDC_SET_DEFAULT, IDC_ADD_FORWARDING, IDC_DELETE_FORWARDING}},
+         {IDC_DELETE_ACCOUNT, IDC_SET_DEFAULT, IDC_SIGN_IN_OPTIONS, IDC_ADD_FORWARDING,
+          IDC_DELETE_FORWARDING}},
         {IDC_CANCEL_EDIT, "Edit", kEditTip, viewing, viewingLocked},
         {IDC_EDIT_SAVE, "Save", kSaveTip, {IDC_USER_NAME, IDC_CANCEL_EDIT}, {IDC_NEW_ACCOUNT}},
         {IDC_CANCEL_EDIT, "Edit", kEditTip, viewing, viewingLocked},
@@ -100,7 +102,38 @@ TEST_F(AccountsEditorTest, TheModesEnableTheirControlsAndNameTheButton) {
     EXPECT_EQ(TooltipText(IDC_EDIT_SAVE), kEditTip);
     EXPECT_TRUE(Enabled(IDC_NEW_ACCOUNT));
     // Changing a tip does not add a second tool for the button.
-    EXPECT_EQ(::SendMessageA(TooltipOf(*window), TTM_GETTOOLCOUNT, 0, 0), 14);
+    EXPECT_EQ(::SendMessageA(TooltipOf(*window), TTM_GETTOOLCOUNT, 0, 0), 15);
+}
+
+// The sign-in dialog chooses for a stored account: a key file must be named; OK stores the
+// choice, which the dialog shows when it opens again.
+TEST_F(AccountsEditorTest, TheSignInDialogStoresHowAStoredAccountSignsIn) {
+    StartWindow("");
+    user.AnswerNextBox(IDOK);
+    Type(IDC_SERVER_NAME, "unsaved");
+    Click(IDC_SIGN_IN_OPTIONS);
+    EXPECT_EQ(LastBox().text, "Please save the account first!");
+    CreateAccount("alpha", "joe", "pw", "22");
+    ChooseAccount("alpha");
+    user.InDialog(IDD_SIGN_IN, [&](fw::Dialog& dialog) {
+        EXPECT_TRUE(ItemChecked(dialog, IDC_SIGN_IN_PASSWORD));
+        EXPECT_FALSE(ItemEnabled(dialog, IDC_KEY_FILE));
+        ChooseRadio(dialog, IDC_SIGN_IN_PASSWORD, IDC_SIGN_IN_AGENT, IDC_SIGN_IN_KEY);
+        user.AnswerNextBox(IDOK);
+        ClickItem(dialog, IDOK);
+        EXPECT_EQ(LastBox().text, "Please choose the key file!");
+        TypeInto(dialog, IDC_KEY_FILE, "C:\\keys\\id_ed25519");
+        ClickItem(dialog, IDOK);
+    });
+    Click(IDC_SIGN_IN_OPTIONS);
+    EXPECT_EQ(Setting("alpha", "signin"), "key");
+    EXPECT_EQ(Setting("alpha", "keyfile"), "C:\\keys\\id_ed25519");
+    user.InDialog(IDD_SIGN_IN, [&](fw::Dialog& dialog) {
+        EXPECT_TRUE(ItemChecked(dialog, IDC_SIGN_IN_KEY));
+        EXPECT_EQ(ItemText(dialog, IDC_KEY_FILE), "C:\\keys\\id_ed25519");
+        ClickItem(dialog, IDCANCEL);
+    });
+    Click(IDC_SIGN_IN_OPTIONS);
 }
 
 // A refusal of each rule a new account passes, with its box and focus (the port field emptied);
