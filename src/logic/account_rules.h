@@ -32,6 +32,11 @@ struct Refusal {
     bool clearField = false;
 };
 
+// How the program says that something failed: an operation that can fail answers its failure,
+// as a std::optional of what went wrong (a Refusal here; a sentence, or the system's error code,
+// elsewhere) that is empty when it succeeded, or, where it reports what it did as well, in a
+// result it returns (StoreAnswer of the account store). No sticky flag, no -1, no empty text
+// meaning success.
 using Verdict = std::optional<Refusal>;
 
 // Said when a forwarding would take an account's stored forwardings past what the settings file

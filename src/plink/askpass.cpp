@@ -125,16 +125,14 @@ AskpassServer::~AskpassServer() {
     Wipe(message_);
 }
 
-bool AskpassServer::Open(const std::string& password, std::string& error) {
+std::optional<std::string> AskpassServer::Open(const std::string& password) {
     OwnerOnlySecurity security;
     name_ = UniquePipeName("askpass");
     if (!security.IsValid() || name_.empty()) {
-        error = "The password pipe's security could not be set up.";
-        return false;
+        return "The password pipe's security could not be set up.";
     }
     if (password.size() > kLongestPassword) {
-        error = "The password is too long.";
-        return false;
+        return "The password is too long.";
     }
     event_.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     // Duplex only so that we can see the client close its end (see OnEvent); one instance, and
@@ -144,9 +142,8 @@ bool AskpassServer::Open(const std::string& password, std::string& error) {
         PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 4096, 16,
         0, security.Attributes()));
     if (!event_ || !pipe_) {
-        error = "The password pipe could not be created (error " +
+        return "The password pipe could not be created (error " +
                 std::to_string(::GetLastError()) + ").";
-        return false;
     }
     DWORD size = static_cast<DWORD>(password.size());
     message_.assign(1, static_cast<char>(size & 0xFF));
@@ -155,7 +152,7 @@ bool AskpassServer::Open(const std::string& password, std::string& error) {
     message_ += static_cast<char>((size >> 24) & 0xFF);
     message_ += password;
     Connect();
-    return true;
+    return std::nullopt;
 }
 
 void AskpassServer::Connect() {

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 // Holds the pipe's name in ssh's environment, and so in that of the askpass instance.
@@ -36,7 +37,8 @@ public:
     AskpassServer& operator=(const AskpassServer&) = delete;
     ~AskpassServer();
 
-    bool Open(const std::string& password, std::string& error);
+    // Makes the pipe and serves the password on it; what failed, or nothing.
+    std::optional<std::string> Open(const std::string& password);
     const std::string& PipeName() const { return name_; }
     // Only processes in this job get the password; without a job nobody does.
     void AllowJob(HANDLE job) { job_ = job; }

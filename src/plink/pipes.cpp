@@ -45,12 +45,11 @@ OwnerOnlySecurity::OwnerOnlySecurity() {
     attributes_.bInheritHandle = FALSE;
 }
 
-bool CreateOutputPipe(fw::KernelHandle& reader, fw::KernelHandle& writer, DWORD& errorCode) {
+std::optional<DWORD> CreateOutputPipe(fw::KernelHandle& reader, fw::KernelHandle& writer) {
     OwnerOnlySecurity security;
     std::string name = UniquePipeName("output");
     if (!security.IsValid() || name.empty()) {
-        errorCode = ERROR_ACCESS_DENIED;
-        return false;
+        return ERROR_ACCESS_DENIED;
     }
     // Anonymous pipes cannot be read overlapped, hence a named one. We open its other end
     // ourselves at once, and it takes one client only, so nobody else gets in between.
@@ -59,17 +58,15 @@ bool CreateOutputPipe(fw::KernelHandle& reader, fw::KernelHandle& writer, DWORD&
         PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 0, 4096, 0,
         security.Attributes()));
     if (!reader) {
-        errorCode = ::GetLastError();
-        return false;
+        return ::GetLastError();
     }
     SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
     writer.Reset(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, &inheritable, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!writer) {
-        errorCode = ::GetLastError();
+        DWORD error = ::GetLastError();
         reader.Reset();
-        return false;
+        return error;
     }
-    errorCode = 0;
-    return true;
+    return std::nullopt;
 }

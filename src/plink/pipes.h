@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 // "\\.\pipe\marrowin-<purpose>-<process id>-<32 random hex digits>"; empty when the system
@@ -30,5 +31,5 @@ private:
 };
 
 // One pipe for a child's output: `reader` is ours, opened for overlapped reads; `writer` is
-// the inheritable end to hand to the child. False with the system error code on failure.
-bool CreateOutputPipe(fw::KernelHandle& reader, fw::KernelHandle& writer, DWORD& errorCode);
+// the inheritable end to hand to the child. The system's error code when it failed.
+std::optional<DWORD> CreateOutputPipe(fw::KernelHandle& reader, fw::KernelHandle& writer);

@@ -58,23 +58,20 @@ bool OpenSession(const std::string& name, fw::RegKey& key) {
 
 } // namespace
 
-bool ReadSession(const std::string& name, Session& session, std::string& error) {
+std::optional<std::string> ReadSession(const std::string& name, Session& session) {
     fw::RegKey key;
     if (name.empty() || !OpenSession(name, key)) {
-        error = "The saved session \"" + name + "\" does not exist.";
-        return false;
+        return "The saved session \"" + name + "\" does not exist.";
     }
 
     std::optional<std::string> host = ReadString(key, kSessionHostName);
     if (!host || !IsUsableHostName(*host)) {
-        error = "The saved session \"" + name + "\" has no usable HostName.";
-        return false;
+        return "The saved session \"" + name + "\" has no usable HostName.";
     }
     std::optional<DWORD> port = ReadDword(key, kSessionPortNumber);
     if (port && (*port < 1 || *port > 65535)) {
-        error = "The saved session \"" + name + "\" has PortNumber " + std::to_string(*port) +
+        return "The saved session \"" + name + "\" has PortNumber " + std::to_string(*port) +
                 ", which is no TCP port.";
-        return false;
     }
     SessionForwardings forwardings =
         ParseSessionForwardings(ReadString(key, kSessionPortForwardings).value_or(std::string()));
@@ -85,10 +82,9 @@ bool ReadSession(const std::string& name, Session& session, std::string& error) 
     session.signIn = SignInFromText(ReadString(key, kSessionSignIn).value_or(std::string()));
     session.keyFile = ReadString(key, kSessionPublicKeyFile).value_or(std::string());
     if (session.signIn == SignIn::KeyFile && session.keyFile.empty()) {
-        error = "The saved session \"" + name + "\" signs in with a key file but names none.";
-        return false;
+        return "The saved session \"" + name + "\" signs in with a key file but names none.";
     }
     session.forwardings = forwardings.usable;
     session.skippedForwardings = forwardings.skipped;
-    return true;
+    return std::nullopt;
 }

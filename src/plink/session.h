@@ -6,6 +6,7 @@
 #include "logic/session_forwardings.h"
 #include "logic/sign_in.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,7 @@ struct Session {
     std::vector<std::string> skippedForwardings;
 };
 
-// Reads the saved session. On failure returns false with a sentence saying what is wrong.
+// Reads the saved session. On failure answers a sentence saying what is wrong.
 // A missing PortNumber means ssh's port 22; a missing or empty UserName leaves the user to ssh.
 // Forwardings that cannot be used are left out and listed in `skippedForwardings`.
-bool ReadSession(const std::string& name, Session& session, std::string& error);
+std::optional<std::string> ReadSession(const std::string& name, Session& session);

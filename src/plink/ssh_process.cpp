@@ -11,19 +11,18 @@ std::string SystemErrorText(const std::string& what, DWORD code) {
 
 } // namespace
 
-bool SshProcess::Start(const std::string& program, const std::vector<std::string>& arguments,
-                       HANDLE errorOutput, std::string& error) {
+std::optional<std::string> SshProcess::Start(const std::string& program,
+                                             const std::vector<std::string>& arguments,
+                                             HANDLE errorOutput) {
     job_.Reset(::CreateJobObjectA(nullptr, nullptr));
     if (!job_) {
-        error = SystemErrorText("The job object for ssh could not be created", ::GetLastError());
-        return false;
+        return SystemErrorText("The job object for ssh could not be created", ::GetLastError());
     }
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
     if (!::SetInformationJobObject(job_.Get(), JobObjectExtendedLimitInformation, &limits,
                                    sizeof(limits))) {
-        error = SystemErrorText("The job object for ssh could not be set up", ::GetLastError());
-        return false;
+        return SystemErrorText("The job object for ssh could not be set up", ::GetLastError());
     }
 
     SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
@@ -31,8 +30,7 @@ bool SshProcess::Start(const std::string& program, const std::vector<std::string
                                            FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
                                            OPEN_EXISTING, 0, nullptr));
     if (!nowhere) {
-        error = SystemErrorText("NUL could not be opened", ::GetLastError());
-        return false;
+        return SystemErrorText("NUL could not be opened", ::GetLastError());
     }
 
     STARTUPINFOA startup = {};
@@ -48,26 +46,25 @@ bool SshProcess::Start(const std::string& program, const std::vector<std::string
     if (!::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
                           CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup,
                           &process)) {
-        error =
-            SystemErrorText("ssh could not be started from \"" + program + "\"", ::GetLastError());
-        return false;
+        return SystemErrorText("ssh could not be started from \"" + program + "\"", ::GetLastError());
     }
     process_.Reset(process.hProcess);
     fw::KernelHandle thread(process.hThread);
     if (!::AssignProcessToJobObject(job_.Get(), process.hProcess)) {
-        error = SystemErrorText("ssh could not be put into its job object", ::GetLastError());
+        std::string error =
+            SystemErrorText("ssh could not be put into its job object", ::GetLastError());
         ::TerminateProcess(process.hProcess, 1);
         ::WaitForSingleObject(process.hProcess, 5000);
         process_.Reset();
-        return false;
+        return error;
     }
     if (::ResumeThread(process.hThread) == static_cast<DWORD>(-1)) {
-        error = SystemErrorText("ssh could not be resumed", ::GetLastError());
+        std::string error = SystemErrorText("ssh could not be resumed", ::GetLastError());
         End();
         process_.Reset();
-        return false;
+        return error;
     }
-    return true;
+    return std::nullopt;
 }
 
 void SshProcess::End() {

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,9 +20,10 @@ public:
 
     // Starts the program with the arguments, in the job from its first instruction on: it is
     // created suspended and runs only once it is in the job, so that everything it starts is
-    // in the job too. `errorOutput` becomes its stderr. False with a sentence on failure.
-    bool Start(const std::string& program, const std::vector<std::string>& arguments,
-               HANDLE errorOutput, std::string& error);
+    // in the job too. `errorOutput` becomes its stderr. A sentence when it failed.
+    std::optional<std::string> Start(const std::string& program,
+                                     const std::vector<std::string>& arguments,
+                                     HANDLE errorOutput);
 
     HANDLE Process() const { return process_.Get(); }
     HANDLE Job() const { return job_.Get(); }

@@ -162,26 +162,24 @@ int WatchTunnel(SshProcess& ssh, AskpassServer& askpass, HANDLE sshOutput,
 // and watches it to its end; returns plink.exe's exit code.
 int RunSsh(const std::string& program, const std::vector<std::string>& arguments,
            std::string& password, const Session& session, EndReason& reason) {
-    std::string error;
     AskpassServer askpass;
-    if (!askpass.Open(password, error))
-        return Fail(error, ClientFailure::SystemFault, reason, kExitNoSsh);
+    if (std::optional<std::string> error = askpass.Open(password))
+        return Fail(*error, ClientFailure::SystemFault, reason, kExitNoSsh);
     if (!password.empty())
         ::SecureZeroMemory(&password[0], password.size());
     fw::KernelHandle outputReader;
     fw::KernelHandle outputWriter;
-    DWORD errorCode = 0;
-    if (!CreateOutputPipe(outputReader, outputWriter, errorCode))
+    if (std::optional<DWORD> errorCode = CreateOutputPipe(outputReader, outputWriter))
         return Fail("The pipe for ssh's output could not be created (error " +
-                        std::to_string(errorCode) + ").",
+                        std::to_string(*errorCode) + ").",
                     ClientFailure::SystemFault, reason, kExitNoSsh);
     if (!SetAskpassEnvironment(askpass.PipeName()))
         return Fail("The environment for ssh could not be set.", ClientFailure::SystemFault, reason,
                     kExitNoSsh);
 
     SshProcess ssh;
-    if (!ssh.Start(program, arguments, outputWriter.Get(), error))
-        return Fail(error, ClientFailure::SshNotStarted, reason, kExitNoSsh);
+    if (std::optional<std::string> error = ssh.Start(program, arguments, outputWriter.Get()))
+        return Fail(*error, ClientFailure::SshNotStarted, reason, kExitNoSsh);
     askpass.AllowJob(ssh.Job());
     // Only ssh holds the write end now, so the pipe breaks when ssh and its children are gone.
     outputWriter.Reset();
@@ -201,9 +199,8 @@ int RunTunnelClient(const std::string& commandLine) {
 
     EndReason reason;
     Session session;
-    std::string error;
-    if (!ReadSession(request->session, session, error))
-        return Fail(error, ClientFailure::BadSession, reason, kExitBadSession);
+    if (std::optional<std::string> error = ReadSession(request->session, session))
+        return Fail(*error, ClientFailure::BadSession, reason, kExitBadSession);
     for (const std::string& entry : session.skippedForwardings) {
         WriteError("The forwarding \"" + entry + "\" of the saved session \"" + request->session +
                    "\" cannot be used and is left out.");

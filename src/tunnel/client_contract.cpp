@@ -12,8 +12,8 @@ std::string LaunchFailureText(const std::string& programPath, DWORD errorCode) {
            "', error code = " + std::to_string(static_cast<int>(errorCode));
 }
 
-bool LaunchClient(const std::string& programPath, const std::string& arguments,
-                  const std::string& workingFolder, fw::ProcessHandles& process, DWORD& errorCode) {
+std::optional<DWORD> LaunchClient(const std::string& programPath, const std::string& arguments,
+                                  const std::string& workingFolder, fw::ProcessHandles& process) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -25,13 +25,10 @@ bool LaunchClient(const std::string& programPath, const std::string& arguments,
     PROCESS_INFORMATION started = {};
     if (!::CreateProcessA(
             programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-            nullptr, workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &started)) {
-        errorCode = ::GetLastError();
-        return false;
-    }
+            nullptr, workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &started))
+        return ::GetLastError();
     process = fw::ProcessHandles(started);
-    errorCode = 0;
-    return true;
+    return std::nullopt;
 }
 
 void StopClientProcess(fw::ProcessHandles& process) {

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 // The client beside the executable; its existence is not checked beforehand.
@@ -15,10 +16,10 @@ std::string ClientProgramPath(const std::string& executableFolder);
 std::string LaunchFailureText(const std::string& programPath, DWORD errorCode);
 
 // Starts the client hidden, at normal priority, with no inherited handles, the inherited
-// environment and the given working folder. On failure returns false with the system error
-// code and leaves `process` empty.
-bool LaunchClient(const std::string& programPath, const std::string& arguments,
-                  const std::string& workingFolder, fw::ProcessHandles& process, DWORD& errorCode);
+// environment and the given working folder. On failure answers the system's error code and
+// leaves `process` empty.
+std::optional<DWORD> LaunchClient(const std::string& programPath, const std::string& arguments,
+                                  const std::string& workingFolder, fw::ProcessHandles& process);
 // Asks the client's main thread to quit, gives it 500 ms, then terminates it with exit code 0
 // and closes both handles. Does nothing when no process is held.
 void StopClientProcess(fw::ProcessHandles& process);

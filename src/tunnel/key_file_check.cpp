@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-std::string KeyFileFailure(const std::string& path) {
+std::optional<std::string> KeyFileFailure(const std::string& path) {
     fw::KernelHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     // Enough of its beginning to know a key by.
@@ -13,5 +13,8 @@ std::string KeyFileFailure(const std::string& path) {
     DWORD read = 0;
     if (path.empty() || !file || !::ReadFile(file, opening, sizeof(opening), &read, nullptr))
         return "The key file '" + path + "' of this account cannot be read.";
-    return KeyFileRefusal(ClassifyKeyFile(path, std::string(opening, read)), path);
+    std::string refusal = KeyFileRefusal(ClassifyKeyFile(path, std::string(opening, read)), path);
+    if (refusal.empty())
+        return std::nullopt;
+    return refusal;
 }

@@ -3,8 +3,9 @@
 // "Permission denied".
 #pragma once
 
+#include <optional>
 #include <string>
 
 // Why the file cannot be used (missing, unreadable, a folder, a PuTTY key, a public key, no
-// key); empty when it looks like a private key in OpenSSH's format.
-std::string KeyFileFailure(const std::string& path);
+// key); nothing when it looks like a private key in OpenSSH's format.
+std::optional<std::string> KeyFileFailure(const std::string& path);

@@ -38,7 +38,7 @@ StartOutcome PrivacySession::Start(const std::string& typedAccount, StartKind ki
     const Account stored = accounts_.Load(account);
     if (stored.signIn == SignIn::KeyFile) {
         outcome.failure = KeyFileFailure(stored.keyFile);
-        if (!outcome.failure.empty()) {
+        if (outcome.failure) {
             if (kind == StartKind::Autostart)
                 PointBrowserAtNoTunnel();
             return outcome;
@@ -67,7 +67,7 @@ StartOutcome PrivacySession::Start(const std::string& typedAccount, StartKind ki
         ::SetEnvironmentVariableA(kTrustedKeyVariable, nullptr);
     if (!wasRunning)
         established_ = false;
-    if (!outcome.failure.empty()) {
+    if (outcome.failure) {
         if (kind == StartKind::Autostart)
             PointBrowserAtNoTunnel();
         return outcome;

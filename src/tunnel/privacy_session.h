@@ -32,9 +32,9 @@ struct StartOutcome {
     bool notStored = false;
     // The client was started by this call: the window watches it from now on.
     bool launched = false;
-    // Why no client could be started, as the user is told; empty when one runs or no account
+    // Why no client could be started, as the user is told; nothing when one runs or no account
     // was given.
-    std::string failure;
+    std::optional<std::string> failure;
 };
 
 // What the end of the client's run did.

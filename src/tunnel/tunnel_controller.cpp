@@ -38,21 +38,20 @@ void TunnelController::WriteLaunchLog(const std::string& account) const {
     ::WriteFile(log, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
-std::string TunnelController::Launch(const std::string& arguments) {
+std::optional<std::string> TunnelController::Launch(const std::string& arguments) {
     if (IsRunning())
-        return std::string();
+        return std::nullopt;
     ::SetCurrentDirectoryA(folder_.c_str());
     std::string program = ClientProgramPath(folder_);
-    DWORD error = 0;
-    if (!LaunchClient(program, arguments, folder_, process_, error))
-        return LaunchFailureText(program, error);
+    if (std::optional<DWORD> error = LaunchClient(program, arguments, folder_, process_))
+        return LaunchFailureText(program, *error);
     if (!job_)
         job_.Reset(CreateKillOnCloseJob());
     // Without the job the tunnel still runs; only a kill of this process would then leave the
     // client behind.
     if (job_)
         ::AssignProcessToJobObject(job_, process_.Process());
-    return std::string();
+    return std::nullopt;
 }
 
 void TunnelController::Stop() {

@@ -62,7 +62,7 @@ void PrivacyView::StartTunnel() {
             ShowWindowAsMarrowin();
             fw::ShowMessageBox(DialogHandle(),
                                started.notStored ? "Please save the account before starting it!"
-                                                 : started.failure,
+                                                 : started.failure.value_or(std::string()),
                                kProgramName, MB_OK | MB_ICONSTOP);
             return;
         }
@@ -115,8 +115,8 @@ void PrivacyView::AutostartDefaultTunnel(const std::string& defaultAccount) {
         return;
     }
     SetTrayPrivacyState(false);
-    if (!started.failure.empty())
-        fw::ShowMessageBox(DialogHandle(), started.failure, kProgramName, MB_OK | MB_ICONSTOP);
+    if (started.failure)
+        fw::ShowMessageBox(DialogHandle(), *started.failure, kProgramName, MB_OK | MB_ICONSTOP);
 }
 
 // A client that has just been started is watched, so that one that ends without reporting is

@@ -149,8 +149,8 @@ TEST_F(SessionProfileTest, PlinkReadsWhatWasWrittenAndWritingAgainResetsTheRecor
     const Values written = StoredValues(name);
     reader.WritePortForwardings(name, "L25=mail.example:25,L50000=proxy.example:8080,");
     Session session;
-    std::string error;
-    ASSERT_TRUE(ReadSession(name, session, error)) << error;
+    std::optional<std::string> error = ReadSession(name, session);
+    ASSERT_FALSE(error) << *error;
     EXPECT_EQ(session.host, "host.example");
     EXPECT_EQ(session.port, 22);
     EXPECT_EQ(session.user, "alice");

@@ -35,10 +35,8 @@ protected:
 
     // Launches the stand-in from the program folder in the given working folder.
     void Launch(const std::string& arguments, const std::string& workingFolder) {
-        DWORD errorCode = 12345;
-        ASSERT_TRUE(LaunchClient(ProgramPath(), arguments, workingFolder, process_, errorCode))
-            << "error code " << errorCode;
-        EXPECT_EQ(0u, errorCode);
+        std::optional<DWORD> error = LaunchClient(ProgramPath(), arguments, workingFolder, process_);
+        ASSERT_FALSE(error) << "error code " << *error;
         ASSERT_NE(nullptr, process_.Process());
     }
 
@@ -120,12 +118,10 @@ TEST_F(ClientProcess, MissingClientFailsWithFileNotFoundAndHoldsNoProcess) {
     WriteStandInScript(workFolder_.Path(), {"sleep 60000"});
     Launch(ClientArguments("pw", "acct"), workFolder_.Path());
     HANDLE oldProcess = process_.Process();
-    DWORD errorCode = 0;
 
     HANDLE watched = DuplicateProcessHandle();
-    EXPECT_FALSE(LaunchClient(programPath, ClientArguments("pw", "acct"), emptyFolder.Path(),
-                              process_, errorCode));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), errorCode);
+    EXPECT_EQ(LaunchClient(programPath, ClientArguments("pw", "acct"), emptyFolder.Path(), process_),
+              std::optional<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_FALSE(process_);
     EXPECT_EQ(0u, process_.ProcessId());
     EXPECT_EQ(0u, process_.ThreadId());
