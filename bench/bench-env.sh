@@ -13,6 +13,34 @@ start_bench_prefix() {
     wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 
+# The Windows path of a file, as Wine sees it from its drive Z:, the Linux root. Made here, not
+# by winepath, which is one more Wine program to start and which now and then printed nothing.
+windows_path() {
+    local path=${1//\//\\}
+    echo "Z:$path"
+}
+
+# Runs a timer, the command given, and keeps the figures it prints in $timer_output. Wine now
+# and then ends a program before it has started, without a word: a run that prints no figures
+# is said on stderr, with the timer's reason, and tried once more; only a second failure ends
+# the benchmark.
+#   run_timer <case> <what went wrong, as "did not come up"> <command> [arguments]
+run_timer() {
+    local name=$1 failed=$2 reason=""
+    shift 2
+    for attempt in 1 2; do
+        timer_output=$("$@" 2>"$bench_work/errors" </dev/null | tr -d '\r') || true
+        [ -n "$timer_output" ] && return 0
+        reason=$(tr -s '\r\n' '  ' <"$bench_work/errors" | sed 's/ *$//')
+        reason=${reason:-it said nothing}
+        if [ "$attempt" -eq 1 ]; then
+            echo "bench: $name $failed, trying once more: $reason" >&2
+        fi
+    done
+    echo "bench: $name $failed: $reason" >&2
+    exit 1
+}
+
 # Settings with n accounts, each with the three forwardings a new account gets.
 make_settings() {
     local n=$1 file=$2 servers=""
