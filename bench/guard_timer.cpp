@@ -30,21 +30,9 @@
 
 namespace {
 
-const DWORD kTimeoutMs = 20000;
 const char kTunnelProxy[] = "127.0.0.1:50011";
 const ConnectionSettings kOther = {PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, "other.example:3128",
                                    "", ""};
-
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = kTimeoutMs) {
-    LARGE_INTEGER start;
-    ::QueryPerformanceCounter(&start);
-    while (!done()) {
-        if (MillisecondsSince(start) > timeoutMs)
-            return false;
-        ::Sleep(1);
-    }
-    return true;
-}
 
 double ProcessorMilliseconds(HANDLE process) {
     FILETIME created, ended, kernel, user;

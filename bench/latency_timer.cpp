@@ -28,20 +28,7 @@
 
 namespace {
 
-const DWORD kTimeoutMs = 20000;
 const char kTunnelProxy[] = "127.0.0.1:50010";
-
-// Polls every millisecond; false when the time is out.
-bool WaitUntil(const std::function<bool()>& done) {
-    LARGE_INTEGER start;
-    ::QueryPerformanceCounter(&start);
-    while (!done()) {
-        if (MillisecondsSince(start) > kTimeoutMs)
-            return false;
-        ::Sleep(1);
-    }
-    return true;
-}
 
 std::string WindowTitle(HWND window) {
     char title[64] = {};

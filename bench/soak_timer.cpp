@@ -42,23 +42,10 @@
 
 namespace {
 
-const DWORD kTimeoutMs = 20000;
 const int kMeasuredCycles = 10;
 // Long enough for the last cycle's messages to be handled before the figures are read.
 const DWORD kIdleMs = 500;
 const char kStatusTitle[] = "Marrowin connection status";
-
-// Polls every millisecond; false when the time is out.
-bool WaitUntil(const std::function<bool()>& done) {
-    LARGE_INTEGER start;
-    ::QueryPerformanceCounter(&start);
-    while (!done()) {
-        if (MillisecondsSince(start) > kTimeoutMs)
-            return false;
-        ::Sleep(1);
-    }
-    return true;
-}
 
 std::string WindowText(HWND window) {
     char text[64] = {};
