@@ -8,6 +8,7 @@
 namespace {
 
 const char kHighContrastKey[] = "Control Panel\\Accessibility\\HighContrast";
+const char kThemeKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager";
 
 // Much as Windows' "High Contrast Black": white text on black, a cyan selection, green for what
 // is disabled, a purple title bar.
@@ -31,21 +32,34 @@ const struct {
     {COLOR_CAPTIONTEXT, RGB(255, 255, 255)},
 };
 
-bool WriteFlags(const std::string& flags) {
-    return ::RegSetKeyValueA(HKEY_CURRENT_USER, kHighContrastKey, "Flags", REG_SZ, flags.c_str(),
-                             static_cast<DWORD>(flags.size() + 1)) == ERROR_SUCCESS;
+// The text of the value, or "" when there is none.
+std::string ReadText(const char* key, const char* name) {
+    char text[64] = {};
+    DWORD size = sizeof(text);
+    if (::RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, text, &size) !=
+        ERROR_SUCCESS)
+        return std::string();
+    return text;
+}
+
+// Writes the text, or deletes the value for "".
+void WriteText(const char* key, const char* name, const std::string& text) {
+    if (text.empty())
+        ::RegDeleteKeyValueA(HKEY_CURRENT_USER, key, name);
+    else
+        ::RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_SZ, text.c_str(),
+                          static_cast<DWORD>(text.size() + 1));
 }
 
 } // namespace
 
-HighContrastTheme::HighContrastTheme() {
-    char flags[16] = {};
-    DWORD size = sizeof(flags);
-    hadFlags_ = ::RegGetValueA(HKEY_CURRENT_USER, kHighContrastKey, "Flags", RRF_RT_REG_SZ, nullptr,
-                               flags, &size) == ERROR_SUCCESS;
-    flagsBefore_ = flags;
+HighContrastTheme::HighContrastTheme()
+    : flagsBefore_(ReadText(kHighContrastKey, "Flags")),
+      stylesBefore_(ReadText(kThemeKey, "ThemeActive")) {
     // The flag first: the windows read it when the new colours reach them.
-    WriteFlags(std::to_string(std::strtoul(flags, nullptr, 10) | HCF_HIGHCONTRASTON));
+    WriteText(kHighContrastKey, "Flags",
+              std::to_string(std::strtoul(flagsBefore_.c_str(), nullptr, 10) | HCF_HIGHCONTRASTON));
+    WriteText(kThemeKey, "ThemeActive", "0");
     std::vector<COLORREF> scheme;
     for (const auto& entry : kScheme) {
         indexes_.push_back(entry.index);
@@ -56,9 +70,7 @@ HighContrastTheme::HighContrastTheme() {
 }
 
 HighContrastTheme::~HighContrastTheme() {
-    if (hadFlags_)
-        WriteFlags(flagsBefore_);
-    else
-        ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kHighContrastKey, "Flags");
+    WriteText(kHighContrastKey, "Flags", flagsBefore_);
+    WriteText(kThemeKey, "ThemeActive", stylesBefore_);
     ::SetSysColors(static_cast<int>(indexes_.size()), indexes_.data(), before_.data());
 }

@@ -1,7 +1,9 @@
 // A high-contrast theme for as long as the owner lives, as Wine can have one: Wine refuses
 // SPI_SETHIGHCONTRAST, so the theme is the flag Windows keeps for it in the registry and a
-// black scheme of system colours (SetSysColors, which tells every window). Both go back as they
-// were when the owner goes.
+// black scheme of system colours (SetSysColors, which tells every window), with Wine's visual
+// styles off, whose controls would keep their own colours. All goes back as it was when the
+// owner goes. Under Wine a program keeps the colours and styles it found when it started: one
+// started after the owner shows the whole theme.
 #pragma once
 
 #include <windows.h>
@@ -19,6 +21,6 @@ public:
 private:
     std::vector<int> indexes_;
     std::vector<COLORREF> before_;
-    bool hadFlags_ = false;
     std::string flagsBefore_;
+    std::string stylesBefore_;
 };
