@@ -139,9 +139,13 @@ void PrivacyView::ShowPrivacyState(bool on, Part color) {
     SetTrayPrivacyState(on);
 }
 
+// Shown again while the status window's modal run holds the input, the window is disabled: the
+// status window is brought back to the front, or the keyboard would reach neither.
 void PrivacyView::ShowWindowAsMarrowin() {
     ::SetWindowTextA(DialogHandle(), kProgramName);
     ::ShowWindow(DialogHandle(), SW_SHOW);
+    if (statusWindow_)
+        ::SetForegroundWindow(statusWindow_->Handle());
 }
 
 // The client's reports are answered 0; its start needs nothing done.
