@@ -10,12 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 namespace {
 
-// What the user of a keyboard does: keys to the focus of the window's thread, and what that
-// user sees: where the focus is.
+// The keys a keyboard sends to the focus of the window's thread, and where that focus is.
 class Keyboard {
 public:
     explicit Keyboard(HWND window) : window_(window) {}
@@ -27,25 +25,16 @@ public:
         return ::GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
     }
 
-    // The id of the control that has the focus; the edit field of a combo box counts as the
-    // combo box.
-    int FocusId() const {
-        HWND focus = Focus();
-        HWND parent = focus ? ::GetParent(focus) : nullptr;
-        return parent && parent != window_ ? ::GetDlgCtrlID(parent) : ::GetDlgCtrlID(focus);
-    }
-
     void Press(UINT key) const {
-        HWND focus = Focus();
-        ::PostMessageA(focus, WM_KEYDOWN, key, 1);
-        ::PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
+        ::PostMessageA(Focus(), WM_KEYDOWN, key, 1);
+        ::PostMessageA(Focus(), WM_KEYUP, key, 0xC0000001);
     }
 
     // Tab until the control has the focus; false when the focus does not get there.
     bool TabTo(int id) const {
-        for (int presses = 0; presses < 80; ++presses) {
+        for (int presses = 0; presses < 80 && Focus(); ++presses) {
             HWND before = Focus();
-            if (before && FocusId() == id)
+            if (before == ::GetDlgItem(window_, id))
                 return true;
             Press(VK_TAB);
             PumpMessagesUntil([&] { return Focus() != before; }, 5000);
@@ -61,14 +50,14 @@ public:
         return PumpMessagesUntil([&] { return OtherProcessText(focus) == text; }, 5000);
     }
 
+    bool Shows(int id, const std::string& text) const {
+        return PumpMessagesUntil(
+            [&] { return OtherProcessText(::GetDlgItem(window_, id)) == text; }, 10000);
+    }
+
 private:
     HWND window_;
 };
-
-bool Shows(HWND window, int id, const std::string& text) {
-    return PumpMessagesUntil([&] { return OtherProcessText(::GetDlgItem(window, id)) == text; },
-                             10000);
-}
 
 TEST(KeyboardTest, AnAccountIsMadeAndTheTunnelStartedAndStoppedByKeyboardAlone) {
     TempFolder folder;
@@ -80,54 +69,47 @@ TEST(KeyboardTest, AnAccountIsMadeAndTheTunnelStartedAndStoppedByKeyboardAlone) 
     HWND window = WaitForTopLevelDialog(program.ProcessId(), "Marrowin");
     ASSERT_NE(window, nullptr);
     Keyboard keys(window);
-    ASSERT_TRUE(PumpMessagesUntil([&] { return keys.Focus() != nullptr; }, 10000))
-        << "nothing of the window has the focus";
 
     ASSERT_TRUE(keys.TabTo(IDC_SETTINGS));
     keys.Press(VK_SPACE);
-    ASSERT_TRUE(Shows(window, IDC_SETTINGS, "Close settings"));
+    ASSERT_TRUE(keys.Shows(IDC_SETTINGS, "Close settings"));
     ASSERT_TRUE(keys.TabTo(IDC_NEW_ACCOUNT));
     keys.Press(VK_SPACE);
-    ASSERT_TRUE(Shows(window, IDC_EDIT_SAVE, "Save"));
-    const struct {
-        int field;
-        std::string text;
-    } fields[] = {{IDC_SERVER_NAME, account},
-                  {IDC_USER_NAME, "alice"},
-                  {IDC_PASSWORD, "secret"},
-                  {IDC_SERVER_PORT, "3128"}};
-    for (const auto& f : fields) {
-        ASSERT_TRUE(keys.TabTo(f.field)) << f.field;
-        ASSERT_TRUE(keys.Type(f.text)) << f.field;
+    ASSERT_TRUE(keys.Shows(IDC_EDIT_SAVE, "Save"));
+    // New has put the focus into the server name.
+    ASSERT_TRUE(keys.Type(account));
+    for (auto [field, text] : {std::pair(IDC_USER_NAME, "alice"), std::pair(IDC_PASSWORD, "secret"),
+                               std::pair(IDC_SERVER_PORT, "3128")}) {
+        ASSERT_TRUE(keys.TabTo(field));
+        ASSERT_TRUE(keys.Type(text));
     }
     ASSERT_TRUE(keys.TabTo(IDC_EDIT_SAVE));
     keys.Press(VK_RETURN);
-    ASSERT_TRUE(Shows(window, IDC_EDIT_SAVE, "Edit")) << "the account was not saved";
+    ASSERT_TRUE(keys.Shows(IDC_EDIT_SAVE, "Edit")) << "the account was not saved";
 
     ASSERT_TRUE(keys.TabTo(IDC_START));
     keys.Press(VK_SPACE);
-    ASSERT_TRUE(Shows(window, IDC_START, "Stop"));
-    EXPECT_TRUE(WaitForRecordLine(folder.Path(), "posted WM_QV_CON_ESTH"));
+    ASSERT_TRUE(keys.Shows(IDC_START, "Stop"));
+    ASSERT_TRUE(WaitForRecordLine(folder.Path(), "posted WM_QV_CON_ESTH"));
     const std::vector<std::string> record = ReadStandInRecord(folder.Path());
-    EXPECT_EQ(RecordedValue(record, "UserName"), "alice");
-    EXPECT_EQ(RecordedValue(record, "password"), "secret");
-    EXPECT_EQ(RecordedValue(record, "HostName"), account);
-    // Enter closes the status window, which has the focus.
+    EXPECT_EQ(RecordedValue(record, "HostName") + " " + RecordedValue(record, "UserName") + " " +
+                  RecordedValue(record, "password"),
+              account + " alice secret");
+    // The status window that Start opened has the focus: Enter closes it.
     HWND status = nullptr;
     ASSERT_TRUE(PumpMessagesUntil(
-        [&] { return (status = ShownDialog(program.ProcessId(), "Marrowin connection status")); },
+        [&] {
+            status = ShownDialog(program.ProcessId(), "Marrowin connection status");
+            return status && ::GetAncestor(keys.Focus(), GA_ROOT) == status;
+        },
         10000));
-    ASSERT_TRUE(
-        PumpMessagesUntil([&] { return ::GetAncestor(keys.Focus(), GA_ROOT) == status; }, 10000))
-        << "the focus is not in the status window";
     keys.Press(VK_RETURN);
     ASSERT_TRUE(PumpMessagesUntil([&] { return !::IsWindowVisible(status); }, 10000));
 
     ASSERT_TRUE(keys.TabTo(IDC_START));
     keys.Press(VK_SPACE);
-    EXPECT_TRUE(Shows(window, IDC_START, "Start"));
+    EXPECT_TRUE(keys.Shows(IDC_START, "Start"));
     EXPECT_TRUE(WaitForRecordLine(folder.Path(), "got WM_QUIT"));
-
     ::PostMessageA(window, ::RegisterWindowMessageA("Marrowin-Quit"), 0, 0);
     EXPECT_EQ(program.WaitForExit(), 0u);
     DeleteSavedSession(account);

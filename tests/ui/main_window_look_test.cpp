@@ -1,6 +1,7 @@
 // The main window's look, read back from its pixels with the settings panel open: the grey of
 // the window, the white fields, the colours of the privacy state, the headers' white text on
-// their bar; and every text of the window fitting its control.
+// their bar, the theme's colours under high contrast; and every text of the window fitting its
+// control.
 #include "controls/colors.h"
 #include "logic/password_scrambling.h"
 #include "resource.h"
