@@ -116,7 +116,7 @@ void WindowLook::SetWindowIcon() const {
 void WindowLook::FollowContrast() {
     highContrast_ = HighContrastOn();
     StyleLabelsAndHeaders();
-    // The common controls keep colours of the system's of their own until they are told.
+    // The common controls keep a copy of the system's colours of their own until told.
     for (HWND child = ::GetWindow(DialogHandle(), GW_CHILD); child;
          child = ::GetWindow(child, GW_HWNDNEXT))
         ::SendMessageA(child, WM_SYSCOLORCHANGE, 0, 0);
