@@ -1,8 +1,9 @@
 // Takes the help file's pictures of Marrowin's windows from the real program: the built
 // Marrowin.exe and plink.exe run in an app folder of their own, with the tests' stand-in ssh.exe
 // as the SSH client and their HTTP server as the version server, and are used as a user uses
-// them: an account is made, the dialogs are opened, the version is checked, the tunnel is
-// started, its server's key accepted, then dropped. Each window is copied off the screen as it
+// them: an account is made, the dialogs are opened, the window is shown under a high-contrast
+// theme, the version is checked, the tunnel is started, its server's key accepted, then
+// dropped. Each window is copied off the screen as it
 // shows there, into <name>.bmp in the folder given.
 //
 //   take_pictures.exe <picture folder>
@@ -10,6 +11,7 @@
 // It exits with 1, saying which picture it could not take, when a window does not come.
 #include "owners/owners.h"
 #include "resource.h"
+#include "support/high_contrast.h"
 #include "support/http_test_server.h"
 #include "support/marrowin_process.h"
 #include "support/temp_folder.h"
@@ -101,10 +103,7 @@ public:
     }
 
     void TakeAll() {
-        program_ = std::make_unique<MarrowinProcess>(appFolder_.Path());
-        Require(program_->Start(), "Marrowin.exe did not start");
-        main_ = WaitForTopLevelDialog(program_->ProcessId(), kMainTitle, kWaitMs);
-        Require(main_ != nullptr, "the main window did not show");
+        StartProgram();
         // Out of the way of the windows and their tooltips.
         ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1);
 
@@ -127,6 +126,7 @@ public:
         ShootDialogOf(IDC_DELETE_ACCOUNT, "Server removal confirmation", "server_removal");
         ToggleSettingsPanel(false);
         Shoot(main_, "main_window");
+        ShootUnderHighContrast();
 
         StartMeetingANewKey();
         DropTunnel();
@@ -160,6 +160,32 @@ public:
     }
 
 private:
+    void StartProgram() {
+        program_ = std::make_unique<MarrowinProcess>(appFolder_.Path());
+        Require(program_->Start(), "Marrowin.exe did not start");
+        main_ = WaitForTopLevelDialog(program_->ProcessId(), kMainTitle, kWaitMs);
+        Require(main_ != nullptr, "the main window did not show");
+    }
+
+    void QuitProgram() {
+        ::PostMessageA(main_, ::RegisterWindowMessageA("Marrowin-Quit"), 0, 0);
+        Require(program_->WaitForExit(kWaitMs) != STILL_ACTIVE, "Marrowin.exe did not quit");
+    }
+
+    // Marrowin.exe starts anew under the theme, since under Wine a program keeps the colours it
+    // started with, and once more after it.
+    void ShootUnderHighContrast() {
+        QuitProgram();
+        {
+            HighContrastTheme theme;
+            StartProgram();
+            ToggleSettingsPanel(true);
+            Shoot(main_, "main_window_high_contrast");
+            QuitProgram();
+        }
+        StartProgram();
+    }
+
     HWND ShownWindow(const char* title) {
         HWND window = nullptr;
         Require(WaitUntil([&] {

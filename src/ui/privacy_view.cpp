@@ -66,7 +66,7 @@ void PrivacyView::StartTunnel() {
                                kProgramName, MB_OK | MB_ICONSTOP);
             return;
         }
-        ShowStarted(started, kPrivacyOnGreen);
+        ShowStarted(started, Part::kPrivacyOn);
         account = session_.AccountName();
     }
     RunStatusWindow(account);
@@ -105,13 +105,13 @@ void PrivacyView::ShowDropInStatus(const DropOutcome& drop) {
 
 void PrivacyView::StopTunnel() {
     session_.Stop();
-    ShowPrivacyState(false, kAlertRed);
+    ShowPrivacyState(false, Part::kAlert);
 }
 
 void PrivacyView::AutostartDefaultTunnel(const std::string& defaultAccount) {
     StartOutcome started = session_.Start(defaultAccount, StartKind::Autostart);
     if (started.running) {
-        ShowStarted(started, kAutostartGreen);
+        ShowStarted(started, Part::kAutostart);
         return;
     }
     SetTrayPrivacyState(false);
@@ -121,7 +121,7 @@ void PrivacyView::AutostartDefaultTunnel(const std::string& defaultAccount) {
 
 // A client that has just been started is watched, so that one that ends without reporting is
 // noticed.
-void PrivacyView::ShowStarted(const StartOutcome& started, COLORREF color) {
+void PrivacyView::ShowStarted(const StartOutcome& started, Part color) {
     if (started.launched)
         ::SetTimer(DialogHandle(), kClientWatchTimer, kClientWatchPeriodMs, nullptr);
     if (!started.running)
@@ -132,16 +132,20 @@ void PrivacyView::ShowStarted(const StartOutcome& started, COLORREF color) {
     proxyWatch_.Start(DialogHandle(), kProxySettingsMessage);
 }
 
-void PrivacyView::ShowPrivacyState(bool on, COLORREF color) {
+void PrivacyView::ShowPrivacyState(bool on, Part color) {
     startButton_.SetText(on ? "Stop" : "Start");
     look_.ShowPrivacyState(on, color);
     ShowTrayPicture(on);
     SetTrayPrivacyState(on);
 }
 
+// Shown again while the status window's modal run holds the input, the window is disabled: the
+// status window is brought back to the front, or the keyboard would reach neither.
 void PrivacyView::ShowWindowAsMarrowin() {
     ::SetWindowTextA(DialogHandle(), kProgramName);
     ::ShowWindow(DialogHandle(), SW_SHOW);
+    if (statusWindow_)
+        ::SetForegroundWindow(statusWindow_->Handle());
 }
 
 // The client's reports are answered 0; its start needs nothing done.
@@ -172,7 +176,7 @@ void PrivacyView::OnConnectionLost() {
     ShowWindowAsMarrowin();
     DropOutcome drop = session_.OnClientEnded();
     if (drop.stoppedClient)
-        ShowPrivacyState(false, kAlertRed);
+        ShowPrivacyState(false, Part::kAlert);
     // Before anything that waits for the user: the balloon comes with the news of the drop.
     if (!drop.reason.empty() && trayIcon_)
         trayIcon_->ShowBalloon(kProgramName, drop.reason, NIIF_ERROR);
@@ -261,12 +265,12 @@ void PrivacyView::ShowReconnectTick(const ReconnectTick& tick) {
     if (!tick.gaveUp) {
         if (statusWindow_)
             statusWindow_->SetRetryNumber(session_.Reconnect().Attempt());
-        ShowStarted(tick.relaunch, kPrivacyOnGreen);
+        ShowStarted(tick.relaunch, Part::kPrivacyOn);
         return;
     }
     ::KillTimer(DialogHandle(), kReconnectTimer);
     if (tick.stoppedClient)
-        ShowPrivacyState(false, kAlertRed);
+        ShowPrivacyState(false, Part::kAlert);
     if (statusWindow_)
         statusWindow_->SetMaximumReached();
 }
@@ -323,10 +327,10 @@ void PrivacyView::OnSettleTimer() {
         return;
     case SettleOutcome::Done::Restarted:
         if (settled.restart.running) {
-            ShowStarted(settled.restart, kPrivacyOnGreen);
+            ShowStarted(settled.restart, Part::kPrivacyOn);
             return;
         }
-        ShowPrivacyState(false, kAlertRed);
+        ShowPrivacyState(false, Part::kAlert);
         OnConnectionLost();
         return;
     case SettleOutcome::Done::Attempted:

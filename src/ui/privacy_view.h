@@ -6,6 +6,7 @@
 // client's reason for a failed run in a balloon of the tray icon.
 #pragma once
 
+#include "controls/colors.h"
 #include "framework/controls.h"
 #include "framework/dialog_part.h"
 #include "system/network_watch.h"
@@ -64,8 +65,8 @@ private:
     // the drop it is opened for, if any, shows in it.
     void RunStatusWindow(const std::string& account, const DropOutcome* drop = nullptr);
     void ShowDropInStatus(const DropOutcome& drop);
-    void ShowStarted(const StartOutcome& started, COLORREF onColor);
-    void ShowPrivacyState(bool on, COLORREF onColor);
+    void ShowStarted(const StartOutcome& started, Part onColor);
+    void ShowPrivacyState(bool on, Part onColor);
     void ShowWindowAsMarrowin();
 
     // Reports of the SSH client and the reconnect sequence

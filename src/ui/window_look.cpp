@@ -1,11 +1,10 @@
-// The main window's look: its labels and header bars styled at start-up, the grey of the
-// window with white fields, the application icon while minimised and as the drag icon.
+// The main window's look: its labels and header bars styled at start-up and again when the
+// contrast changes, the grey of the window with white fields or the system's colours, the
+// application icon while minimised and as the drag icon.
 #include "ui/window_look.h"
 
 #include "controls/accessible_name.h"
 #include "controls/bitmap_scaling.h"
-#include "controls/brushes.h"
-#include "controls/look.h"
 #include "framework/dpi.h"
 #include "resource.h"
 #include "ui/control_names.h"
@@ -28,6 +27,16 @@ WindowLook::WindowLook(fw::Dialog& dialog)
                   [this, message](WPARAM w, LPARAM l) { return OnCtlColor(message, w, l); });
     }
     OnMessage(WM_PAINT, [this](WPARAM, LPARAM) { return OnPaint(); });
+    // A theme of high contrast is switched on or off, or its colours change.
+    OnMessage(WM_SYSCOLORCHANGE, [this](WPARAM, LPARAM) {
+        FollowContrast();
+        return 0;
+    });
+    OnMessage(WM_SETTINGCHANGE, [this](WPARAM setting, LPARAM) {
+        if (setting == SPI_SETHIGHCONTRAST)
+            FollowContrast();
+        return 0;
+    });
     OnMessage(WM_QUERYDRAGICON,
               [this](WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(appIcon_); });
 }
@@ -45,6 +54,7 @@ void WindowLook::DoDataExchange(HWND dialog) {
 void WindowLook::OnInitDialog() {
     tooltips_.Create(DialogHandle());
     SetWindowIcon();
+    highContrast_ = HighContrastOn();
     StyleLabelsAndHeaders();
     FollowDpi();
     NameMainWindowControls(DialogHandle());
@@ -103,49 +113,75 @@ void WindowLook::SetWindowIcon() const {
     ::SendMessageA(DialogHandle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon_));
 }
 
+void WindowLook::FollowContrast() {
+    highContrast_ = HighContrastOn();
+    StyleLabelsAndHeaders();
+    // The common controls keep a copy of the system's colours of their own until told.
+    for (HWND child = ::GetWindow(DialogHandle(), GW_CHILD); child;
+         child = ::GetWindow(child, GW_HWNDNEXT))
+        ::SendMessageA(child, WM_SYSCOLORCHANGE, 0, 0);
+    ::RedrawWindow(DialogHandle(), nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
 void WindowLook::StyleLabelsAndHeaders() {
-    statusLabel_.SetFontBold(true).SetTextColor(kAlertRed).SetFontSize(18).SetBkColor(kWindowGrey);
+    COLORREF window = ColorOf(Part::kWindow, highContrast_);
+    statusLabel_.SetFontBold(true)
+        .SetTextColor(ColorOf(statusColor_, highContrast_))
+        .SetFontSize(18)
+        .SetBkColor(window);
     for (CLabel* heading : {&forwardingsHeading_, &serverSettingsHeading_, &versionLabel_})
-        heading->SetFontBold(true).SetTextColor(kTextBlack).SetBkColor(kWindowGrey);
+        heading->SetFontBold(true)
+            .SetTextColor(ColorOf(Part::kText, highContrast_))
+            .SetBkColor(window);
     SkinHeaders();
     for (CxSkinButton* header : {&mainMenuHeader_, &tunnelSettingsHeader_}) {
         header->SetTextOffset(-3);
-        header->SetTextColor(kWhite);
-        header->SetShadow(true);
+        header->SetTextColor(ColorOf(Part::kHeaderText, highContrast_));
+        header->SetShadow(!highContrast_);
         header->SetInert();
     }
     proxySettingsLabel_.SetFontBold(true)
-        .SetTextColor(kTextBlack)
+        .SetTextColor(ColorOf(proxySettingsSet_ ? Part::kText : Part::kAlert, highContrast_))
         .SetFontSize(10)
-        .SetBkColor(kWindowGrey);
+        .SetBkColor(window);
 }
 
 // The headers are the same bar whether pressed or not: they have no command, and take no focus.
+// Their picture keeps its own colours whatever the theme: under high contrast they are plain
+// raised bars in the system's colours instead.
 void WindowLook::SkinHeaders() {
-    for (CxSkinButton* header : {&mainMenuHeader_, &tunnelSettingsHeader_})
-        header->SetSkin(IDB_HEADER_SKIN, IDB_HEADER_SKIN, 0, 0, 0, 0, CxSkinButton::kStretch, 0, 0);
+    for (CxSkinButton* header : {&mainMenuHeader_, &tunnelSettingsHeader_}) {
+        if (highContrast_)
+            header->SetSkin(0, 0, 0, 0, 0, 0, CxSkinButton::kStretch, 1, 0);
+        else
+            header->SetSkin(IDB_HEADER_SKIN, IDB_HEADER_SKIN, 0, 0, 0, 0, CxSkinButton::kStretch, 0,
+                            0);
+    }
 }
 
-void WindowLook::ShowPrivacyState(bool on, COLORREF color) {
+void WindowLook::ShowPrivacyState(bool on, Part color) {
     const char* state = on ? "Privacy ON" : "Privacy OFF";
     bool changed = statusLabel_.GetText() != state;
+    statusColor_ = color;
     statusLabel_.SetText(state);
-    statusLabel_.SetFontBold(true).SetTextColor(color).SetFontSize(18);
+    statusLabel_.SetFontBold(true).SetTextColor(ColorOf(color, highContrast_)).SetFontSize(18);
     if (changed)
         AnnounceNameChange(statusLabel_);
 }
 
 void WindowLook::ShowProxySettingsSet(bool set) {
+    proxySettingsSet_ = set;
     proxySettingsLabel_.SetText(set ? "Proxy settings: set" : "Proxy settings: not set");
-    proxySettingsLabel_.SetTextColor(set ? kTextBlack : kAlertRed);
+    proxySettingsLabel_.SetTextColor(ColorOf(set ? Part::kText : Part::kAlert, highContrast_));
 }
 
 void WindowLook::ShowEditSaveTip(bool editing) {
     tooltips_.Set(IDC_EDIT_SAVE, editing ? "Save the modifications" : "Edit the current account");
 }
 
-// Everything stands on the grey, except the fields the user types into or chooses from. A
-// label keeps the text colour it chose when its request was passed back to it.
+// Everything stands on the window's colour, except the fields the user types into or chooses
+// from. A label keeps the text colour it chose when its request was passed back to it.
 LRESULT WindowLook::OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam) const {
     ReflectToControl(message, wParam, lParam);
     auto dc = reinterpret_cast<HDC>(wParam);
@@ -154,15 +190,15 @@ LRESULT WindowLook::OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam) const
     int id = FieldId(control);
     for (int field : kWhiteFields) {
         if (id == field) {
-            ::SetTextColor(dc, kTextBlack);
-            ::SetBkColor(dc, kWhite);
-            return reinterpret_cast<LRESULT>(FieldWhiteBrush());
+            ::SetTextColor(dc, ColorOf(Part::kFieldText, highContrast_));
+            ::SetBkColor(dc, ColorOf(Part::kField, highContrast_));
+            return reinterpret_cast<LRESULT>(BrushOf(Part::kField, highContrast_));
         }
     }
     if (!IsLabel(control))
-        ::SetTextColor(dc, kTextBlack);
-    ::SetBkColor(dc, kWindowGrey);
-    return reinterpret_cast<LRESULT>(WindowGreyBrush());
+        ::SetTextColor(dc, ColorOf(Part::kText, highContrast_));
+    ::SetBkColor(dc, ColorOf(Part::kWindow, highContrast_));
+    return reinterpret_cast<LRESULT>(BrushOf(Part::kWindow, highContrast_));
 }
 
 // The edit and the drop-down list of a combo box ask for their colours as the combo box.

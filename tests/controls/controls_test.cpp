@@ -1,5 +1,6 @@
 // The program's own controls on a dialog of the tests' own, driven by window messages and read
 // back from their pixels: CLabel's font and colours, CxSkinButton's shape, drawing and kinds.
+#include "controls/colors.h"
 #include "controls/label.h"
 #include "controls/skin_button.h"
 #include "controls_test_ids.h"
@@ -217,6 +218,27 @@ TEST_F(ControlsTest, ASortedComboFilledAtOnceKeepsTheControlsOwnOrder) {
         return ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(),
                                 -1) == CSTR_LESS_THAN;
     }));
+}
+
+// Under high contrast each text takes the system's colour for text on the background it stands
+// on, whatever the theme's colours; at normal contrast each text differs from its background.
+TEST(ColorsTest, EveryTextIsReadableOnWhatItStandsOn) {
+    const struct {
+        Part text;
+        Part background;
+    } cases[] = {{Part::kText, Part::kWindow},      {Part::kAlert, Part::kWindow},
+                 {Part::kPrivacyOn, Part::kWindow}, {Part::kAutostart, Part::kWindow},
+                 {Part::kFieldText, Part::kField},  {Part::kHeaderText, Part::kWindow}};
+    auto textOn = [](int background) {
+        return background == COLOR_BTNFACE  ? COLOR_BTNTEXT
+               : background == COLOR_WINDOW ? COLOR_WINDOWTEXT
+                                            : -1;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.text));
+        EXPECT_EQ(SystemColorOf(c.text), textOn(SystemColorOf(c.background)));
+        EXPECT_NE(ColorOf(c.text, false), ColorOf(c.background, false));
+    }
 }
 
 } // namespace

@@ -1,9 +1,11 @@
 // The main window's look, read back from its pixels with the settings panel open: the grey of
 // the window, the white fields, the colours of the privacy state, the headers' white text on
-// their bar; and every text of the window fitting its control.
-#include "controls/look.h"
+// their bar, the theme's colours under high contrast; and every text of the window fitting its
+// control.
+#include "controls/colors.h"
 #include "logic/password_scrambling.h"
 #include "resource.h"
+#include "support/high_contrast.h"
 #include "support/main_window_fixture.h"
 #include "support/stand_in.h"
 
@@ -13,6 +15,9 @@
 #include <vector>
 
 namespace {
+
+const COLORREF kWindowGrey = ColorOf(Part::kWindow, false);
+const COLORREF kWhite = ColorOf(Part::kField, false);
 
 using MainWindowLookTest = MainWindowFixture;
 
@@ -85,12 +90,43 @@ TEST_F(MainWindowLookTest, GreyWindowWhiteFieldsAndThePrivacyStateInColour) {
                 ScramblePassword("pw") + "\r\n");
     ASSERT_EQ(Text(IDC_STATUS_LABEL), "Privacy ON");
     WindowPicture on(*window);
-    EXPECT_GT(CountPixels(on, Item(IDC_STATUS_LABEL), kAutostartGreen), 20);
+    EXPECT_GT(CountPixels(on, Item(IDC_STATUS_LABEL), ColorOf(Part::kAutostart, false)), 20);
     EXPECT_EQ(CountPixels(on, Item(IDC_STATUS_LABEL), RGB(255, 0, 0)), 0);
     // Its files go with the test: the client must have read its script by then. Waited for
     // without running the window's messages, whose watch would take the end for a drop.
     for (int i = 0; i < 200 && !RecordHasLine(ReadStandInRecord(files.Folder()), "exit 0"); ++i)
         ::Sleep(50);
+}
+
+// A high-contrast theme switched on while the window is open: the window, its fields and texts
+// take the theme's colours, nothing is left red, the headers are plain bars with the theme's
+// text; switched off, the window is grey again and the headers show their picture.
+TEST_F(MainWindowLookTest, UnderAHighContrastThemeTheThemesColours) {
+    StartWindow("");
+    Click(IDC_SETTINGS);
+    const HWND fields[] = {Item(IDC_USER_NAME), Item(IDC_TARGET_PORT)};
+    const int headers[] = {IDC_MAIN_MENU_HEADER, IDC_TUNNEL_SETTINGS_HEADER};
+    {
+        HighContrastTheme theme;
+        WindowPicture picture(*window);
+        EXPECT_EQ(picture.At(Item(IDC_TOR), 0, 0), ::GetSysColor(COLOR_BTNFACE));
+        for (HWND field : fields)
+            EXPECT_EQ(picture.Middle(field), ::GetSysColor(COLOR_WINDOW));
+        for (int label : {IDC_STATUS_LABEL, IDC_PROXY_SETTINGS_LABEL}) {
+            EXPECT_GT(CountPixels(picture, Item(label), ::GetSysColor(COLOR_BTNTEXT)), 10) << label;
+            EXPECT_EQ(CountPixels(picture, Item(label), RGB(255, 0, 0)), 0) << label;
+        }
+        for (int header : headers) {
+            EXPECT_EQ(picture.At(Item(header), 4, 4), ::GetSysColor(COLOR_BTNFACE)) << header;
+            EXPECT_GT(CountPixels(picture, Item(header), ::GetSysColor(COLOR_BTNTEXT)), 10);
+        }
+    }
+    WindowPicture picture(*window);
+    EXPECT_EQ(picture.At(Item(IDC_TOR), 0, 0), kWindowGrey);
+    for (HWND field : fields)
+        EXPECT_EQ(picture.Middle(field), kWhite);
+    for (int header : headers)
+        EXPECT_EQ(picture.At(Item(header), 0, 0), TopLeftOfBitmap(IDB_HEADER_SKIN)) << header;
 }
 
 TEST_F(MainWindowLookTest, EveryTextFitsItsControl) {

@@ -1,8 +1,6 @@
 // The grey look of the tunnel's notices and the colour requests of their controls.
 #include "ui/dialogs/notice_dialog.h"
 
-#include "controls/brushes.h"
-#include "controls/look.h"
 
 namespace {
 
@@ -32,15 +30,17 @@ void NoticeDialog::DoDataExchange() {
         entry.label->Bind(Handle(), entry.id);
         entry.label->SetFontBold(entry.heading)
             .SetFontSize(entry.heading ? kHeadingHeight : kTextHeight)
-            .SetTextColor(entry.heading ? kAlertRed : kTextBlack)
-            .SetBkColor(kWindowGrey);
+            .SetTextColor(ColorOf(entry.heading ? Part::kAlert : Part::kText, highContrast_))
+            .SetBkColor(ColorOf(Part::kWindow, highContrast_));
     }
 }
 
-// A label answers for itself; everything else stands on the grey.
+// A label answers for itself; everything else stands on the window's colour.
 LRESULT NoticeDialog::OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam) const {
     if (LRESULT labelBrush = ReflectToControl(message, wParam, lParam))
         return labelBrush;
-    ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-    return reinterpret_cast<LRESULT>(WindowGreyBrush());
+    auto dc = reinterpret_cast<HDC>(wParam);
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, ColorOf(Part::kText, highContrast_));
+    return reinterpret_cast<LRESULT>(BrushOf(Part::kWindow, highContrast_));
 }

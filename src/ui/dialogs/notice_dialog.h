@@ -1,7 +1,9 @@
 // NoticeDialog: the look shared by the tunnel's notices, the connection-broken dialog and the
-// TOR relay warning: the program's grey behind everything, a red bold heading and black text.
+// TOR relay warning: the program's grey behind everything, a red bold heading and black text,
+// or the system's colours under a high-contrast theme.
 #pragma once
 
+#include "controls/colors.h"
 #include "controls/label.h"
 #include "framework/dialog.h"
 
@@ -32,4 +34,5 @@ private:
     LRESULT OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam) const;
 
     std::vector<LabelEntry> labels_;
+    bool highContrast_ = HighContrastOn();
 };

@@ -2,8 +2,7 @@
 // connection the proxy applies to, and the browser following both while the option is on.
 #include "ui/dialogs/proxy_dialog.h"
 
-#include "controls/brushes.h"
-#include "controls/look.h"
+#include "controls/colors.h"
 #include "help_ids.h"
 #include "logic/bypass_list.h"
 #include "resource.h"
@@ -267,12 +266,13 @@ void IExplorerDlg::SwitchConnection(const std::string& from, const std::string& 
         browserProxy_.Set(to, port, true);
 }
 
-// The input fields and the lists of their combo boxes on white, everything else on grey.
+// The input fields and the lists of their combo boxes on white, everything else on grey; under
+// high contrast in the system's colours.
 LRESULT IExplorerDlg::OnCtlColor(UINT message, HDC dc, HWND control) const {
     int id = ::GetDlgCtrlID(control);
     bool field = message == WM_CTLCOLORLISTBOX || id == IDC_PROXY_PORT || id == IDC_PROXY_SERVER ||
                  id == IDC_CONNECTION_NAME;
-    ::SetTextColor(dc, kTextBlack);
+    ::SetTextColor(dc, ColorOf(field ? Part::kFieldText : Part::kText, highContrast_));
     ::SetBkMode(dc, TRANSPARENT);
-    return reinterpret_cast<LRESULT>(field ? FieldWhiteBrush() : WindowGreyBrush());
+    return reinterpret_cast<LRESULT>(BrushOf(field ? Part::kField : Part::kWindow, highContrast_));
 }

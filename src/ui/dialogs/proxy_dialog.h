@@ -6,6 +6,7 @@
 // the browser follows at once. The window that opens it hears of every saved server and port.
 #pragma once
 
+#include "controls/colors.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "settings/account_store.h"
@@ -71,6 +72,7 @@ private:
     bool editingConnection_ = false;
     bool editingBypass_ = false;
     std::string shownBypass_;
+    bool highContrast_ = HighContrastOn();
 
     fw::ComboBox serverCombo_;
     fw::Edit portEdit_;
