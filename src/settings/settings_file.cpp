@@ -223,19 +223,6 @@ bool CInternetOptions::DeleteSection(const std::string& section) const {
         ::WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, filePath_.c_str()));
 }
 
-bool CInternetOptions::RenameAccountSection(const std::string& oldName,
-                                            const std::string& newName) const {
-    // Everything is read before anything is written: section names ignore letter case, so for a
-    // rename that only changes case the old and the new section are the same one.
-    std::vector<std::pair<std::string, std::string>> values;
-    for (const char* key : kAccountKeys)
-        values.push_back({key, ReadString(oldName, key)});
-    // The old section goes only once the new one is stored whole: a failure loses nothing.
-    if (!WriteAccountSection(newName, values))
-        return false;
-    return EqualIgnoringCase(oldName, newName) || DeleteAccountSection(oldName);
-}
-
 void CInternetOptions::LoadAccountNames() {
     std::string servers = ReadString(setting::kAccountNames);
     if (servers.empty())

@@ -81,9 +81,6 @@ public:
     // "Could not write the settings file '<path>'." and the system's reason.
     DWORD LastWriteError() const { return lastWriteError_; }
     std::string WriteFailureText() const;
-    // Moves the four account keys to the new section and then deletes the old one; false, with
-    // the old one kept, when the new one cannot be stored whole.
-    bool RenameAccountSection(const std::string& oldName, const std::string& newName) const;
 
     // Fills the account-name list from [tunnel] "servers"; an empty value leaves it unchanged.
     void LoadAccountNames();

@@ -127,35 +127,6 @@ TEST_F(SettingsFileTest, TheNameListFindsANameInAnyLetterCase) {
     EXPECT_EQ(options.AccountNames(), (std::vector<std::string>{"xalpha", "alpha"}));
 }
 
-TEST_F(SettingsFileTest, RenamingAnAccountMovesExactlyItsFourKeys) {
-    options.WriteString("alpha", "username", "joe");
-    options.WriteString("alpha", "port", "8080");
-    options.WriteString("alpha", "forwardings", "25:alpha:25:SMTP,");
-    options.WriteString("alpha", "comment", "not an account key");
-    options.WriteString("beta", "username", "ann");
-
-    EXPECT_TRUE(options.RenameAccountSection("alpha", "gamma"));
-
-    EXPECT_EQ(options.ReadString("gamma", "username"), "joe");
-    EXPECT_EQ(options.ReadString("gamma", "port"), "8080");
-    EXPECT_EQ(options.ReadString("gamma", "forwardings"), "25:alpha:25:SMTP,");
-    EXPECT_EQ(options.ReadString("gamma", "comment"), "");
-    std::string file = ReadWholeFile(path);
-    EXPECT_EQ(file.find("[alpha]"), std::string::npos) << file;
-    // A missing key arrives as an empty one.
-    EXPECT_NE(file.find("password="), std::string::npos) << file;
-    EXPECT_EQ(options.ReadString("beta", "username"), "ann");
-
-    // Only the letter case changes: the one section keeps its values.
-    EXPECT_TRUE(options.RenameAccountSection("gamma", "Gamma"));
-    EXPECT_EQ(options.ReadString("gamma", "username"), "joe");
-    // A value too long for the file: the new section is refused and the old one stays.
-    file = ReadWholeFile(path) + "[delta]\r\nforwardings=" + std::string(40000, 'f') + "\r\n";
-    WriteWholeFile(path, file);
-    EXPECT_FALSE(options.RenameAccountSection("delta", "epsilon"));
-    EXPECT_TRUE(ReadWholeFile(path) == file);
-}
-
 // Names in a list of zero-ended strings, as the profile functions return sections and keys.
 std::vector<std::string> ZeroEndedNames(const std::vector<char>& list, DWORD length) {
     std::vector<std::string> names;
