@@ -114,10 +114,12 @@
 #define IDC_BYPASS_EDIT_SAVE 1071
 
 // How an account signs in: the button beside the account's fields and its dialog.
-#define IDC_SIGN_IN_OPTIONS 1072
-#define IDD_SIGN_IN 150
+#define IDC_ACCOUNT_OPTIONS 1072
+#define IDD_ACCOUNT_OPTIONS 150
 #define IDC_SIGN_IN_PASSWORD 1073
 #define IDC_SIGN_IN_KEY 1074
 #define IDC_SIGN_IN_AGENT 1075
 #define IDC_KEY_FILE 1076
 #define IDC_KEY_FILE_BROWSE 1077
+#define IDC_BROWSER_SERVER_PROXY 1078
+#define IDC_BROWSER_SSH 1079

@@ -15,6 +15,10 @@ inline constexpr char kSessionPortForwardings[] = "PortForwardings";
 // key file of an account that signs in with one.
 inline constexpr char kSessionSignIn[] = "SignIn";
 inline constexpr char kSessionPublicKeyFile[] = "PublicKeyFile";
+// The local port the browser is pointed at, when the account carries the browser through ssh's
+// own tunnel: the client serves it itself and hands each request to ssh's dynamic forwarding.
+// Marrowin writes it before every start, and removes it for any other account.
+inline constexpr char kSessionBrowserFrontPort[] = "BrowserFrontPort";
 
 // ssh's own port: that of every server but the program's own, and of a session that names none.
 inline constexpr int kSshPort = 22;

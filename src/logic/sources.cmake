@@ -23,6 +23,7 @@ set(MARROWIN_LOGIC_SOURCES
     tunnel/failure_notice.cpp)
 set(MARROWIN_LOGIC_HEADERS
     logic/account_rules.h
+    logic/browser_way.h
     logic/bypass_list.h
     logic/command_line.h
     logic/end_reason.h

@@ -18,7 +18,8 @@ Account AccountStore::Load(const std::string& name) const {
                    settings_.ReadString(name, setting::kPassword),
                    settings_.ReadString(name, setting::kServerPort),
                    SignInFromText(settings_.ReadString(name, setting::kSignIn)),
-                   settings_.ReadString(name, setting::kKeyFile)};
+                   settings_.ReadString(name, setting::kKeyFile),
+                   BrowserWayFromText(settings_.ReadString(name, setting::kBrowserWay))};
 }
 
 std::string AccountStore::ClearPassword(const std::string& name) const {
@@ -66,16 +67,18 @@ bool AccountStore::Write(StoreAnswer& answer, const std::string& section,
 bool AccountStore::WriteAccount(StoreAnswer& answer, const std::string& name,
                                 const std::string& serverPort, const std::string& userName,
                                 const std::string& storedPassword, const std::string& forwardings,
-                                const Account& signIn) {
+                                const Account& options) {
     std::vector<std::pair<std::string, std::string>> values = {
         {setting::kServerPort, serverPort},
         {setting::kUserName, userName},
         {setting::kPassword, storedPassword},
         {setting::kForwardings, forwardings}};
-    if (signIn.signIn != SignIn::Password) {
-        values.push_back({setting::kSignIn, SignInText(signIn.signIn)});
-        values.push_back({setting::kKeyFile, signIn.keyFile});
+    if (options.signIn != SignIn::Password) {
+        values.push_back({setting::kSignIn, SignInText(options.signIn)});
+        values.push_back({setting::kKeyFile, options.keyFile});
     }
+    if (options.browserWay != BrowserWay::ServerProxy)
+        values.push_back({setting::kBrowserWay, BrowserWayText(options.browserWay)});
     if (settings_.WriteAccountSection(name, values))
         return true;
     answer.refused = true;
@@ -126,8 +129,8 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
     update.storedPassword =
         edited.password == saved.password ? saved.password : ScramblePassword(edited.password);
     const std::string storedForwardings = settings_.ReadString(oldName, setting::kForwardings);
-    // How it signs in is not among the edited fields: it goes with the account as stored.
-    const Account signIn = Load(oldName);
+    // Its options are not among the edited fields: they go with the account as stored.
+    const Account options = Load(oldName);
     const std::string forwardings =
         edited.serverPort == saved.serverPort
             ? storedForwardings
@@ -136,7 +139,7 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
     // The account's values in one write, under the new name when it is renamed; the old section
     // goes only once the new one and the name list are written.
     if (!WriteAccount(update, name, edited.serverPort, edited.userName, update.storedPassword,
-                      forwardings, signIn)) {
+                      forwardings, options)) {
         update.storedPassword = saved.password;
         return update;
     }
@@ -150,7 +153,7 @@ AccountUpdate AccountStore::Update(const Account& saved, const AccountFields& ed
         if (!Write(update, setting::kAccountsSection, tunnel)) {
             if (sameSection)
                 WriteAccount(update, oldName, saved.serverPort, saved.userName, saved.password,
-                             storedForwardings, signIn);
+                             storedForwardings, options);
             else
                 settings_.DeleteAccountSection(name);
             update.storedPassword = saved.password;
@@ -308,6 +311,23 @@ StoreAnswer AccountStore::SetSignIn(const std::string& name, SignIn signIn,
     if (!answer.refused)
         RegistryReader().WriteSessionSignIn(name, signIn, keyFile);
     return answer;
+}
+
+StoreAnswer AccountStore::SetBrowserWay(const std::string& name, BrowserWay way) {
+    StoreAnswer answer;
+    if (way == BrowserWay::ServerProxy)
+        answer.refused = !settings_.DeleteKey(name, setting::kBrowserWay);
+    else
+        Write(answer, name, setting::kBrowserWay, BrowserWayText(way));
+    return answer;
+}
+
+bool AccountStore::PrepareBrowserFront(const std::string& name) const {
+    const bool carriesBrowser =
+        EqualIgnoringCase(settings_.ReadString(setting::kProxyAccount), name) &&
+        Load(name).browserWay == BrowserWay::Ssh;
+    const int port = carriesBrowser ? PortNumber(ProxyPort()) : 0;
+    return RegistryReader().WriteSessionBrowserFront(name, port);
 }
 
 ProxyForwardingChange AccountStore::SetProxyForwarding(const std::string& server,

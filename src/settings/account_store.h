@@ -5,6 +5,7 @@
 #pragma once
 
 #include "logic/account_rules.h"
+#include "logic/browser_way.h"
 #include "logic/forwarding_text.h"
 #include "logic/sign_in.h"
 #include "settings/known_hosts_file.h"
@@ -22,6 +23,7 @@ struct Account {
     std::string serverPort;
     SignIn signIn = SignIn::Password;
     std::string keyFile;
+    BrowserWay browserWay = BrowserWay::ServerProxy;
 };
 
 // A forwarding together with the account it belongs to.
@@ -125,6 +127,14 @@ public:
     // How the account signs in, in the settings file and its saved session. The password, which
     // every account starts with, is stored as no values at all.
     StoreAnswer SetSignIn(const std::string& name, SignIn signIn, const std::string& keyFile);
+    // How the account carries the browser, in the settings file only; the server's proxy, which
+    // every account starts with, is stored as no value.
+    StoreAnswer SetBrowserWay(const std::string& name, BrowserWay way);
+    // Tells the account's saved session, before the client starts, where the client serves the
+    // browser itself: the browser's proxy port when the account is the browser proxy account
+    // and carries the browser through ssh; no such value otherwise. False when the session
+    // could not be written.
+    bool PrepareBrowserFront(const std::string& name) const;
 
     // Adds the forwarding to both forms. Nothing is written when the account forwards that local
     // port already, or when its stored forwardings would grow past what the file keeps whole.
@@ -173,11 +183,11 @@ private:
                const std::vector<std::pair<std::string, std::string>>& values);
     void FollowInSession(AccountUpdate& update, const Account& saved,
                          const AccountFields& edited) const;
-    // The account's section whole: its four values, and how it signs in when not with its
-    // password.
+    // The account's section whole: its four values, and its options (how it signs in, how it
+    // carries the browser) where they are not the defaults.
     bool WriteAccount(StoreAnswer& answer, const std::string& name, const std::string& serverPort,
                       const std::string& userName, const std::string& storedPassword,
-                      const std::string& forwardings, const Account& signIn = Account());
+                      const std::string& forwardings, const Account& options = Account());
 
     // The account's forwarding of the local port, ports compared as the numbers they spell (no
     // port matches 0); the name must be an account's exactly.

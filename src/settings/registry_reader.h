@@ -29,6 +29,8 @@ public:
     // How the session signs in and its key file; the password is no SignIn value at all.
     bool WriteSessionSignIn(const std::string& sessionName, SignIn signIn,
                             const std::string& keyFile) const;
+    // The local port where the client serves the browser itself; 0 removes the value.
+    bool WriteSessionBrowserFront(const std::string& sessionName, int port) const;
     bool WriteRegistryString(HKEY root, const std::string& subkey, const std::string& valueName,
                              const std::string& text) const;
     // False when the session could not be deleted, a missing one included.

@@ -340,6 +340,19 @@ bool RegistryReader::WriteSessionSignIn(const std::string& sessionName, SignIn s
            SetString(key, kSessionPublicKeyFile, keyFile);
 }
 
+bool RegistryReader::WriteSessionBrowserFront(const std::string& sessionName, int port) const {
+    fw::RegKey key;
+    if (!OpenSession(sessionName, KEY_SET_VALUE, false, key))
+        return false;
+    if (port == 0) {
+        LSTATUS removed = ::RegDeleteValueA(key, kSessionBrowserFrontPort);
+        return removed == ERROR_SUCCESS || removed == ERROR_FILE_NOT_FOUND;
+    }
+    DWORD value = static_cast<DWORD>(port);
+    return ::RegSetValueExA(key, kSessionBrowserFrontPort, 0, REG_DWORD,
+                            reinterpret_cast<const BYTE*>(&value), sizeof(value)) == ERROR_SUCCESS;
+}
+
 bool RegistryReader::WriteRegistryString(HKEY root, const std::string& subkey,
                                          const std::string& valueName,
                                          const std::string& text) const {

@@ -45,5 +45,7 @@ inline constexpr char kForwardings[] = "forwardings";
 // does not sign in with its password.
 inline constexpr char kSignIn[] = "signin";
 inline constexpr char kKeyFile[] = "keyfile";
+// How the account carries the browser (logic/browser_way.h): written only for ssh's own tunnel.
+inline constexpr char kBrowserWay[] = "browserway";
 
 } // namespace setting

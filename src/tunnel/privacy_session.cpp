@@ -37,16 +37,16 @@ StartOutcome PrivacySession::Start(const std::string& typedAccount, StartKind ki
     // A key file ssh could not use is told before anything starts.
     const Account stored = accounts_.Load(account);
     if (stored.signIn == SignIn::KeyFile) {
-        outcome.failure = KeyFileFailure(stored.keyFile);
-        if (outcome.failure) {
-            if (kind == StartKind::Autostart)
-                PointBrowserAtNoTunnel();
-            return outcome;
-        }
+        if (std::optional<std::string> failure = KeyFileFailure(stored.keyFile))
+            return Refuse(kind, *failure);
     }
     failureNotice_.OnClientStart();
-    // A saved session deleted by hand is made again, so that the client finds the account.
+    // A saved session deleted by hand is made again, so that the client finds the account, and
+    // learns whether it serves the browser itself.
     accounts_.EnsureSession(account);
+    if (!accounts_.PrepareBrowserFront(account))
+        return Refuse(kind, "The saved session of this account could not be written, so no "
+                            "connection was made.");
     // An account that signs in with a key gives the client no password.
     std::string password =
         stored.signIn == SignIn::Password ? accounts_.ClearPassword(account) : std::string();
@@ -76,6 +76,15 @@ StartOutcome PrivacySession::Start(const std::string& typedAccount, StartKind ki
     outcome.launched = !wasRunning;
     if (useBrowserProxy_)
         PointBrowser(true);
+    return outcome;
+}
+
+StartOutcome PrivacySession::Refuse(StartKind kind, const std::string& failure) {
+    // The browser is pointed at the tunnel from program start on: it is told there is none.
+    if (kind == StartKind::Autostart)
+        PointBrowserAtNoTunnel();
+    StartOutcome outcome;
+    outcome.failure = failure;
     return outcome;
 }
 

@@ -108,6 +108,8 @@ public:
     StartOutcome Start(const std::string& account, StartKind kind);
     // The account of the last start that found one, as the list spells it.
     const std::string& AccountName() const { return account_; }
+    // How that account carries the browser's traffic, as stored now.
+    BrowserWay AccountBrowserWay() const { return accounts_.Load(account_).browserWay; }
     // Stops the client and sets the browser's connection back, whatever the option says.
     void Stop();
     bool IsRunning() const { return tunnel_.IsRunning(); }
@@ -173,6 +175,8 @@ private:
     // connection type 2, otherwise the LAN settings (empty).
     std::string BrowserConnectionName() const;
     void PointBrowser(bool on);
+    // A start that stopped before the launch, for the reason given.
+    StartOutcome Refuse(StartKind kind, const std::string& failure);
     void PointBrowserAtNoTunnel();
 
     AccountStore& accounts_;

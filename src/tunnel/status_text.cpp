@@ -6,6 +6,9 @@ StatusComposition ComposeStatusText(const StatusState& state) {
     std::string& text = result.text;
     if (!state.accountName.empty())
         text += "Creating connection to:" + state.accountName + "\r\nWating for server....\r\n";
+    if (state.throughSsh)
+        text += "The browser's traffic goes through SSH itself: the server resolves the names, "
+                "and needs no proxy.\r\n";
     if (state.tor)
         text += "WARNING: The traffic is relayed trough the TOR network\r\n"
                 "This will slowdown the connection\r\n";

@@ -18,6 +18,8 @@ struct StatusState {
     int countdown = 0;
     // The client's reason that retrying cannot mend, which ended the reconnect sequence.
     std::string hopelessReason{};
+    // The account carries the browser through ssh's own tunnel, not the server's proxy.
+    bool throughSsh = false;
 };
 
 // A composed status text and what it asks of the window's timers.

@@ -7,7 +7,7 @@
 #include "framework/user_seam.h"
 #include "resource.h"
 #include "ui/dialogs/server_remove_dialog.h"
-#include "ui/dialogs/sign_in_dialog.h"
+#include "ui/dialogs/account_options_dialog.h"
 #include "ui/dialogs/write_failure_box.h"
 
 #include <utility>
@@ -29,7 +29,7 @@ AccountsEditor::AccountsEditor(fw::Dialog& dialog, AccountStore& accounts, Event
     OnCommand(IDC_CANCEL_EDIT, [this] { CancelEdit(); });
     OnCommand(IDC_DELETE_ACCOUNT, [this] { DeleteAccount(); });
     OnCommand(IDC_SET_DEFAULT, [this] { SetDefaultAccount(); });
-    OnCommand(IDC_SIGN_IN_OPTIONS, [this] { ChooseSignIn(); });
+    OnCommand(IDC_ACCOUNT_OPTIONS, [this] { ChooseOptions(); });
     OnCommand(IDC_ADD_FORWARDING, [this] { AddForwarding(); });
     OnCommand(IDC_DELETE_FORWARDING, [this] { DeleteForwarding(); });
     OnNotify(IDC_FORWARDING_LIST, NM_CLICK, [this](NMHDR*) { return SelectForwarding(); });
@@ -47,7 +47,7 @@ void AccountsEditor::DoDataExchange(HWND dialog) {
     newAccountButton_.Bind(dialog, IDC_NEW_ACCOUNT);
     deleteAccountButton_.Bind(dialog, IDC_DELETE_ACCOUNT);
     setDefaultButton_.Bind(dialog, IDC_SET_DEFAULT);
-    signInButton_.Bind(dialog, IDC_SIGN_IN_OPTIONS);
+    optionsButton_.Bind(dialog, IDC_ACCOUNT_OPTIONS);
     editSaveButton_.Bind(dialog, IDC_EDIT_SAVE);
     cancelEditButton_.Bind(dialog, IDC_CANCEL_EDIT);
     addForwardingButton_.Bind(dialog, IDC_ADD_FORWARDING);
@@ -128,7 +128,7 @@ void AccountsEditor::EnableAccountEditing(EditorMode mode) {
     newAccountButton_.Enable(mode != EditorMode::EditAccount);
     deleteAccountButton_.Enable(!editing);
     setDefaultButton_.Enable(!editing);
-    signInButton_.Enable(!editing);
+    optionsButton_.Enable(!editing);
     EnableForwardingButtons(!editing);
     cancelEditButton_.Enable(editing);
     editSaveButton_.SetText(editing ? "Save" : "Edit");
@@ -335,8 +335,8 @@ void AccountsEditor::RemoveAccount(const std::string& name) {
     forwardingList_.RemoveAccount(name);
 }
 
-// How the account shown signs in; only a stored account has a choice to keep.
-void AccountsEditor::ChooseSignIn() {
+// The options of the account shown; only a stored account has options to keep.
+void AccountsEditor::ChooseOptions() {
     std::string name = accounts_.Settings().StoredAccountName(accountsCombo_.GetText());
     if (name.empty()) {
         fw::ShowMessageBox(DialogHandle(), "Please save the account first!", kProgramName,
@@ -344,10 +344,13 @@ void AccountsEditor::ChooseSignIn() {
         return;
     }
     const Account account = accounts_.Load(name);
-    SignInDialog dialog(DialogHandle(), account.signIn, account.keyFile);
+    AccountOptionsDialog dialog(DialogHandle(),
+                                AccountOptions{account.signIn, account.keyFile, account.browserWay});
     if (dialog.DoModal() != IDOK)
         return;
-    if (accounts_.SetSignIn(name, dialog.Chosen(), dialog.KeyFile()).refused)
+    const AccountOptions& chosen = dialog.Chosen();
+    if (accounts_.SetSignIn(name, chosen.signIn, chosen.keyFile).refused ||
+        accounts_.SetBrowserWay(name, chosen.browserWay).refused)
         ShowWriteFailure(DialogHandle(), accounts_.Settings());
 }
 

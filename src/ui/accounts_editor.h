@@ -60,7 +60,7 @@ private:
     void DeleteAccount();
     void RemoveAccount(const std::string& name);
     void SetDefaultAccount();
-    void ChooseSignIn();
+    void ChooseOptions();
     fw::Control* FieldControl(InputField field);
     int AccountItem(const std::string& name) const;
     void SelectAccountItem(const std::string& name);
@@ -92,7 +92,7 @@ private:
     fw::Button newAccountButton_;
     fw::Button deleteAccountButton_;
     fw::Button setDefaultButton_;
-    fw::Button signInButton_;
+    fw::Button optionsButton_;
     fw::Button editSaveButton_;
     fw::Button cancelEditButton_;
     fw::Edit localPortEdit_;

@@ -84,6 +84,7 @@ void PrivacyView::RunStatusWindow(const std::string& account, const DropOutcome*
     status.SetReconnect(session_.ReconnectOption());
     status.SetProxy(session_.UsesBrowserProxy());
     status.SetTor(options_.TorEnabled());
+    status.SetThroughSsh(session_.AccountBrowserWay() == BrowserWay::Ssh);
     statusWindow_ = &status;
     if (drop)
         ShowDropInStatus(*drop);

@@ -17,7 +17,7 @@ const struct {
     {IDC_NEW_ACCOUNT, "Add a new account"},
     {IDC_DELETE_ACCOUNT, "Delete current account"},
     {IDC_SET_DEFAULT, "Set current account as the default account"},
-    {IDC_SIGN_IN_OPTIONS, "How the current account signs in: password, key file or SSH agent"},
+    {IDC_ACCOUNT_OPTIONS, "How the current account signs in and carries the browser's traffic"},
     {IDC_EDIT_SAVE, "Edit the current account"},
     {IDC_ADD_FORWARDING, "Add the port forwarding to the list"},
     {IDC_DELETE_FORWARDING, "Delete the selected forwarding"},

@@ -79,7 +79,7 @@ const Expected kControls[] = {
     {L"Server Port", ROLE_SYSTEM_STATICTEXT},
     {L"Server port", ROLE_SYSTEM_TEXT},
     {L"Cancel", ROLE_SYSTEM_PUSHBUTTON},
-    {L"Sign-in...", ROLE_SYSTEM_PUSHBUTTON},
+    {L"Options...", ROLE_SYSTEM_PUSHBUTTON},
     {L"PORT FORWARDINGS:", ROLE_SYSTEM_STATICTEXT},
     {L"Local port", ROLE_SYSTEM_STATICTEXT},
     {L"Local port", ROLE_SYSTEM_TEXT},

@@ -208,6 +208,28 @@ TEST_F(AccountStoreTest, TheSignInIsStoredOnlyWhenNotThePasswordAndFollowsTheAcc
     EXPECT_EQ(SessionValue(alpha, "SignIn"), "<missing>");
 }
 
+// The client is told to serve the browser itself only by the browser proxy account that
+// carries the browser through ssh; the choice is stored only while it is not the server's
+// proxy.
+TEST_F(AccountStoreTest, OnlyTheProxyAccountThroughSshServesTheBrowserItself) {
+    store.Create({alpha, "joe", "pw", "3128"});
+    store.Create({beta, "joe", "pw", "3128"});
+    store.SetProxyForwarding(alpha, "50001");
+    const struct { const std::string& account; BrowserWay way; const char* port; } cases[] = {
+        {alpha, BrowserWay::ServerProxy, "<missing>"},
+        {alpha, BrowserWay::Ssh, "50001"},
+        {beta, BrowserWay::Ssh, "<missing>"},
+        {alpha, BrowserWay::ServerProxy, "<missing>"},
+        {beta, BrowserWay::ServerProxy, "<missing>"},
+    };
+    for (const auto& row : cases) {
+        store.SetBrowserWay(row.account, row.way);
+        EXPECT_TRUE(store.PrepareBrowserFront(row.account));
+        EXPECT_EQ(SessionValue(row.account, "BrowserFrontPort"), row.port) << row.account;
+    }
+    EXPECT_EQ(ReadWholeFile(folder.File("Marrowin.ini")).find("browserway"), std::string::npos);
+}
+
 // An account named like one of the program's sections shares it: made, edited, renamed and
 // removed, it leaves the program's own keys there as they were.
 TEST_F(AccountStoreTest, AnAccountNamedLikeAProgramSectionLeavesTheProgramsKeys) {

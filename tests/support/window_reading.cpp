@@ -157,14 +157,17 @@ HKEY OpenSession(const std::string& session) {
 
 std::string RegistryText(HKEY root, const std::string& key, const char* valueName) {
     const char* subkey = key.empty() ? nullptr : key.c_str();
+    DWORD type = 0;
     DWORD size = 0;
-    if (::RegGetValueA(root, subkey, valueName, RRF_RT_REG_SZ, nullptr, nullptr, &size) !=
-        ERROR_SUCCESS)
+    if (::RegGetValueA(root, subkey, valueName, RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type, nullptr,
+                       &size) != ERROR_SUCCESS)
         return "<missing>";
     std::string value(size, '\0');
-    if (::RegGetValueA(root, subkey, valueName, RRF_RT_REG_SZ, nullptr, &value[0], &size) !=
-        ERROR_SUCCESS)
+    if (::RegGetValueA(root, subkey, valueName, RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type,
+                       &value[0], &size) != ERROR_SUCCESS)
         return "<missing>";
+    if (type == REG_DWORD)
+        return std::to_string(*reinterpret_cast<const DWORD*>(value.data()));
     return value.c_str();
 }
 

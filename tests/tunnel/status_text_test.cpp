@@ -22,7 +22,7 @@ TEST(ComposeStatusText, EachStateOfTheConnection) {
     const struct {
         const char* name;
         // accountName, reconnect, proxy, tor, established, dropped, retryNumber,
-        // maximumReached, countdown, hopelessReason
+        // maximumReached, countdown, hopelessReason, throughSsh
         StatusState state;
         std::string text;
         bool stopRefresh;
@@ -35,6 +35,10 @@ TEST(ComposeStatusText, EachStateOfTheConnection) {
                    "WARNING: proxy is not enabled for Internet Explorer\r\n",
          false, false},
         {"no account", {"", false, true}, "", false, false},
+        {"through ssh", {"alpha", false, true, false, false, false, 0, false, 0, "", true},
+         opening + "The browser's traffic goes through SSH itself: the server resolves the "
+                   "names, and needs no proxy.\r\n",
+         false, false},
         {"established", {"alpha", false, true, false, true, false, 0, false, 7},
          opening + "Connection esthablished \r\nThis window will close in 7 seconds", false, true},
         {"dropped", {"alpha", false, true, false, true, true, 4, true}, opening + kDropped, true,

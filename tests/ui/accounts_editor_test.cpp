@@ -71,7 +71,7 @@ TEST_F(AccountsEditorTest, TheModesEnableTheirControlsAndNameTheButton) {
          "Save",
          kSaveTip,
          {IDC_USER_NAME, IDC_PASSWORD, IDC_SERVER_PORT, IDC_NEW_ACCOUNT, IDC_CANCEL_EDIT},
-         {IDC_DELETE_ACCOUNT, IDC_SET_DEFAULT, IDC_SIGN_IN_OPTIONS, IDC_ADD_FORWARDING,
+         {IDC_DELETE_ACCOUNT, IDC_SET_DEFAULT, IDC_ACCOUNT_OPTIONS, IDC_ADD_FORWARDING,
           IDC_DELETE_FORWARDING}},
         {IDC_CANCEL_EDIT, "Edit", kEditTip, viewing, viewingLocked},
         {IDC_EDIT_SAVE, "Save", kSaveTip, {IDC_USER_NAME, IDC_CANCEL_EDIT}, {IDC_NEW_ACCOUNT}},
@@ -105,17 +105,17 @@ TEST_F(AccountsEditorTest, TheModesEnableTheirControlsAndNameTheButton) {
     EXPECT_EQ(::SendMessageA(TooltipOf(*window), TTM_GETTOOLCOUNT, 0, 0), 15);
 }
 
-// The sign-in dialog chooses for a stored account: a key file must be named; OK stores the
-// choice, which the dialog shows when it opens again.
-TEST_F(AccountsEditorTest, TheSignInDialogStoresHowAStoredAccountSignsIn) {
+// The options dialog chooses for a stored account: a key file must be named; OK stores the
+// choices, which the dialog shows when it opens again.
+TEST_F(AccountsEditorTest, TheAccountOptionsDialogStoresAStoredAccountsChoices) {
     StartWindow("");
     user.AnswerNextBox(IDOK);
     Type(IDC_SERVER_NAME, "unsaved");
-    Click(IDC_SIGN_IN_OPTIONS);
+    Click(IDC_ACCOUNT_OPTIONS);
     EXPECT_EQ(LastBox().text, "Please save the account first!");
     CreateAccount("alpha", "joe", "pw", "22");
     ChooseAccount("alpha");
-    user.InDialog(IDD_SIGN_IN, [&](fw::Dialog& dialog) {
+    user.InDialog(IDD_ACCOUNT_OPTIONS, [&](fw::Dialog& dialog) {
         EXPECT_TRUE(ItemChecked(dialog, IDC_SIGN_IN_PASSWORD));
         EXPECT_FALSE(ItemEnabled(dialog, IDC_KEY_FILE));
         ChooseRadio(dialog, IDC_SIGN_IN_PASSWORD, IDC_SIGN_IN_AGENT, IDC_SIGN_IN_KEY);
@@ -123,17 +123,20 @@ TEST_F(AccountsEditorTest, TheSignInDialogStoresHowAStoredAccountSignsIn) {
         ClickItem(dialog, IDOK);
         EXPECT_EQ(LastBox().text, "Please choose the key file!");
         TypeInto(dialog, IDC_KEY_FILE, "C:\\keys\\id_ed25519");
+        ChooseRadio(dialog, IDC_BROWSER_SERVER_PROXY, IDC_BROWSER_SSH, IDC_BROWSER_SSH);
         ClickItem(dialog, IDOK);
     });
-    Click(IDC_SIGN_IN_OPTIONS);
+    Click(IDC_ACCOUNT_OPTIONS);
     EXPECT_EQ(Setting("alpha", "signin"), "key");
     EXPECT_EQ(Setting("alpha", "keyfile"), "C:\\keys\\id_ed25519");
-    user.InDialog(IDD_SIGN_IN, [&](fw::Dialog& dialog) {
+    EXPECT_EQ(Setting("alpha", "browserway"), "ssh");
+    user.InDialog(IDD_ACCOUNT_OPTIONS, [&](fw::Dialog& dialog) {
         EXPECT_TRUE(ItemChecked(dialog, IDC_SIGN_IN_KEY));
+        EXPECT_TRUE(ItemChecked(dialog, IDC_BROWSER_SSH));
         EXPECT_EQ(ItemText(dialog, IDC_KEY_FILE), "C:\\keys\\id_ed25519");
         ClickItem(dialog, IDCANCEL);
     });
-    Click(IDC_SIGN_IN_OPTIONS);
+    Click(IDC_ACCOUNT_OPTIONS);
 }
 
 // A refusal of each rule a new account passes, with its box and focus (the port field emptied);

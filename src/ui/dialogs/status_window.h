@@ -22,6 +22,7 @@ public:
     void SetReconnect(bool on) { state_.reconnect = on; }
     void SetProxy(bool used) { state_.proxy = used; }
     void SetTor(bool on) { state_.tor = on; }
+    void SetThroughSsh(bool on) { state_.throughSsh = on; }
 
     // Reports of the connection while the window is open; each shows at the next refresh.
     void SetEstablished() { state_.established = true; }

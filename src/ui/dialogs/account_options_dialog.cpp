@@ -1,5 +1,5 @@
-// The sign-in dialog: the choice and the key file, checked before the dialog closes.
-#include "ui/dialogs/sign_in_dialog.h"
+// The account's options: the choices and the key file, checked before the dialog closes.
+#include "ui/dialogs/account_options_dialog.h"
 
 #include "controls/look.h"
 #include "framework/user_seam.h"
@@ -10,40 +10,44 @@
 
 #include <utility>
 
-SignInDialog::SignInDialog(HWND parent, SignIn signIn, std::string keyFile)
-    : fw::Dialog(IDD_SIGN_IN, parent), signIn_(signIn), keyFile_(std::move(keyFile)) {
+AccountOptionsDialog::AccountOptionsDialog(HWND parent, AccountOptions options)
+    : fw::Dialog(IDD_ACCOUNT_OPTIONS, parent), options_(std::move(options)) {
     SetHelpTopic(IDH_ACCOUNTS);
     for (int radio : {IDC_SIGN_IN_PASSWORD, IDC_SIGN_IN_KEY, IDC_SIGN_IN_AGENT})
         OnCommand(radio, [this] { ShowChoice(); });
     OnCommand(IDC_KEY_FILE_BROWSE, [this] { Browse(); });
 }
 
-void SignInDialog::DoDataExchange() {
+void AccountOptionsDialog::DoDataExchange() {
     HWND dialog = Handle();
     passwordRadio_.Bind(dialog, IDC_SIGN_IN_PASSWORD);
     keyRadio_.Bind(dialog, IDC_SIGN_IN_KEY);
     agentRadio_.Bind(dialog, IDC_SIGN_IN_AGENT);
     keyFileEdit_.Bind(dialog, IDC_KEY_FILE);
     browseButton_.Bind(dialog, IDC_KEY_FILE_BROWSE);
+    serverProxyRadio_.Bind(dialog, IDC_BROWSER_SERVER_PROXY);
+    sshRadio_.Bind(dialog, IDC_BROWSER_SSH);
 }
 
-bool SignInDialog::OnInitDialog() {
+bool AccountOptionsDialog::OnInitDialog() {
     fw::Dialog::OnInitDialog();
-    passwordRadio_.SetCheck(signIn_ == SignIn::Password);
-    keyRadio_.SetCheck(signIn_ == SignIn::KeyFile);
-    agentRadio_.SetCheck(signIn_ == SignIn::Agent);
-    keyFileEdit_.SetText(keyFile_);
+    passwordRadio_.SetCheck(options_.signIn == SignIn::Password);
+    keyRadio_.SetCheck(options_.signIn == SignIn::KeyFile);
+    agentRadio_.SetCheck(options_.signIn == SignIn::Agent);
+    keyFileEdit_.SetText(options_.keyFile);
+    serverProxyRadio_.SetCheck(options_.browserWay == BrowserWay::ServerProxy);
+    sshRadio_.SetCheck(options_.browserWay == BrowserWay::Ssh);
     ShowChoice();
     return true;
 }
 
 // The key file's field and button serve the key file only.
-void SignInDialog::ShowChoice() {
+void AccountOptionsDialog::ShowChoice() {
     keyFileEdit_.Enable(keyRadio_.IsChecked());
     browseButton_.Enable(keyRadio_.IsChecked());
 }
 
-void SignInDialog::Browse() {
+void AccountOptionsDialog::Browse() {
     char path[MAX_PATH] = {};
     std::string shown = keyFileEdit_.GetText();
     if (shown.size() < sizeof(path))
@@ -62,7 +66,7 @@ void SignInDialog::Browse() {
 
 // A key file must be named, by a path the file functions take; whether it is a key the client
 // can use is looked at when the tunnel starts.
-void SignInDialog::OnOK() {
+void AccountOptionsDialog::OnOK() {
     SignIn chosen = keyRadio_.IsChecked()     ? SignIn::KeyFile
                     : agentRadio_.IsChecked() ? SignIn::Agent
                                               : SignIn::Password;
@@ -78,7 +82,8 @@ void SignInDialog::OnOK() {
         ::SetFocus(keyFileEdit_);
         return;
     }
-    signIn_ = chosen;
-    keyFile_ = keyFile;
+    options_.signIn = chosen;
+    options_.keyFile = keyFile;
+    options_.browserWay = sshRadio_.IsChecked() ? BrowserWay::Ssh : BrowserWay::ServerProxy;
     EndDialog(IDOK);
 }
