@@ -38,6 +38,10 @@ import time
 SSHD = "/usr/sbin/sshd"
 SSH = "/usr/bin/ssh"
 SSH_KEYGEN = "/usr/bin/ssh-keygen"
+CHROMIUM = "/usr/bin/chromium"
+# A name only sshd's side can look up (its own /etc/hosts): a page fetched by this name came
+# through the tunnel by name, never looked up on the client's side.
+SERVER_ONLY_HOST = "marrowin-only.test"
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
@@ -104,9 +108,10 @@ def password_hash(password):
 
 
 class Sshd:
-    """sshd runs in a mount namespace of its own in which /etc/passwd and /etc/shadow are files
-    of ours: they hold the test user, with the run's password, besides the accounts sshd needs
-    itself. So the user exists for this sshd alone, and nothing of the system's changes."""
+    """sshd runs in a mount namespace of its own in which /etc/passwd, /etc/shadow and
+    /etc/hosts are files of ours: they hold the test user, with the run's password, besides the
+    accounts sshd needs itself, and a host name for this machine that only sshd knows. So the
+    user and the name exist for this sshd alone, and nothing of the system's changes."""
 
     def __init__(self, folder, user, password):
         self.folder = folder
@@ -153,6 +158,9 @@ class Sshd:
         with open(os.open(self.shadow_file, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o600),
                   "w") as f:
             f.write("\n".join(shadow) + "\n")
+        self.hosts_file = os.path.join(etc, "hosts")
+        with open("/etc/hosts") as system, open(self.hosts_file, "w") as f:
+            f.write(system.read() + "\n127.0.0.1 %s\n" % SERVER_ONLY_HOST)
 
     def write_config(self):
         lines = [
@@ -169,7 +177,7 @@ class Sshd:
             "AuthorizedKeysFile none",
             "PermitRootLogin no",
             "AllowTcpForwarding local",
-            "PermitOpen 127.0.0.1:* localhost:*",
+            "PermitOpen 127.0.0.1:* localhost:* %s:*" % SERVER_ONLY_HOST,
             "AllowAgentForwarding no",
             "AllowStreamLocalForwarding no",
             "X11Forwarding no",
@@ -188,8 +196,9 @@ class Sshd:
         # unshare and sh exec in turn, so the process started is sshd's own.
         self.process = subprocess.Popen(
             ["/usr/bin/unshare", "--mount", "--propagation", "private", "--", "/bin/sh", "-c",
-             'mount --bind "$1" /etc/passwd && mount --bind "$2" /etc/shadow && shift 2 && '
-             'exec "$@"', "sh", self.passwd_file, self.shadow_file,
+             'mount --bind "$1" /etc/passwd && mount --bind "$2" /etc/shadow && '
+             'mount --bind "$3" /etc/hosts && shift 3 && exec "$@"', "sh", self.passwd_file,
+             self.shadow_file, self.hosts_file,
              SSHD, "-D", "-f", self.config, "-E", self.log_path], stdin=subprocess.DEVNULL)
         deadline = time.time() + 10
         while time.time() < deadline:
@@ -273,6 +282,27 @@ class ProxyHandler(socketserver.StreamRequestHandler):
                 if not data:
                     break
                 self.request.sendall(data)
+
+
+def chromium_fetch(proxy, web_port, marker):
+    """Headless Chromium fetches the page by the name only sshd knows, through the proxy given
+    as Windows' settings name it: "ok", or what went wrong on one line."""
+    if not os.path.exists(CHROMIUM):
+        return "no chromium\n"
+    profile = tempfile.mkdtemp(prefix="marrowin-chromium-")
+    try:
+        shown = subprocess.run(
+            [CHROMIUM, "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
+             "--user-data-dir=" + profile, "--proxy-server=http://" + proxy,
+             "--dump-dom", "http://%s:%d/" % (SERVER_ONLY_HOST, web_port)],
+            capture_output=True, text=True, timeout=90, stdin=subprocess.DEVNULL)
+        if marker in shown.stdout:
+            return "ok\n"
+        return ("not the page: " + (shown.stdout + shown.stderr)[-300:]).replace("\n", " ") + "\n"
+    except subprocess.TimeoutExpired:
+        return "chromium did not finish\n"
+    finally:
+        shutil.rmtree(profile, ignore_errors=True)
 
 
 class Threading(socketserver.ThreadingMixIn, socketserver.TCPServer):
@@ -539,6 +569,9 @@ class Services:
                     return "%d %d\n" % (self.broker.runs, len(self.broker.running))
             if command == "proxy-requests":
                 return "%d\n" % len(self.proxy.requests)
+            if command.startswith("chromium "):
+                return chromium_fetch(command.split(" ", 1)[1], self.web.server_address[1],
+                                      self.marker)
             return "unknown\n"
 
     def serve(self, sock):

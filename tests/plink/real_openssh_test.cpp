@@ -16,6 +16,7 @@
 #include "support/scripted_user.h"
 
 #include <gtest/gtest.h>
+#include <wininet.h>
 
 #include <functional>
 #include <memory>
@@ -29,6 +30,25 @@ constexpr DWORD kTunnelWaitMs = 40000;
 
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = kTunnelWaitMs) {
     return PumpMessagesUntil(done, timeoutMs);
+}
+
+// The page as a WinINet program gets it, with the system's proxy settings as they are now.
+std::string FetchWithWinInet(const std::string& url) {
+    std::string page;
+    HINTERNET internet = ::InternetOpenA("Marrowin test", INTERNET_OPEN_TYPE_PRECONFIG, nullptr,
+                                         nullptr, 0);
+    HINTERNET request = internet ? ::InternetOpenUrlA(internet, url.c_str(), nullptr, 0,
+                                                      INTERNET_FLAG_RELOAD, 0)
+                                 : nullptr;
+    char buffer[4096];
+    DWORD read = 0;
+    while (request && ::InternetReadFile(request, buffer, sizeof(buffer), &read) && read > 0)
+        page.append(buffer, read);
+    if (request)
+        ::InternetCloseHandle(request);
+    if (internet)
+        ::InternetCloseHandle(internet);
+    return page;
 }
 
 std::string WindowText(HWND window) {
@@ -66,7 +86,7 @@ protected:
     }
 
     // The account as the user made it, the browser option on.
-    void WriteSettings(const std::string& password, bool reconnect) {
+    void WriteSettings(const std::string& password, bool reconnect, bool throughSsh = false) {
         const std::string account = session->Name();
         const std::string local = std::to_string(localPort);
         const std::string target = std::to_string(server.ProxyPort());
@@ -75,7 +95,8 @@ protected:
             "[tunnel]\r\nservers=" + account + ",\r\ndefault=" + account + "\r\n[" + account +
                 "]\r\nport=" + target + "\r\nusername=" + server.User() +
                 "\r\npassword=" + ScramblePassword(password) + "\r\nforwardings=" + local +
-                ":127.0.0.1:" + target + ":proxy,\r\n[IE]\r\nsetIEproxy=1\r\n" +
+                ":127.0.0.1:" + target + ":proxy,\r\n" + (throughSsh ? "browserway=ssh\r\n" : "") +
+                "[IE]\r\nsetIEproxy=1\r\n" +
                 "proxyserver=" + account + "\r\nproxyport=" + local +
                 "\r\n[Main]\r\nautostart=0\r\nreconnect=" + (reconnect ? "1" : "0") + "\r\n");
     }
@@ -249,6 +270,28 @@ TEST_F(RealOpenSshTest, TheTunnelCarriesTheBrowsersPagesAndStopAndQuitLeaveNothi
     ExpectThePageThroughTheBrowsersProxy();
     Quit();
     EXPECT_EQ("direct", LanProxyServer());
+    ExpectNothingLeftRunning();
+}
+
+// An account through ssh itself, on a server whose proxy it never uses: WinINet as Marrowin
+// left the system's settings, a CONNECT and headless Chromium each get the page by a name only
+// the server can look up.
+TEST_F(RealOpenSshTest, ThroughSshItselfTheServerLooksUpTheNames) {
+    WriteSettings(server.Password(), false, true);
+    ASSERT_NO_FATAL_FAILURE(Launch());
+    const std::string proxyRequests = server.Command("proxy-requests");
+    HWND status = StartAndWaitForTheTunnel();
+    ASSERT_NE(nullptr, status);
+    EXPECT_NE(std::string::npos, StatusText(status).find("through SSH itself"));
+    ASSERT_EQ("127.0.0.1:" + std::to_string(localPort), LanProxyServer());
+
+    const std::string site = std::string(kServerOnlyHost) + ":" + std::to_string(server.WebPort());
+    EXPECT_NE(std::string::npos, FetchWithWinInet("http://" + site + "/").find(server.Marker()));
+    EXPECT_NE(std::string::npos, FetchByName(localPort, kServerOnlyHost, server.WebPort(), true)
+                                     .find(server.Marker()));
+    EXPECT_EQ("ok", server.Command("chromium " + LanProxyServer()));
+    EXPECT_EQ(proxyRequests, server.Command("proxy-requests"));
+    Quit();
     ExpectNothingLeftRunning();
 }
 

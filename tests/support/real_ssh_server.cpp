@@ -119,10 +119,15 @@ std::string RealSshRelayPath() {
 }
 
 std::string FetchThroughProxy(int proxyPort, int webPort) {
-    std::string url = "http://127.0.0.1:" + std::to_string(webPort) + "/";
-    return Exchange("127.0.0.1:" + std::to_string(proxyPort),
-                    "GET " + url + " HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(webPort) +
-                        "\r\n\r\n");
+    return FetchByName(proxyPort, "127.0.0.1", webPort, false);
+}
+
+std::string FetchByName(int proxyPort, const std::string& host, int webPort, bool tunnel) {
+    const std::string target = host + ":" + std::to_string(webPort);
+    const std::string get = "GET " + (tunnel ? "/" : "http://" + target + "/") +
+                            " HTTP/1.0\r\nHost: " + target + "\r\n\r\n";
+    const std::string connect = "CONNECT " + target + " HTTP/1.1\r\nHost: " + target + "\r\n\r\n";
+    return Exchange("127.0.0.1:" + std::to_string(proxyPort), tunnel ? connect + get : get);
 }
 
 size_t CountOf(const std::string& text, const std::string& part) {

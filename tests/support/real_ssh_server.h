@@ -20,6 +20,9 @@ public:
     // reset: sshd runs with its first host key, and the client knows no host key.
     // stop: sshd and every session it serves end, as when a server goes away. start: it runs.
     // new-host-key: sshd runs with another host key. runs: "<ssh runs so far> <running now>".
+    // proxy-requests: how many requests the HTTP proxy behind sshd served so far.
+    // chromium <proxy>: "ok" when headless Chromium, given that proxy, got the web server's page
+    // by kServerOnlyHost.
     std::string Command(const std::string& command) const;
 
     int SshdPort() const { return sshdPort_; }
@@ -57,6 +60,12 @@ std::string RealSshRelayPath();
 // "GET http://127.0.0.1:<webPort>/" sent to a proxy at 127.0.0.1:<proxyPort>, as a browser sends
 // it: the whole answer, empty when none came.
 std::string FetchThroughProxy(int proxyPort, int webPort);
+
+// The same page by a name, sent as a plain request or, with `tunnel`, inside a CONNECT sent in
+// the same write.
+std::string FetchByName(int proxyPort, const std::string& host, int webPort, bool tunnel);
+// A name of the web server's machine that only sshd's side can look up.
+inline constexpr char kServerOnlyHost[] = "marrowin-only.test";
 
 // Occurrences of the text in the whole text.
 size_t CountOf(const std::string& text, const std::string& part);
