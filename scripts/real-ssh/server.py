@@ -241,8 +241,21 @@ class Sshd:
 # The web server and the HTTP proxy behind the tunnel
 
 
+# The benchmark's download.
+BIG_PAGE = "/50mb"
+BIG_SIZE = 50 * 1024 * 1024
+
+
 class WebHandler(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
+        if self.path == BIG_PAGE:
+            self.send_response(200)
+            self.send_header("Content-Length", str(BIG_SIZE))
+            self.end_headers()
+            chunk = b"m" * 65536
+            for _ in range(BIG_SIZE // len(chunk)):
+                self.wfile.write(chunk)
+            return
         body = ("<html><body>%s</body></html>\n" % self.server.marker).encode()
         self.send_response(200)
         self.send_header("Content-Type", "text/html")
@@ -282,6 +295,28 @@ class ProxyHandler(socketserver.StreamRequestHandler):
                 if not data:
                     break
                 self.request.sendall(data)
+
+
+class DnsWatch:
+    """Counts the frames on any interface of this machine that carry SERVER_ONLY_HOST as DNS
+    writes a name (length-prefixed labels): a query for it by anyone, over UDP or TCP, to any
+    name server. The tunnel carries the name as text, which this does not match."""
+
+    def __init__(self):
+        self.wire_name = b"".join(bytes([len(label)]) + label.encode()
+                                  for label in SERVER_ONLY_HOST.split("."))
+        self.seen = 0
+        self.sock = socket.socket(socket.AF_PACKET, socket.SOCK_RAW, socket.ntohs(0x0003))
+        threading.Thread(target=self.watch, daemon=True).start()
+
+    def watch(self):
+        while True:
+            try:
+                frame = self.sock.recv(65535)
+            except OSError:
+                return
+            if self.wire_name in frame:
+                self.seen += 1
 
 
 def chromium_fetch(proxy, web_port, marker):
@@ -528,6 +563,7 @@ class Services:
         self.proxy = Threading(("127.0.0.1", 0), ProxyHandler)
         self.proxy.requests = []
         self.control_lock = threading.Lock()
+        self.dns = DnsWatch()
         for server in (self.web, self.proxy):
             threading.Thread(target=server.serve_forever, daemon=True).start()
 
@@ -569,6 +605,8 @@ class Services:
                     return "%d %d\n" % (self.broker.runs, len(self.broker.running))
             if command == "proxy-requests":
                 return "%d\n" % len(self.proxy.requests)
+            if command == "dns-queries":
+                return "%d\n" % self.dns.seen
             if command.startswith("chromium "):
                 return chromium_fetch(command.split(" ", 1)[1], self.web.server_address[1],
                                       self.marker)

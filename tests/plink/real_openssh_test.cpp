@@ -275,7 +275,7 @@ TEST_F(RealOpenSshTest, TheTunnelCarriesTheBrowsersPagesAndStopAndQuitLeaveNothi
 
 // An account through ssh itself, on a server whose proxy it never uses: WinINet as Marrowin
 // left the system's settings, a CONNECT and headless Chromium each get the page by a name only
-// the server can look up.
+// the server can look up, and no DNS query for that name leaves this machine.
 TEST_F(RealOpenSshTest, ThroughSshItselfTheServerLooksUpTheNames) {
     WriteSettings(server.Password(), false, true);
     ASSERT_NO_FATAL_FAILURE(Launch());
@@ -291,6 +291,7 @@ TEST_F(RealOpenSshTest, ThroughSshItselfTheServerLooksUpTheNames) {
                                      .find(server.Marker()));
     EXPECT_EQ("ok", server.Command("chromium " + LanProxyServer()));
     EXPECT_EQ(proxyRequests, server.Command("proxy-requests"));
+    EXPECT_EQ("0", server.Command("dns-queries"));
     Quit();
     ExpectNothingLeftRunning();
 }

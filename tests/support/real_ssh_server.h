@@ -22,7 +22,8 @@ public:
     // new-host-key: sshd runs with another host key. runs: "<ssh runs so far> <running now>".
     // proxy-requests: how many requests the HTTP proxy behind sshd served so far.
     // chromium <proxy>: "ok" when headless Chromium, given that proxy, got the web server's page
-    // by kServerOnlyHost.
+    // by kServerOnlyHost. dns-queries: how many DNS queries for kServerOnlyHost this machine has
+    // sent so far, to any name server.
     std::string Command(const std::string& command) const;
 
     int SshdPort() const { return sshdPort_; }
