@@ -121,3 +121,8 @@
 #define IDC_SIGN_IN_AGENT 1075
 #define IDC_KEY_FILE 1076
 #define IDC_KEY_FILE_BROWSE 1077
+
+// The passphrase of an encrypted key file, asked before a start.
+#define IDD_PASSPHRASE 151
+#define IDC_PASSPHRASE_KEY 1078
+#define IDC_PASSPHRASE 1079

@@ -36,8 +36,9 @@ StartOutcome PrivacySession::Start(const std::string& typedAccount, StartKind ki
     account_ = account;
     // A key file ssh could not use is told before anything starts.
     const Account stored = accounts_.Load(account);
+    const std::string* input = nullptr;
     if (stored.signIn == SignIn::KeyFile) {
-        outcome.failure = KeyFileFailure(stored.keyFile);
+        outcome.failure = KeyFileInput(stored, input);
         if (outcome.failure) {
             if (kind == StartKind::Autostart)
                 PointBrowserAtNoTunnel();
@@ -56,13 +57,12 @@ StartOutcome PrivacySession::Start(const std::string& typedAccount, StartKind ki
                                 : ClientArguments(password, account);
     if (kind == StartKind::Manual)
         tunnel_.WriteLaunchLog(account);
-
     bool wasRunning = tunnel_.IsRunning();
     // The client and its ssh inherit our environment as it is at the launch.
     bool passesTrustedKey =
         !trustedKey_.empty() && ::SetEnvironmentVariableA(kTrustedKeyVariable, trustedKey_.c_str());
     trustedKey_.clear();
-    outcome.failure = tunnel_.Launch(arguments);
+    outcome.failure = tunnel_.Launch(arguments, input);
     if (passesTrustedKey)
         ::SetEnvironmentVariableA(kTrustedKeyVariable, nullptr);
     if (!wasRunning)
@@ -74,9 +74,40 @@ StartOutcome PrivacySession::Start(const std::string& typedAccount, StartKind ki
     }
     outcome.running = true;
     outcome.launched = !wasRunning;
+    if (!wasRunning)
+        keyFile_ = input ? stored.keyFile : std::string();
     if (useBrowserProxy_)
         PointBrowser(true);
     return outcome;
+}
+
+std::optional<std::string> PrivacySession::KeyFileInput(const Account& stored,
+                                                        const std::string*& input) const {
+    static const std::string kNoPassphrase;
+    KeyFileCheck check = CheckKeyFile(stored.keyFile);
+    if (check.failure)
+        return check.failure;
+    input = &kNoPassphrase;
+    if (!check.encrypted)
+        return std::nullopt;
+    input = passphrases_.Find(stored.name, stored.keyFile);
+    if (!input)
+        return "The passphrase of the key file '" + stored.keyFile + "' was not given.";
+    return std::nullopt;
+}
+
+std::optional<PassphraseAsk>
+PrivacySession::PassphraseToAsk(const std::string& typedAccount) const {
+    const std::string account = accounts_.Settings().StoredAccountName(typedAccount);
+    if (account.empty())
+        return std::nullopt;
+    const Account stored = accounts_.Load(account);
+    if (stored.signIn != SignIn::KeyFile || passphrases_.Find(account, stored.keyFile))
+        return std::nullopt;
+    KeyFileCheck check = CheckKeyFile(stored.keyFile);
+    if (check.failure || !check.encrypted)
+        return std::nullopt;
+    return PassphraseAsk{account, stored.keyFile};
 }
 
 void PrivacySession::Stop() {
@@ -99,6 +130,9 @@ DropOutcome PrivacySession::OnClientEnded() {
     outcome.reason = failureNotice_.TakeOnEnd();
     outcome.changedKey = ParseKeyText(failureNotice_.TakeChangedKey());
     outcome.keyRefused = outcome.reason == kKeyNotAcceptedReason;
+    // Typed wrong: the next Start asks again.
+    if (outcome.reason == kWrongPassphraseReason)
+        passphrases_.Drop(account_, keyFile_);
     outcome.action = reconnect_.OnDrop(ReconnectOption(), !RetryCannotMend(outcome.reason));
     return outcome;
 }

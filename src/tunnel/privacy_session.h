@@ -12,6 +12,7 @@
 #include "system/browser_settings.h"
 #include "system/network_watch.h"
 #include "tunnel/failure_notice.h"
+#include "tunnel/passphrase_cache.h"
 #include "tunnel/reconnect_sequence.h"
 #include "tunnel/tunnel_controller.h"
 
@@ -35,6 +36,12 @@ struct StartOutcome {
     // Why no client could be started, as the user is told; nothing when one runs or no account
     // was given.
     std::optional<std::string> failure;
+};
+
+// An encrypted key file whose passphrase the user is to be asked before the start.
+struct PassphraseAsk {
+    std::string account;
+    std::string keyFile;
 };
 
 // What the end of the client's run did.
@@ -106,6 +113,17 @@ public:
     // one that is not stored. The account found is the one the session runs from now on: the
     // reconnect sequence and a changed key concern it.
     StartOutcome Start(const std::string& account, StartKind kind);
+    // The account signs in with an encrypted key file whose passphrase is not kept yet: the
+    // window asks for it before Start. Nothing for any other account, and for a key file that
+    // Start refuses.
+    std::optional<PassphraseAsk> PassphraseToAsk(const std::string& account) const;
+    // Kept in memory for the rest of the run, until a run ends because ssh did not accept it.
+    void KeepPassphrase(const PassphraseAsk& asked, const std::string& passphrase) {
+        passphrases_.Keep(asked.account, asked.keyFile, passphrase);
+    }
+    // The user did not give the passphrase the autostart needs: nothing starts, and the
+    // browser is not left pointed at the tunnel.
+    void AutostartCancelled() { PointBrowserAtNoTunnel(); }
     // The account of the last start that found one, as the list spells it.
     const std::string& AccountName() const { return account_; }
     // Stops the client and sets the browser's connection back, whatever the option says.
@@ -174,9 +192,16 @@ private:
     std::string BrowserConnectionName() const;
     void PointBrowser(bool on);
     void PointBrowserAtNoTunnel();
+    // What a start of an account with a key file gives the client on its input: the kept
+    // passphrase of an encrypted key, nothing for a key without one. Fails with the sentence
+    // for a file that cannot be used, or an encrypted key whose passphrase is not kept.
+    std::optional<std::string> KeyFileInput(const Account& stored, const std::string*& input) const;
 
     AccountStore& accounts_;
     std::string account_;
+    // The key file of the last client started, empty for an account without one.
+    std::string keyFile_;
+    PassphraseCache passphrases_;
     TunnelController tunnel_;
     ReconnectSequence reconnect_;
     FailureNotice failureNotice_;
