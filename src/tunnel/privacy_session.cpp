@@ -6,6 +6,7 @@
 #include "logic/command_line.h"
 #include "logic/end_reason.h"
 #include "settings/known_hosts_file.h"
+#include "system/file_access.h"
 #include "system/port_owner.h"
 #include "tunnel/client_contract.h"
 #include "tunnel/key_file_check.h"
@@ -96,18 +97,28 @@ std::optional<std::string> PrivacySession::KeyFileInput(const Account& stored,
     return std::nullopt;
 }
 
-std::optional<PassphraseAsk>
-PrivacySession::PassphraseToAsk(const std::string& typedAccount) const {
-    const std::string account = accounts_.Settings().StoredAccountName(typedAccount);
-    if (account.empty())
-        return std::nullopt;
-    const Account stored = accounts_.Load(account);
-    if (stored.signIn != SignIn::KeyFile || passphrases_.Find(account, stored.keyFile))
-        return std::nullopt;
+KeyFileQuestions PrivacySession::QuestionsBeforeStart(const std::string& typedAccount) const {
+    KeyFileQuestions questions;
+    questions.account = accounts_.Settings().StoredAccountName(typedAccount);
+    if (questions.account.empty())
+        return questions;
+    const Account stored = accounts_.Load(questions.account);
+    if (stored.signIn != SignIn::KeyFile)
+        return questions;
     KeyFileCheck check = CheckKeyFile(stored.keyFile);
-    if (check.failure || !check.encrypted)
-        return std::nullopt;
-    return PassphraseAsk{account, stored.keyFile};
+    if (check.failure)
+        return questions;
+    questions.keyFile = stored.keyFile;
+    FileAccess access = ReadFileAccess(stored.keyFile);
+    questions.failure = access.failure;
+    questions.openToOthers = access.openToOthers;
+    questions.askPassphrase =
+        check.encrypted && !passphrases_.Find(questions.account, stored.keyFile);
+    return questions;
+}
+
+std::optional<std::string> PrivacySession::RestrictKeyFile(const KeyFileQuestions& asked) const {
+    return RestrictToUser(asked.keyFile);
 }
 
 void PrivacySession::Stop() {

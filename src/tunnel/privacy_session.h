@@ -38,10 +38,16 @@ struct StartOutcome {
     std::optional<std::string> failure;
 };
 
-// An encrypted key file whose passphrase the user is to be asked before the start.
-struct PassphraseAsk {
+// What the window settles with the user before an account with a key file starts.
+struct KeyFileQuestions {
     std::string account;
     std::string keyFile;
+    // The file's permissions could not be read: told, and nothing starts.
+    std::optional<std::string> failure;
+    // Others may use the file, so ssh would refuse it: the user is asked whether to restrict it.
+    bool openToOthers = false;
+    // The key is encrypted and its passphrase is not kept yet.
+    bool askPassphrase = false;
 };
 
 // What the end of the client's run did.
@@ -113,12 +119,13 @@ public:
     // one that is not stored. The account found is the one the session runs from now on: the
     // reconnect sequence and a changed key concern it.
     StartOutcome Start(const std::string& account, StartKind kind);
-    // The account signs in with an encrypted key file whose passphrase is not kept yet: the
-    // window asks for it before Start. Nothing for any other account, and for a key file that
-    // Start refuses.
-    std::optional<PassphraseAsk> PassphraseToAsk(const std::string& account) const;
+    // What the window asks before the account starts: nothing for an account without a key
+    // file or with one that Start refuses.
+    KeyFileQuestions QuestionsBeforeStart(const std::string& account) const;
+    // The user's Yes to restricting an open key file; what failed, or nothing.
+    std::optional<std::string> RestrictKeyFile(const KeyFileQuestions& asked) const;
     // Kept in memory for the rest of the run, until a run ends because ssh did not accept it.
-    void KeepPassphrase(const PassphraseAsk& asked, const std::string& passphrase) {
+    void KeepPassphrase(const KeyFileQuestions& asked, const std::string& passphrase) {
         passphrases_.Keep(asked.account, asked.keyFile, passphrase);
     }
     // The user did not give the passphrase the autostart needs: nothing starts, and the

@@ -8,8 +8,8 @@
 #include "tunnel/client_messages.h"
 #include "ui/accounts_editor.h"
 #include "ui/dialogs/connection_broken_dialog.h"
-#include "ui/dialogs/passphrase_dialog.h"
 #include "ui/dialogs/status_window.h"
+#include "ui/key_file_questions.h"
 #include "ui/options_panel.h"
 #include "ui/tray_icon.h"
 #include "ui/window_look.h"
@@ -55,7 +55,7 @@ void PrivacyView::StartStopTunnel() {
 void PrivacyView::StartTunnel() {
     std::string account = accountsEditor_.SelectedAccount();
     if (!account.empty()) {
-        if (!PassphraseKnown(account))
+        if (!SettleKeyFileQuestions(DialogHandle(), session_, account))
             return;
         // The client finds the window under this title until it reports back.
         ::SetWindowTextA(DialogHandle(), "Dravenlok");
@@ -112,7 +112,7 @@ void PrivacyView::StopTunnel() {
 }
 
 void PrivacyView::AutostartDefaultTunnel(const std::string& defaultAccount) {
-    if (!PassphraseKnown(defaultAccount)) {
+    if (!SettleKeyFileQuestions(DialogHandle(), session_, defaultAccount)) {
         session_.AutostartCancelled();
         SetTrayPrivacyState(false);
         return;
@@ -125,19 +125,6 @@ void PrivacyView::AutostartDefaultTunnel(const std::string& defaultAccount) {
     SetTrayPrivacyState(false);
     if (started.failure)
         fw::ShowMessageBox(DialogHandle(), *started.failure, kProgramName, MB_OK | MB_ICONSTOP);
-}
-
-// An encrypted key's passphrase is asked before the start, once a run; false when the user
-// cancelled, which starts nothing.
-bool PrivacyView::PassphraseKnown(const std::string& account) {
-    std::optional<PassphraseAsk> ask = session_.PassphraseToAsk(account);
-    if (!ask)
-        return true;
-    PassphraseDialog dialog(DialogHandle(), ask->account, ask->keyFile);
-    if (dialog.DoModal() != IDOK)
-        return false;
-    session_.KeepPassphrase(*ask, dialog.Passphrase());
-    return true;
 }
 
 // A client that has just been started is watched, so that one that ends without reporting is

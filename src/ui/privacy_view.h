@@ -61,7 +61,6 @@ protected:
 
 private:
     void StartTunnel();
-    bool PassphraseKnown(const std::string& account);
     // The status window of a start or a reconnect sequence, run modally unless one is open;
     // the drop it is opened for, if any, shows in it.
     void RunStatusWindow(const std::string& account, const DropOutcome* drop = nullptr);

@@ -4,6 +4,7 @@
 #include "logic/command_line.h"
 #include "logic/end_reason.h"
 #include "logic/host_key_question.h"
+#include "logic/key_file_access.h"
 #include "logic/key_file_text.h"
 #include "logic/session_forwardings.h"
 #include "support/end_reason_says.h"
@@ -237,6 +238,28 @@ TEST(KeyFile, AFileSshCouldNotUseIsToldBeforeTheStartAndAnEncryptedKeyIsKnown) {
         EXPECT_EQ(refusal.empty(), *c.says == '\0');
         EXPECT_NE(refusal.find(c.says), std::string::npos) << refusal;
         EXPECT_EQ(KeyNeedsPassphrase(c.opening), c.passphrase);
+    }
+}
+
+// Who may use a key file: only the user, SYSTEM and the Administrators, as Windows' ssh wants.
+TEST(KeyFile, AnEntryForAnyoneElseThatGrantsUseOpensTheFile) {
+    const std::string user = "S-1-5-21-1-2-3-1001";
+    const struct {
+        AccessEntry entry;
+        bool open;
+    } cases[] = {
+        {{true, user, 0x1F01FF}, false},
+        {{true, kSystemSid, 0x1F01FF}, false},
+        {{true, kAdministratorsSid, 0x10000000}, false},
+        {{true, kEveryoneSid, 0x1200A9}, true},          // read and execute, as Wine shows 0644
+        {{true, "S-1-5-11", 0x80000000}, true},          // Authenticated Users, generic read
+        {{true, "S-1-5-21-1-2-3-1002", 0x40000}, true},  // another user who may change the list
+        {{true, "S-1-5-32-545", 0x120080}, false},       // Users: attributes, security, wait only
+        {{false, kEveryoneSid, 0x1F01FF}, false},        // a denial opens nothing
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.entry.sid);
+        EXPECT_EQ(OpenToOthers({{true, user, 0x1F01FF}, c.entry}, user), c.open);
     }
 }
 
