@@ -133,7 +133,11 @@ TEST_F(AccountsEditorTest, TheSignInDialogStoresHowAStoredAccountSignsIn) {
         EXPECT_EQ(ItemText(dialog, IDC_KEY_FILE), "C:\\keys\\id_ed25519");
         ClickItem(dialog, IDCANCEL);
     });
-    Click(IDC_SIGN_IN_OPTIONS);
+    Click(IDC_SIGN_IN_OPTIONS);    // Signing in with the key, the account is saved without a password.
+    const size_t boxes = user.Boxes().size();
+    EditAndSave(IDC_PASSWORD, "");
+    EXPECT_EQ(user.Boxes().size(), boxes);
+    EXPECT_EQ(Setting("alpha", "password"), "");
 }
 
 // A refusal of each rule a new account passes, with its box and focus (the port field emptied);
