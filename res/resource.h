@@ -121,5 +121,10 @@
 #define IDC_SIGN_IN_AGENT 1075
 #define IDC_KEY_FILE 1076
 #define IDC_KEY_FILE_BROWSE 1077
-#define IDC_BROWSER_SERVER_PROXY 1078
-#define IDC_BROWSER_SSH 1079
+#define IDC_BROWSER_SERVER_PROXY 1080
+#define IDC_BROWSER_SSH 1081
+
+// The passphrase of an encrypted key file, asked before a start.
+#define IDD_PASSPHRASE 151
+#define IDC_PASSPHRASE_KEY 1078
+#define IDC_PASSPHRASE 1079

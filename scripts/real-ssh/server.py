@@ -3,8 +3,9 @@
 
 It runs, on 127.0.0.1 only:
 - OpenSSH's sshd with a configuration, host keys, pid file and log of its own in the folder
-  given: password authentication for the test user, who exists for this sshd only (its own
-  /etc/passwd and /etc/shadow in a mount namespace of its own), local forwarding only;
+  given: password authentication for the test user and key authentication only for the key user,
+  who exist for this sshd only (its own /etc/passwd and /etc/shadow in a mount namespace of its
+  own), local forwarding only;
 - a small web server and a small HTTP proxy: the "server port" of the tests' account;
 - the broker the Windows relay ssh.exe (tests/support/real_ssh_relay.cpp) connects to. For each
   relay it starts the Linux ssh with the relay's arguments unchanged, streams ssh's standard
@@ -116,6 +117,8 @@ class Sshd:
     def __init__(self, folder, user, password):
         self.folder = folder
         self.user = user
+        self.key_user = user + "-key"
+        self.authorized_keys = os.path.join(folder, "authorized_keys")
         self.port = free_port()
         self.log_path = os.path.join(folder, "sshd.log")
         self.config = os.path.join(folder, "sshd_config")
@@ -146,10 +149,12 @@ class Sshd:
         accounts = [pwd.getpwuid(0), pwd.getpwnam("sshd")]
         lines = ["%s:x:%d:%d:%s:%s:%s" % (a.pw_name, a.pw_uid, a.pw_gid, a.pw_gecos, a.pw_dir,
                                            a.pw_shell) for a in accounts]
-        lines.append("%s:x:%d:%d:Marrowin's real OpenSSH tests:/nonexistent:/usr/sbin/nologin" %
-                     (self.user, uid, uid))
+        for name in (self.user, self.key_user):
+            lines.append("%s:x:%d:%d:Marrowin's real OpenSSH tests:/nonexistent:/usr/sbin/nologin"
+                         % (name, uid, uid))
         today = int(time.time() // 86400)
         shadow = ["%s:*:%d:0:99999:7:::" % (a.pw_name, today) for a in accounts]
+        shadow.append("%s:*:%d:0:99999:7:::" % (self.key_user, today))
         shadow.append("%s:%s:%d:0:99999:7:::" % (self.user, password_hash(password), today))
         self.passwd_file = os.path.join(etc, "passwd")
         self.shadow_file = os.path.join(etc, "shadow")
@@ -168,7 +173,7 @@ class Sshd:
             "ListenAddress 127.0.0.1",
             "HostKey %s" % self.keys[self.key],
             "PidFile %s" % os.path.join(self.folder, "sshd.pid"),
-            "AllowUsers %s" % self.user,
+            "AllowUsers %s %s" % (self.user, self.key_user),
             # Passwords as our /etc/shadow holds them, through no PAM stack of the system's.
             "UsePAM no",
             "PasswordAuthentication yes",
@@ -185,6 +190,14 @@ class Sshd:
             "PermitTunnel no",
             "PrintMotd no",
             "LogLevel VERBOSE",
+            # The keys' folder is in the build tree, whose folders others may write to.
+            "StrictModes no",
+            # The key user signs in with a key of the list the tests make, and with nothing else.
+            "Match User %s" % self.key_user,
+            "    PasswordAuthentication no",
+            "    PubkeyAuthentication yes",
+            "    AuthorizedKeysFile %s" % self.authorized_keys,
+            "    AuthenticationMethods publickey",
         ]
         with open(self.config, "w") as f:
             f.write("\n".join(lines) + "\n")
@@ -228,6 +241,24 @@ class Sshd:
             self.process.wait()
         kill_ids(sessions)
         self.process = None
+
+    def make_client_keys(self):
+        """The test's keys, made anew: "plain" without a passphrase, "locked" with one, both known
+        to the server, and "stranger", which it does not know. Each file is 0600, as ssh wants
+        it. Answers the folder and the passphrase."""
+        folder = os.path.join(self.folder, "client-keys")
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder, mode=0o700)
+        passphrase = "pass " + secrets.token_hex(8)
+        for name, words in (("plain", ""), ("locked", passphrase), ("stranger", "")):
+            subprocess.run([SSH_KEYGEN, "-q", "-t", "ed25519", "-N", words, "-C", name, "-f",
+                            os.path.join(folder, name)], check=True)
+            os.chmod(os.path.join(folder, name), 0o600)
+        with open(self.authorized_keys, "w") as f:
+            for name in ("plain", "locked"):
+                with open(os.path.join(folder, name + ".pub")) as pub:
+                    f.write(pub.read())
+        return folder, passphrase
 
     def use_key(self, index):
         self.key = index
@@ -393,6 +424,25 @@ class Broker:
             shutil.rmtree(self.home)
         os.makedirs(os.path.join(self.home, ".ssh"), mode=0o700)
 
+    # The private home's ~/.ssh/config: none, one that asks for connection sharing, or one with
+    # a line ssh cannot read.
+    CONFIGS = {
+        "none": None,
+        "sharing": "Host *\n    ControlMaster auto\n    ControlPath ~/.ssh/cm-%r@%h:%p\n",
+        "bad": "Host *\n    ServerAliveInterval 15\n    NoSuchOption yes\n",
+    }
+
+    def write_ssh_config(self, name):
+        if name not in self.CONFIGS:
+            return False
+        path = os.path.join(self.home, ".ssh", "config")
+        if os.path.exists(path):
+            os.remove(path)
+        if self.CONFIGS[name] is not None:
+            with open(os.open(path, os.O_WRONLY | os.O_CREAT, 0o600), "w") as f:
+                f.write(self.CONFIGS[name])
+        return True
+
     def record(self, text):
         with self.lock, open(self.runs_log, "ab") as f:
             f.write(text if isinstance(text, bytes) else text.encode())
@@ -465,10 +515,12 @@ class Session:
             broker.runs += 1
             run = broker.runs
         broker.record("=== run %d: ssh %s\n" % (run, " ".join(self.arguments)))
+        # A key file is named as Windows sees it; Wine's drive Z: is the Linux root.
+        arguments = [a.replace('IdentityFile="Z:/', 'IdentityFile="/', 1) for a in self.arguments]
         try:
             # unshare and sh exec in turn, so the process started is ssh's own.
             ssh = subprocess.Popen(PRIVATE_HOME + [broker.home, broker.real_home, SSH] +
-                                   self.arguments, env=env, cwd="/", stdin=subprocess.DEVNULL,
+                                   arguments, env=env, cwd="/", stdin=subprocess.DEVNULL,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
                                    start_new_session=True)
         except OSError as error:
@@ -571,6 +623,7 @@ class Services:
         return {
             "sshd_port": self.sshd.port,
             "user": self.user,
+            "key_user": self.sshd.key_user,
             "password": self.password,
             "web_port": self.web.server_address[1],
             "proxy_port": self.proxy.server_address[1],
@@ -600,6 +653,11 @@ class Services:
                 shown = subprocess.run([SSH_KEYGEN, "-lf", self.sshd.keys[self.sshd.key] + ".pub"],
                                        capture_output=True, text=True).stdout.split()
                 return (shown[1] if len(shown) > 1 else "unknown") + "\n"
+            if command == "client-keys":
+                return "%s %s\n" % self.sshd.make_client_keys()
+            if command.startswith("ssh-config "):
+                ok = self.broker.write_ssh_config(command[len("ssh-config "):])
+                return "ok\n" if ok else "unknown\n"
             if command == "runs":
                 with self.broker.lock:
                     return "%d %d\n" % (self.broker.runs, len(self.broker.running))

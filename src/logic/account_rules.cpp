@@ -98,7 +98,7 @@ Verdict CheckAccountFields(const AccountFields& fields) {
     // A pasted line break would end the value's line in the settings file.
     if (HasLineBreak(fields.userName))
         return Stop("The user name may not contain line breaks!", InputField::UserName);
-    if (fields.password.empty())
+    if (fields.password.empty() && fields.signIn == SignIn::Password)
         return Stop("Please provide the password!", InputField::Password);
     if (fields.serverPort.empty())
         return Stop("Please provide the server port!", InputField::ServerPort);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "logic/forwarding_text.h"
+#include "logic/sign_in.h"
 
 #include <optional>
 #include <string>
@@ -67,9 +68,12 @@ struct AccountFields {
     std::string userName;
     std::string password;
     std::string serverPort;
+    // How the stored account signs in; a new one signs in with its password.
+    SignIn signIn = SignIn::Password;
 };
 
-// Every field filled in, a user name on one line and a server port from 1 to 65535.
+// Every field filled in (the password only for an account that signs in with it), a user name
+// on one line and a server port from 1 to 65535.
 Verdict CheckAccountFields(const AccountFields& fields);
 // A name for a new account or a rename: at most 253 characters (the longest host name), letters,
 // digits, dots, hyphens and underscores only, usable as a host name by ssh (`IsUsableHostName`),

@@ -8,13 +8,15 @@ const char kPasswordRefused[] = "The server refused the user name or password of
 const char kSessionBroken[] = "The saved session of this account is missing or broken.";
 const char kNoSsh[] = "The OpenSSH client of Windows (ssh.exe) is not installed.";
 
+const char kPassphraseInput[] =
+    "The SSH client could not take the key's passphrase: it is too long or was not readable.";
+
 const char kConfigurationPrefix[] = "ssh could not read its configuration: ";
 
-const char* const kRetryCannotMend[] = {kPasswordRefused,   kKeyChangedReason,
-                                        kKeyNotAcceptedReason, kSessionBroken,
-                                        kNoSsh,             kWrongPassphraseReason,
-                                        kKeyRefusedReason,  kAgentNoKeyReason,
-                                        kNoAgentReason};
+const char* const kRetryCannotMend[] = {
+    kPasswordRefused, kKeyChangedReason,      kKeyNotAcceptedReason, kSessionBroken,
+    kNoSsh,           kWrongPassphraseReason, kKeyRefusedReason,     kAgentNoKeyReason,
+    kNoAgentReason,   kPassphraseInput};
 
 bool StartsWith(const std::string& text, const char* prefix) {
     return text.rfind(prefix, 0) == 0;
@@ -87,6 +89,9 @@ void EndReason::OnClientFailure(ClientFailure failure) {
         break;
     case ClientFailure::NoAnswer:
         cause_ = "The server did not answer in time.";
+        break;
+    case ClientFailure::PassphraseInput:
+        cause_ = kPassphraseInput;
         break;
     }
 }

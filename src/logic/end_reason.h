@@ -34,8 +34,7 @@ inline constexpr char kKeyNotAcceptedReason[] =
 // new server key to the user; ssh then takes the answer for a No.
 inline constexpr char kKeyQuestionNotShownLine[] =
     "askpass: the question about the server's key could not be shown";
-inline constexpr char kWrongPassphraseReason[] =
-    "The passphrase of the key file was not accepted.";
+inline constexpr char kWrongPassphraseReason[] = "The passphrase of the key file was not accepted.";
 inline constexpr char kKeyRefusedReason[] = "The server refused the key of this account.";
 inline constexpr char kAgentNoKeyReason[] = "The SSH agent holds no key the server accepts.";
 inline constexpr char kNoAgentReason[] = "The SSH agent is not running.";
@@ -51,6 +50,7 @@ enum class ClientFailure {
     SshNotStarted,      // ssh.exe was found but could not be started
     SystemFault,        // Winsock, a pipe or the environment could not be set up
     NoAnswer,           // the tunnel was neither up nor failed within the time allowed
+    PassphraseInput,    // the key's passphrase on the standard input was too long or unreadable
 };
 
 // Whether the sentence tells of a failure that another attempt would meet the same way: the

@@ -13,6 +13,11 @@ enum class KeyFileKind {
     NotAKey,
 };
 
-KeyFileKind ClassifyKeyFile(const std::string& path, const std::string& opening);
+// `text` is the file's beginning, as much of it as was read.
+KeyFileKind ClassifyKeyFile(const std::string& path, const std::string& text);
+// Whether a private key's text is encrypted, so that ssh needs its passphrase: OpenSSH's own
+// format names a cipher other than "none", a PEM key says "Proc-Type: 4,ENCRYPTED", or it is an
+// encrypted PKCS#8 key. Line ends may be CRLF.
+bool KeyNeedsPassphrase(const std::string& text);
 // The sentence that refuses the start for such a file; empty for a private key.
 std::string KeyFileRefusal(KeyFileKind kind, const std::string& path);

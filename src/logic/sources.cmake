@@ -9,6 +9,7 @@ set(MARROWIN_LOGIC_SOURCES
     logic/end_reason.cpp
     logic/forwarding_text.cpp
     logic/host_key_question.cpp
+    logic/key_file_access.cpp
     logic/key_file_text.cpp
     logic/known_hosts.cpp
     logic/password_scrambling.cpp
@@ -29,6 +30,7 @@ set(MARROWIN_LOGIC_HEADERS
     logic/end_reason.h
     logic/forwarding_text.h
     logic/host_key_question.h
+    logic/key_file_access.h
     logic/key_file_text.h
     logic/known_hosts.h
     logic/password_scrambling.h

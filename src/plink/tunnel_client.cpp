@@ -9,6 +9,7 @@
 #include "plink/error_output.h"
 #include "plink/output_watch.h"
 #include "plink/own_files.h"
+#include "plink/passphrase_input.h"
 #include "plink/pipes.h"
 #include "plink/reports.h"
 #include "plink/session.h"
@@ -205,6 +206,11 @@ int RunTunnelClient(const std::string& commandLine) {
         WriteError("The forwarding \"" + entry + "\" of the saved session \"" + request->session +
                    "\" cannot be used and is left out.");
         reason.OnSkippedForwarding(entry);
+    }
+    // A key's passphrase comes on our input and goes to ssh in the password's place.
+    if (session.signIn == SignIn::KeyFile) {
+        if (std::optional<std::string> error = ReadPassphraseInput(request->password))
+            return Fail(*error, ClientFailure::PassphraseInput, reason, kExitBadSession);
     }
     Winsock winsock;
     if (!winsock.Started())

@@ -15,11 +15,15 @@ std::string ClientProgramPath(const std::string& executableFolder);
 // The text that reports a launch that failed.
 std::string LaunchFailureText(const std::string& programPath, DWORD errorCode);
 
-// Starts the client hidden, at normal priority, with no inherited handles, the inherited
-// environment and the given working folder. On failure answers the system's error code and
-// leaves `process` empty.
+// Starts the client hidden, at normal priority, with the inherited environment and the given
+// working folder. Without an input it inherits no handles. With one (a key's passphrase, empty
+// for a key without one), its standard input is a pipe that holds the input and then ends, and
+// it inherits that pipe and our output and error handles only; a secret never goes on its
+// command line, in its environment or in a file. On failure answers the system's error code
+// and leaves `process` empty.
 std::optional<DWORD> LaunchClient(const std::string& programPath, const std::string& arguments,
-                                  const std::string& workingFolder, fw::ProcessHandles& process);
+                                  const std::string& workingFolder, fw::ProcessHandles& process,
+                                  const std::string* input = nullptr);
 // Asks the client's main thread to quit, gives it 500 ms, then terminates it with exit code 0
 // and closes both handles. Does nothing when no process is held.
 void StopClientProcess(fw::ProcessHandles& process);

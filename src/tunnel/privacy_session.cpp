@@ -6,6 +6,7 @@
 #include "logic/command_line.h"
 #include "logic/end_reason.h"
 #include "settings/known_hosts_file.h"
+#include "system/file_access.h"
 #include "system/port_owner.h"
 #include "tunnel/client_contract.h"
 #include "tunnel/key_file_check.h"
@@ -36,8 +37,9 @@ StartOutcome PrivacySession::Start(const std::string& typedAccount, StartKind ki
     account_ = account;
     // A key file ssh could not use is told before anything starts.
     const Account stored = accounts_.Load(account);
+    const std::string* input = nullptr;
     if (stored.signIn == SignIn::KeyFile) {
-        if (std::optional<std::string> failure = KeyFileFailure(stored.keyFile))
+        if (std::optional<std::string> failure = KeyFileInput(stored, input))
             return Refuse(kind, *failure);
     }
     failureNotice_.OnClientStart();
@@ -56,13 +58,12 @@ StartOutcome PrivacySession::Start(const std::string& typedAccount, StartKind ki
                                 : ClientArguments(password, account);
     if (kind == StartKind::Manual)
         tunnel_.WriteLaunchLog(account);
-
     bool wasRunning = tunnel_.IsRunning();
     // The client and its ssh inherit our environment as it is at the launch.
     bool passesTrustedKey =
         !trustedKey_.empty() && ::SetEnvironmentVariableA(kTrustedKeyVariable, trustedKey_.c_str());
     trustedKey_.clear();
-    outcome.failure = tunnel_.Launch(arguments);
+    outcome.failure = tunnel_.Launch(arguments, input);
     if (passesTrustedKey)
         ::SetEnvironmentVariableA(kTrustedKeyVariable, nullptr);
     if (!wasRunning)
@@ -74,6 +75,8 @@ StartOutcome PrivacySession::Start(const std::string& typedAccount, StartKind ki
     }
     outcome.running = true;
     outcome.launched = !wasRunning;
+    if (!wasRunning)
+        keyFile_ = input ? stored.keyFile : std::string();
     if (useBrowserProxy_)
         PointBrowser(true);
     return outcome;
@@ -86,6 +89,45 @@ StartOutcome PrivacySession::Refuse(StartKind kind, const std::string& failure) 
     StartOutcome outcome;
     outcome.failure = failure;
     return outcome;
+}
+
+std::optional<std::string> PrivacySession::KeyFileInput(const Account& stored,
+                                                        const std::string*& input) const {
+    static const std::string kNoPassphrase;
+    KeyFileCheck check = CheckKeyFile(stored.keyFile);
+    if (check.failure)
+        return check.failure;
+    input = &kNoPassphrase;
+    if (!check.encrypted)
+        return std::nullopt;
+    input = passphrases_.Find(stored.name, stored.keyFile);
+    if (!input)
+        return "The passphrase of the key file '" + stored.keyFile + "' was not given.";
+    return std::nullopt;
+}
+
+KeyFileQuestions PrivacySession::QuestionsBeforeStart(const std::string& typedAccount) const {
+    KeyFileQuestions questions;
+    questions.account = accounts_.Settings().StoredAccountName(typedAccount);
+    if (questions.account.empty())
+        return questions;
+    const Account stored = accounts_.Load(questions.account);
+    if (stored.signIn != SignIn::KeyFile)
+        return questions;
+    KeyFileCheck check = CheckKeyFile(stored.keyFile);
+    if (check.failure)
+        return questions;
+    questions.keyFile = stored.keyFile;
+    FileAccess access = ReadFileAccess(stored.keyFile);
+    questions.failure = access.failure;
+    questions.openToOthers = access.openToOthers;
+    questions.askPassphrase =
+        check.encrypted && !passphrases_.Find(questions.account, stored.keyFile);
+    return questions;
+}
+
+std::optional<std::string> PrivacySession::RestrictKeyFile(const KeyFileQuestions& asked) const {
+    return RestrictToUser(asked.keyFile);
 }
 
 void PrivacySession::Stop() {
@@ -108,6 +150,9 @@ DropOutcome PrivacySession::OnClientEnded() {
     outcome.reason = failureNotice_.TakeOnEnd();
     outcome.changedKey = ParseKeyText(failureNotice_.TakeChangedKey());
     outcome.keyRefused = outcome.reason == kKeyNotAcceptedReason;
+    // Typed wrong: the next Start asks again.
+    if (outcome.reason == kWrongPassphraseReason)
+        passphrases_.Drop(account_, keyFile_);
     outcome.action = reconnect_.OnDrop(ReconnectOption(), !RetryCannotMend(outcome.reason));
     return outcome;
 }

@@ -12,6 +12,7 @@
 #include "system/browser_settings.h"
 #include "system/network_watch.h"
 #include "tunnel/failure_notice.h"
+#include "tunnel/passphrase_cache.h"
 #include "tunnel/reconnect_sequence.h"
 #include "tunnel/tunnel_controller.h"
 
@@ -35,6 +36,18 @@ struct StartOutcome {
     // Why no client could be started, as the user is told; nothing when one runs or no account
     // was given.
     std::optional<std::string> failure;
+};
+
+// What the window settles with the user before an account with a key file starts.
+struct KeyFileQuestions {
+    std::string account;
+    std::string keyFile;
+    // The file's permissions could not be read: told, and nothing starts.
+    std::optional<std::string> failure;
+    // Others may use the file, so ssh would refuse it: the user is asked whether to restrict it.
+    bool openToOthers = false;
+    // The key is encrypted and its passphrase is not kept yet.
+    bool askPassphrase = false;
 };
 
 // What the end of the client's run did.
@@ -106,6 +119,18 @@ public:
     // one that is not stored. The account found is the one the session runs from now on: the
     // reconnect sequence and a changed key concern it.
     StartOutcome Start(const std::string& account, StartKind kind);
+    // What the window asks before the account starts: nothing for an account without a key
+    // file or with one that Start refuses.
+    KeyFileQuestions QuestionsBeforeStart(const std::string& account) const;
+    // The user's Yes to restricting an open key file; what failed, or nothing.
+    std::optional<std::string> RestrictKeyFile(const KeyFileQuestions& asked) const;
+    // Kept in memory for the rest of the run, until a run ends because ssh did not accept it.
+    void KeepPassphrase(const KeyFileQuestions& asked, const std::string& passphrase) {
+        passphrases_.Keep(asked.account, asked.keyFile, passphrase);
+    }
+    // The user did not give the passphrase the autostart needs: nothing starts, and the
+    // browser is not left pointed at the tunnel.
+    void AutostartCancelled() { PointBrowserAtNoTunnel(); }
     // The account of the last start that found one, as the list spells it.
     const std::string& AccountName() const { return account_; }
     // How that account carries the browser's traffic, as stored now.
@@ -178,9 +203,16 @@ private:
     // A start that stopped before the launch, for the reason given.
     StartOutcome Refuse(StartKind kind, const std::string& failure);
     void PointBrowserAtNoTunnel();
+    // What a start of an account with a key file gives the client on its input: the kept
+    // passphrase of an encrypted key, nothing for a key without one. Fails with the sentence
+    // for a file that cannot be used, or an encrypted key whose passphrase is not kept.
+    std::optional<std::string> KeyFileInput(const Account& stored, const std::string*& input) const;
 
     AccountStore& accounts_;
     std::string account_;
+    // The key file of the last client started, empty for an account without one.
+    std::string keyFile_;
+    PassphraseCache passphrases_;
     TunnelController tunnel_;
     ReconnectSequence reconnect_;
     FailureNotice failureNotice_;

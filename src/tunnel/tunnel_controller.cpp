@@ -38,12 +38,13 @@ void TunnelController::WriteLaunchLog(const std::string& account) const {
     ::WriteFile(log, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
-std::optional<std::string> TunnelController::Launch(const std::string& arguments) {
+std::optional<std::string> TunnelController::Launch(const std::string& arguments,
+                                                    const std::string* input) {
     if (IsRunning())
         return std::nullopt;
     ::SetCurrentDirectoryA(folder_.c_str());
     std::string program = ClientProgramPath(folder_);
-    if (std::optional<DWORD> error = LaunchClient(program, arguments, folder_, process_))
+    if (std::optional<DWORD> error = LaunchClient(program, arguments, folder_, process_, input))
         return LaunchFailureText(program, *error);
     if (!job_)
         job_.Reset(CreateKillOnCloseJob());

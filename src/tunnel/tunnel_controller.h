@@ -18,9 +18,11 @@ public:
     // Writes "log.txt" in the program's folder, which becomes the working folder: how the
     // client is started for the account, with eight asterisks in place of the password.
     void WriteLaunchLog(const std::string& account) const;
-    // Starts the client with the arguments unless one runs already. Answers the text that
-    // reports a failure; nothing when a client runs.
-    std::optional<std::string> Launch(const std::string& arguments);
+    // Starts the client with the arguments unless one runs already, with the input on its
+    // standard input when there is one (client_contract.h). Answers the text that reports a
+    // failure; nothing when a client runs.
+    std::optional<std::string> Launch(const std::string& arguments,
+                                      const std::string* input = nullptr);
     // Asks the client to quit, ends it half a second later and lets go of its handles.
     void Stop();
     // Ends the client at once, for the end of the session, which waits for no one.

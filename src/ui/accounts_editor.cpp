@@ -221,6 +221,8 @@ bool AccountsEditor::SaveNewAccount() {
 // editor then stays in that mode.
 bool AccountsEditor::SaveEditedAccount() {
     AccountFields fields = ReadAccountFields();
+    // An account that signs in with a key or the agent needs no password.
+    fields.signIn = accounts_.Load(savedFields_.name).signIn;
     if (!Accept(CheckAccountFields(fields), DialogHandle(), fieldOf_))
         return false;
     const Account& saved = savedFields_;

@@ -9,6 +9,7 @@
 #include "ui/accounts_editor.h"
 #include "ui/dialogs/connection_broken_dialog.h"
 #include "ui/dialogs/status_window.h"
+#include "ui/key_file_questions.h"
 #include "ui/options_panel.h"
 #include "ui/tray_icon.h"
 #include "ui/window_look.h"
@@ -54,6 +55,8 @@ void PrivacyView::StartStopTunnel() {
 void PrivacyView::StartTunnel() {
     std::string account = accountsEditor_.SelectedAccount();
     if (!account.empty()) {
+        if (!SettleKeyFileQuestions(DialogHandle(), session_, account))
+            return;
         // The client finds the window under this title until it reports back.
         ::SetWindowTextA(DialogHandle(), "Dravenlok");
         ::ShowWindow(DialogHandle(), SW_HIDE);
@@ -110,6 +113,11 @@ void PrivacyView::StopTunnel() {
 }
 
 void PrivacyView::AutostartDefaultTunnel(const std::string& defaultAccount) {
+    if (!SettleKeyFileQuestions(DialogHandle(), session_, defaultAccount)) {
+        session_.AutostartCancelled();
+        SetTrayPrivacyState(false);
+        return;
+    }
     StartOutcome started = session_.Start(defaultAccount, StartKind::Autostart);
     if (started.running) {
         ShowStarted(started, Part::kAutostart);

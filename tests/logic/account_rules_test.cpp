@@ -36,6 +36,8 @@ TEST(AccountRules, AccountFieldsAndPasswords) {
         {{"b", "", "", ""}, "Please provide the user name! @user"},
         {{"b", "ann\r\n[a]", "", ""}, "The user name may not contain line breaks! @user"},
         {{"b", "ann", "", ""}, "Please provide the password! @password"},
+        {{"b", "ann", "", "", SignIn::KeyFile}, "Please provide the server port! @server port"},
+        {{"b", "ann", "", "22", SignIn::Agent}, "accepted"},
         {{"b", "ann", "pw", ""}, "Please provide the server port! @server port"},
         {{"b", "ann", "pw", "65536"},
          "The server port number must be between 0 and 65535 ! @server port emptied"},

@@ -20,6 +20,7 @@
 
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -85,16 +86,24 @@ protected:
             Quit();
     }
 
-    // The account as the user made it, the browser option on.
-    void WriteSettings(const std::string& password, bool reconnect, bool throughSsh = false) {
+    // The account as the user made it, the browser option on; with a key file, it signs in with
+    // that key of the server's "client-keys" as the key user, and its password is empty.
+    void WriteSettings(const std::string& password, bool reconnect, const std::string& key = "",
+                       bool throughSsh = false) {
         const std::string account = session->Name();
         const std::string local = std::to_string(localPort);
         const std::string target = std::to_string(server.ProxyPort());
+        const std::string keyFile = key.empty() ? key : keyFolder + "\\" + key;
+        const std::string user = key.empty() ? server.User() : server.KeyUser();
+        const std::string signIn = key.empty() ? "" : "signin=key\r\nkeyfile=" + keyFile + "\r\n";
+        ASSERT_TRUE(session->SetString("UserName", user));
+        ASSERT_TRUE(session->SetString("SignIn", key.empty() ? "" : "key"));
+        ASSERT_TRUE(session->SetString("PublicKeyFile", keyFile));
         WriteWholeFile(
             appFolder.File("Marrowin.ini"),
             "[tunnel]\r\nservers=" + account + ",\r\ndefault=" + account + "\r\n[" + account +
-                "]\r\nport=" + target + "\r\nusername=" + server.User() +
-                "\r\npassword=" + ScramblePassword(password) + "\r\nforwardings=" + local +
+                "]\r\nport=" + target + "\r\nusername=" + user + "\r\n" + signIn +
+                "password=" + ScramblePassword(password) + "\r\nforwardings=" + local +
                 ":127.0.0.1:" + target + ":proxy,\r\n" + (throughSsh ? "browserway=ssh\r\n" : "") +
                 "[IE]\r\nsetIEproxy=1\r\n" +
                 "proxyserver=" + account + "\r\nproxyport=" + local +
@@ -130,6 +139,9 @@ protected:
     void StartAnsweringTheKeyQuestion(int button = IDYES) {
         const int runs = server.SshRuns();
         PostClick(mainWindow, IDC_START);
+        if (!passphrase.empty()) {
+            ASSERT_NO_FATAL_FAILURE(TypeThePassphrase());
+        }
         EXPECT_TRUE(WaitUntil([&] { return server.SshRuns() > runs; })) << "ssh never started";
         if (keyKnown)
             return;
@@ -142,6 +154,32 @@ protected:
         ++keyQuestions;
         keyKnown = button == IDYES;
         PostClick(asked[0], button);
+    }
+
+    // Marrowin asks for the key's passphrase before the start, naming the key file; typed and OK.
+    void TypeThePassphrase() {
+        HWND dialog = ShownWindow("Passphrase of the key file", 10000);
+        ASSERT_NE(nullptr, dialog);
+        EXPECT_NE(std::string::npos,
+                  OtherProcessText(::GetDlgItem(dialog, IDC_PASSPHRASE_KEY)).find("\\locked'"));
+        ::SendMessageA(::GetDlgItem(dialog, IDC_PASSPHRASE), WM_SETTEXT, 0,
+                       reinterpret_cast<LPARAM>(passphrase.c_str()));
+        PostClick(dialog, IDOK);
+        ++passphraseQuestions;
+    }
+
+    // The test's keys, made anew, and the ~/.ssh/config ssh reads.
+    void MakeKeys(const std::string& sshConfig) {
+        std::istringstream answer(server.Command("client-keys"));
+        std::string folder;
+        answer >> folder;
+        std::getline(answer >> std::ws, rightPassphrase);
+        keyFolder = WinePath(folder);
+        ASSERT_FALSE(rightPassphrase.empty());
+        ASSERT_EQ("ok", server.Command("ssh-config " + sshConfig));
+    }
+    size_t KeySignIns() const {
+        return CountOf(SshdLog(), "Accepted publickey for " + server.KeyUser() + " ");
     }
 
     // Start, and the tunnel reported up, which gives the main window back its title. The
@@ -231,6 +269,10 @@ protected:
     HWND mainWindow = nullptr;
     int localPort = 0;
     int keyQuestions = 0;
+    std::string keyFolder;       // the server's "client-keys", as Windows names it
+    std::string rightPassphrase; // the passphrase of its "locked" key
+    std::string passphrase;      // typed when Marrowin asks for one; empty: not asked
+    int passphraseQuestions = 0;
     bool keyKnown = false; // the app folder's known_hosts holds the server's key
     int runsBefore = 0;
     size_t sshdLogBefore = 0;
@@ -277,7 +319,7 @@ TEST_F(RealOpenSshTest, TheTunnelCarriesTheBrowsersPagesAndStopAndQuitLeaveNothi
 // left the system's settings, a CONNECT and headless Chromium each get the page by a name only
 // the server can look up, and no DNS query for that name leaves this machine.
 TEST_F(RealOpenSshTest, ThroughSshItselfTheServerLooksUpTheNames) {
-    WriteSettings(server.Password(), false, true);
+    WriteSettings(server.Password(), false, "", true);
     ASSERT_NO_FATAL_FAILURE(Launch());
     const std::string proxyRequests = server.Command("proxy-requests");
     HWND status = StartAndWaitForTheTunnel();
@@ -419,6 +461,75 @@ TEST_F(RealOpenSshTest, AServerThatWentAwayAndCameBackGetsTheTunnelBackWithRecon
     EXPECT_EQ("Privacy ON", Label());
     Quit();
     EXPECT_EQ("direct", LanProxyServer());
+    ExpectNothingLeftRunning();
+}
+
+// Key files: a key without a passphrase signs in, connection sharing asked for in ~/.ssh/config
+// changes nothing (the command line wins); a locked key's passphrase is asked once by Marrowin,
+// and a reconnect after the server went away uses it without asking again.
+TEST_F(RealOpenSshTest, KeyFilesSignInAndAPassphraseIsAskedOnceARun) {
+    ASSERT_NO_FATAL_FAILURE(MakeKeys("sharing"));
+    WriteSettings("", true, "plain");
+    ASSERT_NO_FATAL_FAILURE(Launch());
+    ASSERT_NE(nullptr, StartAndWaitForTheTunnel());
+    ExpectThePageThroughTheBrowsersProxy();
+    EXPECT_EQ(1u, KeySignIns());
+    PostClick(mainWindow, IDC_START);
+    ASSERT_TRUE(WaitUntil([&] { return Label() == "Privacy OFF" && server.RunningSsh() == 0; }));
+
+    WriteSettings("", true, "locked");
+    passphrase = rightPassphrase;
+    ASSERT_NE(nullptr, StartAndWaitForTheTunnel());
+    ExpectThePageThroughTheBrowsersProxy();
+    EXPECT_EQ(2u, KeySignIns());
+    EXPECT_EQ(std::string::npos, SshPrinted().find(rightPassphrase));
+    EXPECT_EQ(std::string::npos, ReadWholeFile(appFolder.File("log.txt")).find(rightPassphrase));
+
+    ASSERT_EQ("ok", server.Command("stop"));
+    ASSERT_TRUE(WaitUntil([&] { return Label() == "Privacy OFF"; }, 20000));
+    ASSERT_EQ("ok", server.Command("start"));
+    EXPECT_TRUE(WaitUntil([&] { return Label() == "Privacy ON" && KeySignIns() == 3; }, 60000))
+        << "ssh printed:\n"
+        << SshPrinted();
+    EXPECT_EQ(1, passphraseQuestions);
+    EXPECT_EQ(nullptr, ShownDialog(program->ProcessId(), "Passphrase of the key file"));
+    Quit();
+    ExpectNothingLeftRunning();
+}
+
+// What a key cannot do is tried once and told in ssh's own words: a wrong passphrase (asked
+// again at the next Start, whose Cancel starts nothing), a key the server does not know, and a
+// ~/.ssh/config that ssh cannot read, with its file and line.
+TEST_F(RealOpenSshTest, AKeyThatCannotSignInIsTriedOnceAndToldInTheBalloon) {
+    ASSERT_NO_FATAL_FAILURE(MakeKeys("none"));
+    WriteSettings("", false, "locked");
+    ASSERT_NO_FATAL_FAILURE(Launch());
+    passphrase = "not the passphrase";
+    StartAnsweringTheKeyQuestion();
+    ExpectFailureToldAndAnswer("The passphrase of the key file was not accepted.");
+    EXPECT_EQ(1, SshRunsSinceStart());
+
+    PostClick(mainWindow, IDC_START);
+    HWND asked = ShownWindow("Passphrase of the key file", 10000);
+    ASSERT_NE(nullptr, asked) << "not asked again after a wrong passphrase";
+    PostClick(asked, IDCANCEL);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(asked); }, 10000));
+    EXPECT_EQ("Privacy OFF", Label());
+    EXPECT_EQ(1, SshRunsSinceStart());
+
+    passphrase.clear();
+    WriteSettings("", false, "stranger");
+    StartAnsweringTheKeyQuestion();
+    ExpectFailureToldAndAnswer("The server refused the key of this account.");
+    ASSERT_EQ("ok", server.Command("ssh-config bad"));
+    WriteSettings("", false, "plain");
+    StartAnsweringTheKeyQuestion();
+    ExpectFailureToldAndAnswer("ssh could not read its configuration: ");
+    EXPECT_TRUE(BalloonShows(".ssh/config: line 3: Bad configuration option: nosuchoption"))
+        << ::testing::PrintToString(ShownBalloons());
+    EXPECT_EQ(3, SshRunsSinceStart());
+    EXPECT_EQ(0u, KeySignIns());
+    Quit();
     ExpectNothingLeftRunning();
 }
 

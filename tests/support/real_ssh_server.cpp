@@ -82,6 +82,7 @@ RealSshServer::RealSshServer() : address_(Variable("MARROWIN_REAL_SSH")) {
     proxyPort_ = std::atoi(values["proxy_port"].c_str());
     webPort_ = std::atoi(values["web_port"].c_str());
     user_ = values["user"];
+    keyUser_ = values["key_user"];
     password_ = values["password"];
     marker_ = values["marker"];
     sshdLog_ = WinePath(values["sshd_log"]);

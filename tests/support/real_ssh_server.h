@@ -24,10 +24,16 @@ public:
     // chromium <proxy>: "ok" when headless Chromium, given that proxy, got the web server's page
     // by kServerOnlyHost. dns-queries: how many DNS queries for kServerOnlyHost this machine has
     // sent so far, to any name server.
+    // client-keys: "<folder> <passphrase>", the folder's keys made anew: "plain" and "locked"
+    // (with the passphrase), which the key user signs in with, and "stranger", which sshd does
+    // not know. ssh-config none|sharing|bad: the ~/.ssh/config ssh reads: none, one asking for
+    // connection sharing, one with an option ssh does not know on line 3.
     std::string Command(const std::string& command) const;
 
     int SshdPort() const { return sshdPort_; }
     const std::string& User() const { return user_; }
+    // The user who signs in with a key of "client-keys" only, never with a password.
+    const std::string& KeyUser() const { return keyUser_; }
     const std::string& Password() const { return password_; }
     // The HTTP proxy behind sshd (the account's server port) and the web server behind it.
     int ProxyPort() const { return proxyPort_; }
@@ -49,6 +55,7 @@ private:
     int proxyPort_ = 0;
     int webPort_ = 0;
     std::string user_;
+    std::string keyUser_;
     std::string password_;
     std::string marker_;
     std::string sshdLog_;

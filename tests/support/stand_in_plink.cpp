@@ -76,6 +76,22 @@ void RecordSession(RecordFile& record, const std::string& session) {
         ::RegCloseKey(key);
 }
 
+// What Marrowin gave on the standard input, when it gave one (as it does for a key file).
+std::string StandardInput() {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    ::GetStartupInfoA(&startup);
+    if (!(startup.dwFlags & STARTF_USESTDHANDLES))
+        return "<not given>";
+    std::string text;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(::GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof(buffer), &read, nullptr) &&
+           read > 0)
+        text.append(buffer, read);
+    return text;
+}
+
 // Marrowin's main window carries the title "Dravenlok" while a start is in progress.
 HWND FindMainWindow() {
     HWND window = ::FindWindowA("#32770", "Dravenlok");
@@ -112,6 +128,7 @@ int Run() {
     record.Line(std::string("commandline=") + ::GetCommandLineA());
     record.Line("folder=" + CurrentFolder());
     record.Line("show=" + StartupShow());
+    record.Line("input=" + StandardInput());
 
     // Taken apart as our plink.exe takes it.
     std::optional<ClientRequest> request = ParseClientCommandLine(::GetCommandLineA());

@@ -137,6 +137,11 @@ TEST_F(AccountsEditorTest, TheAccountOptionsDialogStoresAStoredAccountsChoices) 
         ClickItem(dialog, IDCANCEL);
     });
     Click(IDC_ACCOUNT_OPTIONS);
+    // Signing in with the key, the account is saved without a password.
+    const size_t boxes = user.Boxes().size();
+    EditAndSave(IDC_PASSWORD, "");
+    EXPECT_EQ(user.Boxes().size(), boxes);
+    EXPECT_EQ(Setting("alpha", "password"), "");
 }
 
 // A refusal of each rule a new account passes, with its box and focus (the port field emptied);
