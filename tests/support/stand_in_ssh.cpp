@@ -18,7 +18,12 @@
 //                      to the file, anything else ends ssh with 255 after "Host key verification
 //                      failed."
 //   authenticated      print "Authenticated to <host> ([127.0.0.1]:<port>) using "password"."
-//   forward <n>|all    set up the next n local forwardings (all that are left) as ssh does:
+//   forward <n>|all    set up the next n local forwardings (all that are left) as ssh does
+//                      (with "all", the dynamic forwarding of -D too: a SOCKS5 server that
+//                      records each CONNECT, "socks-name=<name>:<port>" for one by name and
+//                      "socks-address=<port>" for one by address, reaches 127.0.0.1 at the port
+//                      for the one name it knows, kSocksKnownName, and closes any other, as ssh
+//                      does when the server cannot open the channel):
 //                      "Local forwarding listening on 127.0.0.1 port <p>." is printed before
 //                      the port is bound; a port that cannot be bound ends ssh with 255 after
 //                      "bind ...: Address already in use" and "Could not request local
@@ -42,9 +47,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <mutex>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -73,7 +80,10 @@ struct Forward {
     SOCKET listener = INVALID_SOCKET;
 };
 
+constexpr char kSocksKnownName[] = "www.front.example";
+
 struct Options {
+    int socksPort = 0; // of -D
     std::string host = "<none>";
     std::string port = "22";
     std::string user = "<none>";
@@ -99,7 +109,8 @@ Options ReadOptions(int argc, char** argv) {
     bool haveHost = false;
     for (int i = 1; i < argc; ++i) {
         std::string word = argv[i];
-        bool hasValue = word == "-p" || word == "-l" || word == "-L" || word == "-o";
+        bool hasValue =
+            word == "-p" || word == "-l" || word == "-L" || word == "-o" || word == "-D";
         if (hasValue && i + 1 < argc) {
             std::string value = argv[++i];
             if (word == "-p")
@@ -108,6 +119,8 @@ Options ReadOptions(int argc, char** argv) {
                 options.knownHosts = KnownHostsPath(value.substr(19));
             else if (word == "-l")
                 options.user = value;
+            else if (word == "-D")
+                options.socksPort = std::atoi(value.substr(value.rfind(':') + 1).c_str());
             else if (word == "-L") {
                 // [bind_address:]port:host:hostport
                 std::vector<std::string> fields;
@@ -286,6 +299,94 @@ bool SetUpForward(RecordFile& record, Forward& forward, int channel) {
     return true;
 }
 
+bool ReceiveAll(SOCKET s, char* data, int size) {
+    for (int got = 0, chunk = 0; got < size; got += chunk) {
+        if ((chunk = ::recv(s, data + got, size - got, 0)) <= 0)
+            return false;
+    }
+    return true;
+}
+
+// Bytes both ways until both sides have ended, each end passed on.
+void Relay(SOCKET a, SOCKET b) {
+    SOCKET from[2] = {a, b};
+    bool open[2] = {true, true};
+    char buffer[4096];
+    while (open[0] || open[1]) {
+        fd_set readable;
+        FD_ZERO(&readable);
+        for (int i = 0; i < 2; ++i) {
+            if (open[i])
+                FD_SET(from[i], &readable);
+        }
+        if (::select(0, &readable, nullptr, nullptr, nullptr) <= 0)
+            return;
+        for (int i = 0; i < 2; ++i) {
+            if (!open[i] || !FD_ISSET(from[i], &readable))
+                continue;
+            int got = ::recv(from[i], buffer, sizeof(buffer), 0);
+            if (got <= 0 || ::send(from[1 - i], buffer, got, 0) != got) {
+                open[i] = false;
+                ::shutdown(from[1 - i], SD_SEND);
+            }
+        }
+    }
+}
+
+// One SOCKS5 client: no authentication, then CONNECT.
+void ServeSocksClient(SOCKET client, RecordFile& record, std::mutex& recordLock) {
+    unsigned char in[262] = {};
+    char* bytes = reinterpret_cast<char*>(in);
+    const char choice[] = {5, 0};
+    if (!ReceiveAll(client, bytes, 2) || !ReceiveAll(client, bytes + 2, in[1]) ||
+        ::send(client, choice, 2, 0) != 2 || !ReceiveAll(client, bytes, 5))
+        return (void)::closesocket(client);
+    // The address's bytes after the fifth: a name's after its length, or the rest of an
+    // IPv4 or IPv6 address.
+    int length = in[3] == 3 ? in[4] : in[3] == 1 ? 3 : 15;
+    if (!ReceiveAll(client, bytes + 5, length + 2))
+        return (void)::closesocket(client);
+    std::string name = in[3] == 3 ? std::string(bytes + 5, length) : std::string();
+    int port = in[5 + length] * 256 + in[6 + length];
+    {
+        std::lock_guard<std::mutex> lock(recordLock);
+        record.Line((name.empty() ? "socks-address=" : "socks-name=" + name + ":") +
+                    std::to_string(port));
+    }
+    SOCKET target = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<u_short>(port));
+    const char success[] = {5, 0, 0, 1, 127, 0, 0, 1, 0, 0};
+    if (name == kSocksKnownName &&
+        ::connect(target, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
+        ::send(client, success, sizeof(success), 0) == sizeof(success))
+        Relay(client, target);
+    ::closesocket(target);
+    ::closesocket(client);
+}
+
+// ssh's dynamic forwarding; false when its port cannot be bound.
+bool SetUpSocks(RecordFile& record, int port) {
+    static std::mutex recordLock;
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<u_short>(port));
+    SOCKET listener = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (listener == INVALID_SOCKET ||
+        ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+        ::listen(listener, SOMAXCONN) != 0)
+        return false;
+    record.Line("socks-bound=" + std::to_string(port));
+    std::thread([listener, &record] {
+        for (SOCKET client; (client = ::accept(listener, nullptr, nullptr)) != INVALID_SOCKET;)
+            std::thread(ServeSocksClient, client, std::ref(record), std::ref(recordLock)).detach();
+    }).detach();
+    return true;
+}
+
 // The next `count` forwardings not yet set up ("all": every one left).
 bool SetUpForwards(RecordFile& record, Options& options, const std::string& count) {
     size_t left =
@@ -328,7 +429,9 @@ int Run(int argc, char** argv) {
             Print("Authenticated to " + options.host + " ([127.0.0.1]:" + options.port +
                   ") using \"password\".");
         } else if (verb == "forward" || verb == "listen") {
-            if (!SetUpForwards(record, options, verb == "listen" ? "all" : argument))
+            bool all = verb == "listen" || argument == "all";
+            if (!SetUpForwards(record, options, all ? "all" : argument) ||
+                (all && options.socksPort && !SetUpSocks(record, options.socksPort)))
                 exitCode = 255; // as ssh does with ExitOnForwardFailure
             else if (verb == "listen")
                 EnterInteractiveSession();
