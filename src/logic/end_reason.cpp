@@ -68,7 +68,7 @@ std::string CauseOf(const std::string& line) {
 
 } // namespace
 
-void EndReason::OnClientFailure(ClientFailure failure) {
+void EndReason::OnClientFailure(ClientFailure failure, int localPort) {
     switch (failure) {
     case ClientFailure::BadSession:
         cause_ = kSessionBroken;
@@ -87,6 +87,10 @@ void EndReason::OnClientFailure(ClientFailure failure) {
         break;
     case ClientFailure::NoAnswer:
         cause_ = "The server did not answer in time.";
+        break;
+    case ClientFailure::BrowserPortInUse:
+        cause_ = "The local port " + std::to_string(localPort) +
+                 ", where the browser is pointed, is in use by another program.";
         break;
     }
 }

@@ -15,6 +15,11 @@ inline constexpr char kSessionPortForwardings[] = "PortForwardings";
 // key file of an account that signs in with one.
 inline constexpr char kSessionSignIn[] = "SignIn";
 inline constexpr char kSessionPublicKeyFile[] = "PublicKeyFile";
+// A REG_DWORD, only for an account that carries the browser through ssh itself: the local port
+// the browser's proxy points at. plink.exe then serves an HTTP proxy of its own there, which
+// hands each request by name to a dynamic forwarding of ssh; the session's forwarding of that
+// local port (to the server's proxy) is not used.
+inline constexpr char kSessionBrowserFrontPort[] = "BrowserFrontPort";
 
 // ssh's own port: that of every server but the program's own, and of a session that names none.
 inline constexpr int kSshPort = 22;
