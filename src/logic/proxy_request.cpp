@@ -80,8 +80,7 @@ std::optional<int> ReadPort(const std::string& text) {
 }
 
 // "host:port", "[v6]:port", or without the port when there is a default.
-bool ReadAuthority(const std::string& text, std::optional<int> defaultPort,
-                   ProxyRequest& request) {
+bool ReadAuthority(const std::string& text, std::optional<int> defaultPort, ProxyRequest& request) {
     std::string host = text;
     std::string port;
     bool hasPort = false;
@@ -169,8 +168,8 @@ bool IsDropped(const std::string& name) {
 }
 
 // "GET http://host[:port]/path HTTP/1.1" becomes "GET /path HTTP/1.1" for the server.
-bool ReadAbsoluteRequest(const std::vector<std::string>& words,
-                         const std::vector<Header>& headers, ProxyRequest& request) {
+bool ReadAbsoluteRequest(const std::vector<std::string>& words, const std::vector<Header>& headers,
+                         ProxyRequest& request) {
     const std::string scheme = "http://";
     if (!StartsIgnoringCase(words[1], scheme))
         return false;
@@ -242,8 +241,9 @@ std::string RefusalAnswer(ProxyRefusal refusal) {
         break;
     }
     body += "\r\n";
-    return "HTTP/1.1 " + status + "\r\nContent-Type: text/plain\r\nContent-Length: " +
-           std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+    return "HTTP/1.1 " + status +
+           "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\nConnection: close\r\n\r\n" + body;
 }
 
 std::optional<ProxyRefusal> ReadProxyRequest(const std::string& head, ProxyRequest& request) {

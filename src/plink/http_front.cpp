@@ -94,8 +94,7 @@ void HttpFront::Serve() {
     }
 }
 
-void HttpFront::Accept(std::vector<std::unique_ptr<FrontConnection>>& connections,
-                       ULONGLONG now) {
+void HttpFront::Accept(std::vector<std::unique_ptr<FrontConnection>>& connections, ULONGLONG now) {
     for (int i = 0; i < kAcceptsPerTurn && !stopping_; ++i) {
         // None waiting, or one that failed before it was taken: the next turn goes on.
         Socket client(::accept(listener_.Get(), nullptr, nullptr));

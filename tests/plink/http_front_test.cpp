@@ -19,13 +19,14 @@
 
 namespace {
 
-// A connection to the port that gives up reading after ten seconds.
-SOCKET Connect(int port) {
+// A connection to the port with the data sent on it; it gives up reading after ten seconds.
+SOCKET Send(int port, const std::string& data) {
     sockaddr_in address = Loopback(port);
     SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     DWORD limitMs = 10000;
     ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<char*>(&limitMs), sizeof(limitMs));
     ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+    ::send(s, data.data(), static_cast<int>(data.size()), 0);
     return s;
 }
 
@@ -40,13 +41,8 @@ std::optional<std::string> ReceiveToEnd(SOCKET s) {
     return got == 0 ? std::optional<std::string>(text) : std::nullopt;
 }
 
-SOCKET SendOn(SOCKET s, const std::string& data) {
-    ::send(s, data.data(), static_cast<int>(data.size()), 0);
-    return s;
-}
-
 std::string Exchange(int port, const std::string& request) {
-    SOCKET s = SendOn(Connect(port), request);
+    SOCKET s = Send(port, request);
     ::shutdown(s, SD_SEND);
     return ReceiveToEnd(s).value_or("<no end>");
 }
@@ -72,11 +68,11 @@ protected:
             << plink_.ErrorOutput();
     }
 
-    // ssh's SOCKS port, from its "-D 127.0.0.1:<port>".
+    // ssh's SOCKS port, from its "-D 127.0.0.1:<port>"; 0 without one.
     int SocksPort() const {
         std::vector<std::string> args = ssh_.Values("arg");
-        auto d = std::find(args.begin(), args.end(), "-D");
-        return d == args.end() || d + 1 == args.end() ? 0 : std::atoi(d[1].c_str() + 10);
+        auto d = std::find(args.begin(), args.end(), "-D") + 1;
+        return d >= args.end() ? 0 : std::atoi(d->c_str() + 10);
     }
 
     std::string Site() const { return "www.front.example:" + std::to_string(server_.Port()); }
@@ -98,24 +94,17 @@ protected:
 TEST_F(HttpFrontTest, PagesAreFetchedByNameThroughTheFront) {
     StartEstablished();
     std::vector<std::string> args = ssh_.Values("arg");
-    EXPECT_NE(0, SocksPort());
     EXPECT_EQ(1, std::count(args.begin(), args.end(), "-L")) << "the front's port is not ssh's";
-    EXPECT_EQ(1, std::count(args.begin(), args.end(),
-                            "127.0.0.1:" + std::to_string(ports_[1]) + ":localhost:25"));
 
-    // A plain request reaches the server in origin form, without the proxy's headers.
+    // A plain request reaches the server in origin form.
     EXPECT_NE(std::string::npos, Fetch(ports_[0]).find("the page"));
-    std::string head = server_.LastRequestHead();
-    EXPECT_EQ(0u, head.find("GET /page HTTP/1.1\r\n")) << head;
-    EXPECT_NE(std::string::npos, head.find("\r\nConnection: close\r\n")) << head;
-    EXPECT_EQ(std::string::npos, head.find("Proxy-Connection")) << head;
+    EXPECT_EQ(0u, server_.LastRequestHead().find("GET /page HTTP/1.1\r\n"));
 
     // A tunnel passes on what the browser sent right behind its head.
     std::string answer = Exchange(ports_[0], "CONNECT " + Site() + " HTTP/1.1\r\n\r\n" +
                                                  "GET /tunnelled HTTP/1.1\r\n\r\n");
     EXPECT_EQ(0u, answer.find("HTTP/1.1 200 Connection established\r\n\r\nHTTP/1.0 200 "))
         << answer;
-    EXPECT_NE(std::string::npos, answer.find("the page")) << answer;
     EXPECT_EQ(0u, server_.LastRequestHead().find("GET /tunnelled "));
 
     // A name the server cannot reach.
@@ -123,20 +112,31 @@ TEST_F(HttpFrontTest, PagesAreFetchedByNameThroughTheFront) {
                       .find("HTTP/1.1 502 Bad Gateway\r\n"));
     // The names reached ssh as names; no address was ever asked for.
     EXPECT_EQ((std::vector<std::string>{Site(), Site(), "nowhere.example:80"}),
-              ssh_.Values("socks-name"));
-    EXPECT_TRUE(ssh_.Values("socks-address").empty());
+              ssh_.Values("socks-connect"));
 }
 
-TEST_F(HttpFrontTest, AFrontPortOfAnotherProgramEndsTheRunWithItsReason) {
+// A front port that is no port breaks the session; one that another program holds may be free
+// at the next attempt.
+TEST_F(HttpFrontTest, WithoutItsFrontPortTheRunEndsWithItsReason) {
+    const struct {
+        DWORD port;
+        DWORD exitCode;
+        std::string reason;
+    } cases[] = {{0, 3, "The saved session of this account is missing or broken."},
+                 {static_cast<DWORD>(ports_[0]), 6,
+                  "The local port " + std::to_string(ports_[0]) +
+                      ", where the browser is pointed, is in use by another program."}};
     PortHolder other(ports_[0]);
-    ASSERT_TRUE(other.IsListening());
-    ASSERT_TRUE(plink_.Start(ClientArguments("s3cret", session_.Name())));
-    EXPECT_EQ(6u, plink_.WaitForExit());
-    EXPECT_EQ((std::vector<UINT>{WM_QV_CON_START, WM_QV_STOP}), window_.arrived);
-    ASSERT_EQ(1u, window_.reasonsAtStop.size());
-    EXPECT_EQ("The local port " + std::to_string(ports_[0]) +
-                  ", where the browser is pointed, is in use by another program.",
-              window_.reasonsAtStop[0]);
+    for (const auto& c : cases) {
+        ASSERT_TRUE(session_.SetDword("BrowserFrontPort", c.port));
+        PlinkRun run;
+        ASSERT_TRUE(run.Start(ClientArguments("s3cret", session_.Name())));
+        EXPECT_EQ(c.exitCode, run.WaitForExit());
+        EXPECT_EQ((std::vector<UINT>{WM_QV_CON_START, WM_QV_STOP}), window_.arrived);
+        EXPECT_EQ(std::vector<std::string>{c.reason}, window_.reasonsAtStop);
+        window_.arrived.clear();
+        window_.reasonsAtStop.clear();
+    }
     EXPECT_FALSE(ssh_.WasStarted());
 }
 
@@ -160,22 +160,20 @@ TEST_F(HttpFrontTest, AStormOfBadClientsLeavesTheFrontServing) {
         {"GET http://www.front.example/ HTTP/1.1\r\nHost: www.front.example\r\n", ""},
         {"CONNECT www.front.example:0 HTTP/1.1\r\n\r\n", "HTTP/1.1 400 "},
         {"CONNECT " + std::string(300, 'n') + ":443 HTTP/1.1\r\n\r\n", "HTTP/1.1 400 "},
-        {"GET https://www.front.example/ HTTP/1.1\r\n\r\n", "HTTP/1.1 400 "},
-        // Ended half-way through its head on the browser's side: the server's answer still
-        // comes back.
+        // Ended half-way on the browser's side: the server's answer still comes back.
         {"CONNECT " + Site() + " HTTP/1.1\r\n\r\nGET /half HTTP/1.1\r\n",
          "HTTP/1.1 200 Connection established\r\n\r\nHTTP/1.0 200 "},
     };
     std::vector<SOCKET> clients;
     for (const auto& c : cases)
-        clients.push_back(SendOn(Connect(port), c.request));
-    ::closesocket(SendOn(Connect(port), "GET http://www.fr")); // gone half-way
+        clients.push_back(Send(port, c.request));
+    ::closesocket(Send(port, "GET http://www.fr")); // gone half-way
     ::shutdown(clients.back(), SD_SEND);
     EXPECT_NE(std::string::npos, Fetch(port).find("the page")) << "served meanwhile";
 
     std::vector<SOCKET> crowd;
     for (int i = 0; i < 500; ++i)
-        crowd.push_back(Connect(port));
+        crowd.push_back(Send(port, ""));
     for (size_t i = 0; i < clients.size(); ++i) {
         std::optional<std::string> answer = ReceiveToEnd(clients[i]);
         ASSERT_TRUE(answer) << "not closed: " << cases[i].request.substr(0, 60);

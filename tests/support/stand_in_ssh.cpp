@@ -18,12 +18,8 @@
 //                      to the file, anything else ends ssh with 255 after "Host key verification
 //                      failed."
 //   authenticated      print "Authenticated to <host> ([127.0.0.1]:<port>) using "password"."
-//   forward <n>|all    set up the next n local forwardings (all that are left) as ssh does
-//                      (with "all", the dynamic forwarding of -D too: a SOCKS5 server that
-//                      records each CONNECT, "socks-name=<name>:<port>" for one by name and
-//                      "socks-address=<port>" for one by address, reaches 127.0.0.1 at the port
-//                      for the one name it knows, kSocksKnownName, and closes any other, as ssh
-//                      does when the server cannot open the channel):
+//   forward <n>|all    set up the next n local forwardings (all that are left, and then -D's
+//                      SOCKS5 server, SetUpSocks) as ssh does:
 //                      "Local forwarding listening on 127.0.0.1 port <p>." is printed before
 //                      the port is bound; a port that cannot be bound ends ssh with 255 after
 //                      "bind ...: Address already in use" and "Could not request local
@@ -37,6 +33,7 @@
 // and every stand-in's "sleep <ms>" and "exit <code>" (stand_in_script.h).
 #include <winsock2.h>
 
+#include "support/loopback.h"
 #include "support/record_file.h"
 #include "support/stand_in.h"
 #include "support/stand_in_script.h"
@@ -47,7 +44,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <mutex>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -79,8 +75,6 @@ struct Forward {
     std::string target; // host:hostport
     SOCKET listener = INVALID_SOCKET;
 };
-
-constexpr char kSocksKnownName[] = "www.front.example";
 
 struct Options {
     int socksPort = 0; // of -D
@@ -307,34 +301,17 @@ bool ReceiveAll(SOCKET s, char* data, int size) {
     return true;
 }
 
-// Bytes both ways until both sides have ended, each end passed on.
-void Relay(SOCKET a, SOCKET b) {
-    SOCKET from[2] = {a, b};
-    bool open[2] = {true, true};
+// One direction until its source ends, which is passed on.
+void Copy(SOCKET from, SOCKET to) {
     char buffer[4096];
-    while (open[0] || open[1]) {
-        fd_set readable;
-        FD_ZERO(&readable);
-        for (int i = 0; i < 2; ++i) {
-            if (open[i])
-                FD_SET(from[i], &readable);
-        }
-        if (::select(0, &readable, nullptr, nullptr, nullptr) <= 0)
-            return;
-        for (int i = 0; i < 2; ++i) {
-            if (!open[i] || !FD_ISSET(from[i], &readable))
-                continue;
-            int got = ::recv(from[i], buffer, sizeof(buffer), 0);
-            if (got <= 0 || ::send(from[1 - i], buffer, got, 0) != got) {
-                open[i] = false;
-                ::shutdown(from[1 - i], SD_SEND);
-            }
-        }
-    }
+    int got = 0;
+    while ((got = ::recv(from, buffer, sizeof(buffer), 0)) > 0 && ::send(to, buffer, got, 0) == got)
+        ;
+    ::shutdown(to, SD_SEND);
 }
 
 // One SOCKS5 client: no authentication, then CONNECT.
-void ServeSocksClient(SOCKET client, RecordFile& record, std::mutex& recordLock) {
+void ServeSocksClient(SOCKET client, RecordFile& record) {
     unsigned char in[262] = {};
     char* bytes = reinterpret_cast<char*>(in);
     const char choice[] = {5, 0};
@@ -348,41 +325,35 @@ void ServeSocksClient(SOCKET client, RecordFile& record, std::mutex& recordLock)
         return (void)::closesocket(client);
     std::string name = in[3] == 3 ? std::string(bytes + 5, length) : std::string();
     int port = in[5 + length] * 256 + in[6 + length];
-    {
-        std::lock_guard<std::mutex> lock(recordLock);
-        record.Line((name.empty() ? "socks-address=" : "socks-name=" + name + ":") +
-                    std::to_string(port));
-    }
+    record.Line("socks-connect=" + (name.empty() ? "<address>" : name) + ":" +
+                std::to_string(port));
     SOCKET target = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<u_short>(port));
+    sockaddr_in address = Loopback(port);
     const char success[] = {5, 0, 0, 1, 127, 0, 0, 1, 0, 0};
-    if (name == kSocksKnownName &&
+    if (name == "www.front.example" &&
         ::connect(target, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
-        ::send(client, success, sizeof(success), 0) == sizeof(success))
-        Relay(client, target);
+        ::send(client, success, sizeof(success), 0) == sizeof(success)) {
+        std::thread back(Copy, target, client);
+        Copy(client, target);
+        back.join();
+    }
     ::closesocket(target);
     ::closesocket(client);
 }
 
-// ssh's dynamic forwarding; false when its port cannot be bound.
+// ssh's dynamic forwarding; false when its port cannot be bound. It records each CONNECT as
+// "socks-connect=<name>:<port>" ("<address>" for an address), reaches 127.0.0.1 at the port for
+// "www.front.example" only and closes any other, as ssh does when the channel fails.
 bool SetUpSocks(RecordFile& record, int port) {
-    static std::mutex recordLock;
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<u_short>(port));
+    sockaddr_in address = Loopback(port);
     SOCKET listener = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     if (listener == INVALID_SOCKET ||
         ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
         ::listen(listener, SOMAXCONN) != 0)
         return false;
-    record.Line("socks-bound=" + std::to_string(port));
     std::thread([listener, &record] {
         for (SOCKET client; (client = ::accept(listener, nullptr, nullptr)) != INVALID_SOCKET;)
-            std::thread(ServeSocksClient, client, std::ref(record), std::ref(recordLock)).detach();
+            std::thread(ServeSocksClient, client, std::ref(record)).detach();
     }).detach();
     return true;
 }
