@@ -1,6 +1,17 @@
 // Sockets on 127.0.0.1; see loopback.h.
 #include "plink/loopback.h"
 
+namespace {
+
+// A TCP socket that no child process inherits: ssh, started once the front listens, must not
+// hold the front's port.
+Socket NewSocket() {
+    return Socket(::WSASocketW(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0,
+                               WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT));
+}
+
+} // namespace
+
 sockaddr_in LoopbackAddress(int port) {
     sockaddr_in address = {};
     address.sin_family = AF_INET;
@@ -10,7 +21,7 @@ sockaddr_in LoopbackAddress(int port) {
 }
 
 std::optional<int> ListenOnLoopback(int port, Socket& listener) {
-    Socket socket(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    Socket socket = NewSocket();
     if (!socket)
         return ::WSAGetLastError();
     // Windows lets a socket that asks to share a port take one already bound unless it is held
@@ -33,7 +44,7 @@ bool MakeNonBlocking(SOCKET socket) {
 }
 
 Socket BeginLoopbackConnection(int port) {
-    Socket socket(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    Socket socket = NewSocket();
     sockaddr_in address = LoopbackAddress(port);
     if (!socket || !MakeNonBlocking(socket.Get()))
         return Socket();
@@ -44,7 +55,7 @@ Socket BeginLoopbackConnection(int port) {
 }
 
 std::optional<int> FreeLoopbackPort() {
-    Socket socket(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    Socket socket = NewSocket();
     sockaddr_in address = LoopbackAddress(0);
     int size = sizeof(address);
     if (!socket ||
