@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr size_t kNoEntry = static_cast<size_t>(-1);
 // After a refusal the browser's remaining bytes are read and dropped for this long, so that
 // closing with unread data does not reset the connection before the browser has the answer.
 constexpr ULONGLONG kLingerMs = 2000;
@@ -30,11 +29,17 @@ bool SendPending(SOCKET to, std::string& pending) {
     return true;
 }
 
-size_t AddEntry(std::vector<WSAPOLLFD>& entries, const Socket& socket, short events) {
+// Where the socket's entry is, if it is watched at all.
+std::optional<size_t> AddEntry(std::vector<WSAPOLLFD>& entries, const Socket& socket,
+                               short events) {
     if (!socket || events == 0)
-        return kNoEntry;
+        return std::nullopt;
     entries.push_back(WSAPOLLFD{socket.Get(), events, 0});
     return entries.size() - 1;
+}
+
+short Reported(const std::vector<WSAPOLLFD>& entries, std::optional<size_t> entry) {
+    return entry && *entry < entries.size() ? entries[*entry].revents : 0;
 }
 
 } // namespace
@@ -76,8 +81,8 @@ void FrontConnection::Watch(std::vector<WSAPOLLFD>& entries) {
 void FrontConnection::Act(const std::vector<WSAPOLLFD>& entries, ULONGLONG now,
                           std::vector<char>& buffer) {
     now_ = now;
-    short client = clientEntry_ < entries.size() ? entries[clientEntry_].revents : 0;
-    short server = serverEntry_ < entries.size() ? entries[serverEntry_].revents : 0;
+    short client = Reported(entries, clientEntry_);
+    short server = Reported(entries, serverEntry_);
     switch (stage_) {
     case Stage::Head:
         ReadHead(client, buffer);

@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,6 @@ private:
     std::string socksReceived_;
     Flow up_;   // browser to server
     Flow down_; // server to browser
-    size_t clientEntry_ = 0;
-    size_t serverEntry_ = 0;
+    std::optional<size_t> clientEntry_;
+    std::optional<size_t> serverEntry_;
 };
