@@ -70,7 +70,7 @@ std::string CauseOf(const std::string& line) {
 
 } // namespace
 
-void EndReason::OnClientFailure(ClientFailure failure) {
+void EndReason::OnClientFailure(ClientFailure failure, int localPort) {
     switch (failure) {
     case ClientFailure::BadSession:
         cause_ = kSessionBroken;
@@ -92,6 +92,10 @@ void EndReason::OnClientFailure(ClientFailure failure) {
         break;
     case ClientFailure::PassphraseInput:
         cause_ = kPassphraseInput;
+        break;
+    case ClientFailure::BrowserPortInUse:
+        cause_ = "The local port " + std::to_string(localPort) +
+                 ", where the browser is pointed, is in use by another program.";
         break;
     }
 }

@@ -51,6 +51,7 @@ enum class ClientFailure {
     SystemFault,        // Winsock, a pipe or the environment could not be set up
     NoAnswer,           // the tunnel was neither up nor failed within the time allowed
     PassphraseInput,    // the key's passphrase on the standard input was too long or unreadable
+    BrowserPortInUse,   // another program has the local port the browser is pointed at
 };
 
 // Whether the sentence tells of a failure that another attempt would meet the same way: the
@@ -62,7 +63,9 @@ bool RetryCannotMend(const std::string& sentence);
 
 class EndReason {
 public:
-    void OnClientFailure(ClientFailure failure);
+    // `localPort` is the port of BrowserPortInUse. That failure may pass with time (the other
+    // program may let the port go), so reconnecting tries again.
+    void OnClientFailure(ClientFailure failure, int localPort = 0);
     // A forwarding of the session that was left out. It is named when nothing else explains
     // the end: it does not end the tunnel, but the user should hear of it.
     void OnSkippedForwarding(const std::string& entry);

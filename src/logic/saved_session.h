@@ -15,9 +15,11 @@ inline constexpr char kSessionPortForwardings[] = "PortForwardings";
 // key file of an account that signs in with one.
 inline constexpr char kSessionSignIn[] = "SignIn";
 inline constexpr char kSessionPublicKeyFile[] = "PublicKeyFile";
-// The local port the browser is pointed at, when the account carries the browser through ssh's
-// own tunnel: the client serves it itself and hands each request to ssh's dynamic forwarding.
-// Marrowin writes it before every start, and removes it for any other account.
+// A REG_DWORD, only for an account that carries the browser through ssh itself: the local port
+// the browser's proxy points at. plink.exe then serves an HTTP proxy of its own there, which
+// hands each request by name to a dynamic forwarding of ssh; the session's forwarding of that
+// local port (to the server's proxy) is not used. Marrowin writes it before every start, and
+// removes it for any other account.
 inline constexpr char kSessionBrowserFrontPort[] = "BrowserFrontPort";
 
 // ssh's own port: that of every server but the program's own, and of a session that names none.

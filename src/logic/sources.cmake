@@ -14,6 +14,7 @@ set(MARROWIN_LOGIC_SOURCES
     logic/known_hosts.cpp
     logic/password_scrambling.cpp
     logic/profile_text.cpp
+    logic/proxy_request.cpp
     logic/proxy_takes.cpp
     logic/screen_fit.cpp
     logic/server_list.cpp
@@ -35,6 +36,7 @@ set(MARROWIN_LOGIC_HEADERS
     logic/known_hosts.h
     logic/password_scrambling.h
     logic/profile_text.h
+    logic/proxy_request.h
     logic/proxy_takes.h
     logic/saved_session.h
     logic/screen_fit.h

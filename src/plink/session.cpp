@@ -73,6 +73,11 @@ std::optional<std::string> ReadSession(const std::string& name, Session& session
         return "The saved session \"" + name + "\" has PortNumber " + std::to_string(*port) +
                 ", which is no TCP port.";
     }
+    std::optional<DWORD> frontPort = ReadDword(key, kSessionBrowserFrontPort);
+    if (frontPort && (*frontPort < 1 || *frontPort > 65535)) {
+        return "The saved session \"" + name + "\" has BrowserFrontPort " +
+               std::to_string(*frontPort) + ", which is no TCP port.";
+    }
     SessionForwardings forwardings =
         ParseSessionForwardings(ReadString(key, kSessionPortForwardings).value_or(std::string()));
 
@@ -84,7 +89,13 @@ std::optional<std::string> ReadSession(const std::string& name, Session& session
     if (session.signIn == SignIn::KeyFile && session.keyFile.empty()) {
         return "The saved session \"" + name + "\" signs in with a key file but names none.";
     }
-    session.forwardings = forwardings.usable;
+    session.forwardings.clear();
+    for (const LocalForwarding& forwarding : forwardings.usable) {
+        if (!frontPort || forwarding.localPort != static_cast<int>(*frontPort))
+            session.forwardings.push_back(forwarding);
+    }
     session.skippedForwardings = forwardings.skipped;
+    session.browserFrontPort =
+        frontPort ? std::optional<int>(static_cast<int>(*frontPort)) : std::nullopt;
     return std::nullopt;
 }

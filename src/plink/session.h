@@ -18,9 +18,13 @@ struct Session {
     std::string keyFile;
     std::vector<LocalForwarding> forwardings;
     std::vector<std::string> skippedForwardings;
+    // The port of the browser front (logic/saved_session.h), when the account has one; no
+    // forwarding of `forwardings` has it as its local port.
+    std::optional<int> browserFrontPort;
 };
 
 // Reads the saved session. On failure answers a sentence saying what is wrong.
 // A missing PortNumber means ssh's port 22; a missing or empty UserName leaves the user to ssh.
-// Forwardings that cannot be used are left out and listed in `skippedForwardings`.
+// Forwardings that cannot be used are left out and listed in `skippedForwardings`; the one of
+// the browser front's port is left out without a word.
 std::optional<std::string> ReadSession(const std::string& name, Session& session);

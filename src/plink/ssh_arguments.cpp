@@ -41,7 +41,8 @@ std::vector<std::string> SignInOptions(const Session& session) {
 
 } // namespace
 
-std::vector<std::string> SshArguments(const Session& session, const std::string& knownHostsPath) {
+std::vector<std::string> SshArguments(const Session& session, const std::string& knownHostsPath,
+                                      std::optional<int> socksPort) {
     // clang-format off
     std::vector<std::string> arguments = {
         "-N", "-v",
@@ -70,6 +71,10 @@ std::vector<std::string> SshArguments(const Session& session, const std::string&
         arguments.push_back("-L");
         arguments.push_back("127.0.0.1:" + std::to_string(forwarding.localPort) + ":" +
                             forwarding.targetHost + ":" + std::to_string(forwarding.targetPort));
+    }
+    if (socksPort) {
+        arguments.push_back("-D");
+        arguments.push_back("127.0.0.1:" + std::to_string(*socksPort));
     }
     arguments.push_back(session.host);
     return arguments;

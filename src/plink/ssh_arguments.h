@@ -4,6 +4,7 @@
 
 #include "plink/session.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,10 @@
 // an account's lines) and without the address lines of CheckHostIP. ssh asks before it trusts
 // the key of a new server (StrictHostKeyChecking=ask, through the askpass program) and refuses
 // a key that has changed.
-std::vector<std::string> SshArguments(const Session& session, const std::string& knownHostsPath);
+// With a SOCKS port, ssh also serves a dynamic forwarding (SOCKS) there, on 127.0.0.1 only, for
+// the browser front.
+std::vector<std::string> SshArguments(const Session& session, const std::string& knownHostsPath,
+                                      std::optional<int> socksPort = std::nullopt);
 // A path as a value of ssh's configuration: forward slashes, which the Windows build takes, so
 // that no backslash is read as an escape; quoted, so that a blank does not split it into two
 // files; '%' doubled where ssh expands its tokens (UserKnownHostsFile, not GlobalKnownHostsFile).

@@ -7,6 +7,8 @@
 #include "logic/host_key_question.h"
 #include "plink/askpass.h"
 #include "plink/error_output.h"
+#include "plink/http_front.h"
+#include "plink/loopback.h"
 #include "plink/output_watch.h"
 #include "plink/own_files.h"
 #include "plink/passphrase_input.h"
@@ -32,12 +34,22 @@ constexpr DWORD kLastLinesWaitMs = 1000;
 // connection and then says nothing would otherwise keep the run going for ever.
 constexpr UINT kAnswerLimitMs = 60000;
 
-bool AllPortsAccept(const std::vector<LocalForwarding>& forwardings) {
-    for (const LocalForwarding& forwarding : forwardings) {
-        if (!PortAcceptsConnections(forwarding.localPort))
+bool AllPortsAccept(const std::vector<int>& ports) {
+    for (int port : ports) {
+        if (!PortAcceptsConnections(port))
             return false;
     }
     return true;
+}
+
+// The local ports ssh serves: one per forwarding, and the SOCKS port of the browser front.
+std::vector<int> SshPorts(const Session& session, std::optional<int> socksPort) {
+    std::vector<int> ports;
+    for (const LocalForwarding& forwarding : session.forwardings)
+        ports.push_back(forwarding.localPort);
+    if (socksPort)
+        ports.push_back(*socksPort);
+    return ports;
 }
 
 // A question about a server's key waits for the user: the askpass copy that asks holds the
@@ -57,9 +69,10 @@ void ReportEnd(const EndReason& reason) {
 }
 
 // A failure of our own: say why, report the end, exit with the code.
-int Fail(const std::string& why, ClientFailure failure, EndReason& reason, int exitCode) {
+int Fail(const std::string& why, ClientFailure failure, EndReason& reason, int exitCode,
+         int localPort = 0) {
     WriteError(why);
-    reason.OnClientFailure(failure);
+    reason.OnClientFailure(failure, localPort);
     ReportEnd(reason);
     return exitCode;
 }
@@ -92,7 +105,7 @@ void TakeOutput(OutputReader& output, TunnelProgress& progress, EndReason& reaso
 // Waits for ssh to end, reading its output and serving the askpass pipe meanwhile, and
 // reports the tunnel up once; returns plink.exe's exit code.
 int WatchTunnel(SshProcess& ssh, AskpassServer& askpass, HANDLE sshOutput,
-                const std::vector<LocalForwarding>& forwardings, EndReason& reason) {
+                const std::vector<int>& ports, EndReason& reason) {
     OutputReader output(sshOutput);
     TunnelProgress progress;
     bool established = false;
@@ -151,7 +164,7 @@ int WatchTunnel(SshProcess& ssh, AskpassServer& askpass, HANDLE sshOutput,
         if (askpass.Event() && ::WaitForSingleObject(askpass.Event(), 0) == WAIT_OBJECT_0)
             askpass.OnEvent();
 
-        if (!established && progress.Up() && AllPortsAccept(forwardings)) {
+        if (!established && progress.Up() && AllPortsAccept(ports)) {
             established = true;
             ::KillTimer(nullptr, answerTimer);
             PostReport("WM_QV_CON_ESTH");
@@ -162,7 +175,7 @@ int WatchTunnel(SshProcess& ssh, AskpassServer& askpass, HANDLE sshOutput,
 // Serves the password through the askpass pipe, starts ssh with its output on a pipe of ours,
 // and watches it to its end; returns plink.exe's exit code.
 int RunSsh(const std::string& program, const std::vector<std::string>& arguments,
-           std::string& password, const Session& session, EndReason& reason) {
+           std::string& password, const std::vector<int>& ports, EndReason& reason) {
     AskpassServer askpass;
     if (std::optional<std::string> error = askpass.Open(password))
         return Fail(*error, ClientFailure::SystemFault, reason, kExitNoSsh);
@@ -185,7 +198,33 @@ int RunSsh(const std::string& program, const std::vector<std::string>& arguments
     // Only ssh holds the write end now, so the pipe breaks when ssh and its children are gone.
     outputWriter.Reset();
 
-    return WatchTunnel(ssh, askpass, outputReader.Get(), session.forwardings, reason);
+    return WatchTunnel(ssh, askpass, outputReader.Get(), ports, reason);
+}
+
+// For an account that carries the browser through ssh: a free port for ssh's SOCKS forwarding,
+// and the browser front listening on its port and serving before ssh starts. The exit code
+// when it could not be set up.
+std::optional<int> OpenBrowserFront(const Session& session, HttpFront& front,
+                                    std::optional<int>& socksPort, EndReason& reason) {
+    if (!session.browserFrontPort)
+        return std::nullopt;
+    int port = *session.browserFrontPort;
+    socksPort = FreeLoopbackPort();
+    if (!socksPort)
+        return Fail("No free local port was to be had for ssh's SOCKS forwarding.",
+                    ClientFailure::SystemFault, reason, kExitNoSsh);
+    if (std::optional<int> error = front.Open(port)) {
+        if (*error == WSAEADDRINUSE || *error == WSAEACCES)
+            return Fail("The local port " + std::to_string(port) +
+                            ", where the browser is pointed, is in use by another program.",
+                        ClientFailure::BrowserPortInUse, reason, kExitBrowserPort, port);
+        return Fail("The browser front could not listen on local port " + std::to_string(port) +
+                        " (error " + std::to_string(*error) + ").",
+                    ClientFailure::SystemFault, reason, kExitNoSsh);
+    }
+    if (std::optional<std::string> error = front.Start(*socksPort))
+        return Fail(*error, ClientFailure::SystemFault, reason, kExitNoSsh);
+    return std::nullopt;
 }
 
 } // namespace
@@ -227,14 +266,18 @@ int RunTunnelClient(const std::string& commandLine) {
         return Fail("The folder of plink.exe, where the known hosts are kept, is not known.",
                     ClientFailure::SystemFault, reason, kExitNoSsh);
 
+    HttpFront front;
+    std::optional<int> socksPort;
+    if (std::optional<int> exitCode = OpenBrowserFront(session, front, socksPort, reason))
+        return *exitCode;
     // Windows would cut a longer command line, and ssh would take half a forwarding for the
     // host.
-    std::vector<std::string> arguments = SshArguments(session, knownHosts);
+    std::vector<std::string> arguments = SshArguments(session, knownHosts, socksPort);
     if (!FitsOnCommandLine(CommandLine(program, arguments)))
         return Fail("The " + std::to_string(session.forwardings.size()) +
                         " forwardings of the saved session \"" + request->session +
                         "\" make ssh's command line longer than Windows allows.",
                     ClientFailure::TooManyForwardings, reason, kExitBadSession);
 
-    return RunSsh(program, arguments, request->password, session, reason);
+    return RunSsh(program, arguments, request->password, SshPorts(session, socksPort), reason);
 }

@@ -132,6 +132,8 @@ TEST(EndReason, EachFailureIsToldInItsOwnWords) {
         {"no ssh", nullptr, nullptr, ClientFailure::NoSsh, "ssh.exe", true},
         {"ssh not started", nullptr, nullptr, ClientFailure::SshNotStarted, "could not be started",
          false},
+        {"browser port taken", nullptr, nullptr, ClientFailure::BrowserPortInUse,
+         "where the browser is pointed, is in use", false},
         {"nothing known", nullptr, nullptr, {}, "", false},
     };
     for (const auto& c : cases) {

@@ -1,9 +1,11 @@
 // The record a stand-in program keeps of what it was given and what it did: one line at a
 // time, written straight through, so that a test can read it while the stand-in still runs.
+// Threads of the stand-in may write lines at the same time.
 #pragma once
 
 #include <windows.h>
 
+#include <mutex>
 #include <string>
 
 class RecordFile {
@@ -25,6 +27,7 @@ public:
         if (file_ == INVALID_HANDLE_VALUE)
             return;
         std::string line = text + "\r\n";
+        std::lock_guard<std::mutex> lock(lock_);
         DWORD written = 0;
         ::WriteFile(file_, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
         ::FlushFileBuffers(file_);
@@ -32,4 +35,5 @@ public:
 
 private:
     HANDLE file_;
+    std::mutex lock_;
 };

@@ -18,7 +18,8 @@
 //                      to the file, anything else ends ssh with 255 after "Host key verification
 //                      failed."
 //   authenticated      print "Authenticated to <host> ([127.0.0.1]:<port>) using "password"."
-//   forward <n>|all    set up the next n local forwardings (all that are left) as ssh does:
+//   forward <n>|all    set up the next n local forwardings (all that are left, and then -D's
+//                      SOCKS5 server, SetUpSocks) as ssh does:
 //                      "Local forwarding listening on 127.0.0.1 port <p>." is printed before
 //                      the port is bound; a port that cannot be bound ends ssh with 255 after
 //                      "bind ...: Address already in use" and "Could not request local
@@ -32,6 +33,7 @@
 // and every stand-in's "sleep <ms>" and "exit <code>" (stand_in_script.h).
 #include <winsock2.h>
 
+#include "support/loopback.h"
 #include "support/record_file.h"
 #include "support/stand_in.h"
 #include "support/stand_in_script.h"
@@ -45,6 +47,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -74,6 +77,7 @@ struct Forward {
 };
 
 struct Options {
+    int socksPort = 0; // of -D
     std::string host = "<none>";
     std::string port = "22";
     std::string user = "<none>";
@@ -99,7 +103,8 @@ Options ReadOptions(int argc, char** argv) {
     bool haveHost = false;
     for (int i = 1; i < argc; ++i) {
         std::string word = argv[i];
-        bool hasValue = word == "-p" || word == "-l" || word == "-L" || word == "-o";
+        bool hasValue =
+            word == "-p" || word == "-l" || word == "-L" || word == "-o" || word == "-D";
         if (hasValue && i + 1 < argc) {
             std::string value = argv[++i];
             if (word == "-p")
@@ -108,6 +113,8 @@ Options ReadOptions(int argc, char** argv) {
                 options.knownHosts = KnownHostsPath(value.substr(19));
             else if (word == "-l")
                 options.user = value;
+            else if (word == "-D")
+                options.socksPort = std::atoi(value.substr(value.rfind(':') + 1).c_str());
             else if (word == "-L") {
                 // [bind_address:]port:host:hostport
                 std::vector<std::string> fields;
@@ -286,6 +293,71 @@ bool SetUpForward(RecordFile& record, Forward& forward, int channel) {
     return true;
 }
 
+bool ReceiveAll(SOCKET s, char* data, int size) {
+    for (int got = 0, chunk = 0; got < size; got += chunk) {
+        if ((chunk = ::recv(s, data + got, size - got, 0)) <= 0)
+            return false;
+    }
+    return true;
+}
+
+// One direction until its source ends, which is passed on.
+void Copy(SOCKET from, SOCKET to) {
+    char buffer[4096];
+    int got = 0;
+    while ((got = ::recv(from, buffer, sizeof(buffer), 0)) > 0 && ::send(to, buffer, got, 0) == got)
+        ;
+    ::shutdown(to, SD_SEND);
+}
+
+// One SOCKS5 client: no authentication, then CONNECT.
+void ServeSocksClient(SOCKET client, RecordFile& record) {
+    unsigned char in[262] = {};
+    char* bytes = reinterpret_cast<char*>(in);
+    const char choice[] = {5, 0};
+    if (!ReceiveAll(client, bytes, 2) || !ReceiveAll(client, bytes + 2, in[1]) ||
+        ::send(client, choice, 2, 0) != 2 || !ReceiveAll(client, bytes, 5))
+        return (void)::closesocket(client);
+    // The address's bytes after the fifth: a name's after its length, or the rest of an
+    // IPv4 or IPv6 address.
+    int length = in[3] == 3 ? in[4] : in[3] == 1 ? 3 : 15;
+    if (!ReceiveAll(client, bytes + 5, length + 2))
+        return (void)::closesocket(client);
+    std::string name = in[3] == 3 ? std::string(bytes + 5, length) : std::string();
+    int port = in[5 + length] * 256 + in[6 + length];
+    record.Line("socks-connect=" + (name.empty() ? "<address>" : name) + ":" +
+                std::to_string(port));
+    SOCKET target = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = Loopback(port);
+    const char success[] = {5, 0, 0, 1, 127, 0, 0, 1, 0, 0};
+    if (name == "www.front.example" &&
+        ::connect(target, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
+        ::send(client, success, sizeof(success), 0) == sizeof(success)) {
+        std::thread back(Copy, target, client);
+        Copy(client, target);
+        back.join();
+    }
+    ::closesocket(target);
+    ::closesocket(client);
+}
+
+// ssh's dynamic forwarding; false when its port cannot be bound. It records each CONNECT as
+// "socks-connect=<name>:<port>" ("<address>" for an address), reaches 127.0.0.1 at the port for
+// "www.front.example" only and closes any other, as ssh does when the channel fails.
+bool SetUpSocks(RecordFile& record, int port) {
+    sockaddr_in address = Loopback(port);
+    SOCKET listener = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (listener == INVALID_SOCKET ||
+        ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+        ::listen(listener, SOMAXCONN) != 0)
+        return false;
+    std::thread([listener, &record] {
+        for (SOCKET client; (client = ::accept(listener, nullptr, nullptr)) != INVALID_SOCKET;)
+            std::thread(ServeSocksClient, client, std::ref(record)).detach();
+    }).detach();
+    return true;
+}
+
 // The next `count` forwardings not yet set up ("all": every one left).
 bool SetUpForwards(RecordFile& record, Options& options, const std::string& count) {
     size_t left =
@@ -328,7 +400,9 @@ int Run(int argc, char** argv) {
             Print("Authenticated to " + options.host + " ([127.0.0.1]:" + options.port +
                   ") using \"password\".");
         } else if (verb == "forward" || verb == "listen") {
-            if (!SetUpForwards(record, options, verb == "listen" ? "all" : argument))
+            bool all = verb == "listen" || argument == "all";
+            if (!SetUpForwards(record, options, all ? "all" : argument) ||
+                (all && options.socksPort && !SetUpSocks(record, options.socksPort)))
                 exitCode = 255; // as ssh does with ExitOnForwardFailure
             else if (verb == "listen")
                 EnterInteractiveSession();

@@ -1,0 +1,50 @@
+// TCP sockets on 127.0.0.1 for plink.exe's browser front: an owner that closes its socket, the
+// front's listening socket, connections that do not block, and a free port for ssh's dynamic
+// forwarding. Winsock must be started.
+#pragma once
+
+#include <winsock2.h>
+
+#include <optional>
+#include <utility>
+
+class Socket {
+public:
+    Socket() = default;
+    explicit Socket(SOCKET socket) : socket_(socket) {}
+    ~Socket() { Reset(); }
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
+    Socket(Socket&& other) noexcept : socket_(std::exchange(other.socket_, INVALID_SOCKET)) {}
+    Socket& operator=(Socket&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            socket_ = std::exchange(other.socket_, INVALID_SOCKET);
+        }
+        return *this;
+    }
+
+    SOCKET Get() const { return socket_; }
+    explicit operator bool() const { return socket_ != INVALID_SOCKET; }
+    void Reset() {
+        if (socket_ != INVALID_SOCKET)
+            ::closesocket(std::exchange(socket_, INVALID_SOCKET));
+    }
+
+private:
+    SOCKET socket_ = INVALID_SOCKET;
+};
+
+sockaddr_in LoopbackAddress(int port);
+
+// A listening socket on 127.0.0.1 at the port, set not to block; the Winsock error code when
+// there is none (WSAEADDRINUSE: another program has the port).
+std::optional<int> ListenOnLoopback(int port, Socket& listener);
+// Sets the socket not to block; false when that failed.
+bool MakeNonBlocking(SOCKET socket);
+// A connection to 127.0.0.1 at the port under way, not blocking: it is up when the socket
+// turns writable. Empty when it could not be begun.
+Socket BeginLoopbackConnection(int port);
+// A port on 127.0.0.1 that nothing used a moment ago, as the system handed it out; nothing
+// when the system gave none.
+std::optional<int> FreeLoopbackPort();
