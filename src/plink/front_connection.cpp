@@ -11,6 +11,8 @@ namespace {
 // closing with unread data does not reset the connection before the browser has the answer.
 constexpr ULONGLONG kLingerMs = 2000;
 constexpr char kEstablished[] = "HTTP/1.1 200 Connection established\r\n\r\n";
+// Reads of one direction in one turn of the loop while all is written on at once.
+constexpr int kRoundsPerTurn = 8;
 
 constexpr short kReadable = POLLRDNORM | POLLHUP | POLLERR;
 
@@ -130,6 +132,8 @@ void FrontConnection::ReadHead(short events, std::vector<char>& buffer) {
         return Refuse(ProxyRefusal::BadGateway);
     deadline_ = now_ + settings_.headTimeMs;
     stage_ = Stage::Connecting;
+    // A connection on loopback is often up at once; then the request goes now, not a turn later.
+    TalkSocks(ConnectedAlready(server_.Get()) ? POLLWRNORM : 0, buffer);
 }
 
 // The SOCKS5 exchange: connected, the method chosen, the target asked for by name. ssh may take
@@ -139,7 +143,10 @@ void FrontConnection::TalkSocks(short events, std::vector<char>& buffer) {
         return Refuse(ProxyRefusal::BadGateway);
     if (stage_ == Stage::Connecting) {
         if (events & POLLWRNORM) {
-            up_.pending = Socks5Greeting();
+            // ssh's SOCKS5 side reads on from what it has, so the method, the target and what
+            // the browser asked go in one write rather than a round trip each.
+            up_.pending = Socks5Greeting() + Socks5Connect(request_.host, request_.port) +
+                          (request_.tunnel ? std::string() : request_.serverHead) + head_.Rest();
             stage_ = Stage::Choosing;
         } else if (events) {
             return Refuse(ProxyRefusal::BadGateway); // nothing listens there any more
@@ -166,12 +173,10 @@ void FrontConnection::TakeSocksReply() {
         Socks5Reply choice = ReadSocks5Choice(socksReceived_);
         if (choice == Socks5Reply::Refused)
             return Refuse(ProxyRefusal::BadGateway);
-        if (choice == Socks5Reply::Accepted) {
-            socksReceived_.erase(0, 2);
-            up_.pending = Socks5Connect(request_.host, request_.port);
-            stage_ = Stage::Requesting;
-        }
-        return;
+        if (choice != Socks5Reply::Accepted)
+            return;
+        socksReceived_.erase(0, 2);
+        stage_ = Stage::Requesting;
     }
     size_t length = 0;
     Socks5Reply reply = ReadSocks5ConnectReply(socksReceived_, length);
@@ -181,16 +186,10 @@ void FrontConnection::TakeSocksReply() {
         StartRelay(socksReceived_.substr(length));
 }
 
-// What the target sent already follows the "200" of a tunnel; what the browser sent after
-// the head follows the head the server is given.
+// What the target sent already follows the "200" of a tunnel. The browser's request went with
+// the SOCKS5 request.
 void FrontConnection::StartRelay(const std::string& fromTarget) {
-    if (request_.tunnel) {
-        down_.pending = kEstablished + fromTarget;
-        up_.pending = head_.Rest();
-    } else {
-        down_.pending = fromTarget;
-        up_.pending = request_.serverHead + head_.Rest();
-    }
+    down_.pending = request_.tunnel ? kEstablished + fromTarget : fromTarget;
     head_ = RequestHead();
     request_ = ProxyRequest();
     socksReceived_ = std::string();
@@ -205,21 +204,28 @@ void FrontConnection::Relay(short clientEvents, short serverEvents, std::vector<
         Finish();
 }
 
-// One direction's turn: read when all before is written on, write what is pending, and pass
-// the source's end on as the end of sending; false when the connection broke.
+// One direction's turn: write what is pending; read and write on while the source has more
+// and the destination takes it all, up to a few rounds so that the others get their turn; pass
+// the source's end on as the end of sending. False when the connection broke.
 bool FrontConnection::Pass(Flow& flow, SOCKET from, short fromEvents, SOCKET to,
                            std::vector<char>& buffer) {
-    if (flow.pending.empty() && !flow.ended && (fromEvents & kReadable)) {
+    if (!flow.pending.empty() && !SendPending(to, flow.pending))
+        return false;
+    bool readable = (fromEvents & kReadable) != 0;
+    for (int round = 0; readable && round < kRoundsPerTurn && flow.pending.empty() && !flow.ended;
+         ++round) {
         int received = ::recv(from, buffer.data(), static_cast<int>(buffer.size()), 0);
         if (received < 0 && !WouldBlock())
             return false;
+        readable = received >= 0;
+        if (received < 0)
+            break;
         if (received == 0)
             flow.ended = true;
-        if (received > 0)
-            flow.pending.assign(buffer.data(), static_cast<size_t>(received));
+        flow.pending.assign(buffer.data(), static_cast<size_t>(received));
+        if (!flow.pending.empty() && !SendPending(to, flow.pending))
+            return false;
     }
-    if (!flow.pending.empty() && !SendPending(to, flow.pending))
-        return false;
     if (flow.ended && flow.pending.empty() && !flow.shut) {
         if (::shutdown(to, SD_SEND) != 0)
             return false;

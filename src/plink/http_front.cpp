@@ -10,7 +10,9 @@
 
 namespace {
 
-constexpr size_t kReadBufferSize = 16 * 1024;
+// The loop's one buffer: what a read takes from a socket is written on at once, so only what a
+// destination did not take stays with its connection.
+constexpr size_t kReadBufferSize = 256 * 1024;
 // The loop wakes at least this often to see the time limits and whether it is to stop.
 constexpr INT kPollMs = 1000;
 // Connections taken from the queue in one turn of the loop, so that a flood of new ones does
@@ -63,7 +65,7 @@ std::optional<std::string> HttpFront::Start(int socksPort) {
 void HttpFront::Serve() {
     std::vector<std::unique_ptr<FrontConnection>> connections;
     std::vector<WSAPOLLFD> entries;
-    std::vector<char> buffer(kReadBufferSize);
+    buffer_.resize(kReadBufferSize);
     bool pollFailed = false;
     while (!stopping_) {
         entries.assign(1, WSAPOLLFD{listener_.Get(), POLLRDNORM, 0});
@@ -82,7 +84,7 @@ void HttpFront::Serve() {
         }
         ULONGLONG now = ::GetTickCount64();
         for (const std::unique_ptr<FrontConnection>& connection : connections)
-            connection->Act(entries, now, buffer);
+            connection->Act(entries, now, buffer_);
         connections.erase(std::remove_if(connections.begin(), connections.end(),
                                          [](const std::unique_ptr<FrontConnection>& connection) {
                                              return connection->Finished();
@@ -100,10 +102,12 @@ void HttpFront::Accept(std::vector<std::unique_ptr<FrontConnection>>& connection
         Socket client(::accept(listener_.Get(), nullptr, nullptr));
         if (!client)
             return;
-        if (connections.size() >= maxConnections_ || !MakeNonBlocking(client.Get()))
+        if (connections.size() >= maxConnections_ || !MakeNonBlocking(client.Get())) {
             TurnAway(std::move(client));
-        else
-            connections.push_back(
-                std::make_unique<FrontConnection>(std::move(client), settings_, now));
+            continue;
+        }
+        TuneForRelay(client.Get());
+        connections.push_back(std::make_unique<FrontConnection>(std::move(client), settings_, now));
+        connections.back()->Begin(buffer_);
     }
 }

@@ -48,6 +48,8 @@ private:
     int port_ = 0;
     size_t maxConnections_;
     FrontSettings settings_;
+    // The loop's one read buffer, used by its thread alone.
+    std::vector<char> buffer_;
     std::thread thread_;
     std::atomic<bool> stopping_{false};
     std::atomic<size_t> open_{0};

@@ -43,15 +43,30 @@ bool MakeNonBlocking(SOCKET socket) {
     return ::ioctlsocket(socket, FIONBIO, &nonBlocking) == 0;
 }
 
+void TuneForRelay(SOCKET socket) {
+    BOOL noDelay = TRUE;
+    ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
+                 sizeof(noDelay));
+    int size = 1024 * 1024;
+    ::setsockopt(socket, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&size), sizeof(size));
+    ::setsockopt(socket, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&size), sizeof(size));
+}
+
 Socket BeginLoopbackConnection(int port) {
     Socket socket = NewSocket();
     sockaddr_in address = LoopbackAddress(port);
     if (!socket || !MakeNonBlocking(socket.Get()))
         return Socket();
+    TuneForRelay(socket.Get());
     if (::connect(socket.Get(), reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 &&
         ::WSAGetLastError() != WSAEWOULDBLOCK)
         return Socket();
     return socket;
+}
+
+bool ConnectedAlready(SOCKET socket) {
+    WSAPOLLFD entry = {socket, POLLWRNORM, 0};
+    return ::WSAPoll(&entry, 1, 0) == 1 && entry.revents == POLLWRNORM;
 }
 
 std::optional<int> FreeLoopbackPort() {

@@ -45,6 +45,12 @@ bool MakeNonBlocking(SOCKET socket);
 // A connection to 127.0.0.1 at the port under way, not blocking: it is up when the socket
 // turns writable. Empty when it could not be begun.
 Socket BeginLoopbackConnection(int port);
+// Whether such a connection is up already.
+bool ConnectedAlready(SOCKET socket);
+// Small writes go out at once instead of waiting to be gathered (a relay's answer should not
+// wait for an acknowledgement), and the buffers are large, so that each read and write moves
+// more. Only a matter of speed, so its failure is ignored.
+void TuneForRelay(SOCKET socket);
 // A port on 127.0.0.1 that nothing used a moment ago, as the system handed it out; nothing
 // when the system gave none.
 std::optional<int> FreeLoopbackPort();
