@@ -3,37 +3,19 @@
 // forwarding. Winsock must be started.
 #pragma once
 
+// Before windows.h, which owners.h brings.
 #include <winsock2.h>
 
+#include "owners/owners.h"
+
 #include <optional>
-#include <utility>
 
-class Socket {
-public:
-    Socket() = default;
-    explicit Socket(SOCKET socket) : socket_(socket) {}
-    ~Socket() { Reset(); }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    Socket(Socket&& other) noexcept : socket_(std::exchange(other.socket_, INVALID_SOCKET)) {}
-    Socket& operator=(Socket&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            socket_ = std::exchange(other.socket_, INVALID_SOCKET);
-        }
-        return *this;
-    }
-
-    SOCKET Get() const { return socket_; }
-    explicit operator bool() const { return socket_ != INVALID_SOCKET; }
-    void Reset() {
-        if (socket_ != INVALID_SOCKET)
-            ::closesocket(std::exchange(socket_, INVALID_SOCKET));
-    }
-
-private:
-    SOCKET socket_ = INVALID_SOCKET;
+struct SocketTraits {
+    static SOCKET Empty() { return INVALID_SOCKET; }
+    static bool IsValid(SOCKET socket) { return socket != INVALID_SOCKET; }
+    static void Close(SOCKET socket) { ::closesocket(socket); }
 };
+using Socket = fw::Owner<SOCKET, SocketTraits>;
 
 sockaddr_in LoopbackAddress(int port);
 
