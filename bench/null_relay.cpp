@@ -2,7 +2,7 @@
 // bytes both ways and nothing else, with blocking sockets and a thread a direction. bench/dynamic
 // sets Marrowin's front against it, to tell what the front costs from what any relay costs here.
 //   null_relay <listen port> <target port>      (on 127.0.0.1; runs until ended)
-#include <winsock2.h>
+#include "plink/loopback.h"
 
 #include <windows.h>
 
@@ -12,14 +12,6 @@
 #include <vector>
 
 namespace {
-
-sockaddr_in Loopback(int port) {
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<u_short>(port));
-    return address;
-}
 
 void Copy(SOCKET from, SOCKET to) {
     std::vector<char> buffer(256 * 1024);
@@ -35,7 +27,7 @@ void Copy(SOCKET from, SOCKET to) {
 
 void Serve(SOCKET client, int target) {
     SOCKET server = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address = Loopback(target);
+    sockaddr_in address = LoopbackAddress(target);
     if (::connect(server, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0) {
         std::thread up(Copy, client, server);
         Copy(server, client);
@@ -54,7 +46,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     SOCKET listener = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address = Loopback(std::atoi(argv[1]));
+    sockaddr_in address = LoopbackAddress(std::atoi(argv[1]));
     if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
         ::listen(listener, SOMAXCONN) != 0) {
         std::fprintf(stderr, "cannot listen: %d\n", ::WSAGetLastError());
